@@ -1,0 +1,144 @@
+#include "processoperation.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "workspace.h"
+
+#include <QElapsedTimer>
+#include <QtDebug>
+
+#include <cstdio>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::TotalVolume;
+
+ProcessOperation::ProcessOperation(Workspace *workspace, const QString &name, int typeNumber,
+                                   const QString &snapshotKey)
+    : ObjectOperation(name, typeNumber), m_workspace(workspace), m_snapshot(snapshotKey, workspace)
+{
+}
+
+ProcessOperation::~ProcessOperation() = default;
+
+void ProcessOperation::say(const QString &text) { m_workspace->console().write(getName() + text); }
+
+QString ProcessOperation::canceledMessage() const { return QStringLiteral(": Operation canceled."); }
+
+void ProcessOperation::proceed()
+{
+    if (m_ready || m_done)
+        return;
+    selectVolume();
+}
+
+void ProcessOperation::takeVolume(const boost::shared_ptr<TotalVolume> &volume)
+{
+    m_volume = volume;
+    m_workspace->selection().setSelectionMode(false);
+    say(QStringLiteral(": Cell volume selected."));
+    m_ready = true;
+    if (m_dialogObserver)
+        m_dialogObserver->notify();
+}
+
+void ProcessOperation::selectVolume()
+{
+    const QList<boost::shared_ptr<Model::Object>> picked = m_workspace->viewPicks().getSelected();
+    for (const boost::shared_ptr<Model::Object> &object : picked) {
+        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(object);
+        if (!volume)
+            continue;
+        m_workspace->selection().clear();
+        m_workspace->selection().setSelectionMode(false);
+        m_workspace->requestRedraw();
+        takeVolume(volume);
+        finish();
+        return;
+    }
+
+    const QList<boost::shared_ptr<Model::Object>> objects = m_workspace->document().getObjects();
+    if (objects.size() == 1) {
+        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(objects.first());
+        if (volume)
+            takeVolume(volume);
+        finish();
+        return;
+    }
+
+    say(QStringLiteral(": Select a cell volume and press Enter/Return."));
+    m_workspace->console().waitForEnter(this);
+    m_workspace->selection().setSelectionMode(true);
+}
+
+void ProcessOperation::cancel()
+{
+    say(canceledMessage());
+    m_workspace->console().reset();
+    m_workspace->endOperation();
+}
+
+void ProcessOperation::finish()
+{
+    if (m_done)
+        return;
+    if (!m_ready || !m_volume || !parametersComplete()) {
+        cancel();
+        return;
+    }
+    m_done = true;
+    TotalVolume &volume = *m_volume;
+
+    if (!m_snapshot.saveBefore(volume))
+        say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
+
+    QElapsedTimer timer;
+    timer.start();
+    runEngine(volume);
+    std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));
+
+    timer.restart();
+    volume.getPainter().regenerate();
+    std::printf("Time to update surface: %lld ms\n", static_cast<long long>(timer.elapsed()));
+    std::fflush(stdout);
+
+    if (changesSilicon())
+        m_workspace->setLatticeStale(volume.getId(), true);
+    if (m_snapshot.hasBefore())
+        m_snapshot.saveAfter(volume);
+
+    m_workspace->requestRedraw();
+    say(QStringLiteral(": Operation finished."));
+    m_workspace->completeOperation();
+}
+
+int ProcessOperation::undo()
+{
+    if (!m_volume)
+        return UndoDropped;
+    if (!m_snapshot.hasBefore()) {
+        // Without the saved state there is nothing to go back to; drop the entry rather than pretend.
+        say(QStringLiteral(": This step cannot be undone: its cell state was not saved."));
+        return UndoDropped;
+    }
+    if (!m_snapshot.undoRestore(*m_volume))
+        say(QStringLiteral(": The saved cell state could not be read; the cells were left unchanged."));
+    if (changesSilicon())
+        m_workspace->setLatticeStale(m_volume->getId(), true);
+    m_workspace->requestRedraw();
+    return Undone;
+}
+
+void ProcessOperation::redo()
+{
+    if (!m_volume)
+        return;
+    if (!m_snapshot.hasAfter() || !m_snapshot.redoRestore(*m_volume))
+        say(QStringLiteral(": The saved cell state could not be read; the cells were left unchanged."));
+    if (changesSilicon())
+        m_workspace->setLatticeStale(m_volume->getId(), true);
+    m_workspace->requestRedraw();
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,86 @@
+#include "workspace.h"
+
+#include "ioperationfactory.h"
+#include "operation.h"
+
+namespace Core {
+namespace Operations {
+
+Workspace::Workspace(const boost::shared_ptr<IOperationFactory> &factory, const QString &scratchDirectory)
+    : m_history(this), m_selection(&m_document, &m_viewPicks), m_persistence(scratchDirectory), m_factory(factory)
+{
+}
+
+Workspace::~Workspace()
+{
+    // Operations on the stacks refer back to this workspace; drop them first.
+    m_current.reset();
+    m_retired.reset();
+
+}
+
+void Workspace::activateOperation(int typeNumber)
+{
+    if (m_current) {
+        const boost::shared_ptr<Operation> previous = m_current;
+        previous->cancel();
+    }
+    boost::shared_ptr<Operation> next;
+    if (m_factory)
+        next = m_factory->create(typeNumber);
+    startOperation(next);
+}
+
+void Workspace::startOperation(const boost::shared_ptr<Operation> &operation)
+{
+    retireCurrent();
+    m_retired.reset();
+    m_current = operation;
+    if (m_current) {
+        const boost::shared_ptr<Operation> keep = m_current;
+        keep->proceed();
+    }
+}
+
+void Workspace::retireCurrent()
+{
+    if (m_current)
+        m_retired = m_current;
+    m_current.reset();
+}
+
+void Workspace::endOperation()
+{
+    retireCurrent();
+    m_selection.clear();
+    requestRedraw();
+}
+
+void Workspace::completeOperation()
+{
+    const boost::shared_ptr<ObjectOperation> undoable = boost::dynamic_pointer_cast<ObjectOperation>(m_current);
+    if (undoable)
+        m_history.push(undoable);
+    endOperation();
+}
+
+void Workspace::requestRedraw()
+{
+    const QList<boost::shared_ptr<Util::IObserver>> observers = m_updateObservers;
+    for (const boost::shared_ptr<Util::IObserver> &observer : observers)
+        observer->notify();
+}
+
+void Workspace::addUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer)
+{
+    if (observer)
+        m_updateObservers.append(observer);
+}
+
+void Workspace::removeUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer)
+{
+    m_updateObservers.removeAll(observer);
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Model/Persistence/documentcontext.h"
+#include "Model/document.h"
+#include "Util/iobserver.h"
+#include "consolemodel.h"
+#include "operationhistory.h"
+#include "pickrequests.h"
+#include "selection.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <QList>
+#include <QMap>
+
+namespace Core {
+namespace Operations {
+
+class IOperationFactory;
+class Operation;
+
+// Everything one scene's operations work in: console, picks, document, undo
+// history, selection, scratch files. One per main window.
+class Workspace
+{
+public:
+    // scratchDirectory: where the undo and redo scratch files go (the working directory when empty).
+    explicit Workspace(const boost::shared_ptr<IOperationFactory> &factory = boost::shared_ptr<IOperationFactory>(),
+                       const QString &scratchDirectory = QString());
+    ~Workspace();
+    Workspace(const Workspace &) = delete;
+    Workspace &operator=(const Workspace &) = delete;
+
+    void activateOperation(int typeNumber);
+    // Makes an already built operation current and starts it (tests, batch tools).
+    void startOperation(const boost::shared_ptr<Operation> &operation);
+    void endOperation();
+    void completeOperation();
+    void requestRedraw();
+
+    boost::shared_ptr<Operation> currentOperation() const { return m_current; }
+
+    ConsoleModel &console() { return m_console; }
+    PickRequests &viewPicks() { return m_viewPicks; }
+    Model::Document &document() { return m_document; }
+    OperationHistory &history() { return m_history; }
+    Selection &selection() { return m_selection; }
+    Model::Persistence::DocumentContext &persistence() { return m_persistence; }
+
+    // An id never marked reads as stale: the lattice must be built before first use.
+    bool isLatticeStale(int volumeId) const { return m_latticeStale.value(volumeId, true); }
+    void setLatticeStale(int volumeId, bool stale) { m_latticeStale.insert(volumeId, stale); }
+    QMap<int, bool> &latticeStaleByVolume() { return m_latticeStale; }
+
+    void addUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer);
+    void removeUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer);
+
+    boost::shared_ptr<IOperationFactory> factory() const { return m_factory; }
+    void setFactory(const boost::shared_ptr<IOperationFactory> &factory) { m_factory = factory; }
+
+private:
+    void retireCurrent();
+
+    boost::shared_ptr<Operation> m_current;
+    // An ending operation is usually still running one of its own slots; it
+    // is kept alive until the next operation starts.
+    boost::shared_ptr<Operation> m_retired;
+    ConsoleModel m_console;
+    PickRequests m_viewPicks;
+    Model::Document m_document;
+    OperationHistory m_history;
+    QList<boost::shared_ptr<Util::IObserver>> m_updateObservers;
+    Selection m_selection;
+    Model::Persistence::DocumentContext m_persistence;
+    QMap<int, bool> m_latticeStale;
+    boost::shared_ptr<IOperationFactory> m_factory;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace Model {
+namespace Persistence {
+
+// What every scene owns beside its objects: the scratch files that hold cell
+// states for undo and redo. Created with the scene, removed with it.
+class DocumentContext
+{
+public:
+    // Creates "undo<n>.temp" and "redo<n>.temp" in directory (the working
+    // directory when empty). When that directory refuses new files a few times
+    // in a row, the system's temporary folder is used instead.
+    explicit DocumentContext(const QString &directory = QString());
+    ~DocumentContext();
+    DocumentContext(const DocumentContext &) = delete;
+    DocumentContext &operator=(const DocumentContext &) = delete;
+
+    QString undoFileName() const { return m_undoFile; }
+    QString redoFileName() const { return m_redoFile; }
+    // False when no folder would take the scratch files; undo of process steps is then unavailable.
+    bool isValid() const { return !m_undoFile.isEmpty(); }
+
+    static constexpr int AttemptsPerFolder = 5;
+
+private:
+    bool tryCreate(const QString &directory);
+
+    QString m_undoFile;
+    QString m_redoFile;
+};
+
+} // namespace Persistence
+} // namespace Model
