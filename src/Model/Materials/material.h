@@ -28,7 +28,7 @@ public:
     void setDensity(float density) { m_density = density; }
     void setYoungModulus(float youngModulus) { m_youngModulus = youngModulus; }
     void setPoissonRatio(float poissonRatio) { m_poissonRatio = poissonRatio; }
-    void setColor(const Util::Vector4D &color) { m_color = color; }
+    void setColor(const Util::Vector4D &color);
 
     bool isEmpty() const { return m_id == 0; }
     bool operator==(const Material &o) const;
@@ -40,7 +40,7 @@ private:
     float m_density;
     float m_youngModulus;
     float m_poissonRatio;
-    Util::Vector4D m_color; // r, g, b, a in 0..1 (stored as floats' precision)
+    Util::Vector4D m_color; // r, g, b, a in 0..1, rounded to float precision
 };
 
 } // namespace Materials

@@ -9,15 +9,27 @@
 #include <QMutex>
 #include <QString>
 
+class QXmlStreamReader;
+
 namespace Model {
 namespace Materials {
 
 // The process-wide materials catalogue. Every operation takes the catalogue
 // mutex and returns copies, so worker threads may read while the UI edits.
+//
+// instance() alone never touches the disk: it starts with the built-in table.
+// The program calls initialize() once at start-up (after HOME is settled and
+// before the application object exists) to load "materials.xml" or write the
+// built-in table.
 class MaterialFactory
 {
 public:
     static boost::shared_ptr<MaterialFactory> instance();
+    // Start-up: load the user's file; if that fails, keep a backup of it, fall
+    // back to the built-in table and write that table.
+    static boost::shared_ptr<MaterialFactory> initialize();
+
+    static QString fileName() { return QStringLiteral("materials.xml"); }
 
     bool loadMaterials();
     bool saveMaterials();
@@ -28,6 +40,20 @@ public:
     QList<Material> getMaterials() const;
     bool setMaterial(const Material &material);
     unsigned newMaterialId() const;
+
+    // The "#AARRGGBB" form used in the file (channels truncated to 0..255).
+    static QString colorToString(const Util::Vector4D &color);
+
+private:
+    MaterialFactory();
+    MaterialFactory(const MaterialFactory &) = delete;
+    MaterialFactory &operator=(const MaterialFactory &) = delete;
+
+    static QMap<unsigned, Material> defaultMaterials();
+    static Material readMaterial(const QXmlStreamReader &reader);
+
+    mutable QMutex m_mutex;
+    QMap<unsigned, Material> m_materials;
 };
 
 } // namespace Materials
