@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace Core {
 namespace Operations {
@@ -131,17 +132,17 @@ private:
 
 // Reads the numbers of a line whose key and serial have been matched; the
 // whole line must hold them, or nothing is returned.
-bool readMaterials(Reader &reader, uint64_t cellCount, std::vector<uint32_t> &out)
+bool readMaterials(Reader &reader, uint64_t cellCount, Util::LargeArray<uint32_t> &out)
 {
-    std::vector<uint32_t> values(cellCount);
+    Util::LargeArray<uint32_t> values(cellCount);
     for (uint64_t i = 0; i < cellCount; ++i)
         if (!reader.readUInt(values[i]))
             return false;
-    out.swap(values);
+    out = std::move(values);
     return true;
 }
 
-bool matchLineAt(Reader &reader, const QByteArray &key, int serial, uint64_t cellCount, std::vector<uint32_t> &out,
+bool matchLineAt(Reader &reader, const QByteArray &key, int serial, uint64_t cellCount, Util::LargeArray<uint32_t> &out,
                  bool *matchedHeader)
 {
     *matchedHeader = false;
@@ -181,9 +182,9 @@ bool CellSnapshot::append(const QString &fileName, const QString &key, int seria
     if (fileName.isEmpty())
         return false;
     // Copy under the cell lock, format without it: drawing and other volumes need not wait for the disk.
-    std::vector<uint32_t> materials;
+    Util::LargeArray<uint32_t> materials;
     try {
-        materials.resize(size_t(volume.getCellCount()));
+        materials = Util::LargeArray<uint32_t>(size_t(volume.getCellCount()));
     } catch (const std::bad_alloc &) {
         return false;
     }
@@ -238,7 +239,7 @@ bool CellSnapshot::append(const QString &fileName, const QString &key, int seria
 }
 
 bool CellSnapshot::readLine(const QString &fileName, const QString &key, int serial, uint64_t cellCount,
-                            std::vector<uint32_t> &out, qint64 hint)
+                            Util::LargeArray<uint32_t> &out, qint64 hint)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -269,7 +270,7 @@ bool CellSnapshot::readLine(const QString &fileName, const QString &key, int ser
 
 bool CellSnapshot::restore(const QString &fileName, const QString &key, int serial, TotalVolume &volume, qint64 hint)
 {
-    std::vector<uint32_t> materials;
+    Util::LargeArray<uint32_t> materials;
     const bool found = readLine(fileName, key, serial, volume.getCellCount(), materials, hint);
     if (found) {
         CellLock lock(volume);

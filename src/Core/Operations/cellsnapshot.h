@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Util/largebuffer.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -47,7 +49,7 @@ public:
                         Model::Automaton::TotalVolume &volume, qint64 hint = -1);
     // Reads the materials of the line for key and serial into out (cellCount entries).
     static bool readLine(const QString &fileName, const QString &key, int serial, uint64_t cellCount,
-                         std::vector<uint32_t> &out, qint64 hint = -1);
+                         Util::LargeArray<uint32_t> &out, qint64 hint = -1);
 
 private:
     static int nextSerial(const QString &key);

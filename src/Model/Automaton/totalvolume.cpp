@@ -38,10 +38,15 @@ TotalVolume::TotalVolume(unsigned sizeX, unsigned sizeY, unsigned sizeZ, float c
 
 TotalVolume::TotalVolume(unsigned sizeX, unsigned sizeY, unsigned sizeZ, float cellSizeX, float cellSizeY,
                          float cellSizeZ, const Util::Vector3D &position, uint32_t material)
-    : Object(), m_cells(size_t(sizeX) * sizeY * sizeZ, Voxel(material)), m_sizeX(sizeX), m_sizeY(sizeY),
-      m_sizeZ(sizeZ), m_cellSizeX(cellSizeX), m_cellSizeY(cellSizeY), m_cellSizeZ(cellSizeZ),
-      m_position(position), m_painter(this)
+    : Object(), m_cells(size_t(sizeX) * sizeY * sizeZ), m_sizeX(sizeX), m_sizeY(sizeY), m_sizeZ(sizeZ),
+      m_cellSizeX(cellSizeX), m_cellSizeY(cellSizeY), m_cellSizeZ(cellSizeZ), m_position(position), m_painter(this)
 {
+    if (material != 0) {
+        Voxel *cells = m_cells.data();
+        const size_t n = m_cells.size();
+        for (size_t i = 0; i < n; ++i)
+            cells[i].material = material;
+    }
 }
 
 TotalVolume::TotalVolume(const TotalVolume &source, const Voxel *sourceCells)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Automaton/cellarray.h"
 #include "Model/Automaton/voxel.h"
 #include "Model/Geometry/totalvolumepainter.h"
 #include "Model/object.h"
@@ -105,7 +106,7 @@ private:
     TotalVolume(const TotalVolume &source, const Voxel *sourceCells);
     static Mask makeMask(const std::vector<bool> &bits, unsigned rows, unsigned columns);
 
-    std::vector<Voxel> m_cells;
+    CellArray m_cells;
     QMutex m_cellsLock;
     unsigned m_sizeX, m_sizeY, m_sizeZ;
     float m_cellSizeX, m_cellSizeY, m_cellSizeZ;
