@@ -1,0 +1,290 @@
+#include "abstractdistancecountingautomatonbase.h"
+
+#include "Model/Automaton/totalvolume.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Voxel;
+
+const double AbstractDistanceCountingAutomatonBase::DistanceFactor = 1.7071067811865475;
+
+AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(TotalVolume &volume)
+    : m_sizeX(volume.getSizeX()),
+      m_sizeY(volume.getSizeY()),
+      m_sizeZ(volume.getSizeZ()),
+      m_cx(volume.getCellSizeX()),
+      m_cy(volume.getCellSizeY()),
+      m_cz(volume.getCellSizeZ()),
+      m_volume(volume),
+      m_plan(Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(), Util::SlabSplit::RemainderByThickness))
+{
+    setCellSizes(m_cx, m_cy, m_cz);
+    m_layer = uint64_t(m_sizeY) * m_sizeZ;
+    const int64_t offsets[6] = {-1, 1, -int64_t(m_sizeZ), int64_t(m_sizeZ), -int64_t(m_layer), int64_t(m_layer)};
+    std::copy(offsets, offsets + 6, m_offsets);
+    for (size_t i = 0; i < m_plan.slabs.size(); ++i)
+        m_slabs.emplace_back(new Slab);
+}
+
+AbstractDistanceCountingAutomatonBase::~AbstractDistanceCountingAutomatonBase() = default;
+
+void AbstractDistanceCountingAutomatonBase::setCellSizes(float cx, float cy, float cz)
+{
+    m_cx = cx;
+    m_cy = cy;
+    m_cz = cz;
+    const float steps[6][3] = {{0, 0, -cz}, {0, 0, cz}, {0, -cy, 0}, {0, cy, 0}, {-cx, 0, 0}, {cx, 0, 0}};
+    for (unsigned d = 0; d < 6; ++d)
+        for (unsigned a = 0; a < 3; ++a)
+            m_steps[d][a] = steps[d][a];
+}
+
+float AbstractDistanceCountingAutomatonBase::minCellSize() const { return std::min(m_cx, std::min(m_cy, m_cz)); }
+
+int AbstractDistanceCountingAutomatonBase::toIterations(double count)
+{
+    if (!(count > 0))
+        return 0;
+    if (count >= double(INT_MAX))
+        return INT_MAX;
+    return int(count);
+}
+
+int AbstractDistanceCountingAutomatonBase::depositionIterations(float distance, float minCellSize)
+{
+    const float layers = std::ceil(distance / minCellSize);
+    return toIterations(std::floor(double(layers) * DistanceFactor));
+}
+
+int AbstractDistanceCountingAutomatonBase::etchingIterations(double distance, double minCellSize)
+{
+    return toIterations(std::ceil(distance * DistanceFactor / minCellSize));
+}
+
+void AbstractDistanceCountingAutomatonBase::run(int iterations) { runPasses(iterations, true); }
+
+void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withFinalize)
+{
+    m_iterationsRun = 0;
+    if (m_layer * m_sizeX == 0)
+        return;
+    CellLock lock(m_volume);
+    m_cells = lock.cells();
+    const Util::SlabPlan &plan = m_plan;
+
+    Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { initializeSlab(r.first, r.last, s); });
+    Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { linkSlab(r.first, r.last, s); });
+    Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) {
+        // Neighbours' mutexes are taken one at a time, never while holding this slab's own.
+        Slab &slab = *m_slabs[s];
+        std::vector<uint32_t> handed;
+        mergeHandOvers(s, handed);
+        QMutexLocker locker(&slab.mutex);
+        slab.front.insert(slab.front.end(), handed.begin(), handed.end());
+        sortUnique(slab.front);
+    });
+    // The hand-overs of the initialize pass are consumed; the first update pass refills them.
+
+    for (int i = 0; i < iterations; ++i) {
+        bool active = false;
+        for (const std::unique_ptr<Slab> &slab : m_slabs)
+            active = active || !slab->front.empty();
+        if (!active)
+            break; // every further iteration would change nothing
+        Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { stepSlab(r.first, r.last, s); });
+        Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { mergeSlab(r.first, r.last, s); });
+        ++m_iterationsRun;
+    }
+
+    if (withFinalize)
+        Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { finalizeSlab(r.first, r.last, s); });
+
+    for (const std::unique_ptr<Slab> &slab : m_slabs) {
+        slab->front.clear();
+        slab->newFront.clear();
+        slab->toNextSlab.clear();
+        slab->toPreviousSlab.clear();
+        slab->pending.clear();
+        slab->cursor = Cursor();
+    }
+    m_cells = nullptr;
+}
+
+void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsigned last, unsigned slab)
+{
+    clearFront(slab);
+    Cursor &cursor = m_slabs[slab]->cursor;
+    uint32_t index = uint32_t(first * m_layer);
+    for (unsigned x = first; x < last; ++x)
+        for (unsigned y = 0; y < m_sizeY; ++y)
+            for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
+                cursor.index = index;
+                cursor.mask = maskAt(x, y, z);
+                initializeCell(index, slab);
+            }
+    cursor = Cursor();
+}
+
+void AbstractDistanceCountingAutomatonBase::linkSlab(unsigned, unsigned, unsigned) {}
+
+void AbstractDistanceCountingAutomatonBase::finalizeSlab(unsigned first, unsigned last, unsigned slab)
+{
+    Cursor &cursor = m_slabs[slab]->cursor;
+    uint32_t index = uint32_t(first * m_layer);
+    for (unsigned x = first; x < last; ++x)
+        for (unsigned y = 0; y < m_sizeY; ++y)
+            for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
+                cursor.index = index;
+                cursor.mask = maskAt(x, y, z);
+                finalizeCell(index, slab);
+            }
+    cursor = Cursor();
+}
+
+void AbstractDistanceCountingAutomatonBase::stepSlab(unsigned first, unsigned last, unsigned slab)
+{
+    Slab &s = *m_slabs[slab];
+    QMutexLocker locker(&s.mutex);
+    s.toNextSlab.clear();
+    s.toPreviousSlab.clear();
+    s.pending.clear();
+    s.newFront.clear();
+    for (uint32_t index : s.front)
+        updateCell(index, first, last, s.newFront, slab);
+}
+
+void AbstractDistanceCountingAutomatonBase::mergeSlab(unsigned, unsigned, unsigned slab)
+{
+    Slab &s = *m_slabs[slab];
+    mergeHandOvers(slab, s.newFront);
+    QMutexLocker locker(&s.mutex);
+    applyPendingChanges(slab);
+    sortUnique(s.newFront);
+    s.front.swap(s.newFront);
+}
+
+void AbstractDistanceCountingAutomatonBase::mergeHandOvers(unsigned slab, std::vector<uint32_t> &front)
+{
+    if (slab > 0) {
+        Slab &previous = *m_slabs[slab - 1];
+        QMutexLocker locker(&previous.mutex);
+        front.insert(front.end(), previous.toNextSlab.begin(), previous.toNextSlab.end());
+    }
+    if (slab + 1 < m_slabs.size()) {
+        Slab &next = *m_slabs[slab + 1];
+        QMutexLocker locker(&next.mutex);
+        front.insert(front.end(), next.toPreviousSlab.begin(), next.toPreviousSlab.end());
+    }
+}
+
+void AbstractDistanceCountingAutomatonBase::sortUnique(std::vector<uint32_t> &cells)
+{
+    if (!std::is_sorted(cells.begin(), cells.end()))
+        std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+}
+
+void AbstractDistanceCountingAutomatonBase::applyPendingChanges(unsigned slab)
+{
+    for (const PendingCellChange &change : m_slabs[slab]->pending) {
+        Voxel &voxel = m_cells[change.cell];
+        voxel.material = change.material;
+        setVector(voxel, change.vector[0], change.vector[1], change.vector[2]);
+    }
+}
+
+void AbstractDistanceCountingAutomatonBase::collectNeighbours(uint32_t index, unsigned first, unsigned last,
+                                                              std::vector<uint32_t> &newFront, unsigned slab)
+{
+    collectNeighboursIn(m_propagatingMaterials, index, first, last, newFront, slab);
+}
+
+void AbstractDistanceCountingAutomatonBase::collectNeighboursIn(const MaterialSet &materials, uint32_t index,
+                                                                unsigned first, unsigned last,
+                                                                std::vector<uint32_t> &newFront, unsigned slab)
+{
+    Slab &s = *m_slabs[slab];
+    const uint64_t begin = first * m_layer, end = last * m_layer;
+    const unsigned mask = neighbourMask(index, slab);
+    for (unsigned d = 0; d < 6; ++d) {
+        if (!(mask & (1u << d)))
+            continue;
+        const uint32_t n = neighbour(index, d);
+        if (!materials.contains(m_cells[n].material))
+            continue;
+        if (n < begin)
+            s.toPreviousSlab.push_back(n);
+        else if (n >= end)
+            s.toNextSlab.push_back(n);
+        else
+            newFront.push_back(n);
+    }
+}
+
+void AbstractDistanceCountingAutomatonBase::addToFront(uint32_t index, unsigned slab)
+{
+    m_slabs[slab]->front.push_back(index);
+}
+
+void AbstractDistanceCountingAutomatonBase::clearFront(unsigned slab) { m_slabs[slab]->front.clear(); }
+
+unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index, unsigned slab) const
+{
+    const Cursor &cursor = m_slabs[slab]->cursor;
+    return cursor.index == index ? cursor.mask : neighbourMask(index);
+}
+
+unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index) const
+{
+    const unsigned x = unsigned(index / m_layer);
+    const unsigned rest = unsigned(index - x * m_layer);
+    const unsigned y = rest / m_sizeZ;
+    return maskAt(x, y, rest - y * m_sizeZ);
+}
+
+bool AbstractDistanceCountingAutomatonBase::relax(uint32_t index, float limitSq, const StepVectors &steps,
+                                                  float out[3]) const
+{
+    float best = lengthSquared(m_cells[index].automatonValues);
+    bool found = false;
+    const unsigned mask = neighbourMask(index);
+    for (unsigned d = 0; d < 6; ++d) {
+        if (!(mask & (1u << d)))
+            continue;
+        const float *v = m_cells[neighbour(index, d)].automatonValues;
+        const float c[3] = {v[0] + steps[d][0], v[1] + steps[d][1], v[2] + steps[d][2]};
+        const float length = lengthSquared(c);
+        if (length < best && length <= limitSq) {
+            best = length;
+            out[0] = c[0];
+            out[1] = c[1];
+            out[2] = c[2];
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool AbstractDistanceCountingAutomatonBase::relaxInto(uint32_t index, uint32_t newMaterial, float limitSq,
+                                                      const StepVectors &steps, unsigned first, unsigned last,
+                                                      std::vector<uint32_t> &newFront, unsigned slab)
+{
+    PendingCellChange change;
+    if (!relax(index, limitSq, steps, change.vector))
+        return false;
+    change.cell = index;
+    change.material = newMaterial;
+    m_slabs[slab]->pending.push_back(change);
+    collectNeighbours(index, first, last, newFront, slab);
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "materialset.h"
+
+#include "Model/Automaton/voxel.h"
+#include "Util/slabrunner.h"
+
+#include <QMutex>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Core {
+namespace Operations {
+
+// A change found in the update phase of an iteration, written in its merge phase.
+struct PendingCellChange
+{
+    uint32_t cell;
+    uint32_t material;
+    float vector[3];
+};
+
+// The six face-neighbour step vectors, in neighbour order (-z, +z, -y, +y, -x, +x).
+typedef float StepVectors[6][3];
+
+// Distance counting on a cell volume: every reached cell carries the vector to
+// its nearest source cell (in the automaton values of its Voxel) and the
+// vectors spread one face step per iteration from a front of active cells.
+// Members decide which cells are sources, which may change and into what.
+//
+// The work is split into x slabs, one pool task per slab. Every iteration has
+// two passes with a barrier between them: an update pass that only reads
+// cells and records pending changes and hand-overs, then a merge pass that
+// takes the neighbours' hand-overs, writes the pending changes and swaps in
+// the new front. Reads thus always see the state at the start of the
+// iteration and the result is the same for any slab count.
+class AbstractDistanceCountingAutomatonBase
+{
+public:
+    // Copies the volume's sizes and cell sizes; the volume must outlive the automaton.
+    explicit AbstractDistanceCountingAutomatonBase(Model::Automaton::TotalVolume &volume);
+    virtual ~AbstractDistanceCountingAutomatonBase();
+    AbstractDistanceCountingAutomatonBase(const AbstractDistanceCountingAutomatonBase &) = delete;
+    AbstractDistanceCountingAutomatonBase &operator=(const AbstractDistanceCountingAutomatonBase &) = delete;
+
+    // Locks the volume, initializes, steps at most iterations times (fewer when
+    // every front has run dry), finalizes, unlocks.
+    virtual void run(int iterations);
+    virtual void initializeSlab(unsigned first, unsigned last, unsigned slab);
+    // The update phase of one iteration for one slab.
+    virtual void stepSlab(unsigned first, unsigned last, unsigned slab);
+    virtual void finalizeSlab(unsigned first, unsigned last, unsigned slab);
+    virtual void applyPendingChanges(unsigned slab);
+    virtual void collectNeighbours(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
+                                   unsigned slab);
+    virtual void initializeCell(uint32_t cell, unsigned slab) = 0;
+    virtual void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
+                            unsigned slab) = 0;
+    virtual void finalizeCell(uint32_t cell, unsigned slab) = 0;
+    // The merge phase of one iteration, after every slab's update phase:
+    // take the neighbours' hand-overs, write the pending changes, swap fronts.
+    virtual void mergeSlab(unsigned first, unsigned last, unsigned slab);
+    // Runs after every slab's initialize pass and before the initial hand-overs
+    // are merged; for members that must look across slab borders then.
+    virtual void linkSlab(unsigned first, unsigned last, unsigned slab);
+
+    unsigned getSlabCount() const { return unsigned(m_plan.slabs.size()); }
+    const std::vector<Util::SlabRange> &getSlabs() const { return m_plan.slabs; }
+    // Iterations actually stepped by the last run.
+    int getIterationsRun() const { return m_iterationsRun; }
+
+    // ⌊⌈T / c⌉ · k⌋ with the ceiling in single and the product in double precision.
+    static int depositionIterations(float distance, float minCellSize);
+    // ⌈T · k / c⌉ in double precision.
+    static int etchingIterations(double distance, double minCellSize);
+    // A count of iterations as an int: nothing for NaN or <= 0, capped at INT_MAX.
+    static int toIterations(double count);
+    static const double DistanceFactor; // (√2 + 1) / √2
+
+protected:
+    void runPasses(int iterations, bool withFinalize);
+
+    // Rebuilds the step vectors from new cell sizes (horizontal scaling).
+    void setCellSizes(float cx, float cy, float cz);
+    float minCellSize() const;
+
+    Model::Automaton::Voxel &cell(uint32_t index) const { return m_cells[index]; }
+    static float lengthSquared(const float v[3]) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; }
+    static void setVector(Model::Automaton::Voxel &voxel, float x, float y, float z)
+    {
+        voxel.automatonValues[0] = x;
+        voxel.automatonValues[1] = y;
+        voxel.automatonValues[2] = z;
+    }
+
+    // Bit d set when neighbour d lies inside the volume.
+    unsigned maskAt(unsigned x, unsigned y, unsigned z) const
+    {
+        return (z > 0 ? 1u : 0u) | (z + 1 < m_sizeZ ? 2u : 0u) | (y > 0 ? 4u : 0u) | (y + 1 < m_sizeY ? 8u : 0u) |
+               (x > 0 ? 16u : 0u) | (x + 1 < m_sizeX ? 32u : 0u);
+    }
+    // The neighbour mask of a cell; cheap for the cell being initialized.
+    unsigned neighbourMask(uint32_t index, unsigned slab) const;
+    unsigned neighbourMask(uint32_t index) const;
+    uint32_t neighbour(uint32_t index, unsigned direction) const
+    {
+        return uint32_t(int64_t(index) + m_offsets[direction]);
+    }
+    // True when a neighbour inside the volume satisfies pred(Voxel).
+    template <class Pred>
+    bool anyNeighbour(uint32_t index, unsigned slab, Pred pred) const
+    {
+        const unsigned mask = neighbourMask(index, slab);
+        for (unsigned d = 0; d < 6; ++d)
+            if ((mask & (1u << d)) && pred(m_cells[neighbour(index, d)]))
+                return true;
+        return false;
+    }
+
+    // Vector relaxation: the shortest of the neighbours' vectors plus their
+    // step that is strictly shorter than the cell's own and at most limitSq.
+    // Equal lengths keep the first neighbour in neighbour order.
+    bool relax(uint32_t index, float limitSq, const StepVectors &steps, float out[3]) const;
+    // relax(); on success records the change and collects the neighbours.
+    bool relaxInto(uint32_t index, uint32_t newMaterial, float limitSq, const StepVectors &steps, unsigned first,
+                   unsigned last, std::vector<uint32_t> &newFront, unsigned slab);
+    // The base neighbour collection, with the entry test on the given set.
+    void collectNeighboursIn(const MaterialSet &materials, uint32_t index, unsigned first, unsigned last,
+                             std::vector<uint32_t> &newFront, unsigned slab);
+    // Adds a cell of the slab to its front during the initialize pass.
+    void addToFront(uint32_t index, unsigned slab);
+    void clearFront(unsigned slab);
+
+    MaterialSet m_propagatingMaterials;
+    unsigned m_sizeX, m_sizeY, m_sizeZ;
+    float m_cx, m_cy, m_cz;
+    StepVectors m_steps;
+    // Valid only inside run(), while the volume is locked.
+    Model::Automaton::Voxel *m_cells = nullptr;
+
+private:
+    struct Cursor
+    {
+        uint32_t index = UINT32_MAX;
+        unsigned mask = 0;
+    };
+    struct Slab
+    {
+        QMutex mutex;
+        std::vector<uint32_t> front;
+        std::vector<uint32_t> newFront;
+        std::vector<uint32_t> toNextSlab;
+        std::vector<uint32_t> toPreviousSlab;
+        std::vector<PendingCellChange> pending;
+        Cursor cursor;
+    };
+    void mergeHandOvers(unsigned slab, std::vector<uint32_t> &front);
+    static void sortUnique(std::vector<uint32_t> &cells);
+
+    Model::Automaton::TotalVolume &m_volume;
+    Util::SlabPlan m_plan;
+    std::vector<std::unique_ptr<Slab>> m_slabs;
+    int64_t m_offsets[6];
+    uint64_t m_layer; // cells per x layer
+    int m_iterationsRun = 0;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,34 @@
+#include "simplephysicalvapordeposition.h"
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::Voxel;
+
+SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume &volume, uint32_t material,
+                                                             float thickness, float horizontalRatio, int depositOn)
+    : AnisotropicFilmDeposition(volume, material, thickness, horizontalRatio), m_depositOn(depositOn)
+{
+}
+
+void SimplePhysicalVaporDeposition::initializeCell(uint32_t index, unsigned slab)
+{
+    Voxel &voxel = cell(index);
+    if (voxel.material == 0) {
+        AnisotropicFilmDeposition::initializeCell(index, slab);
+        return;
+    }
+    voxel.automatonFlag = 1;
+    const unsigned mask = neighbourMask(index, slab);
+    const bool openAbove = (mask & 2u) && cell(neighbour(index, 1)).material == 0;
+    const bool openBelow = (mask & 1u) && cell(neighbour(index, 0)).material == 0;
+    const bool source = (m_depositOn == Top && openAbove) || (m_depositOn == Bottom && openBelow) ||
+                        (m_depositOn == BothSides && (openAbove || openBelow));
+    if (source)
+        setVector(voxel, 0, 0, 0);
+    else
+        setVector(voxel, m_distance, m_distance, m_distance);
+}
+
+} // namespace Operations
+} // namespace Core

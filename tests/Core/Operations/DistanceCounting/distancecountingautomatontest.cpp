@@ -1,0 +1,518 @@
+#include "distancecountingtestsupport.h"
+
+#include "Core/Operations/DistanceCounting/anisotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/anisotropicfilmetching.h"
+#include "Core/Operations/DistanceCounting/electrodeposition.h"
+#include "Core/Operations/DistanceCounting/ionimplantation.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmetching.h"
+#include "Core/Operations/DistanceCounting/simpledoping.h"
+#include "Core/Operations/DistanceCounting/simplephysicalvapordeposition.h"
+#include "Core/Operations/DistanceCounting/simplesioxidation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace Core::Operations;
+using namespace DistanceCountingTest;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Voxel;
+
+namespace {
+
+const uint32_t Si = 1, Film = 5, Mask = 7, Doped = 14;
+
+// Silicon below z = height everywhere.
+Layout flat(unsigned height, uint32_t material = Si)
+{
+    return [=](unsigned, unsigned, unsigned z) { return z < height ? material : 0u; };
+}
+
+// A step: four layers for x < 3, two layers beyond.
+uint32_t step(unsigned x, unsigned, unsigned z) { return z < (x < 3 ? 4u : 2u) ? Si : 0u; }
+
+const MaterialSet Dopable{1, 14, 15, 16};
+
+} // namespace
+
+TEST(DistanceCountingSlabs, SplitFollowsTheRemainderByThickness)
+{
+    struct Row
+    {
+        int threads;
+        unsigned sizeX;
+        std::vector<Util::SlabRange> slabs;
+    };
+    const Row rows[] = {
+        {4, 10, {{0, 2}, {2, 4}, {4, 6}, {6, 10}}},
+        {3, 11, {{0, 4}, {4, 8}, {8, 11}}},
+        {7, 3, {{0, 3}}},
+        {1, 5, {{0, 5}}},
+    };
+    for (const Row &row : rows) {
+        PoolSize pool(row.threads);
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(row.sizeX, 2, 2, flat(1));
+        IsotropicFilmDeposition automaton(*volume, Film, 1);
+        EXPECT_EQ(automaton.getSlabs(), row.slabs) << row.threads << " threads, sizeX " << row.sizeX;
+    }
+}
+
+TEST(DistanceCountingIterations, CountsAreComputedInTheirOwnPrecision)
+{
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(10, 1), 17);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::etchingIterations(10, 1), 18);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(1, 1), 1);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(1.5f, 1), 3);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::etchingIterations(1, 1), 2);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(10, 0.5f), 34);
+    // Nonsense distances run nothing instead of an undefined count.
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(0, 1), 0);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(-3, 1), 0);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(0, 0), 0);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::etchingIterations(std::nan(""), 1), 0);
+    EXPECT_EQ(AbstractDistanceCountingAutomatonBase::depositionIterations(5, 0), std::numeric_limits<int>::max());
+
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(4, 4, 4, flat(1));
+    EXPECT_EQ(IsotropicFilmDeposition(*volume, Film, 10).iterationCount(), 17);
+    EXPECT_EQ(IsotropicFilmEtching(*volume, Si, 10).iterationCount(), 18);
+    // Ratio 2 halves the horizontal sizes the count is taken on; etching uses the deposition count.
+    EXPECT_EQ(AnisotropicFilmDeposition(*volume, Film, 10, 2).iterationCount(), 34);
+    EXPECT_EQ(AnisotropicFilmEtching(*volume, Si, 10, 1).iterationCount(), 17);
+    EXPECT_EQ(AnisotropicFilmDeposition(*volume, Film, 10, 1).iterationCount(),
+              IsotropicFilmDeposition(*volume, Film, 10).iterationCount());
+}
+
+TEST(IsotropicFilmDeposition, ThicknessOneFillsExactlyTheFirstLayerInOneIteration)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(5, 4, 6, flat(2));
+    IsotropicFilmDeposition automaton(*volume, Film, 1);
+    EXPECT_EQ(automaton.iterationCount(), 1);
+    automaton.simulate();
+    EXPECT_EQ(automaton.getIterationsRun(), 1);
+    EXPECT_EQ(materialsOf(*volume),
+              materialsOf(*makeVolume(5, 4, 6, [](unsigned, unsigned, unsigned z) {
+                  return z < 2 ? Si : z == 2 ? Film : 0u;
+              })));
+}
+
+TEST(IsotropicFilmDeposition, DiagonalCellAtAStepEdgeNeedsMoreThanOneCell)
+{
+    const boost::shared_ptr<TotalVolume> thin = makeVolume(6, 3, 7, step);
+    IsotropicFilmDeposition(*thin, Film, 1).simulate();
+    EXPECT_EQ(materialAt(*thin, 3, 1, 4), 0u); // √2 from the edge cell
+    EXPECT_EQ(materialAt(*thin, 2, 1, 4), Film);
+    EXPECT_EQ(materialAt(*thin, 3, 1, 2), Film); // against the side wall
+    EXPECT_EQ(materialAt(*thin, 3, 1, 3), Film);
+
+    const boost::shared_ptr<TotalVolume> thick = makeVolume(6, 3, 7, step);
+    IsotropicFilmDeposition(*thick, Film, 1.5f).simulate();
+    EXPECT_EQ(materialAt(*thick, 3, 1, 4), Film);
+    EXPECT_EQ(materialAt(*thick, 4, 1, 4), 0u);
+    CellLock lock(*thick);
+    const float *v = lock.cells()[thick->cellIndex(3, 1, 4)].automatonValues;
+    EXPECT_EQ(v[0], -1.0f);
+    EXPECT_EQ(v[1], 0.0f);
+    EXPECT_EQ(v[2], -1.0f);
+}
+
+TEST(IsotropicFilmDeposition, ZeroThicknessOrNoSourceDepositsNothing)
+{
+    const boost::shared_ptr<TotalVolume> zero = makeVolume(5, 4, 6, flat(2));
+    const std::vector<uint32_t> before = materialsOf(*zero);
+    IsotropicFilmDeposition automaton(*zero, Film, 0);
+    automaton.run(5); // even when told to iterate
+    EXPECT_EQ(materialsOf(*zero), before);
+
+    const boost::shared_ptr<TotalVolume> empty = makeVolume(5, 4, 6, flat(0));
+    IsotropicFilmDeposition(*empty, Film, 3).simulate();
+    EXPECT_EQ(materialsOf(*empty), materialsOf(*makeVolume(5, 4, 6, flat(0))));
+}
+
+// Two solid neighbours give candidates of equal length: the first in the order
+// -z, +z, -y, +y, -x, +x wins, so the vector is that neighbour's step.
+class NeighbourOrderTieBreak : public ::testing::TestWithParam<std::pair<int, int>>
+{
+};
+
+TEST_P(NeighbourOrderTieBreak, FirstNeighbourInOrderWins)
+{
+    static const int offsets[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
+    const int a = GetParam().first, b = GetParam().second;
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(3, 3, 3, [&](unsigned x, unsigned y, unsigned z) {
+        for (int d : {a, b})
+            if (int(x) == 1 + offsets[d][0] && int(y) == 1 + offsets[d][1] && int(z) == 1 + offsets[d][2])
+                return Si;
+        return 0u;
+    });
+    IsotropicFilmDeposition(*volume, Film, 1).simulate();
+    CellLock lock(*volume);
+    const Voxel &centre = lock.cells()[volume->cellIndex(1, 1, 1)];
+    EXPECT_EQ(centre.material, Film);
+    for (unsigned axis = 0; axis < 3; ++axis)
+        EXPECT_EQ(centre.automatonValues[axis], float(offsets[a][axis])) << "axis " << axis;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, NeighbourOrderTieBreak,
+                         ::testing::Values(std::make_pair(0, 1), std::make_pair(0, 2), std::make_pair(1, 3),
+                                           std::make_pair(2, 5), std::make_pair(3, 4), std::make_pair(4, 5)));
+
+TEST(IsotropicFilmEtching, OtherMaterialsStayEvenWhenSurrounded)
+{
+    // A block of film open at the top, holding one mask cell in its middle and
+    // shielded by a mask lid with one hole.
+    const Layout layout = [](unsigned x, unsigned y, unsigned z) {
+        if (x == 3 && y == 3 && z == 2)
+            return Mask;
+        if (z == 6)
+            return (x == 3 && y == 3) ? 0u : Mask;
+        return z < 6 ? Film : 0u;
+    };
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(7, 7, 8, layout);
+    IsotropicFilmEtching etch(*volume, Film, 2);
+    etch.simulate();
+    EXPECT_EQ(materialAt(*volume, 3, 3, 2), Mask);
+    EXPECT_EQ(materialAt(*volume, 3, 3, 6), 0u);
+    EXPECT_EQ(materialAt(*volume, 3, 3, 5), 0u); // below the hole
+    EXPECT_EQ(materialAt(*volume, 3, 3, 4), 0u);
+    EXPECT_EQ(materialAt(*volume, 3, 3, 3), Film); // 3 below the hole
+    EXPECT_EQ(materialAt(*volume, 0, 0, 5), Film); // shielded by the lid
+    for (unsigned x = 0; x < 7; ++x)
+        for (unsigned y = 0; y < 7; ++y)
+            if (x != 3 || y != 3)
+                EXPECT_EQ(materialAt(*volume, x, y, 6), Mask);
+
+    // Deep enough to reach everything: the film goes, the enclosed mask cell stays.
+    const boost::shared_ptr<TotalVolume> deep = makeVolume(7, 7, 8, layout);
+    IsotropicFilmEtching(*deep, Film, 50).simulate();
+    EXPECT_EQ(materialAt(*deep, 3, 3, 2), Mask);
+    EXPECT_EQ(materialAt(*deep, 0, 0, 0), 0u);
+}
+
+TEST(AnisotropicFilmDeposition, RatioZeroGivesNoSideWallFilm)
+{
+    // A pillar at x = 2 on a one-layer floor.
+    const Layout pillar = [](unsigned x, unsigned, unsigned z) { return z < 1 || (x == 2 && z < 6) ? Si : 0u; };
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(6, 2, 10, pillar);
+    AnisotropicFilmDeposition(*volume, Film, 2, 0).simulate();
+    for (unsigned y = 0; y < 2; ++y) {
+        EXPECT_EQ(materialAt(*volume, 3, y, 4), 0u); // beside the wall
+        EXPECT_EQ(materialAt(*volume, 1, y, 4), 0u);
+        EXPECT_EQ(materialAt(*volume, 2, y, 6), Film);
+        EXPECT_EQ(materialAt(*volume, 2, y, 7), Film);
+        EXPECT_EQ(materialAt(*volume, 2, y, 8), 0u);
+        EXPECT_EQ(materialAt(*volume, 4, y, 2), Film);
+        EXPECT_EQ(materialAt(*volume, 4, y, 3), 0u);
+    }
+    const boost::shared_ptr<TotalVolume> isotropic = makeVolume(6, 2, 10, pillar);
+    AnisotropicFilmDeposition(*isotropic, Film, 2, 1).simulate();
+    EXPECT_EQ(materialAt(*isotropic, 3, 0, 4), Film);
+}
+
+TEST(AnisotropicFilmDeposition, RatioOneEqualsIsotropicCellForCell)
+{
+    const Layout layout = [](unsigned x, unsigned y, unsigned z) {
+        return z < 2 + (x * 7 + y * 3) % 5 ? Si : 0u;
+    };
+    const boost::shared_ptr<TotalVolume> a = makeVolume(9, 8, 12, layout), b = makeVolume(9, 8, 12, layout);
+    AnisotropicFilmDeposition(*a, Film, 3.5f, 1).simulate();
+    IsotropicFilmDeposition(*b, Film, 3.5f).simulate();
+    EXPECT_EQ(materialsOf(*a), materialsOf(*b));
+}
+
+TEST(AnisotropicFilmDeposition, RatioTwoDoublesTheLateralReach)
+{
+    // A single pillar: with ratio 2 the film reaches twice as far sideways as upward.
+    const boost::shared_ptr<TotalVolume> volume =
+        makeVolume(11, 1, 8, [](unsigned x, unsigned, unsigned z) { return x == 5 && z < 4 ? Si : 0u; });
+    AnisotropicFilmDeposition(*volume, Film, 1, 2).simulate();
+    EXPECT_EQ(materialAt(*volume, 5, 0, 4), Film);
+    EXPECT_EQ(materialAt(*volume, 5, 0, 5), 0u);
+    EXPECT_EQ(materialAt(*volume, 3, 0, 2), Film);
+    EXPECT_EQ(materialAt(*volume, 7, 0, 2), Film);
+    EXPECT_EQ(materialAt(*volume, 2, 0, 2), 0u);
+}
+
+TEST(AnisotropicFilmEtching, LeavesOtherMaterialsAndReachesExposedCells)
+{
+    const Layout layout = [](unsigned x, unsigned, unsigned z) {
+        if (z == 4)
+            return x >= 3 && x < 6 ? 0u : Mask; // a mask with an opening
+        if (x == 4 && z == 6)
+            return Film; // a loose cell touching only empty space
+        return z < 4 ? Film : 0u;
+    };
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(9, 2, 8, layout);
+    AnisotropicFilmEtching(*volume, Film, 2, 0).simulate();
+    for (unsigned x = 0; x < 9; ++x) {
+        const bool open = x >= 3 && x < 6;
+        EXPECT_EQ(materialAt(*volume, x, 0, 4), open ? 0u : Mask);
+        EXPECT_EQ(materialAt(*volume, x, 0, 3), open ? 0u : Film) << x;
+        EXPECT_EQ(materialAt(*volume, x, 0, 2), open ? 0u : Film) << x;
+        EXPECT_EQ(materialAt(*volume, x, 0, 1), Film) << x;
+    }
+    EXPECT_EQ(materialAt(*volume, 4, 0, 6), 0u);
+}
+
+// A floor, and a two-cell shelf at z = 4..5 carried by a pillar at x = 0.
+uint32_t overhang(unsigned x, unsigned, unsigned z)
+{
+    if (z == 0 || (x == 0 && z <= 5) || (x < 3 && (z == 4 || z == 5)))
+        return Si;
+    return 0u;
+}
+
+TEST(SimplePhysicalVaporDeposition, ModesCoatFacesLookingUpDownOrBoth)
+{
+    struct Row
+    {
+        int mode;
+        bool onShelf, underShelf, onFloor;
+    };
+    const Row rows[] = {{1, true, false, true}, {2, false, true, false}, {3, true, true, true}};
+    for (const Row &row : rows) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(6, 2, 8, overhang);
+        SimplePhysicalVaporDeposition(*volume, Film, 1, 1, row.mode).simulate();
+        EXPECT_EQ(materialAt(*volume, 2, 1, 6) == Film, row.onShelf) << "mode " << row.mode;
+        EXPECT_EQ(materialAt(*volume, 2, 1, 3) == Film, row.underShelf) << "mode " << row.mode;
+        EXPECT_EQ(materialAt(*volume, 4, 1, 1) == Film, row.onFloor) << "mode " << row.mode;
+        EXPECT_EQ(materialAt(*volume, 2, 1, 2), 0u) << "mode " << row.mode;
+    }
+}
+
+TEST(Electrodeposition, GrowsOnlyAroundTheConductor)
+{
+    const uint32_t Conductor = 6;
+    const Layout layout = [=](unsigned x, unsigned, unsigned z) {
+        if (z < 2)
+            return Si;
+        return z == 2 && x < 3 ? Conductor : 0u;
+    };
+    const boost::shared_ptr<TotalVolume> absent = makeVolume(7, 2, 6, flat(2));
+    const std::vector<uint32_t> before = materialsOf(*absent);
+    Electrodeposition(*absent, Film, Conductor, 2).simulate();
+    EXPECT_EQ(materialsOf(*absent), before);
+
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(7, 2, 6, layout);
+    Electrodeposition(*volume, Film, Conductor, 1).simulate();
+    EXPECT_EQ(materialAt(*volume, 1, 0, 3), Film);
+    EXPECT_EQ(materialAt(*volume, 3, 0, 2), Film); // beside the conductor, on silicon
+    EXPECT_EQ(materialAt(*volume, 4, 0, 2), 0u);   // silicon alone does not plate
+    EXPECT_EQ(materialAt(*volume, 1, 0, 4), 0u);
+}
+
+TEST(SimpleDoping, DepthOneDopesExactlyTheTopLayer)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(5, 4, 6, flat(3));
+    SimpleDoping(*volume, Doped, 1, Dopable).simulate();
+    EXPECT_EQ(materialsOf(*volume), materialsOf(*makeVolume(5, 4, 6, [](unsigned, unsigned, unsigned z) {
+                  return z < 2 ? Si : z == 2 ? Doped : 0u;
+              })));
+}
+
+TEST(SimpleDoping, MaterialsOutsideTheSetAreNeitherDopedNorPassed)
+{
+    // Silicon under a film of another material, open only at x = 0.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(6, 1, 6, [](unsigned x, unsigned, unsigned z) {
+        if (z < 3)
+            return Si;
+        return z == 3 && x > 0 ? Film : 0u;
+    });
+    SimpleDoping(*volume, Doped, 2.2f, Dopable).simulate();
+    EXPECT_EQ(materialAt(*volume, 0, 0, 2), Doped);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 1), Doped);
+    EXPECT_EQ(materialAt(*volume, 1, 0, 2), Doped); // √2 around the film's edge
+    EXPECT_EQ(materialAt(*volume, 2, 0, 2), Si);    // √5
+    EXPECT_EQ(materialAt(*volume, 1, 0, 1), Si);
+    // Two cells below open space, but only through the film: not doped.
+    EXPECT_EQ(materialAt(*volume, 4, 0, 2), Si);
+    for (unsigned x = 1; x < 6; ++x)
+        EXPECT_EQ(materialAt(*volume, x, 0, 3), Film);
+}
+
+TEST(IonImplantation, BandSitsAtTheDepthBelowEachColumnsSurface)
+{
+    struct Row
+    {
+        float depth, spread, annealing;
+        std::vector<uint32_t> column; // z = 0 .. 5 after the run; the surface is at z = 6 (cells 0..5 silicon)
+    };
+    const uint32_t S = Si, D = Doped;
+    const Row rows[] = {
+        {0, 0, 0, {S, S, S, S, S, S}},      // no cell centre band within half a cell of depth 0
+        {1, 0, 0, {S, S, S, S, S, D}},      // the surface layer
+        {3, 0, 0, {S, S, S, D, S, S}},      // depth counted to the cell's lower face
+        {3, 1, 0, {S, S, D, D, D, S}},      // widened by the spread
+        {3, 0, 1, {S, S, D, D, D, S}},      // widened by annealing
+        {3, 0, 2, {S, D, D, D, D, D}},
+    };
+    for (const Row &row : rows) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(4, 3, 9, flat(6));
+        IonImplantation(*volume, D, row.depth, row.spread, row.annealing, Dopable).simulate();
+        for (unsigned x = 0; x < 4; ++x)
+            for (unsigned y = 0; y < 3; ++y) {
+                for (unsigned z = 0; z < 6; ++z)
+                    EXPECT_EQ(materialAt(*volume, x, y, z), row.column[z])
+                        << "depth " << row.depth << " spread " << row.spread << " annealing " << row.annealing
+                        << " z " << z;
+                for (unsigned z = 6; z < 9; ++z)
+                    EXPECT_EQ(materialAt(*volume, x, y, z), 0u);
+            }
+    }
+}
+
+TEST(IonImplantation, DepthFollowsTheLocalSurfaceAndSkipsOtherMaterials)
+{
+    // A mask layer on the right half: its columns' surface is higher and the mask is not implanted.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(6, 2, 9, [](unsigned x, unsigned, unsigned z) {
+        if (z < 5)
+            return Si;
+        return z == 5 && x >= 3 ? Mask : 0u;
+    });
+    IonImplantation(*volume, Doped, 2, 0, 0, Dopable).simulate();
+    EXPECT_EQ(materialAt(*volume, 0, 0, 3), Doped);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 4), Si);
+    EXPECT_EQ(materialAt(*volume, 4, 0, 4), Doped);
+    EXPECT_EQ(materialAt(*volume, 4, 0, 3), Si);
+    EXPECT_EQ(materialAt(*volume, 4, 0, 5), Mask);
+}
+
+TEST(SimpleSiOxidation, OxideLayersFollowTheOutwardAndInwardShares)
+{
+    // Cells of size 1, surface cell at z = 14: empty cell n above turns when
+    // n + 0.5 <= 0.56 X, silicon n below the surface cell when n + 0.5 <= 0.44 X.
+    for (double thickness : {0.5, 3.0, 10.0, 12.3}) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(3, 3, 30, flat(15));
+        SimpleSiOxidation oxidation(*volume, MaterialSet{1, 14, 15, 16}, 1.0);
+        oxidation.oxidize(thickness);
+        for (unsigned z = 0; z < 30; ++z) {
+            const bool above = z >= 15;
+            const double n = above ? z - 14.0 : 14.0 - z;
+            const double limit = above ? 0.5600000023841858 * thickness : thickness - 0.5600000023841858 * thickness;
+            const uint32_t expected = n + 0.5 <= limit ? 3u : above ? 0u : Si;
+            EXPECT_EQ(materialAt(*volume, 1, 1, z), expected) << "X " << thickness << " z " << z;
+        }
+    }
+}
+
+TEST(SimpleSiOxidation, ConversionAndDealGroveThickness)
+{
+    EXPECT_NEAR(SimpleSiOxidation::dealGroveThickness(2, 1273, 1), 0.10545695170644813, 1e-12);
+
+    // 0.1 µm at 100 cells per micron is 10 cells: five above the surface, four into it.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(2, 2, 30, flat(15));
+    SimpleSiOxidation oxidation(*volume, MaterialSet{1}, 100);
+    oxidation.oxidize(0.1);
+    EXPECT_NEAR(oxidation.thicknessInCells(), 10.0, 1e-9);
+    EXPECT_EQ(oxidation.iterationCount(), 10);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 19), 3u);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 20), 0u);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 11), 3u);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 10), Si);
+}
+
+TEST(SimpleSiOxidation, OtherMaterialsAreNotOxidized)
+{
+    // A mask over half of the silicon: oxide grows only where silicon meets empty space.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(8, 2, 14, [](unsigned x, unsigned, unsigned z) {
+        if (z < 6)
+            return Si;
+        return z == 6 && x >= 4 ? Mask : 0u;
+    });
+    SimpleSiOxidation(*volume, MaterialSet{1}, 1).oxidize(4);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 5), 3u);
+    EXPECT_EQ(materialAt(*volume, 0, 0, 6), 3u);
+    EXPECT_EQ(materialAt(*volume, 7, 0, 6), Mask);
+    EXPECT_EQ(materialAt(*volume, 7, 0, 5), Si);
+    EXPECT_EQ(materialAt(*volume, 7, 0, 7), 0u);
+}
+
+namespace {
+
+// Uneven terrain with a mask, a conductor and some dopable cells, so every engine has work at slab borders.
+uint32_t terrain(unsigned x, unsigned y, unsigned z)
+{
+    const unsigned height = 3 + (x * 5 + y * 3) % 7;
+    if (z < height)
+        return (x + 2 * y + z) % 11 == 0 ? Mask : (x * y + z) % 13 == 0 ? 6u : (x + z) % 9 == 0 ? 15u : Si;
+    if (z == height && x % 6 == 2)
+        return Film;
+    return 0u;
+}
+
+struct EngineCase
+{
+    const char *name;
+    std::function<void(TotalVolume &)> run;
+};
+
+void PrintTo(const EngineCase &c, std::ostream *os) { *os << c.name; }
+
+class SlabCountInvariance : public ::testing::TestWithParam<EngineCase>
+{
+};
+
+struct CellState
+{
+    std::vector<uint32_t> materials;
+    std::vector<uint8_t> flags;
+    std::vector<float> vectors;
+    bool operator==(const CellState &o) const
+    {
+        return materials == o.materials && flags == o.flags &&
+               std::memcmp(vectors.data(), o.vectors.data(), vectors.size() * sizeof(float)) == 0;
+    }
+};
+
+CellState stateOf(TotalVolume &volume)
+{
+    CellLock lock(volume);
+    CellState s;
+    for (size_t i = 0; i < volume.getCellCount(); ++i) {
+        const Voxel &v = lock.cells()[i];
+        s.materials.push_back(v.material);
+        s.flags.push_back(v.automatonFlag);
+        s.vectors.insert(s.vectors.end(), v.automatonValues, v.automatonValues + 3);
+    }
+    return s;
+}
+
+} // namespace
+
+TEST_P(SlabCountInvariance, CellsAreBitIdenticalForAnySlabCount)
+{
+    CellState reference;
+    for (int threads : {1, 2, 3, 7}) {
+        PoolSize pool(threads);
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(23, 9, 16, terrain, 1, 1, 0.5f);
+        GetParam().run(*volume);
+        const CellState state = stateOf(*volume);
+        if (threads == 1) {
+            reference = state;
+            EXPECT_NE(state.materials, materialsOf(*makeVolume(23, 9, 16, terrain, 1, 1, 0.5f)));
+        } else {
+            EXPECT_TRUE(state == reference) << threads << " threads";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, SlabCountInvariance,
+    ::testing::Values(
+        EngineCase{"IsotropicFilmDeposition", [](TotalVolume &v) { IsotropicFilmDeposition(v, Film, 3.3f).simulate(); }},
+        EngineCase{"IsotropicFilmEtching", [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 2.7f).simulate(); }},
+        EngineCase{"AnisotropicFilmDeposition",
+                   [](TotalVolume &v) { AnisotropicFilmDeposition(v, Film, 3, 0.5f).simulate(); }},
+        EngineCase{"AnisotropicFilmEtching", [](TotalVolume &v) { AnisotropicFilmEtching(v, Si, 3, 2).simulate(); }},
+        EngineCase{"SimplePhysicalVaporDeposition",
+                   [](TotalVolume &v) { SimplePhysicalVaporDeposition(v, Film, 2.5f, 1.5f, 3).simulate(); }},
+        EngineCase{"Electrodeposition", [](TotalVolume &v) { Electrodeposition(v, Film, 6, 2.5f).simulate(); }},
+        EngineCase{"SimpleDoping", [](TotalVolume &v) { SimpleDoping(v, Doped, 2.2f, Dopable).simulate(); }},
+        EngineCase{"IonImplantation",
+                   [](TotalVolume &v) { IonImplantation(v, Doped, 2, 0.5f, 1.7f, Dopable).simulate(); }},
+        EngineCase{"SimpleSiOxidation",
+                   [](TotalVolume &v) { SimpleSiOxidation(v, MaterialSet{1, 15}, 2).oxidize(2.1); }}),
+    [](const ::testing::TestParamInfo<EngineCase> &info) { return std::string(info.param.name); });
