@@ -1,0 +1,81 @@
+#include "Core/Operations/DistanceCounting/anisotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmetching.h"
+#include "Core/Operations/DistanceCounting/simplesioxidation.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <vector>
+
+using namespace Core::Operations;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+const unsigned SizeX = 256, SizeY = 256, SizeZ = 128;
+
+// Silicon up to z = 40 with a 64-cell-wide, 20-deep trench along y.
+std::vector<uint32_t> trenchMaterials()
+{
+    std::vector<uint32_t> m(size_t(SizeX) * SizeY * SizeZ, 0);
+    for (unsigned x = 0; x < SizeX; ++x) {
+        const unsigned top = (x >= 96 && x < 160) ? 20 : 40;
+        for (unsigned y = 0; y < SizeY; ++y)
+            for (unsigned z = 0; z < top; ++z)
+                m[(size_t(x) * SizeY + y) * SizeZ + z] = 1;
+    }
+    return m;
+}
+
+void resetMaterials(TotalVolume &volume, const std::vector<uint32_t> &materials)
+{
+    CellLock lock(volume);
+    for (size_t i = 0; i < materials.size(); ++i)
+        lock.cells()[i].material = materials[i];
+}
+
+// Counts the whole volume over the wall time of each run.
+void runOnTrench(benchmark::State &state, const std::function<void(TotalVolume &)> &step)
+{
+    const std::vector<uint32_t> materials = trenchMaterials();
+    TotalVolume volume(SizeX, SizeY, SizeZ, 1, 1, 1, Util::Vector3D(), materials);
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMaterials(volume, materials);
+        state.ResumeTiming();
+        step(volume);
+    }
+    state.counters["cells"] = double(volume.getCellCount());
+    state.counters["cells_per_s"] =
+        benchmark::Counter(double(volume.getCellCount()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_IsotropicDeposition(benchmark::State &state)
+{
+    runOnTrench(state, [](TotalVolume &v) { IsotropicFilmDeposition(v, 3, 10).simulate(); });
+}
+BENCHMARK(BM_IsotropicDeposition)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_IsotropicEtching(benchmark::State &state)
+{
+    runOnTrench(state, [](TotalVolume &v) { IsotropicFilmEtching(v, 1, 10).simulate(); });
+}
+BENCHMARK(BM_IsotropicEtching)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_AnisotropicDeposition(benchmark::State &state)
+{
+    runOnTrench(state, [](TotalVolume &v) { AnisotropicFilmDeposition(v, 3, 10, 0.5f).simulate(); });
+}
+BENCHMARK(BM_AnisotropicDeposition)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 2 µm of oxide at 1 cell per 0.1 µm.
+void BM_SiOxidation(benchmark::State &state)
+{
+    runOnTrench(state, [](TotalVolume &v) { SimpleSiOxidation(v, MaterialSet{1, 14, 15, 16}, 10).oxidize(2.0); });
+}
+BENCHMARK(BM_SiOxidation)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
