@@ -1,8 +1,22 @@
 #pragma once
 
+#include "Model/Geometry/bsptree.h"
+#include "Model/Geometry/colormap.h"
+#include "Model/Geometry/drawrange.h"
+#include "Model/Geometry/facearrays.h"
+#include "Model/Geometry/fieldpainter.h"
+#include "Model/Geometry/marchingcubesurface.h"
+#include "Model/Geometry/octreesurface.h"
+#include "Model/Geometry/quadface.h"
 #include "Util/vector3d.h"
+#include "Util/vector4d.h"
+
+#include <boost/shared_ptr.hpp>
 
 #include <QMutex>
+
+#include <array>
+#include <vector>
 
 namespace Model {
 namespace Automaton {
@@ -11,20 +25,27 @@ class TotalVolume;
 
 namespace Geometry {
 
-// The cells a painter turns into geometry: lower corner inclusive, upper exclusive.
-struct DrawRange
+// The nine options the visualisation dialog exchanges, in its order.
+struct VisualizationOptions
 {
-    unsigned x0 = 0, y0 = 0, z0 = 0;
-    unsigned x1 = 0, y1 = 0, z1 = 0;
-    bool isEmpty() const { return x0 >= x1 || y0 >= y1 || z0 >= z1; }
-    bool operator==(const DrawRange &o) const
-    {
-        return x0 == o.x0 && y0 == o.y0 && z0 == o.z0 && x1 == o.x1 && y1 == o.y1 && z1 == o.z1;
-    }
+    enum View { DirectCubic = 0, MarchingCubes = 1, Octree = 2, ParticleCountField = 3 };
+
+    bool renderSiAtoms = false;
+    bool renderSurfaceAtomsOnly = true;
+    bool renderSiLinks = false;
+    bool renderSiUnitCells = false;
+    bool renderSiUnitCellOutlines = false;
+    bool renderEmptyVoxelOutlines = false;
+    int viewIndex = DirectCubic;
+    int distributionToRender = FieldPainter::NType;
+    int colorScale = FieldPainter::GrayScale;
+
+    bool operator==(const VisualizationOptions &o) const;
 };
 
 // Turns a volume's cells into drawable geometry and draws it. Owned by value by
-// its volume; only draw() issues GL calls.
+// its volume. Generation is plain C++ on the slab runner and needs no GL
+// context; only draw() and drawForPicking() issue GL calls.
 class TotalVolumePainter
 {
 public:
@@ -34,25 +55,95 @@ public:
     TotalVolumePainter &operator=(const TotalVolumePainter &) = delete;
 
     DrawRange getDrawRange() const;
+    // Also sets the six bounding planes. Takes effect at the next regeneration.
     void setDrawRange(const DrawRange &range);
+    // Plane i as (nx, ny, nz, bound): a point p (in cells) is inside when
+    // n . p <= bound for all six: -x <= -x0, x <= x1, -y <= -y0, y <= y1, -z <= -z0, z <= z1.
+    std::array<Util::Vector4D, 6> getBoundingPlanes() const;
+    bool isInsideDrawRange(const Util::Vector3D &cellPosition) const;
 
     void setHidden(bool hidden) { m_hidden = hidden; }
     bool isHidden() const { return m_hidden; }
 
+    VisualizationOptions getOptions() const;
+    // Stores the options and regenerates everything.
+    void setOptions(const VisualizationOptions &options);
+    int getViewIndex() const { return getOptions().viewIndex; }
+    // Switching the view regenerates at once.
+    void setViewIndex(int view);
+
     // Rebuilds the geometry from the cells; takes the volume's cell lock.
     void regenerate();
+    // Re-reads the material colours and recolours the existing geometry.
+    void recolor();
 
-    void draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewDirection);
+    // Colours used instead of the materials catalogue (tests, previews).
+    void setColorOverride(const ColorMap &colors);
+    void clearColorOverride();
+
+    // viewerPosition: where the viewer is, in scene coordinates.
+    void draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewerPosition);
     void drawForPicking();
 
+    // The geometry of the last regeneration (copies, safe while another thread regenerates).
+    std::vector<QuadFace> opaqueFaces() const;
+    std::vector<QuadFace> translucentFaces() const;
+    std::vector<QuadFace> emptyCellFaces() const;
+    std::vector<Automaton::Triangle> marchingCubeTriangles() const;
+    std::vector<QuadFace> octreeOpaqueFaces() const;
+    std::vector<QuadFace> octreeTranslucentFaces() const;
+    FaceLists fieldFaces() const;
+    // The field view's colour range, for the legend.
+    double fieldMinimum() const;
+    double fieldMaximum() const;
+    boost::shared_ptr<BSPTree> translucentTree() const;
+
 private:
+    struct Arrays
+    {
+        // The shown view's faces; outlines reuse them (edge colours equal fill colours).
+        FaceArrays opaque, translucent, empty, triangles;
+        bool built = false;
+        bool builtSelected = false;
+    };
+
+    ColorMap currentColors() const;
+    void buildArrays(bool selected);
+    void drawQuads(const FaceArrays &arrays, bool withNormals) const;
+    void drawOutlines(const FaceArrays &a, const FaceArrays *b, const FaceArrays *c) const;
+    void drawTranslucentSorted(const Util::Vector3D &viewer);
     void drawMasks();
     void drawBox();
+    // Hooks of the Si lattice geometry, which attaches here: rebuilt last in
+    // every regeneration, its opaque parts drawn before the opaque faces and
+    // its unit cells in the translucent pass.
+    void regenerateLattice() {}
+    void drawLatticeOpaque() {}
+    void drawLatticeTranslucent() {}
 
     Automaton::TotalVolume *m_volume;
-    mutable QMutex m_mutex; // guards the draw range
+    mutable QMutex m_mutex; // guards the draw range and the options
     DrawRange m_range;
+    VisualizationOptions m_options;
     bool m_hidden = false;
+
+    // The geometry; replaced as a whole by regenerate, read by drawing.
+    mutable QMutex m_geometryMutex;
+    ColorMap m_colors;
+    bool m_hasOverride = false;
+    ColorMap m_override;
+    std::vector<QuadFace> m_opaque;
+    std::vector<QuadFace> m_translucent;
+    std::vector<QuadFace> m_empty;
+    boost::shared_ptr<BSPTree> m_tree;
+    MarchingCubeSurface m_marchingCubes;
+    OctreeSurface m_octree;
+    FieldPainter m_field;
+    int m_generatedView = VisualizationOptions::DirectCubic;
+    bool m_selected = false;
+    Arrays m_arrays;
+    std::vector<uint32_t> m_order;       // back-to-front face order of the last frame
+    std::vector<uint32_t> m_vertexOrder; // the same as vertex indices
 };
 
 } // namespace Geometry
