@@ -22,6 +22,8 @@ struct FaceCountCase
     size_t opaque, translucent;
 };
 
+void PrintTo(const FaceCountCase &c, std::ostream *os) { *os << c.name; }
+
 class CubicFaceCounts : public ::testing::TestWithParam<FaceCountCase>
 {
 };

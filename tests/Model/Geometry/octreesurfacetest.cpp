@@ -39,6 +39,8 @@ struct BlockCase
     double faceArea; // of every face
 };
 
+void PrintTo(const BlockCase &c, std::ostream *os) { *os << c.name; }
+
 class OctreeBlocks : public ::testing::TestWithParam<BlockCase>
 {
 };
