@@ -89,7 +89,7 @@ void ProcessOperation::finish()
     m_done = true;
     TotalVolume &volume = *m_volume;
 
-    if (!m_snapshot.saveBefore(volume))
+    if (isUndoable() && !m_snapshot.saveBefore(volume))
         say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
 
     QElapsedTimer timer;
@@ -109,7 +109,10 @@ void ProcessOperation::finish()
 
     m_workspace->requestRedraw();
     say(QStringLiteral(": Operation finished."));
-    m_workspace->completeOperation();
+    if (isUndoable())
+        m_workspace->completeOperation();
+    else
+        m_workspace->endOperation();
 }
 
 int ProcessOperation::undo()

@@ -51,6 +51,9 @@ protected:
     virtual bool changesSilicon() const { return false; }
     // ": Operation canceled." for most steps; a few say it their own way.
     virtual QString canceledMessage() const;
+    // False for the few steps that keep no undo entry: no snapshot is written and
+    // the step ends without going onto the undo stack.
+    virtual bool isUndoable() const { return true; }
 
     Workspace *workspace() const { return m_workspace; }
     // The shared volume-selecting step; finish() runs when a volume was taken.

@@ -1,5 +1,7 @@
 #include "materialset.h"
 
+#include "Model/Process/processfactory.h"
+
 #include <algorithm>
 
 namespace Core {
@@ -15,6 +17,15 @@ MaterialSet::MaterialSet(const std::vector<uint32_t> &ids)
 {
     for (uint32_t id : ids)
         insert(id);
+}
+
+MaterialSet MaterialSet::fromProcess(unsigned processId)
+{
+    MaterialSet set;
+    const Model::Process::ProcessInfo process = Model::Process::ProcessFactory::instance()->getProcess(processId);
+    for (unsigned id : process.getCompatibleMaterialIds())
+        set.insert(id);
+    return set;
 }
 
 void MaterialSet::insert(uint32_t id)

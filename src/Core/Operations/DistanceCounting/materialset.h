@@ -16,6 +16,9 @@ public:
     MaterialSet(std::initializer_list<uint32_t> ids);
     explicit MaterialSet(const std::vector<uint32_t> &ids);
 
+    // The compatible materials of a process of the process catalogue.
+    static MaterialSet fromProcess(unsigned processId);
+
     void insert(uint32_t id);
     bool contains(uint32_t id) const
     {
