@@ -246,3 +246,20 @@ TEST_F(ProcessFactoryTest, LookupsEditsAndIdZero)
     factory->mergeDefaultProcesses();
     EXPECT_EQ(factory->getProcess(2).getName(), QStringLiteral("Edited DRIE"));
 }
+
+TEST_F(ProcessFactoryTest, StartUpWritesBothCataloguesUnderHomeOnly)
+{
+    MaterialFactory::instance()->setMaterial(Material(2001, QStringLiteral("Scratch"), 1, 1, 1));
+    Model::Process::initializeCatalogues();
+    EXPECT_TRUE(readAll(torvaneDir() + QStringLiteral("/materials.xml")).contains("name=\"Si (cubic)\""));
+    EXPECT_EQ(readAll(catalogueFile()).count("<Process "), 18);
+    EXPECT_TRUE(MaterialFactory::instance()->getMaterial(2001).isEmpty());
+
+    // A second start reads what the first wrote and changes nothing.
+    const QByteArray materials = readAll(torvaneDir() + QStringLiteral("/materials.xml"));
+    const QByteArray processes = readAll(catalogueFile());
+    Model::Process::initializeCatalogues();
+    EXPECT_EQ(readAll(torvaneDir() + QStringLiteral("/materials.xml")), materials);
+    EXPECT_EQ(readAll(catalogueFile()), processes);
+    EXPECT_EQ(QDir(torvaneDir()).entryList(QDir::Files).size(), 2) << "no backup of a good file";
+}
