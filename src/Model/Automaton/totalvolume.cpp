@@ -1,5 +1,7 @@
 #include "totalvolume.h"
 
+#include "Model/Automaton/silattice.h"
+
 #include <QMutexLocker>
 #include <QtGlobal>
 
@@ -135,6 +137,23 @@ Object *TotalVolume::clone()
         return new TotalVolume(*this, lock.cells());
     } catch (const std::bad_alloc &) {
         return nullptr;
+    }
+}
+
+bool TotalVolume::createLattice(QString *error)
+{
+    // Free the old crystal before building the new one: both may not fit at once.
+    m_lattice.reset();
+    try {
+        boost::shared_ptr<SiLattice> lattice(new SiLattice(this));
+        if (!lattice->initialise(error))
+            return false;
+        m_lattice = lattice;
+        return true;
+    } catch (const std::bad_alloc &) {
+        if (error)
+            *error = QStringLiteral("Not enough memory for the silicon lattice of this cell volume.");
+        return false;
     }
 }
 

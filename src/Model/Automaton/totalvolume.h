@@ -64,6 +64,10 @@ public:
     const Geometry::TotalVolumePainter &getPainter() const { return m_painter; }
     boost::shared_ptr<SiLattice> getLattice() const { return m_lattice; }
     void setLattice(const boost::shared_ptr<SiLattice> &lattice) { m_lattice = lattice; }
+    // Replaces the silicon lattice by one built from the cells as they are now.
+    // The old lattice is released first; when the new one is refused (too large
+    // for memory) the volume has none and error says why.
+    bool createLattice(QString *error = nullptr);
 
     size_t cellIndex(unsigned x, unsigned y, unsigned z) const
     {

@@ -1,0 +1,332 @@
+#include "silattice.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Util/slabrunner.h"
+
+#include <QFile>
+#include <QtDebug>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <new>
+
+namespace Model {
+namespace Automaton {
+
+namespace {
+
+const uint32_t Silicon = 1;
+
+std::atomic<uint64_t> g_memoryBudget(0);
+
+uint64_t systemAvailableMemory()
+{
+    // MemAvailable counts reclaimable caches; the free page count alone would refuse too early.
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (meminfo.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        while (!meminfo.atEnd()) {
+            const QByteArray line = meminfo.readLine();
+            if (line.startsWith("MemAvailable:")) {
+                const QList<QByteArray> parts = line.simplified().split(' ');
+                bool ok = false;
+                const qulonglong kb = parts.size() >= 2 ? parts.at(1).toULongLong(&ok) : 0;
+                if (ok)
+                    return uint64_t(kb) * 1024u;
+            }
+        }
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages > 0 && pageSize > 0)
+        return uint64_t(pages) * uint64_t(pageSize);
+    return uint64_t(1) << 30;
+}
+
+// The fixed unit cell, before turning.
+const double TemplatePositions[8][3] = {{0, 0, 0},          {0.5, 0.5, 0},     {0.25, 0.25, 0.25},
+                                        {0.75, 0.75, 0.25}, {0.5, 0, 0.5},     {0, 0.5, 0.5},
+                                        {0.75, 0.25, 0.75}, {0.25, 0.75, 0.75}};
+const double TemplateCorners[8][3] = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 1},
+                                      {1, 0, 0}, {1, 0, 1}, {1, 1, 0}, {1, 1, 1}};
+const double TemplateBonds[2][4][3] = {
+    {{0.25, -0.25, -0.25}, {-0.25, 0.25, -0.25}, {-0.25, -0.25, 0.25}, {0.25, 0.25, 0.25}},
+    {{-0.25, -0.25, -0.25}, {0.25, 0.25, -0.25}, {0.25, -0.25, 0.25}, {-0.25, 0.25, 0.25}}};
+
+// Bonds between the atoms of one cell: (atom, partner, slot of the atom).
+const unsigned InnerBonds[7][3] = {{0, 2, 3}, {1, 2, 2}, {1, 3, 3}, {2, 4, 2}, {2, 5, 3}, {4, 6, 3}, {5, 7, 3}};
+
+// Bonds to the neighbour cells, per neighbour offset (di, dj, dk).
+struct NeighbourBonds
+{
+    unsigned di, dj, dk;
+    unsigned count;
+    unsigned bonds[2][3];
+};
+const NeighbourBonds CrossBonds[6] = {{0, 1, 0, 2, {{3, 4, 3}, {7, 4, 1}}}, {1, 0, 0, 2, {{3, 5, 2}, {6, 5, 1}}},
+                                      {0, 0, 1, 2, {{6, 1, 3}, {7, 1, 2}}}, {1, 1, 0, 1, {{3, 0, 1}, {0, 0, 0}}},
+                                      {1, 0, 1, 1, {{6, 0, 2}, {0, 0, 0}}}, {0, 1, 1, 1, {{7, 0, 3}, {0, 0, 0}}}};
+
+} // namespace
+
+SiLattice::SiLattice(TotalVolume *volume)
+    : m_volume(volume), m_sizeX(volume->getSizeX()), m_sizeY(volume->getSizeY()), m_sizeZ(volume->getSizeZ()),
+      m_cellSizeX(volume->getCellSizeX()), m_cellSizeY(volume->getCellSizeY()), m_cellSizeZ(volume->getCellSizeZ())
+{
+    const Util::Vector3D position = volume->getPosition();
+    m_position.x = position.x;
+    m_position.y = position.y;
+    m_position.z = position.z;
+
+    // The lattice must cover the volume turned by 45 degrees: its side is the volume's diagonal extent.
+    const double widthX = double(m_sizeX) * m_cellSizeX;
+    const double widthY = double(m_sizeY) * m_cellSizeY;
+    const double sizeZ = double(m_sizeZ) * m_cellSizeZ;
+    m_nx = m_ny = unsigned(std::ceil((widthX + widthY) / std::sqrt(2.0)));
+    m_nz = unsigned(std::ceil(sizeZ / 1.0));
+
+    m_origin.x = m_position.x + widthX / 2.0;
+    m_origin.y = m_position.y - widthX / 2.0;
+    m_origin.z = m_position.z;
+
+    const double angle = 45.0 * M_PI / 180.0;
+    m_cos = std::cos(angle);
+    m_sin = std::sin(angle);
+    auto turn = [this](const double in[3]) {
+        Point p;
+        p.x = in[0] * m_cos - in[1] * m_sin;
+        p.y = in[0] * m_sin + in[1] * m_cos;
+        p.z = in[2];
+        return p;
+    };
+    for (int n = 0; n < 8; ++n) {
+        m_template.positions[n] = turn(TemplatePositions[n]);
+        m_template.corners[n] = turn(TemplateCorners[n]);
+    }
+    for (int set = 0; set < 2; ++set)
+        for (int s = 0; s < 4; ++s)
+            m_template.bondOffsets[set][s] = turn(TemplateBonds[set][s]);
+}
+
+SiLattice::Point SiLattice::cellPosition(unsigned i, unsigned j, unsigned k) const
+{
+    // Stored as floats in the cell; every later position is derived from the stored value.
+    Point p;
+    p.x = double(float(double(i) * m_cos - double(j) * m_sin + m_origin.x));
+    p.y = double(float(double(i) * m_sin + double(j) * m_cos + m_origin.y));
+    p.z = double(float(double(k) + m_origin.z));
+    return p;
+}
+
+int64_t SiLattice::locate(const Point &p) const
+{
+    const double vx = std::floor((p.x - m_position.x) / m_cellSizeX);
+    const double vy = std::floor((p.y - m_position.y) / m_cellSizeY);
+    const double vz = std::floor((p.z - m_position.z) / m_cellSizeZ);
+    // Written so that NaN lands outside as well.
+    if (!(vx >= 0.0 && vx < double(m_sizeX) && vy >= 0.0 && vy < double(m_sizeY) && vz >= 0.0 &&
+          vz < double(m_sizeZ)))
+        return -1;
+    return (int64_t(vx) * m_sizeY + int64_t(vy)) * m_sizeZ + int64_t(vz);
+}
+
+int64_t SiLattice::findCell(unsigned i, unsigned j, unsigned k) const
+{
+    if (i >= m_nx || j >= m_ny || k >= m_nz || m_columnStart.empty())
+        return -1;
+    const size_t column = size_t(i) * m_ny + j;
+    const uint32_t first = m_columnStart[column];
+    const uint32_t last = m_columnStart[column + 1];
+    if (first == last)
+        return -1;
+    const uint64_t wanted = key(i, j, k);
+    // Columns are usually unbroken runs of k, so the first guess nearly always hits.
+    const uint64_t firstKey = m_keys[first];
+    if (wanted >= firstKey && wanted - firstKey < last - first && m_keys[first + (wanted - firstKey)] == wanted)
+        return int64_t(first + (wanted - firstKey));
+    const auto begin = m_keys.begin() + first, end = m_keys.begin() + last;
+    const auto it = std::lower_bound(begin, end, wanted);
+    if (it != end && *it == wanted)
+        return int64_t(it - m_keys.begin());
+    return -1;
+}
+
+uint64_t SiLattice::bytesPerCell()
+{
+    // The cell, its key, and per atom up to two list entries of the etchers.
+    return sizeof(SiCell) + sizeof(uint64_t) + 8 * 2 * sizeof(uint32_t);
+}
+
+uint64_t SiLattice::memoryBudget()
+{
+    const uint64_t budget = g_memoryBudget.load();
+    return budget ? budget : systemAvailableMemory();
+}
+
+void SiLattice::setMemoryBudget(uint64_t bytes) { g_memoryBudget.store(bytes); }
+
+bool SiLattice::initialise(QString *error)
+{
+    m_cells.clear();
+    m_keys.clear();
+    m_columnStart.clear();
+    m_fixedAtoms.clear();
+
+    CellLock lock(*m_volume);
+    Voxel *cells = lock.cells();
+    const size_t cellCount = size_t(m_volume->getCellCount());
+    for (size_t c = 0; c < cellCount; ++c)
+        cells[c].latticeIndex = 0;
+
+    const unsigned nx = m_nx, ny = m_ny, nz = m_nz;
+    const uint64_t columns = uint64_t(nx) * ny;
+    const Util::SlabPlan plan =
+        Util::planSlabs(0, nx, Util::defaultSlabCount(), Util::SlabSplit::EqualLastTakesRest);
+
+    // A cell is kept when one of its atoms lies in a silicon cell.
+    auto isKept = [&](unsigned i, unsigned j, unsigned k) {
+        const Point c = cellPosition(i, j, k);
+        for (int n = 0; n < 8; ++n) {
+            const Point &t = m_template.positions[n];
+            Point p;
+            p.x = c.x + t.x;
+            p.y = c.y + t.y;
+            p.z = c.z + t.z;
+            const int64_t v = locate(p);
+            if (v >= 0 && cells[v].material == Silicon)
+                return true;
+        }
+        return false;
+    };
+
+    // Pass 1: count the kept cells per slab, so that memory is checked before any is taken.
+    const std::vector<uint64_t> counts = Util::mapSlabs<uint64_t>(plan, [&](const Util::SlabRange &r, unsigned) {
+        uint64_t n = 0;
+        for (unsigned i = r.first; i < r.last; ++i)
+            for (unsigned j = 0; j < ny; ++j)
+                for (unsigned k = 0; k < nz; ++k)
+                    n += isKept(i, j, k) ? 1 : 0;
+        return n;
+    });
+    std::vector<uint64_t> offsets(counts.size() + 1, 0);
+    for (size_t s = 0; s < counts.size(); ++s)
+        offsets[s + 1] = offsets[s] + counts[s];
+    const uint64_t kept = offsets.back();
+
+    const uint64_t needed = kept * bytesPerCell() + (columns + 1) * sizeof(uint32_t);
+    const uint64_t budget = memoryBudget();
+    if (kept * 8 >= SiAtom::MaxAtoms || needed > budget) {
+        const QString message =
+            QStringLiteral("The silicon lattice of this cell volume would hold %1 atoms and need about %2 MB of "
+                           "memory, but only %3 MB are available. Use a smaller volume or larger cells.")
+                .arg(kept * 8)
+                .arg((needed + (1u << 20) - 1) >> 20)
+                .arg(budget >> 20);
+        qWarning() << "Model/Automaton/silattice" << Q_FUNC_INFO << message;
+        if (error)
+            *error = message;
+        return false;
+    }
+
+    try {
+        m_cells.resize(size_t(kept));
+        m_keys.resize(size_t(kept));
+        m_columnStart.assign(size_t(columns + 1), 0);
+    } catch (const std::bad_alloc &) {
+        m_cells = std::vector<SiCell>();
+        m_keys = std::vector<uint64_t>();
+        m_columnStart = std::vector<uint32_t>();
+        const QString message = QStringLiteral("Not enough memory for the silicon lattice of this cell volume.");
+        qWarning() << "Model/Automaton/silattice" << Q_FUNC_INFO << message;
+        if (error)
+            *error = message;
+        return false;
+    }
+    m_columnStart[columns] = uint32_t(kept);
+
+    // Pass 2: create the kept cells in key order, place their atoms and bond them inside the cell.
+    Util::runSlabs(plan, [&](const Util::SlabRange &r, unsigned slab) {
+        uint64_t slot = offsets[slab];
+        for (unsigned i = r.first; i < r.last; ++i)
+            for (unsigned j = 0; j < ny; ++j) {
+                m_columnStart[size_t(i) * ny + j] = uint32_t(slot);
+                for (unsigned k = 0; k < nz; ++k) {
+                    if (!isKept(i, j, k))
+                        continue;
+                    SiCell &cell = m_cells[slot];
+                    const Point c = cellPosition(i, j, k);
+                    cell.x = float(c.x);
+                    cell.y = float(c.y);
+                    cell.z = float(c.z);
+                    for (unsigned n = 0; n < 8; ++n) {
+                        SiAtom &a = cell.atoms[n];
+                        const Point &t = m_template.positions[n];
+                        Point p;
+                        p.x = c.x + t.x;
+                        p.y = c.y + t.y;
+                        p.z = c.z + t.z;
+                        const int64_t v = locate(p);
+                        a.cellIndex = int32_t(v);
+                        if (v < 0) {
+                            a.state = SiAtom::Absent;
+                        } else if (cells[v].material == Silicon) {
+                            a.state = SiAtom::Present;
+                            // Atoms of different slabs share volume cells.
+                            __atomic_fetch_add(&cells[v].latticeIndex, 1, __ATOMIC_RELAXED);
+                        } else if (cells[v].material != 0) {
+                            a.state = SiAtom::Fixed;
+                        } else {
+                            a.state = SiAtom::Absent;
+                        }
+                    }
+                    const uint32_t base = uint32_t(slot * 8);
+                    for (const unsigned *b : InnerBonds)
+                        setBond(base + b[0], base + b[1], b[2]);
+                    m_keys[slot] = key(i, j, k);
+                    ++slot;
+                }
+            }
+    });
+
+    // Pass 3: bonds to the neighbour cells. Each bond slot is written by exactly one cell, so slabs never collide.
+    Util::runSlabs(plan, [&](const Util::SlabRange &r, unsigned slab) {
+        for (uint64_t slot = offsets[slab]; slot < offsets[slab + 1]; ++slot) {
+            const uint64_t k0 = m_keys[slot];
+            const unsigned k = unsigned(k0 % nz);
+            const unsigned j = unsigned((k0 / nz) % ny);
+            const unsigned i = unsigned(k0 / nz / ny);
+            const uint32_t base = uint32_t(slot * 8);
+            for (const NeighbourBonds &nb : CrossBonds) {
+                if (i + nb.di >= nx || j + nb.dj >= ny || k + nb.dk >= nz)
+                    continue;
+                const int64_t other = findCell(i + nb.di, j + nb.dj, k + nb.dk);
+                if (other < 0)
+                    continue;
+                const uint32_t otherBase = uint32_t(other * 8);
+                for (unsigned b = 0; b < nb.count; ++b)
+                    setBond(base + nb.bonds[b][0], otherBase + nb.bonds[b][1], nb.bonds[b][2]);
+            }
+        }
+    });
+    return true;
+}
+
+void SiLattice::addFixedAtoms(const std::vector<FixedBond> &fixed)
+{
+    m_fixedAtoms.insert(m_fixedAtoms.end(), fixed.begin(), fixed.end());
+}
+
+void SiLattice::clearFixedAtoms()
+{
+    for (const FixedBond &f : m_fixedAtoms) {
+        uint32_t &bond = atom(f.atom).bonds[f.slot];
+        if (bond == SiAtom::FixedAtom)
+            bond = f.previous;
+    }
+    m_fixedAtoms.clear();
+}
+
+} // namespace Automaton
+} // namespace Model

@@ -1,0 +1,181 @@
+#pragma once
+
+#include "Model/Automaton/siatom.h"
+#include "Model/Automaton/sicell.h"
+#include "Util/vector3d.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+
+class TotalVolume;
+
+// A diamond-cubic silicon crystal laid over a cell volume, lattice constant
+// 1.0 in world units, turned 45 degrees about z so that the volume's top is a
+// (100) plane and the crystal's [110] directions run along x and y.
+//
+// Only unit cells with at least one atom inside a silicon cell are kept. They
+// are stored in one array in increasing key order (key = k + nz * (j + ny * i)),
+// which is what an ordered map from key to cell would give, at a fraction of
+// the memory; a per-column index makes a neighbour lookup a couple of reads.
+// Every volume cell's latticeIndex counts the present atoms inside it.
+class SiLattice
+{
+public:
+    struct Point
+    {
+        double x = 0.0, y = 0.0, z = 0.0;
+    };
+
+    // The unit cell, already turned by 45 degrees about z.
+    struct Template
+    {
+        Point positions[8];
+        Point corners[8];        // of the unit cube, for drawing cells
+        Point bondOffsets[2][4]; // [set][slot]; atoms with index bit 1 set use set 1
+    };
+
+    // A fixed boundary atom made by an etcher: it sits in slot `slot` of `atom`,
+    // where `previous` was (no atom, or an atom outside the volume).
+    struct FixedBond
+    {
+        uint32_t atom;
+        uint32_t slot;
+        uint32_t previous;
+    };
+
+    explicit SiLattice(TotalVolume *volume);
+    SiLattice(const SiLattice &) = delete;
+    SiLattice &operator=(const SiLattice &) = delete;
+
+    // Builds the cells and bonds from the volume's cells (takes the cell lock).
+    // Refuses, with a message, a lattice that would not fit in memory; the
+    // lattice is then empty and every latticeIndex is 0.
+    bool initialise(QString *error = nullptr);
+
+    TotalVolume *getVolume() const { return m_volume; }
+    unsigned getNx() const { return m_nx; }
+    unsigned getNy() const { return m_ny; }
+    unsigned getNz() const { return m_nz; }
+    Point getOrigin() const { return m_origin; }
+    const Template &getTemplate() const { return m_template; }
+
+    // Kept cells, in key order.
+    size_t getCellCount() const { return m_cells.size(); }
+    SiCell &cellAt(size_t slot) { return m_cells[slot]; }
+    const SiCell &cellAt(size_t slot) const { return m_cells[slot]; }
+    uint64_t keyAt(size_t slot) const { return m_keys[slot]; }
+    uint64_t key(unsigned i, unsigned j, unsigned k) const { return k + uint64_t(m_nz) * (j + uint64_t(m_ny) * i); }
+    // Slot of the kept cell (i, j, k), or -1.
+    int64_t findCell(unsigned i, unsigned j, unsigned k) const;
+
+    size_t getAtomCount() const { return m_cells.size() * 8; }
+    SiAtom &atom(uint32_t id) { return m_cells[id >> 3].atoms[id & 7]; }
+    const SiAtom &atom(uint32_t id) const { return m_cells[id >> 3].atoms[id & 7]; }
+    static uint32_t atomId(size_t cellSlot, unsigned indexInCell) { return uint32_t(cellSlot * 8 + indexInCell); }
+    static unsigned bondSet(uint32_t id) { return (id >> 1) & 1u; }
+
+    Point atomPosition(uint32_t id) const
+    {
+        const SiCell &c = m_cells[id >> 3];
+        const Point &t = m_template.positions[id & 7];
+        Point p;
+        p.x = double(c.x) + t.x;
+        p.y = double(c.y) + t.y;
+        p.z = double(c.z) + t.z;
+        return p;
+    }
+    Point bondEnd(uint32_t id, unsigned slot) const
+    {
+        Point p = atomPosition(id);
+        const Point &o = m_template.bondOffsets[bondSet(id)][slot];
+        p.x += o.x;
+        p.y += o.y;
+        p.z += o.z;
+        return p;
+    }
+
+    // Stores b in slot s of a and a in slot 3 - s of b.
+    void setBond(uint32_t a, uint32_t b, unsigned s)
+    {
+        atom(a).bonds[s] = b;
+        atom(b).bonds[3 - s] = a;
+    }
+
+    // Neighbour counts both etchers decide by.
+    int bondState(uint32_t bond) const
+    {
+        if (bond == SiAtom::FixedAtom)
+            return SiAtom::Fixed;
+        if (!SiAtom::isAtom(bond))
+            return SiAtom::Absent;
+        return atom(bond).state;
+    }
+    int firstNeighbours(uint32_t id) const
+    {
+        const SiAtom &a = atom(id);
+        if (a.state == SiAtom::Fixed)
+            return 4;
+        int n = 0;
+        for (uint32_t b : a.bonds)
+            n += bondState(b) != SiAtom::Absent ? 1 : 0;
+        return n;
+    }
+    int secondNeighbours(uint32_t id) const
+    {
+        int n = 0;
+        for (uint32_t b : atom(id).bonds) {
+            const int s = bondState(b);
+            if (s == SiAtom::Present)
+                n += firstNeighbours(b) - 1;
+            else if (s == SiAtom::Fixed)
+                n += 3;
+        }
+        return n;
+    }
+    bool isSurfaceAtom(uint32_t id) const
+    {
+        for (uint32_t b : atom(id).bonds)
+            if (bondState(b) == SiAtom::Absent)
+                return true;
+        return false;
+    }
+
+    // Fixed boundary atoms created by the etchers.
+    const std::vector<FixedBond> &getFixedAtoms() const { return m_fixedAtoms; }
+    void addFixedAtoms(const std::vector<FixedBond> &fixed);
+    // Releases them: their partners' slots become empty again.
+    void clearFixedAtoms();
+
+    // Memory the lattice of a volume needs per kept cell, the etchers' lists included.
+    static uint64_t bytesPerCell();
+    // Memory a lattice may use: the budget when one is set, else what the system has available.
+    static uint64_t memoryBudget();
+    // 0 returns to the system's available memory.
+    static void setMemoryBudget(uint64_t bytes);
+
+private:
+    Point cellPosition(unsigned i, unsigned j, unsigned k) const;
+    // Volume cell containing a world position, or -1 outside the volume.
+    int64_t locate(const Point &p) const;
+
+    TotalVolume *m_volume;
+    unsigned m_sizeX, m_sizeY, m_sizeZ;
+    double m_cellSizeX, m_cellSizeY, m_cellSizeZ;
+    Point m_position;
+    unsigned m_nx, m_ny, m_nz;
+    Point m_origin;
+    double m_cos, m_sin;
+    Template m_template;
+    std::vector<SiCell> m_cells;
+    std::vector<uint64_t> m_keys;
+    std::vector<uint32_t> m_columnStart; // first slot of column (i, j) at i * ny + j; one extra at the end
+    std::vector<FixedBond> m_fixedAtoms;
+};
+
+} // namespace Automaton
+} // namespace Model
