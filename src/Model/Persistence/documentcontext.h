@@ -1,12 +1,15 @@
 #pragma once
 
+#include "archiverregistry.h"
+
 #include <QString>
 
 namespace Model {
 namespace Persistence {
 
-// What every scene owns beside its objects: the scratch files that hold cell
-// states for undo and redo. Created with the scene, removed with it.
+// What every scene owns beside its objects: the archivers that write and read
+// its objects in documents, and the scratch files that hold cell states for
+// undo and redo. Created with the scene, removed with it.
 class DocumentContext
 {
 public:
@@ -23,11 +26,14 @@ public:
     // False when no folder would take the scratch files; undo of process steps is then unavailable.
     bool isValid() const { return !m_undoFile.isEmpty(); }
 
+    ArchiverRegistry &archivers() { return m_archivers; }
+
     static constexpr int AttemptsPerFolder = 5;
 
 private:
     bool tryCreate(const QString &directory);
 
+    ArchiverRegistry m_archivers;
     QString m_undoFile;
     QString m_redoFile;
 };

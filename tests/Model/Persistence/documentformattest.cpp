@@ -1,0 +1,341 @@
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/material.h"
+#include "Model/Persistence/archiverregistry.h"
+#include "Model/Persistence/documentreader.h"
+#include "Model/Persistence/documentwriter.h"
+#include "Model/Persistence/totalvolumearchiver.h"
+#include "Model/document.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <vector>
+
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+using Model::Materials::Material;
+using Model::Persistence::ArchiverRegistry;
+using Model::Persistence::DocumentReader;
+using Model::Persistence::DocumentWriter;
+using Model::Persistence::ObjectArchiver;
+
+namespace {
+
+const QByteArray Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+const QByteArray SiElement = "<Material version=\"1\" name=\"Si\" material-id=\"1\" density=\"2329\" "
+                             "poisson-ratio=\"0.28\" young-modulus=\"1.88e+11\" color=\"#FF7F7F7F\"/>";
+
+QList<Material> siOnly()
+{
+    return {Material(1, QStringLiteral("Si"), 2329.0f, 1.88e11f, 0.28f, Util::Vector4D(0.5, 0.5, 0.5, 1.0))};
+}
+
+boost::shared_ptr<TotalVolume> volumeOf(unsigned sx, unsigned sy, unsigned sz, const std::vector<uint32_t> &ids,
+                                        float cx = 1.0f, float cy = 1.0f, float cz = 1.0f,
+                                        const Util::Vector3D &position = Util::Vector3D())
+{
+    return boost::shared_ptr<TotalVolume>(new TotalVolume(sx, sy, sz, cx, cy, cz, position, ids));
+}
+
+QByteArray writeScene(const Model::Document &document, const QList<Material> &materials = siOnly())
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter writer(&buffer);
+    ArchiverRegistry registry;
+    EXPECT_TRUE(DocumentWriter::write(writer, document, materials, registry));
+    return bytes;
+}
+
+struct ReadBack
+{
+    DocumentReader::Result result;
+    QList<Material> materials;
+};
+
+ReadBack readScene(QByteArray bytes, const ObjectArchiver::MaterialMap *map = nullptr)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&buffer);
+    ArchiverRegistry registry;
+    ReadBack back;
+    back.result = DocumentReader::read(reader, registry, map,
+                                       [&back](const Material &m) { back.materials.append(m); });
+    return back;
+}
+
+std::vector<uint32_t> materialsOf(TotalVolume &volume)
+{
+    CellLock lock(volume);
+    std::vector<uint32_t> ids(volume.getCellCount());
+    for (size_t i = 0; i < ids.size(); ++i)
+        ids[i] = lock.cells()[i].material;
+    return ids;
+}
+
+boost::shared_ptr<TotalVolume> onlyVolume(const DocumentReader::Result &result)
+{
+    EXPECT_EQ(result.objects.size(), 1);
+    return result.objects.isEmpty() ? boost::shared_ptr<TotalVolume>()
+                                    : boost::dynamic_pointer_cast<TotalVolume>(result.objects.first());
+}
+
+// A scene object that has no archiver.
+class FakeModel : public Model::Object
+{
+public:
+    int getType() const override { return ExtractedModelType; }
+    void draw(bool, bool, const Util::Vector3D &) override {}
+    void drawForPicking() override {}
+    Object *clone() override { return nullptr; }
+    void translate(const Util::Vector3D &) override {}
+    void transform(const Util::Vector4D &, const Util::Vector4D &) override {}
+};
+
+QByteArray document(const QByteArray &objects)
+{
+    return Declaration + "<Document><Header version=\"1\"/>" + SiElement + objects + "</Document>";
+}
+
+} // namespace
+
+TEST(DocumentFormat, EmptySceneIsDeclarationHeaderAndMaterialsOnly)
+{
+    Model::Document scene;
+    const QByteArray bytes = writeScene(scene);
+    // Ending the document is the only line break the writer makes.
+    EXPECT_EQ(bytes.toStdString(), (document(QByteArray()) + "\n").toStdString());
+    const ReadBack back = readScene(bytes);
+    EXPECT_EQ(back.result.status, DocumentReader::Read);
+    EXPECT_EQ(back.result.version, 1u);
+    EXPECT_TRUE(back.result.objects.isEmpty());
+    ASSERT_EQ(back.materials.size(), 1);
+    const Material si = back.materials.first();
+    EXPECT_EQ(si.getName(), QStringLiteral("Si"));
+    EXPECT_EQ(si.getDensity(), 2329.0f);
+    EXPECT_EQ(si.getYoungModulus(), 1.88e11f);
+    // A channel of 0.5 is written as 7F and comes back as 127/255.
+    EXPECT_NEAR(si.getColor().x, 127.0 / 255.0, 1e-6);
+    EXPECT_EQ(si.getColor().w, 1.0);
+}
+
+TEST(DocumentFormat, SingleCellOfMaterialThreeIsWrittenByteExact)
+{
+    Model::Document scene;
+    scene.addObject(volumeOf(1, 1, 1, {3}));
+    scene.addObject(boost::shared_ptr<Model::Object>(new FakeModel)); // an extracted model writes nothing
+    EXPECT_EQ(writeScene(scene).toStdString(),
+              document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" cellsize-x=\"1\" "
+                       "cellsize-y=\"1\" cellsize-z=\"1\"><State>3 </State><Position pos-x=\"0\" pos-y=\"0\" "
+                       "pos-z=\"0\"/></Object>")
+                  .append('\n')
+                  .toStdString());
+}
+
+TEST(DocumentFormat, StateRunsZFastestThenYThenX)
+{
+    Model::Document scene;
+    scene.addObject(volumeOf(2, 1, 2, {1, 0, 1, 0}));
+    EXPECT_TRUE(writeScene(scene).contains("<State>1 0 1 0 </State>"));
+}
+
+TEST(DocumentFormat, RoundTripKeepsIdsExactlyAndNumbersToSixDigits)
+{
+    const unsigned sx = 7, sy = 5, sz = 3;
+    std::vector<uint32_t> ids(sx * sy * sz);
+    const uint32_t palette[] = {0, 1, 3, 17, 2000, 32766, 123456789, 4294967295u};
+    for (size_t i = 0; i < ids.size(); ++i)
+        ids[i] = palette[(i * 7 + i / 3) % 8];
+    const Util::Vector3D position(1.23456789e-7, -3.25, 12345.678);
+    Model::Document scene;
+    scene.addObject(volumeOf(sx, sy, sz, ids, 0.123456789f, 2.5f, 1e-9f, position));
+    scene.addObject(volumeOf(1, 2, 1, {9, 10}));
+
+    const ReadBack back = readScene(writeScene(scene));
+    ASSERT_EQ(back.result.status, DocumentReader::Read);
+    ASSERT_EQ(back.result.objects.size(), 2);
+    const boost::shared_ptr<TotalVolume> v = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[0]);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->getSizeX(), sx);
+    EXPECT_EQ(v->getSizeY(), sy);
+    EXPECT_EQ(v->getSizeZ(), sz);
+    EXPECT_EQ(materialsOf(*v), ids);
+    auto six = [](double value) { return QString::number(value, 'g', 6).toDouble(); };
+    EXPECT_FLOAT_EQ(v->getCellSizeX(), float(six(double(0.123456789f))));
+    EXPECT_FLOAT_EQ(v->getCellSizeY(), 2.5f);
+    EXPECT_FLOAT_EQ(v->getCellSizeZ(), 1e-9f);
+    EXPECT_DOUBLE_EQ(v->getPosition().x, six(position.x));
+    EXPECT_DOUBLE_EQ(v->getPosition().y, -3.25);
+    EXPECT_DOUBLE_EQ(v->getPosition().z, six(position.z));
+    const boost::shared_ptr<TotalVolume> second = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[1]);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(materialsOf(*second), (std::vector<uint32_t>{9, 10}));
+}
+
+struct StateCase
+{
+    friend void PrintTo(const StateCase &c, std::ostream *os) { *os << c.name; }
+    const char *name;
+    const char *text;
+    std::vector<uint32_t> expected; // a 4 x 1 x 1 volume
+};
+
+class StateText : public ::testing::TestWithParam<StateCase>
+{
+};
+
+TEST_P(StateText, ReadsIntoCells)
+{
+    const StateCase &c = GetParam();
+    const QByteArray object = QByteArray("<Object object-type=\"1\" size-x=\"4\" size-y=\"1\" size-z=\"1\"><State>")
+                              + c.text + "</State></Object>";
+    const ReadBack back = readScene(document(object));
+    ASSERT_EQ(back.result.status, DocumentReader::Read) << back.result.errorString.toStdString();
+    const boost::shared_ptr<TotalVolume> v = onlyVolume(back.result);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(materialsOf(*v), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DocumentFormat, StateText,
+    ::testing::Values(StateCase{"Exact", "1 2 3 4 ", {1, 2, 3, 4}},
+                      StateCase{"FewerIdsLeaveCellsEmpty", "5 6", {5, 6, 0, 0}},
+                      StateCase{"SurplusIdsIgnored", "1 2 3 4 5 6 7 ", {1, 2, 3, 4}},
+                      StateCase{"SeveralSpacesBetweenIds", "  1   2    3 4", {1, 2, 3, 4}},
+                      StateCase{"NonNumbersAreEmptyCells", "x 2 -1 4294967296 ", {0, 2, 0, 0}},
+                      StateCase{"LargestIdKept", "4294967295 0 7 00012", {4294967295u, 0, 7, 12}},
+                      StateCase{"OtherBlanksSeparateToo", "1\n2\t3\r\n4", {1, 2, 3, 4}},
+                      StateCase{"CommentInsideText", "1 2<!-- note --> 3 4", {1, 2, 3, 4}},
+                      StateCase{"EmptyState", "", {0, 0, 0, 0}}),
+    [](const ::testing::TestParamInfo<StateCase> &info) { return std::string(info.param.name); });
+
+TEST(DocumentFormat, MissingPositionAndCellSizesGiveOriginAndUnitCells)
+{
+    const ReadBack back = readScene(
+        document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\" unknown=\"x\"><State>1 1 </State>"
+                 "</Object>"));
+    const boost::shared_ptr<TotalVolume> v = onlyVolume(back.result);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->getCellSizeX(), 1.0f);
+    EXPECT_EQ(v->getCellSizeY(), 1.0f);
+    EXPECT_EQ(v->getCellSizeZ(), 1.0f);
+    EXPECT_EQ(v->getPosition().x, 0.0);
+    EXPECT_EQ(v->getPosition().y, 0.0);
+    EXPECT_EQ(v->getPosition().z, 0.0);
+}
+
+TEST(DocumentFormat, PositionBeforeStateAndUnknownElementsAreTolerated)
+{
+    const ReadBack back = readScene(document(
+        "<Unknown><Deep/></Unknown><Object object-type=\"2\"><State>9 </State></Object>"
+        "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><Position pos-x=\"1\" pos-y=\"2\" "
+        "pos-z=\"3\"/><Extra/><State>4 5 </State></Object><Object object-type=\"1\" size-x=\"1\" size-y=\"1\" "
+        "size-z=\"1\"/>"));
+    ASSERT_EQ(back.result.status, DocumentReader::Read);
+    ASSERT_EQ(back.result.objects.size(), 2); // the type-2 object yields none
+    const boost::shared_ptr<TotalVolume> v = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[0]);
+    EXPECT_EQ(materialsOf(*v), (std::vector<uint32_t>{4, 5}));
+    EXPECT_EQ(v->getPosition().z, 3.0);
+    // An object without children is read as empty cells and does not swallow what follows.
+    const boost::shared_ptr<TotalVolume> w = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[1]);
+    EXPECT_EQ(materialsOf(*w), (std::vector<uint32_t>{0}));
+}
+
+TEST(DocumentFormat, TranslationMapRenumbersCells)
+{
+    ObjectArchiver::MaterialMap map;
+    map.insert(3, 5);
+    map.insert(70000, 9);
+    map.insert(4, 4);
+    const ReadBack back = readScene(
+        document("<Object object-type=\"1\" size-x=\"5\" size-y=\"1\" size-z=\"1\"><State>3 70000 4 1 70001 "
+                 "</State></Object>"),
+        &map);
+    const boost::shared_ptr<TotalVolume> v = onlyVolume(back.result);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(materialsOf(*v), (std::vector<uint32_t>{5, 9, 4, 1, 70001}));
+}
+
+struct RefusedCase
+{
+    friend void PrintTo(const RefusedCase &c, std::ostream *os) { *os << c.name; }
+    const char *name;
+    QByteArray bytes;
+};
+
+class RefusedDocument : public ::testing::TestWithParam<RefusedCase>
+{
+};
+
+TEST_P(RefusedDocument, YieldsNoObjects)
+{
+    const ReadBack back = readScene(GetParam().bytes);
+    EXPECT_EQ(back.result.status, DocumentReader::Rejected);
+    EXPECT_TRUE(back.result.objects.isEmpty());
+    EXPECT_FALSE(back.result.errorString.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DocumentFormat, RefusedDocument,
+    ::testing::Values(
+        RefusedCase{"WrongRoot", Declaration + "<Materials><Header version=\"1\"/></Materials>"},
+        RefusedCase{"NoHeader", Declaration + "<Document>" + SiElement + "</Document>"},
+        RefusedCase{"NotXml", QByteArray("PK\x03\x04 this is a zip file")},
+        RefusedCase{"EmptyFile", QByteArray()},
+        RefusedCase{"CellCountBeyondMemory",
+                    document("<Object object-type=\"1\" size-x=\"4000000\" size-y=\"4000000\" size-z=\"4000000\">"
+                             "<State>1 </State></Object>")},
+        RefusedCase{"CellCountBeyondTheFile",
+                    document("<Object object-type=\"1\" size-x=\"300\" size-y=\"300\" size-z=\"300\">"
+                             "<State>1 </State></Object>")},
+        RefusedCase{"ZeroSize", document("<Object object-type=\"1\" size-x=\"0\" size-y=\"3\" size-z=\"3\"/>")},
+        RefusedCase{"MissingSize", document("<Object object-type=\"1\" size-x=\"3\" size-z=\"3\"/>")}),
+    [](const ::testing::TestParamInfo<RefusedCase> &info) { return std::string(info.param.name); });
+
+TEST(DocumentFormat, RefusalDropsObjectsReadBeforeIt)
+{
+    const ReadBack back = readScene(
+        document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\"><State>1 </State></Object>"
+                 "<Object object-type=\"1\" size-x=\"99999\" size-y=\"99999\" size-z=\"99999\"/>"));
+    EXPECT_EQ(back.result.status, DocumentReader::Rejected);
+    EXPECT_TRUE(back.result.objects.isEmpty());
+}
+
+TEST(DocumentFormat, TruncatedDocumentKeepsWhatWasRead)
+{
+    Model::Document scene;
+    std::vector<uint32_t> ids(64 * 64 * 8);
+    for (size_t i = 0; i < ids.size(); ++i)
+        ids[i] = 1 + uint32_t(i % 5);
+    scene.addObject(volumeOf(2, 2, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
+    scene.addObject(volumeOf(64, 64, 8, ids));
+    const QByteArray whole = writeScene(scene);
+
+    // Cut inside the second volume's State text.
+    const int stateStart = whole.lastIndexOf("<State>");
+    const QByteArray cut = whole.left(stateStart + 7 + 5000);
+    const ReadBack back = readScene(cut);
+    ASSERT_EQ(back.result.status, DocumentReader::Damaged);
+    EXPECT_FALSE(back.result.errorString.isEmpty());
+    ASSERT_GE(back.result.objects.size(), 1);
+    const boost::shared_ptr<TotalVolume> first = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[0]);
+    EXPECT_EQ(materialsOf(*first), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    if (back.result.objects.size() == 2) {
+        // Whatever was read of the broken volume is right; the rest is empty.
+        const std::vector<uint32_t> partial =
+            materialsOf(*boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[1]));
+        for (size_t i = 0; i < partial.size(); ++i)
+            if (partial[i] != 0)
+                ASSERT_EQ(partial[i], ids[i]) << i;
+    }
+
+    // Cut between the two volumes: the first is whole, the document is damaged.
+    const ReadBack between = readScene(whole.left(whole.indexOf("<Object", whole.indexOf("</Object>"))));
+    EXPECT_EQ(between.result.status, DocumentReader::Damaged);
+    EXPECT_EQ(between.result.objects.size(), 1);
+}
