@@ -164,13 +164,6 @@ INSTANTIATE_TEST_SUITE_P(Lists, CompatibleMaterialsText,
                                            ListCase{"1;2;3;", {1, 2, 3}}, ListCase{"7;-1;4294967296;2.5;8", {7, 8}},
                                            ListCase{"9;9;1", {9, 9, 1}}));
 
-TEST(ProcessListText, WrittenWithoutTrailingSeparator)
-{
-    EXPECT_EQ(ProcessFactory::idsToString({3, 16}), QStringLiteral("3;16"));
-    EXPECT_EQ(ProcessFactory::idsToString({}), QString());
-    EXPECT_EQ(ProcessFactory::idsToString({42}), QStringLiteral("42"));
-}
-
 struct BrokenProcesses
 {
     const char *label;
