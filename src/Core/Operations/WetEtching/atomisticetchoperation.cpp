@@ -1,0 +1,130 @@
+#include "atomisticetchoperation.h"
+
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <QElapsedTimer>
+
+#include <cmath>
+#include <cstdio>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::TotalVolume;
+
+AtomisticEtchOperation::AtomisticEtchOperation(Workspace *workspace, const QString &name, int typeNumber)
+    : Operation(name, typeNumber), m_workspace(workspace)
+{
+}
+
+AtomisticEtchOperation::~AtomisticEtchOperation() = default;
+
+void AtomisticEtchOperation::say(const QString &text) { m_workspace->console().write(getName() + text); }
+
+void AtomisticEtchOperation::setDepth(double depth)
+{
+    if (!std::isfinite(depth) || depth < 0.0)
+        return;
+    m_depth = depth;
+    m_ready = true;
+}
+
+void AtomisticEtchOperation::proceed()
+{
+    if (m_volumeTaken || m_done)
+        return;
+    selectVolume();
+}
+
+void AtomisticEtchOperation::takeVolume(const boost::shared_ptr<TotalVolume> &volume)
+{
+    m_volume = volume;
+    m_volumeTaken = true;
+    m_workspace->selection().setSelectionMode(false);
+    say(QStringLiteral(": Cell volume selected."));
+    if (m_dialogObserver)
+        m_dialogObserver->notify();
+}
+
+void AtomisticEtchOperation::selectVolume()
+{
+    const QList<boost::shared_ptr<Model::Object>> picked = m_workspace->viewPicks().getSelected();
+    for (const boost::shared_ptr<Model::Object> &object : picked) {
+        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(object);
+        if (!volume)
+            continue;
+        m_workspace->selection().clear();
+        m_workspace->selection().setSelectionMode(false);
+        m_workspace->requestRedraw();
+        takeVolume(volume);
+        finish();
+        return;
+    }
+
+    const QList<boost::shared_ptr<Model::Object>> objects = m_workspace->document().getObjects();
+    if (objects.size() == 1) {
+        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(objects.first());
+        if (volume)
+            takeVolume(volume);
+        finish();
+        return;
+    }
+
+    say(QStringLiteral(": Select a cell volume and press Enter/Return."));
+    m_workspace->console().waitForEnter(this);
+    m_workspace->selection().setSelectionMode(true);
+}
+
+void AtomisticEtchOperation::cancel()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    say(QStringLiteral(": Operation canceled."));
+    m_workspace->console().reset();
+    m_workspace->endOperation();
+}
+
+void AtomisticEtchOperation::finish()
+{
+    if (m_done)
+        return;
+    if (!m_volumeTaken || !m_volume || !m_ready) {
+        cancel();
+        return;
+    }
+    m_done = true;
+    TotalVolume &volume = *m_volume;
+    const int id = volume.getId();
+
+    QElapsedTimer timer;
+    timer.start();
+    if (m_workspace->isLatticeStale(id) || !volume.getLattice()) {
+        QString error;
+        if (!volume.createLattice(&error)) {
+            // The volume is left as it was; the next etch tries again.
+            m_workspace->setLatticeStale(id, true);
+            say(QStringLiteral(": ") + error);
+            say(QStringLiteral(": Operation canceled."));
+            m_workspace->console().reset();
+            m_workspace->endOperation();
+            return;
+        }
+    }
+    runEtcher(volume, m_depth);
+    std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));
+
+    timer.restart();
+    volume.getPainter().regenerate();
+    std::printf("Time to update surface: %lld ms\n", static_cast<long long>(timer.elapsed()));
+    std::fflush(stdout);
+
+    m_workspace->setLatticeStale(id, false);
+    m_workspace->requestRedraw();
+    say(QStringLiteral(": Operation finished."));
+    m_workspace->completeOperation();
+}
+
+} // namespace Operations
+} // namespace Core

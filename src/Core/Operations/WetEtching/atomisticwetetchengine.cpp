@@ -1,0 +1,258 @@
+#include "atomisticwetetchengine.h"
+
+#include "Model/Automaton/totalvolume.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::CellLock;
+using Model::Automaton::SiAtom;
+using Model::Automaton::SiLattice;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Voxel;
+
+namespace {
+
+const uint32_t Silicon = 1;
+
+void sortUnique(std::vector<uint32_t> &list)
+{
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+}
+
+// Bond ends are located with the cell sizes as whole numbers; a cell smaller
+// than one unit would make that a division by zero, so such a size is used as it is.
+double wholeCellSize(float size)
+{
+    const double whole = std::trunc(double(size));
+    return whole >= 1.0 ? whole : double(size);
+}
+
+} // namespace
+
+AtomisticWetEtchEngine::AtomisticWetEtchEngine(TotalVolume &volume, double depth)
+    : m_volume(volume), m_depth(depth), m_sizeX(volume.getSizeX()), m_sizeY(volume.getSizeY()),
+      m_sizeZ(volume.getSizeZ()), m_cellsPerX(uint64_t(volume.getSizeY()) * volume.getSizeZ()),
+      m_divisorX(wholeCellSize(volume.getCellSizeX())), m_divisorY(wholeCellSize(volume.getCellSizeY())),
+      m_divisorZ(wholeCellSize(volume.getCellSizeZ()))
+{
+    const Util::Vector3D p = volume.getPosition();
+    m_posX = p.x;
+    m_posY = p.y;
+    m_posZ = p.z;
+    m_statistics.stepsPlanned = stepsForDepth(depth);
+}
+
+AtomisticWetEtchEngine::~AtomisticWetEtchEngine() = default;
+
+long long AtomisticWetEtchEngine::stepsForDepth(double depth)
+{
+    // NaN and negative depths etch nothing.
+    if (!(depth > 0.0))
+        return 0;
+    const double steps = std::round(depth / 0.25);
+    return steps >= 9.0e18 ? (long long)9.0e18 : (long long)steps;
+}
+
+int64_t AtomisticWetEtchEngine::locateBondEnd(const SiLattice::Point &p) const
+{
+    const double vx = std::floor((p.x - m_posX) / m_divisorX);
+    const double vy = std::floor((p.y - m_posY) / m_divisorY);
+    const double vz = std::floor((p.z - m_posZ) / m_divisorZ);
+    if (!(vx >= 0.0 && vx < double(m_sizeX) && vy >= 0.0 && vy < double(m_sizeY) && vz >= 0.0 &&
+          vz < double(m_sizeZ)))
+        return -1;
+    return (int64_t(vx) * m_sizeY + int64_t(vy)) * m_sizeZ + int64_t(vz);
+}
+
+void AtomisticWetEtchEngine::remove(Slab &slab, uint32_t id)
+{
+    slab.removedAtoms.push_back(id);
+    const SiAtom &a = m_lattice->atom(id);
+    if (a.cellIndex >= 0)
+        slab.removedCells.push_back(a.cellIndex);
+    for (uint32_t b : a.bonds) {
+        if (!SiAtom::isAtom(b))
+            continue; // fixed boundary atoms never etch: nothing to hand on
+        const SiAtom &n = m_lattice->atom(b);
+        // Only present atoms can etch later; the others would be skipped anyway.
+        if (n.state != SiAtom::Present || n.cellIndex < 0)
+            continue;
+        const unsigned target = slabOfCell(n.cellIndex);
+        if (&m_slabs[target] == &slab)
+            slab.next.push_back(b);
+        else
+            slab.out[target].push_back(b);
+    }
+}
+
+void AtomisticWetEtchEngine::setupActivate(Slab &slab)
+{
+    const bool resetLife = resetsLife();
+    slab.silicon.clear();
+    const size_t cellCount = m_lattice->getCellCount();
+    for (size_t c = 0; c < cellCount; ++c) {
+        Model::Automaton::SiCell &cell = m_lattice->cellAt(c);
+        for (unsigned n = 0; n < 8; ++n) {
+            SiAtom &a = cell.atoms[n];
+            if (a.cellIndex < 0 || uint64_t(a.cellIndex) < slab.cellFirst || uint64_t(a.cellIndex) >= slab.cellLast)
+                continue;
+            Voxel &v = m_cells[a.cellIndex];
+            if (v.material == Silicon) {
+                if (a.state != SiAtom::Present) {
+                    a.state = SiAtom::Present;
+                    ++v.latticeIndex;
+                }
+                if (resetLife)
+                    a.life = 1.0f;
+                slab.silicon.push_back(SiLattice::atomId(c, n));
+            } else if (v.material == 0) {
+                a.state = SiAtom::Absent;
+            } else {
+                a.state = SiAtom::Fixed;
+            }
+        }
+    }
+}
+
+void AtomisticWetEtchEngine::setupSurface(Slab &slab)
+{
+    SiLattice &lattice = *m_lattice;
+    slab.surface.clear();
+    for (uint32_t id : slab.silicon) {
+        if (lattice.firstNeighbours(id) >= 4)
+            continue;
+        SiAtom &a = lattice.atom(id);
+        bool surface = false;
+        for (unsigned s = 0; s < 4; ++s) {
+            const uint32_t b = a.bonds[s];
+            if (SiAtom::isAtom(b) && lattice.atom(b).cellIndex >= 0) {
+                // States of atoms in non-silicon cells were settled in the first setup pass.
+                if (m_cells[lattice.atom(b).cellIndex].material == 0)
+                    surface = true;
+                continue;
+            }
+            // No partner, or one outside the volume: what lies at the bond's end decides.
+            const int64_t v = locateBondEnd(lattice.bondEnd(id, s));
+            if (v >= 0 && m_cells[v].material == 0) {
+                surface = true;
+            } else if (v < 0 || m_cells[v].material != Silicon) {
+                slab.fixed.push_back({id, s, b});
+                a.bonds[s] = SiAtom::FixedAtom;
+            }
+        }
+        if (surface)
+            slab.surface.push_back(id);
+    }
+    sortUnique(slab.surface);
+    slab.silicon = std::vector<uint32_t>();
+}
+
+void AtomisticWetEtchEngine::applyStep(unsigned s)
+{
+    Slab &slab = m_slabs[s];
+    SiLattice &lattice = *m_lattice;
+    for (uint32_t id : slab.removedAtoms)
+        lattice.atom(id).state = SiAtom::Absent;
+
+    // Every removed atom lies in this slab, so its cell does too.
+    std::sort(slab.removedCells.begin(), slab.removedCells.end());
+    for (size_t i = 0; i < slab.removedCells.size();) {
+        const int32_t cell = slab.removedCells[i];
+        size_t j = i;
+        while (j < slab.removedCells.size() && slab.removedCells[j] == cell)
+            ++j;
+        Voxel &v = m_cells[cell];
+        v.latticeIndex -= int32_t(j - i);
+        if (v.latticeIndex <= 0) {
+            v.latticeIndex = 0;
+            v.material = 0;
+        }
+        i = j;
+    }
+
+    for (Slab &other : m_slabs)
+        if (&other != &slab)
+            slab.next.insert(slab.next.end(), other.out[s].begin(), other.out[s].end());
+    sortUnique(slab.next);
+    slab.surface.swap(slab.next);
+    slab.next.clear();
+}
+
+bool AtomisticWetEtchEngine::run()
+{
+    m_lattice = m_volume.getLattice();
+    if (!m_lattice)
+        return false;
+
+    QElapsedTimer timer;
+    timer.start();
+    CellLock lock(m_volume);
+    m_cells = lock.cells();
+    m_lattice->clearFixedAtoms();
+
+    m_plan = Util::planSlabs(0, m_sizeX, Util::defaultSlabCount(), Util::SlabSplit::EqualLastTakesRest);
+    const unsigned n = unsigned(m_plan.slabs.size());
+    m_slabs.assign(n, Slab());
+    m_slabOfX.assign(m_sizeX, 0);
+    for (unsigned s = 0; s < n; ++s) {
+        Slab &slab = m_slabs[s];
+        slab.xFirst = m_plan.slabs[s].first;
+        slab.xLast = m_plan.slabs[s].last;
+        slab.cellFirst = uint64_t(slab.xFirst) * m_cellsPerX;
+        slab.cellLast = uint64_t(slab.xLast) * m_cellsPerX;
+        slab.out.assign(n, std::vector<uint32_t>());
+        for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
+            m_slabOfX[x] = s;
+    }
+
+    // Setup in two passes: every slab settles the states of its own atoms before any reads its neighbours'.
+    Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { setupActivate(m_slabs[s]); });
+    Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { setupSurface(m_slabs[s]); });
+    m_statistics.setupMs = double(timer.nsecsElapsed()) / 1e6;
+
+    timer.restart();
+    for (long long step = 0; step < m_statistics.stepsPlanned; ++step) {
+        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) {
+            Slab &slab = m_slabs[s];
+            for (std::vector<uint32_t> &out : slab.out)
+                out.clear();
+            slab.next.clear();
+            slab.removedAtoms.clear();
+            slab.removedCells.clear();
+            slab.examined = 0;
+            slab.changed = false;
+            examine(slab);
+        });
+        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { applyStep(s); });
+        ++m_statistics.stepsRun;
+        bool changed = false;
+        for (const Slab &slab : m_slabs) {
+            m_statistics.atomsExamined += slab.examined;
+            m_statistics.atomsRemoved += slab.removedAtoms.size();
+            changed = changed || slab.changed || !slab.removedAtoms.empty();
+        }
+        afterStep();
+        // A step that changed nothing leaves the same lists and states, so every later step would too.
+        if (!changed)
+            break;
+    }
+    m_statistics.stepsMs = double(timer.nsecsElapsed()) / 1e6;
+
+    // Finish: drop the lists, hand the fixed boundary atoms to the lattice in slab order.
+    for (Slab &slab : m_slabs) {
+        m_lattice->addFixedAtoms(slab.fixed);
+        slab = Slab();
+    }
+    m_cells = nullptr;
+    return true;
+}
+
+} // namespace Operations
+} // namespace Core

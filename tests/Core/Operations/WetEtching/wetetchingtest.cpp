@@ -1,0 +1,344 @@
+#include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/WetEtching/continuoswetetching.h"
+#include "wetetchtestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+using namespace Core::Operations;
+using namespace WetEtchTest;
+using Model::Automaton::CellLock;
+using Model::Automaton::SiAtom;
+using Model::Automaton::SiLattice;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Voxel;
+
+namespace {
+
+enum class Etcher { BondCounting, Continuous };
+
+std::unique_ptr<AtomisticWetEtchEngine> makeEtcher(Etcher kind, TotalVolume &volume, double depth,
+                                                   const WetEtchRates &rates = WetEtchRates())
+{
+    if (kind == Etcher::BondCounting)
+        return std::unique_ptr<AtomisticWetEtchEngine>(new AtomicStructureSimpleSiWetEtch(volume, depth));
+    return std::unique_ptr<AtomisticWetEtchEngine>(new ContinuosWetEtching(volume, depth, rates));
+}
+
+const char *nameOf(Etcher kind) { return kind == Etcher::BondCounting ? "BondCounting" : "Continuous"; }
+
+// Every silicon cell counts its present atoms; every other cell counts none.
+void expectCountsMatchAtoms(TotalVolume &volume)
+{
+    const SiLattice &l = *volume.getLattice();
+    std::map<int32_t, int> present;
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id)
+        if (l.atom(id).state == SiAtom::Present && l.atom(id).cellIndex >= 0)
+            ++present[l.atom(id).cellIndex];
+    const std::vector<Voxel> cells = cellsOf(volume);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].material == 1) {
+            EXPECT_EQ(cells[i].latticeIndex, present[int32_t(i)]) << "cell " << i;
+            EXPECT_GT(cells[i].latticeIndex, 0) << "cell " << i;
+        } else {
+            EXPECT_EQ(cells[i].latticeIndex, 0) << "cell " << i;
+        }
+    }
+}
+
+class BothEtchers : public ::testing::TestWithParam<Etcher>
+{
+};
+
+} // namespace
+
+TEST(WetEtchSteps, DepthGivesOneStepPerQuarterUnitRoundedHalfAway)
+{
+    const struct
+    {
+        double depth;
+        long long steps;
+    } rows[] = {{10.0, 40}, {0.0, 0}, {0.1, 0}, {0.125, 1}, {0.124, 0}, {0.375, 2}, {0.353552, 1}, {-3.0, 0},
+                {std::nan(""), 0}};
+    for (const auto &r : rows)
+        EXPECT_EQ(AtomisticWetEtchEngine::stepsForDepth(r.depth), r.steps) << r.depth;
+}
+
+TEST(WetEtchRule, ThreeBondsStayOnlyWithNineSecondNeighbours)
+{
+    // A bulk atom; take away one partner, then one atom behind another partner.
+    const auto volume = makeVolume(8, 8, 8, flatTop(8));
+    ASSERT_TRUE(volume->createLattice());
+    SiLattice &l = *volume->getLattice();
+    uint32_t centre = SiAtom::NoAtom;
+    for (uint32_t id = 0; id < l.getAtomCount() && centre == SiAtom::NoAtom; ++id) {
+        const SiLattice::Point p = l.atomPosition(id);
+        if (std::fabs(p.x - 4) < 0.6 && std::fabs(p.y - 4) < 0.6 && std::fabs(p.z - 4) < 0.6)
+            centre = id;
+    }
+    ASSERT_NE(centre, SiAtom::NoAtom);
+    SiAtom &a = l.atom(centre);
+    l.atom(a.bonds[0]).state = SiAtom::Absent;
+    EXPECT_EQ(l.firstNeighbours(centre), 3);
+    EXPECT_EQ(l.secondNeighbours(centre), 9);
+    EXPECT_FALSE(AtomicStructureSimpleSiWetEtch::removes(3, 9));
+
+    const SiAtom &partner = l.atom(a.bonds[1]);
+    for (uint32_t b : partner.bonds)
+        if (b != centre) {
+            l.atom(b).state = SiAtom::Absent;
+            break;
+        }
+    EXPECT_EQ(l.firstNeighbours(centre), 3);
+    EXPECT_EQ(l.secondNeighbours(centre), 8);
+    EXPECT_TRUE(AtomicStructureSimpleSiWetEtch::removes(3, 8));
+    EXPECT_TRUE(AtomicStructureSimpleSiWetEtch::removes(2, 12));
+    EXPECT_FALSE(AtomicStructureSimpleSiWetEtch::removes(4, 0));
+}
+
+TEST_P(BothEtchers, FlatHundredTopLosesOneLayerPerStep)
+{
+    // Away from the volume's sides, where fixed partners hold the crystal like a mask edge.
+    for (int steps = 1; steps <= 5; ++steps) {
+        const auto volume = makeVolume(20, 20, 8, flatTop(6));
+        ASSERT_TRUE(volume->createLattice());
+        std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 0.25 * steps);
+        ASSERT_TRUE(etch->run());
+        EXPECT_EQ(etch->getStatistics().stepsRun, steps);
+        const SiLattice &l = *volume->getLattice();
+        const double surface = 6.0 - 0.25 * steps; // highest layer left
+        for (uint32_t id = 0; id < l.getAtomCount(); ++id) {
+            const SiLattice::Point p = l.atomPosition(id);
+            if (p.x < 7 || p.x > 13 || p.y < 7 || p.y > 13 || p.z >= 6.0)
+                continue;
+            const bool expectPresent = p.z < surface - 1e-6;
+            EXPECT_EQ(l.atom(id).state == SiAtom::Present, expectPresent)
+                << nameOf(GetParam()) << " after " << steps << " steps, z = " << p.z;
+        }
+        expectCountsMatchAtoms(*volume);
+    }
+}
+
+TEST_P(BothEtchers, DepthTenRunsFortyStepsAndEmptiesTenCellLayers)
+{
+    const auto volume = makeVolume(36, 36, 16, flatTop(14));
+    ASSERT_TRUE(volume->createLattice());
+    std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 10.0);
+    ASSERT_TRUE(etch->run());
+    EXPECT_EQ(etch->getStatistics().stepsPlanned, 40);
+    EXPECT_EQ(etch->getStatistics().stepsRun, 40);
+    for (unsigned x = 14; x < 22; ++x)
+        for (unsigned y = 14; y < 22; ++y)
+            for (unsigned z = 0; z < 14; ++z)
+                ASSERT_EQ(materialAt(*volume, x, y, z), z < 4 ? 1u : 0u) << x << "," << y << "," << z;
+    expectCountsMatchAtoms(*volume);
+}
+
+TEST_P(BothEtchers, ACellEmptiesOnlyWithItsLastAtom)
+{
+    const auto volume = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    int full = 0;
+    {
+        CellLock lock(*volume);
+        full = lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex;
+    }
+    // Three of the four layers of the top cells go: they keep their silicon.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.75)->run());
+    EXPECT_EQ(materialAt(*volume, 10, 10, 5), 1u);
+    {
+        CellLock lock(*volume);
+        EXPECT_GT(lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex, 0);
+        EXPECT_LT(lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex, full);
+    }
+    expectCountsMatchAtoms(*volume);
+
+    // The fourth step takes the last layer of those cells.
+    const auto four = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(four->createLattice());
+    ASSERT_TRUE(makeEtcher(GetParam(), *four, 1.0)->run());
+    EXPECT_EQ(materialAt(*four, 10, 10, 5), 0u);
+    EXPECT_EQ(materialAt(*four, 10, 10, 4), 1u);
+    expectCountsMatchAtoms(*four);
+}
+
+TEST_P(BothEtchers, AReusedLatticeRefillsCellsThatStillHoldSilicon)
+{
+    const auto volume = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    const std::vector<Voxel> fresh = cellsOf(*volume);
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.5)->run());
+    // A cell is the whole truth the next etch starts from: setup brings its atoms back.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    for (size_t i = 0; i < after.size(); ++i)
+        ASSERT_EQ(after[i].latticeIndex, fresh[i].latticeIndex) << "cell " << i;
+    expectCountsMatchAtoms(*volume);
+}
+
+TEST_P(BothEtchers, SiliconUnderTheMaskIsNotEtchedFromAboveAndTheMaskStays)
+{
+    const auto volume = makeVolume(40, 40, 14, maskedTop(12, 14, 26));
+    const std::vector<Voxel> before = cellsOf(*volume);
+    ASSERT_TRUE(volume->createLattice());
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 4.0)->run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    for (unsigned x = 0; x < 40; ++x)
+        for (unsigned y = 0; y < 40; ++y)
+            for (unsigned z = 0; z < 14; ++z) {
+                const size_t i = volume->cellIndex(x, y, z);
+                if (before[i].material != 1) {
+                    // Mask and empty cells are never changed.
+                    ASSERT_EQ(after[i].material, before[i].material) << x << "," << y << "," << z;
+                } else if (x < 10 || x >= 30 || y < 10 || y >= 30) {
+                    // Well outside the opening: (111) walls stop the etch under the mask.
+                    ASSERT_EQ(after[i].material, 1u) << x << "," << y << "," << z;
+                }
+            }
+    // In the opening's middle the floor went down four units.
+    EXPECT_EQ(materialAt(*volume, 20, 20, 8), 0u);
+    EXPECT_EQ(materialAt(*volume, 20, 20, 7), 1u);
+    expectCountsMatchAtoms(*volume);
+}
+
+TEST_P(BothEtchers, SideFacesOfTheVolumeDoNotEtch)
+{
+    // Silicon fills the volume to z = 6; its four side faces are the volume's faces.
+    const auto volume = makeVolume(16, 16, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 2.0)->run());
+    for (unsigned t = 0; t < 16; ++t)
+        for (unsigned z = 0; z < 6; ++z) {
+            EXPECT_EQ(materialAt(*volume, 0, t, z), 1u) << "x = 0, y = " << t << ", z = " << z;
+            EXPECT_EQ(materialAt(*volume, 15, t, z), 1u) << "x = 15, y = " << t << ", z = " << z;
+            EXPECT_EQ(materialAt(*volume, t, 0, z), 1u) << "y = 0, x = " << t << ", z = " << z;
+            EXPECT_EQ(materialAt(*volume, t, 15, z), 1u) << "y = 15, x = " << t << ", z = " << z;
+        }
+    // Fixed partners were made at the faces and handed to the lattice.
+    EXPECT_FALSE(volume->getLattice()->getFixedAtoms().empty());
+}
+
+TEST_P(BothEtchers, ResultIsBitIdenticalForEveryPoolSize)
+{
+    PoolSize restore;
+    std::vector<Voxel> reference;
+    std::vector<SiAtom> referenceAtoms;
+    for (int threads : {1, 2, 3, 7}) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        const auto volume = makeVolume(29, 23, 12, maskedTop(10, 7, 19));
+        ASSERT_TRUE(volume->createLattice());
+        std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 3.0);
+        ASSERT_TRUE(etch->run());
+        EXPECT_EQ(etch->getSlabCount(), unsigned(threads));
+        const std::vector<Voxel> cells = cellsOf(*volume);
+        const SiLattice &l = *volume->getLattice();
+        std::vector<SiAtom> atoms;
+        for (uint32_t id = 0; id < l.getAtomCount(); ++id)
+            atoms.push_back(l.atom(id));
+        if (reference.empty()) {
+            reference = cells;
+            referenceAtoms = atoms;
+            continue;
+        }
+        for (size_t i = 0; i < cells.size(); ++i) {
+            ASSERT_EQ(cells[i].material, reference[i].material) << "cell " << i << ", " << threads << " threads";
+            ASSERT_EQ(cells[i].latticeIndex, reference[i].latticeIndex) << "cell " << i;
+        }
+        ASSERT_EQ(atoms.size(), referenceAtoms.size());
+        for (size_t i = 0; i < atoms.size(); ++i) {
+            ASSERT_EQ(atoms[i].state, referenceAtoms[i].state) << "atom " << i << ", " << threads << " threads";
+            ASSERT_EQ(atoms[i].life, referenceAtoms[i].life) << "atom " << i << ", " << threads << " threads";
+        }
+    }
+}
+
+TEST_P(BothEtchers, NarrowVolumeRunsAsOneSlab)
+{
+    PoolSize restore;
+    QThreadPool::globalInstance()->setMaxThreadCount(7);
+    const auto volume = makeVolume(5, 12, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 1.0);
+    ASSERT_TRUE(etch->run());
+    EXPECT_EQ(etch->getSlabCount(), 1u);
+    EXPECT_GT(etch->getStatistics().atomsRemoved, 0u);
+}
+
+TEST_P(BothEtchers, WithoutALatticeNothingHappens)
+{
+    const auto volume = makeVolume(4, 4, 4, flatTop(2));
+    const std::vector<Voxel> before = cellsOf(*volume);
+    EXPECT_FALSE(makeEtcher(GetParam(), *volume, 1.0)->run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(after[i].material, before[i].material);
+}
+
+INSTANTIATE_TEST_SUITE_P(Etchers, BothEtchers, ::testing::Values(Etcher::BondCounting, Etcher::Continuous),
+                         [](const ::testing::TestParamInfo<Etcher> &info) { return std::string(nameOf(info.param)); });
+
+TEST(ContinuousWetEtch, ZeroRatesLeaveTheVolumeAndGiveEverySiliconAtomFullLife)
+{
+    const auto volume = makeVolume(18, 18, 12, maskedTop(10, 5, 13));
+    const std::vector<Voxel> before = cellsOf(*volume);
+    ASSERT_TRUE(volume->createLattice());
+    ContinuosWetEtching etch(*volume, 5.0, WetEtchRates::none());
+    ASSERT_TRUE(etch.run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    for (size_t i = 0; i < before.size(); ++i)
+        ASSERT_EQ(after[i].material, before[i].material) << "cell " << i;
+    const SiLattice &l = *volume->getLattice();
+    int silicon = 0;
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id) {
+        const SiAtom &a = l.atom(id);
+        if (a.cellIndex >= 0 && after[a.cellIndex].material == 1) {
+            ++silicon;
+            ASSERT_EQ(a.state, SiAtom::Present);
+            ASSERT_EQ(a.life, 1.0f) << "atom " << id;
+        }
+    }
+    EXPECT_GT(silicon, 1000);
+    // Nothing can change, so the run stops after the first step.
+    EXPECT_EQ(etch.getStatistics().stepsRun, 1);
+}
+
+TEST(ContinuousWetEtch, HundredTimeStepStaysWhileOnlyFastAtomsAreOnTheSurface)
+{
+    const auto volume = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    ContinuosWetEtching etch(*volume, 2.0);
+    ASSERT_TRUE(etch.run());
+    EXPECT_DOUBLE_EQ(etch.getTimeStep(), 0.1);
+    EXPECT_NEAR(etch.getElapsedTime(), 0.8, 1e-9);
+}
+
+TEST(ContinuousWetEtch, HundredElevenWallsRecedeSlowlyInsteadOfStanding)
+{
+    // Same masked etch with both etchers: the continuous one wears the (111) walls a little.
+    const auto bca = makeVolume(32, 32, 14, maskedTop(12, 11, 21));
+    const auto cca = makeVolume(32, 32, 14, maskedTop(12, 11, 21));
+    ASSERT_TRUE(bca->createLattice());
+    ASSERT_TRUE(cca->createLattice());
+    ASSERT_TRUE(AtomicStructureSimpleSiWetEtch(*bca, 4.0).run());
+    ASSERT_TRUE(ContinuosWetEtching(*cca, 4.0).run());
+    const SiLattice &l = *cca->getLattice();
+    int worn = 0;
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id) {
+        const SiAtom &a = l.atom(id);
+        if (a.state == SiAtom::Present && a.life < 1.0f) {
+            ++worn;
+            // 16 steps at most at 0.0063 of life each.
+            EXPECT_GT(a.life, 1.0f - 16 * 0.0063f - 1e-4f);
+        }
+    }
+    EXPECT_GT(worn, 50);
+    int bcaPresent = 0, ccaPresent = 0;
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id) {
+        bcaPresent += bca->getLattice()->atom(id).state == SiAtom::Present ? 1 : 0;
+        ccaPresent += l.atom(id).state == SiAtom::Present ? 1 : 0;
+    }
+    EXPECT_LE(ccaPresent, bcaPresent);
+}
