@@ -26,7 +26,7 @@ AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Tot
       m_plan(Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(), Util::SlabSplit::RemainderByThickness))
 {
     setCellSizes(m_cx, m_cy, m_cz);
-    m_layer = uint64_t(m_sizeY) * m_sizeZ;
+    m_layer = m_sizeY * m_sizeZ; // the volume's cell count fits 32 bits
     const int64_t offsets[6] = {-1, 1, -int64_t(m_sizeZ), int64_t(m_sizeZ), -int64_t(m_layer), int64_t(m_layer)};
     std::copy(offsets, offsets + 6, m_offsets);
     for (size_t i = 0; i < m_plan.slabs.size(); ++i)
@@ -73,7 +73,7 @@ void AbstractDistanceCountingAutomatonBase::run(int iterations) { runPasses(iter
 void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withFinalize)
 {
     m_iterationsRun = 0;
-    if (m_layer * m_sizeX == 0)
+    if (uint64_t(m_layer) * m_sizeX == 0)
         return;
     CellLock lock(m_volume);
     m_cells = lock.cells();
@@ -88,7 +88,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         mergeHandOvers(s, handed);
         QMutexLocker locker(&slab.mutex);
         slab.front.insert(slab.front.end(), handed.begin(), handed.end());
-        sortUnique(slab.front);
+        orderFront(s, slab.front);
     });
     // The hand-overs of the initialize pass are consumed; the first update pass refills them.
 
@@ -112,6 +112,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         slab->toNextSlab.clear();
         slab->toPreviousSlab.clear();
         slab->pending.clear();
+        slab->bits = std::vector<uint64_t>();
         slab->cursor = Cursor();
     }
     m_cells = nullptr;
@@ -121,7 +122,7 @@ void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsig
 {
     clearFront(slab);
     Cursor &cursor = m_slabs[slab]->cursor;
-    uint32_t index = uint32_t(first * m_layer);
+    uint32_t index = first * m_layer;
     for (unsigned x = first; x < last; ++x)
         for (unsigned y = 0; y < m_sizeY; ++y)
             for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
@@ -137,7 +138,7 @@ void AbstractDistanceCountingAutomatonBase::linkSlab(unsigned, unsigned, unsigne
 void AbstractDistanceCountingAutomatonBase::finalizeSlab(unsigned first, unsigned last, unsigned slab)
 {
     Cursor &cursor = m_slabs[slab]->cursor;
-    uint32_t index = uint32_t(first * m_layer);
+    uint32_t index = first * m_layer;
     for (unsigned x = first; x < last; ++x)
         for (unsigned y = 0; y < m_sizeY; ++y)
             for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
@@ -166,7 +167,7 @@ void AbstractDistanceCountingAutomatonBase::mergeSlab(unsigned, unsigned, unsign
     mergeHandOvers(slab, s.newFront);
     QMutexLocker locker(&s.mutex);
     applyPendingChanges(slab);
-    sortUnique(s.newFront);
+    orderFront(slab, s.newFront);
     s.front.swap(s.newFront);
 }
 
@@ -184,11 +185,40 @@ void AbstractDistanceCountingAutomatonBase::mergeHandOvers(unsigned slab, std::v
     }
 }
 
-void AbstractDistanceCountingAutomatonBase::sortUnique(std::vector<uint32_t> &cells)
+void AbstractDistanceCountingAutomatonBase::orderFront(unsigned slab, std::vector<uint32_t> &cells)
 {
-    if (!std::is_sorted(cells.begin(), cells.end()))
+    if (std::is_sorted(cells.begin(), cells.end())) {
+        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+        return;
+    }
+    Slab &s = *m_slabs[slab];
+    const Util::SlabRange range = m_plan.slabs[slab];
+    const uint64_t begin = uint64_t(range.first) * m_layer;
+    const size_t words = size_t((uint64_t(range.last - range.first) * m_layer + 63) / 64);
+    // A front much smaller than the slab sorts faster than a scan of the slab's bits.
+    if (cells.size() < words / 16) {
         std::sort(cells.begin(), cells.end());
-    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+        return;
+    }
+    if (s.bits.size() != words)
+        s.bits.assign(words, 0);
+    for (uint32_t cell : cells) {
+        const uint64_t offset = cell - begin;
+        s.bits[offset >> 6] |= uint64_t(1) << (offset & 63);
+    }
+    cells.clear();
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t word = s.bits[w];
+        if (!word)
+            continue;
+        s.bits[w] = 0;
+        const uint64_t base = begin + uint64_t(w) * 64;
+        while (word) {
+            cells.push_back(uint32_t(base + unsigned(__builtin_ctzll(word))));
+            word &= word - 1;
+        }
+    }
 }
 
 void AbstractDistanceCountingAutomatonBase::applyPendingChanges(unsigned slab)
@@ -211,7 +241,7 @@ void AbstractDistanceCountingAutomatonBase::collectNeighboursIn(const MaterialSe
                                                                 std::vector<uint32_t> &newFront, unsigned slab)
 {
     Slab &s = *m_slabs[slab];
-    const uint64_t begin = first * m_layer, end = last * m_layer;
+    const uint64_t begin = uint64_t(first) * m_layer, end = uint64_t(last) * m_layer;
     const unsigned mask = neighbourMask(index, slab);
     for (unsigned d = 0; d < 6; ++d) {
         if (!(mask & (1u << d)))
@@ -226,6 +256,18 @@ void AbstractDistanceCountingAutomatonBase::collectNeighboursIn(const MaterialSe
         else
             newFront.push_back(n);
     }
+}
+
+void AbstractDistanceCountingAutomatonBase::route(uint32_t index, unsigned first, unsigned last,
+                                                  std::vector<uint32_t> &newFront, unsigned slab)
+{
+    Slab &s = *m_slabs[slab];
+    if (index < uint64_t(first) * m_layer)
+        s.toPreviousSlab.push_back(index);
+    else if (index >= uint64_t(last) * m_layer)
+        s.toNextSlab.push_back(index);
+    else
+        newFront.push_back(index);
 }
 
 void AbstractDistanceCountingAutomatonBase::addToFront(uint32_t index, unsigned slab)
@@ -243,8 +285,8 @@ unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index, un
 
 unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index) const
 {
-    const unsigned x = unsigned(index / m_layer);
-    const unsigned rest = unsigned(index - x * m_layer);
+    const unsigned x = index / m_layer;
+    const unsigned rest = index - x * m_layer;
     const unsigned y = rest / m_sizeZ;
     return maskAt(x, y, rest - y * m_sizeZ);
 }

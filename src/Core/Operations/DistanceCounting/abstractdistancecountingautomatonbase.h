@@ -135,6 +135,8 @@ protected:
     // The base neighbour collection, with the entry test on the given set.
     void collectNeighboursIn(const MaterialSet &materials, uint32_t index, unsigned first, unsigned last,
                              std::vector<uint32_t> &newFront, unsigned slab);
+    // Puts a cell into newFront, or hands it to the slab before or after when it lies outside [first, last).
+    void route(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront, unsigned slab);
     // Adds a cell of the slab to its front during the initialize pass.
     void addToFront(uint32_t index, unsigned slab);
     void clearFront(unsigned slab);
@@ -160,16 +162,19 @@ private:
         std::vector<uint32_t> toNextSlab;
         std::vector<uint32_t> toPreviousSlab;
         std::vector<PendingCellChange> pending;
+        // One bit per cell of the slab, all clear between uses: orders a large front without sorting.
+        std::vector<uint64_t> bits;
         Cursor cursor;
     };
     void mergeHandOvers(unsigned slab, std::vector<uint32_t> &front);
-    static void sortUnique(std::vector<uint32_t> &cells);
+    // Sorts the slab's cells and drops repeats.
+    void orderFront(unsigned slab, std::vector<uint32_t> &cells);
 
     Model::Automaton::TotalVolume &m_volume;
     Util::SlabPlan m_plan;
     std::vector<std::unique_ptr<Slab>> m_slabs;
     int64_t m_offsets[6];
-    uint64_t m_layer; // cells per x layer
+    uint32_t m_layer; // cells per x layer
     int m_iterationsRun = 0;
 };
 

@@ -11,7 +11,10 @@ const double SimpleSiOxidation::OutwardShare = double(0.56f);
 
 SimpleSiOxidation::SimpleSiOxidation(Model::Automaton::TotalVolume &volume, const MaterialSet &oxidizable,
                                      double micronConversion)
-    : AbstractDistanceCountingAutomatonBase(volume), m_oxidizable(oxidizable), m_micronConversion(micronConversion)
+    : AbstractDistanceCountingAutomatonBase(volume),
+      m_oxidizable(oxidizable),
+      m_micronConversion(micronConversion),
+      m_surface(getSlabCount())
 {
     m_propagatingMaterials = oxidizable;
     m_propagatingMaterials.insert(0);
@@ -55,17 +58,6 @@ void SimpleSiOxidation::oxidizeFor(double hours, double kelvin, double atm)
     oxidize(dealGroveThickness(hours, kelvin, atm));
 }
 
-bool SimpleSiOxidation::oxidizableWithEmptyNeighbour(uint32_t index) const
-{
-    if (!m_oxidizable.contains(cell(index).material))
-        return false;
-    const unsigned mask = neighbourMask(index);
-    for (unsigned d = 0; d < 6; ++d)
-        if ((mask & (1u << d)) && cell(neighbour(index, d)).material == 0)
-            return true;
-    return false;
-}
-
 void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
 {
     Voxel &voxel = cell(index);
@@ -79,22 +71,35 @@ void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
     if (!empty && anyNeighbour(index, slab, [](const Voxel &n) { return n.material == 0; })) {
         voxel.automatonFlag = 1;
         setVector(voxel, 0, 0, 0.5f * m_cz); // half a cell deep: the surface lies on the cell's face
+        m_surface[slab].push_back(index);
         return;
     }
     voxel.automatonFlag = 0;
     setVector(voxel, x, x, x);
-    const unsigned mask = neighbourMask(index, slab);
-    for (unsigned d = 0; d < 6; ++d) {
-        if (!(mask & (1u << d)))
-            continue;
-        const uint32_t n = neighbour(index, d);
-        if (!m_oxidizable.contains(cell(n).material))
-            continue;
-        if (empty || oxidizableWithEmptyNeighbour(n)) {
-            addToFront(index, slab);
-            return;
+    const MaterialSet &oxidizable = m_oxidizable;
+    if (empty && anyNeighbour(index, slab, [&oxidizable](const Voxel &n) { return oxidizable.contains(n.material); }))
+        addToFront(index, slab);
+    // An oxidizable cell enters when a neighbour is a surface cell; linkSlab() does that
+    // from the surface cells, which are far fewer than the bulk.
+}
+
+void SimpleSiOxidation::linkSlab(unsigned first, unsigned last, unsigned slab)
+{
+    std::vector<uint32_t> front;
+    for (uint32_t index : m_surface[slab]) {
+        const unsigned mask = neighbourMask(index);
+        for (unsigned d = 0; d < 6; ++d) {
+            if (!(mask & (1u << d)))
+                continue;
+            const uint32_t n = neighbour(index, d);
+            const Voxel &voxel = cell(n);
+            if (voxel.material != 0 && !voxel.automatonFlag && m_oxidizable.contains(voxel.material))
+                route(n, first, last, front, slab);
         }
     }
+    for (uint32_t index : front)
+        addToFront(index, slab);
+    m_surface[slab].clear();
 }
 
 void SimpleSiOxidation::updateCell(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront,

@@ -34,10 +34,11 @@ public:
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
     void finalizeCell(uint32_t cell, unsigned slab) override;
+    // Enters the oxidizable neighbours of the surface cells into the front.
+    void linkSlab(unsigned first, unsigned last, unsigned slab) override;
 
 private:
     void setThickness(double thicknessMicrons);
-    bool oxidizableWithEmptyNeighbour(uint32_t index) const;
 
     MaterialSet m_oxidizable;
     double m_micronConversion;
@@ -47,6 +48,8 @@ private:
     float m_outwardSq = 0;
     float m_inwardSq = 0;
     StepVectors m_absoluteSteps;
+    // Per slab: the oxidizable cells facing empty space, found by the initialize pass.
+    std::vector<std::vector<uint32_t>> m_surface;
 };
 
 } // namespace Operations
