@@ -69,6 +69,23 @@ public:
         const QChar *p = text.unicode();
         const QChar *const end = p + text.size();
         for (; p < end; ++p) {
+            // Fast path for what the writer makes: digits and one space.
+            if (m_state == Idle) {
+                const QChar *q = p;
+                uint32_t value = 0;
+                unsigned digit;
+                while (q < end && q - p < 9 && (digit = unsigned(q->unicode()) - '0') < 10) {
+                    value = value * 10 + digit;
+                    ++q;
+                }
+                if (q > p && q < end && q->unicode() == ' ') {
+                    if (m_index < m_count)
+                        m_cells[m_index].material = m_translate(value);
+                    ++m_index;
+                    p = q;
+                    continue;
+                }
+            }
             const unsigned c = p->unicode();
             const unsigned digit = c - '0';
             if (digit < 10) {
