@@ -19,24 +19,29 @@ public:
     explicit SimpleSiOxidationOperation(Workspace *workspace);
 
     // Microns.
-    void setOxidationThickness(double microns) { m_thickness.setNonNegative(microns); }
+    // A refused value (negative, zero where it must be positive, not a number)
+    // cancels the step rather than letting a default stand in for it.
+    void setOxidationThickness(double microns) { refuseUnless(m_thickness.setNonNegative(microns)); }
     // Hours, kelvin, atm.
-    void setOxidationTime(double hours) { m_time.setNonNegative(hours); }
-    void setOxidationTemperature(double kelvin) { m_temperature.setPositive(kelvin); }
-    void setOxidationPressure(double atm) { m_pressure.setNonNegative(atm); }
+    void setOxidationTime(double hours) { refuseUnless(m_time.setNonNegative(hours)); }
+    void setOxidationTemperature(double kelvin) { refuseUnless(m_temperature.setPositive(kelvin)); }
+    void setOxidationPressure(double atm) { refuseUnless(m_pressure.setPositive(atm)); }
     // Cell units per micron.
-    void setMicronConversion(double cellsPerMicron) { m_conversion.setPositive(cellsPerMicron); }
+    void setMicronConversion(double cellsPerMicron) { refuseUnless(m_conversion.setPositive(cellsPerMicron)); }
 
     // The thickness the step grows, in microns: the given one, else Deal–Grove.
     double thicknessMicrons() const;
 
 protected:
-    bool parametersComplete() const override { return m_thickness.isGiven() || m_time.isGiven(); }
+    bool parametersComplete() const override { return !m_refused && (m_thickness.isGiven() || m_time.isGiven()); }
     void runEngine(Model::Automaton::TotalVolume &volume) override;
     bool changesSilicon() const override { return true; }
     bool isUndoable() const override { return false; }
 
 private:
+    void refuseUnless(bool accepted) { m_refused = m_refused || !accepted; }
+
+    bool m_refused = false;
     ParameterValue<double> m_thickness{10};
     ParameterValue<double> m_time{2};
     // A time without temperature or pressure uses the dialog's defaults.
