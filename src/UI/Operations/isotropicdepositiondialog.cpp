@@ -30,6 +30,8 @@ IsotropicDepositionDialog::IsotropicDepositionDialog(unsigned processId, QWidget
     layout->addWidget(DialogFields::okCancel(this));
 }
 
+IsotropicDepositionDialog::IsotropicDepositionDialog(QWidget *parent) : IsotropicDepositionDialog(18, parent) {}
+
 void IsotropicDepositionDialog::fillFrom(const QVariantMap &parameters)
 {
     DialogFields::setValue(m_thickness, parameters, QStringLiteral("Film Thickness"));

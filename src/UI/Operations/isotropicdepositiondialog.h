@@ -21,7 +21,9 @@ class IsotropicDepositionDialog : public QDialog
     Q_OBJECT
 public:
     // processId: the catalogue process whose materials are offered (18, or 3 for CVD).
-    explicit IsotropicDepositionDialog(unsigned processId = 18, QWidget *parent = nullptr);
+    explicit IsotropicDepositionDialog(unsigned processId, QWidget *parent = nullptr);
+    // With the materials of "Isotropic Deposition" (process 18).
+    explicit IsotropicDepositionDialog(QWidget *parent = nullptr);
 
     void fillFrom(const QVariantMap &parameters);
     float filmThickness() const;
