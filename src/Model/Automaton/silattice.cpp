@@ -120,18 +120,6 @@ SiLattice::Point SiLattice::cellPosition(unsigned i, unsigned j, unsigned k) con
     return p;
 }
 
-int64_t SiLattice::locate(const Point &p) const
-{
-    const double vx = std::floor((p.x - m_position.x) / m_cellSizeX);
-    const double vy = std::floor((p.y - m_position.y) / m_cellSizeY);
-    const double vz = std::floor((p.z - m_position.z) / m_cellSizeZ);
-    // Written so that NaN lands outside as well.
-    if (!(vx >= 0.0 && vx < double(m_sizeX) && vy >= 0.0 && vy < double(m_sizeY) && vz >= 0.0 &&
-          vz < double(m_sizeZ)))
-        return -1;
-    return (int64_t(vx) * m_sizeY + int64_t(vy)) * m_sizeZ + int64_t(vz);
-}
-
 int64_t SiLattice::findCell(unsigned i, unsigned j, unsigned k) const
 {
     if (i >= m_nx || j >= m_ny || k >= m_nz || m_columnStart.empty())
@@ -169,8 +157,8 @@ void SiLattice::setMemoryBudget(uint64_t bytes) { g_memoryBudget.store(bytes); }
 
 bool SiLattice::initialise(QString *error)
 {
-    m_cells.clear();
-    m_keys.clear();
+    m_cells = Util::LargeArray<SiCell>();
+    m_keys = Util::LargeArray<uint64_t>();
     m_columnStart.clear();
     m_fixedAtoms.clear();
 
@@ -185,29 +173,65 @@ bool SiLattice::initialise(QString *error)
     const Util::SlabPlan plan =
         Util::planSlabs(0, nx, Util::defaultSlabCount(), Util::SlabSplit::EqualLastTakesRest);
 
-    // A cell is kept when one of its atoms lies in a silicon cell.
-    auto isKept = [&](unsigned i, unsigned j, unsigned k) {
-        const Point c = cellPosition(i, j, k);
+    // Atom placement, column by column: the x and y of a column's atoms do not
+    // depend on k, so their volume columns are found once and only z varies.
+    struct ColumnAtoms
+    {
+        int64_t base[8]; // volume index of (x, y, 0) for each template atom, -1 outside
+    };
+    const double invZ = 1.0 / m_cellSizeZ;
+    auto columnAtoms = [&](unsigned i, unsigned j) {
+        ColumnAtoms c;
+        const Point p0 = cellPosition(i, j, 0);
         for (int n = 0; n < 8; ++n) {
-            const Point &t = m_template.positions[n];
-            Point p;
-            p.x = c.x + t.x;
-            p.y = c.y + t.y;
-            p.z = c.z + t.z;
-            const int64_t v = locate(p);
+            Point p = p0;
+            p.x += m_template.positions[n].x;
+            p.y += m_template.positions[n].y;
+            p.z = m_position.z; // any height inside the volume: only x and y are asked here
+            const double vx = std::floor((p.x - m_position.x) / m_cellSizeX);
+            const double vy = std::floor((p.y - m_position.y) / m_cellSizeY);
+            c.base[n] = (vx >= 0.0 && vx < double(m_sizeX) && vy >= 0.0 && vy < double(m_sizeY))
+                            ? (int64_t(vx) * m_sizeY + int64_t(vy)) * m_sizeZ
+                            : -1;
+        }
+        return c;
+    };
+    // Volume cell of template atom n of the cell at height k in a column, -1 outside.
+    auto place = [&](const ColumnAtoms &c, unsigned k, int n) -> int64_t {
+        if (c.base[n] < 0)
+            return -1;
+        const double z = double(float(double(k) + m_origin.z)) + m_template.positions[n].z;
+        const double vz = std::floor((z - m_position.z) * invZ);
+        if (!(vz >= 0.0 && vz < double(m_sizeZ)))
+            return -1;
+        return c.base[n] + int64_t(vz);
+    };
+    auto isKept = [&](const ColumnAtoms &c, unsigned k) {
+        for (int n = 0; n < 8; ++n) {
+            const int64_t v = place(c, k, n);
             if (v >= 0 && cells[v].material == Silicon)
                 return true;
         }
         return false;
+    };
+    auto columnIsEmpty = [](const ColumnAtoms &c) {
+        for (int n = 0; n < 8; ++n)
+            if (c.base[n] >= 0)
+                return false;
+        return true;
     };
 
     // Pass 1: count the kept cells per slab, so that memory is checked before any is taken.
     const std::vector<uint64_t> counts = Util::mapSlabs<uint64_t>(plan, [&](const Util::SlabRange &r, unsigned) {
         uint64_t n = 0;
         for (unsigned i = r.first; i < r.last; ++i)
-            for (unsigned j = 0; j < ny; ++j)
+            for (unsigned j = 0; j < ny; ++j) {
+                const ColumnAtoms c = columnAtoms(i, j);
+                if (columnIsEmpty(c))
+                    continue;
                 for (unsigned k = 0; k < nz; ++k)
-                    n += isKept(i, j, k) ? 1 : 0;
+                    n += isKept(c, k) ? 1 : 0;
+            }
         return n;
     });
     std::vector<uint64_t> offsets(counts.size() + 1, 0);
@@ -231,12 +255,13 @@ bool SiLattice::initialise(QString *error)
     }
 
     try {
-        m_cells.resize(size_t(kept));
-        m_keys.resize(size_t(kept));
+        // Zero-filled; pass 2 writes every field of every cell.
+        m_cells = Util::LargeArray<SiCell>(size_t(kept));
+        m_keys = Util::LargeArray<uint64_t>(size_t(kept));
         m_columnStart.assign(size_t(columns + 1), 0);
     } catch (const std::bad_alloc &) {
-        m_cells = std::vector<SiCell>();
-        m_keys = std::vector<uint64_t>();
+        m_cells = Util::LargeArray<SiCell>();
+        m_keys = Util::LargeArray<uint64_t>();
         m_columnStart = std::vector<uint32_t>();
         const QString message = QStringLiteral("Not enough memory for the silicon lattice of this cell volume.");
         qWarning() << "Model/Automaton/silattice" << Q_FUNC_INFO << message;
@@ -252,8 +277,11 @@ bool SiLattice::initialise(QString *error)
         for (unsigned i = r.first; i < r.last; ++i)
             for (unsigned j = 0; j < ny; ++j) {
                 m_columnStart[size_t(i) * ny + j] = uint32_t(slot);
+                const ColumnAtoms column = columnAtoms(i, j);
+                if (columnIsEmpty(column))
+                    continue;
                 for (unsigned k = 0; k < nz; ++k) {
-                    if (!isKept(i, j, k))
+                    if (!isKept(column, k))
                         continue;
                     SiCell &cell = m_cells[slot];
                     const Point c = cellPosition(i, j, k);
@@ -262,12 +290,8 @@ bool SiLattice::initialise(QString *error)
                     cell.z = float(c.z);
                     for (unsigned n = 0; n < 8; ++n) {
                         SiAtom &a = cell.atoms[n];
-                        const Point &t = m_template.positions[n];
-                        Point p;
-                        p.x = c.x + t.x;
-                        p.y = c.y + t.y;
-                        p.z = c.z + t.z;
-                        const int64_t v = locate(p);
+                        a = SiAtom();
+                        const int64_t v = place(column, k, n);
                         a.cellIndex = int32_t(v);
                         if (v < 0) {
                             a.state = SiAtom::Absent;

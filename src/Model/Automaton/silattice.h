@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/siatom.h"
 #include "Model/Automaton/sicell.h"
+#include "Util/largebuffer.h"
 #include "Util/vector3d.h"
 
 #include <QString>
@@ -62,6 +63,9 @@ public:
     unsigned getNy() const { return m_ny; }
     unsigned getNz() const { return m_nz; }
     Point getOrigin() const { return m_origin; }
+    // The 45 degree turn, as used for the cell positions.
+    double getCos() const { return m_cos; }
+    double getSin() const { return m_sin; }
     const Template &getTemplate() const { return m_template; }
 
     // Kept cells, in key order.
@@ -70,6 +74,17 @@ public:
     const SiCell &cellAt(size_t slot) const { return m_cells[slot]; }
     uint64_t keyAt(size_t slot) const { return m_keys[slot]; }
     uint64_t key(unsigned i, unsigned j, unsigned k) const { return k + uint64_t(m_nz) * (j + uint64_t(m_ny) * i); }
+    // The kept cells of column (i, j) are the slots [first, last).
+    void columnSlots(unsigned i, unsigned j, size_t &first, size_t &last) const
+    {
+        if (m_columnStart.empty() || i >= m_nx || j >= m_ny) {
+            first = last = 0;
+            return;
+        }
+        const size_t column = size_t(i) * m_ny + j;
+        first = m_columnStart[column];
+        last = m_columnStart[column + 1];
+    }
     // Slot of the kept cell (i, j, k), or -1.
     int64_t findCell(unsigned i, unsigned j, unsigned k) const;
 
@@ -151,6 +166,14 @@ public:
     // Releases them: their partners' slots become empty again.
     void clearFixedAtoms();
 
+    // Bytes the lattice holds now (cells, keys, column index, fixed atoms).
+    uint64_t memoryUsage() const
+    {
+        return uint64_t(m_cells.size()) * sizeof(SiCell) + uint64_t(m_keys.size()) * sizeof(uint64_t) +
+               uint64_t(m_columnStart.capacity()) * sizeof(uint32_t) +
+               uint64_t(m_fixedAtoms.capacity()) * sizeof(FixedBond) + sizeof(SiLattice);
+    }
+
     // Memory the lattice of a volume needs per kept cell, the etchers' lists included.
     static uint64_t bytesPerCell();
     // Memory a lattice may use: the budget when one is set, else what the system has available.
@@ -160,8 +183,6 @@ public:
 
 private:
     Point cellPosition(unsigned i, unsigned j, unsigned k) const;
-    // Volume cell containing a world position, or -1 outside the volume.
-    int64_t locate(const Point &p) const;
 
     TotalVolume *m_volume;
     unsigned m_sizeX, m_sizeY, m_sizeZ;
@@ -171,8 +192,8 @@ private:
     Point m_origin;
     double m_cos, m_sin;
     Template m_template;
-    std::vector<SiCell> m_cells;
-    std::vector<uint64_t> m_keys;
+    Util::LargeArray<SiCell> m_cells; // on huge pages: a lattice is hundreds of megabytes
+    Util::LargeArray<uint64_t> m_keys;
     std::vector<uint32_t> m_columnStart; // first slot of column (i, j) at i * ny + j; one extra at the end
     std::vector<FixedBond> m_fixedAtoms;
 };

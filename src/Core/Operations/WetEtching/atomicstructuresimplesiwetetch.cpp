@@ -23,7 +23,8 @@ void AtomicStructureSimpleSiWetEtch::examine(Slab &slab)
             keep(slab, id);
             continue;
         }
-        if (removes(f, l.secondNeighbours(id)))
+        // Second neighbours only decide between three-bonded atoms.
+        if (f < 3 || removes(f, l.secondNeighbours(id)))
             remove(slab, id);
         else
             keep(slab, id);

@@ -4,8 +4,11 @@
 
 #include <QElapsedTimer>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace Core {
 namespace Operations {
@@ -28,6 +31,14 @@ void sortUnique(std::vector<uint32_t> &list)
 
 // Bond ends are located with the cell sizes as whole numbers; a cell smaller
 // than one unit would make that a division by zero, so such a size is used as it is.
+double processCpuMs()
+{
+    timespec t;
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0)
+        return 0.0;
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
 double wholeCellSize(float size)
 {
     const double whole = std::trunc(double(size));
@@ -92,30 +103,68 @@ void AtomisticWetEtchEngine::remove(Slab &slab, uint32_t id)
     }
 }
 
+void AtomisticWetEtchEngine::markInterior(const Slab &slab)
+{
+    const unsigned sy = m_sizeY, sz = m_sizeZ;
+    for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < sz; ++z) {
+                const size_t i = (size_t(x) * sy + y) * sz + z;
+                bool interior = m_cells[i].material == Silicon && x > 0 && x + 1 < m_sizeX && y > 0 &&
+                                y + 1 < sy && z > 0 && z + 1 < sz;
+                for (int dx = -1; dx <= 1 && interior; ++dx)
+                    for (int dy = -1; dy <= 1 && interior; ++dy)
+                        for (int dz = -1; dz <= 1 && interior; ++dz)
+                            interior = m_cells[((size_t(x + dx)) * sy + (y + dy)) * sz + (z + dz)].material == Silicon;
+                m_interior[i] = interior ? 1 : 0;
+            }
+}
+
 void AtomisticWetEtchEngine::setupActivate(Slab &slab)
 {
     const bool resetLife = resetsLife();
+    SiLattice &lattice = *m_lattice;
     slab.silicon.clear();
-    const size_t cellCount = m_lattice->getCellCount();
-    for (size_t c = 0; c < cellCount; ++c) {
-        Model::Automaton::SiCell &cell = m_lattice->cellAt(c);
-        for (unsigned n = 0; n < 8; ++n) {
-            SiAtom &a = cell.atoms[n];
-            if (a.cellIndex < 0 || uint64_t(a.cellIndex) < slab.cellFirst || uint64_t(a.cellIndex) >= slab.cellLast)
-                continue;
-            Voxel &v = m_cells[a.cellIndex];
-            if (v.material == Silicon) {
-                if (a.state != SiAtom::Present) {
-                    a.state = SiAtom::Present;
-                    ++v.latticeIndex;
+
+    // Only the columns of lattice cells whose atoms can lie over this slab: a
+    // cell's atoms stay within 0.55 of its origin's x, whose x is ox + (i - j) cos 45.
+    const double c = lattice.getCos();
+    const double ox = lattice.getOrigin().x;
+    const double x0 = m_posX + double(slab.xFirst) * double(m_volume.getCellSizeX());
+    const double x1 = m_posX + double(slab.xLast) * double(m_volume.getCellSizeX());
+    const long long dLo = (long long)std::floor((x0 - ox - 1.0) / c) - 1;
+    const long long dHi = (long long)std::ceil((x1 - ox + 1.0) / c) + 1;
+    const long long nx = lattice.getNx(), ny = lattice.getNy();
+
+    for (long long i = 0; i < nx; ++i) {
+        const long long jFirst = std::max(0LL, i - dHi), jLast = std::min(ny - 1, i - dLo);
+        if (jFirst > jLast)
+            continue;
+        size_t first = 0, last = 0, unused = 0;
+        lattice.columnSlots(unsigned(i), unsigned(jFirst), first, unused);
+        lattice.columnSlots(unsigned(i), unsigned(jLast), unused, last);
+        for (size_t cs = first; cs < last; ++cs) {
+            Model::Automaton::SiCell &cell = lattice.cellAt(cs);
+            for (unsigned n = 0; n < 8; ++n) {
+                SiAtom &a = cell.atoms[n];
+                if (a.cellIndex < 0 || uint64_t(a.cellIndex) < slab.cellFirst ||
+                    uint64_t(a.cellIndex) >= slab.cellLast)
+                    continue;
+                Voxel &v = m_cells[a.cellIndex];
+                if (v.material == Silicon) {
+                    if (a.state != SiAtom::Present) {
+                        a.state = SiAtom::Present;
+                        ++v.latticeIndex;
+                    }
+                    if (resetLife)
+                        a.life = 1.0f;
+                    if (!m_interior[a.cellIndex])
+                        slab.silicon.push_back(SiLattice::atomId(cs, n));
+                } else if (v.material == 0) {
+                    a.state = SiAtom::Absent;
+                } else {
+                    a.state = SiAtom::Fixed;
                 }
-                if (resetLife)
-                    a.life = 1.0f;
-                slab.silicon.push_back(SiLattice::atomId(c, n));
-            } else if (v.material == 0) {
-                a.state = SiAtom::Absent;
-            } else {
-                a.state = SiAtom::Fixed;
             }
         }
     }
@@ -212,14 +261,35 @@ bool AtomisticWetEtchEngine::run()
             m_slabOfX[x] = s;
     }
 
+    // Atoms of cells deep inside silicon need no look; with cells smaller than
+    // half a unit a bond may reach past the next cell, so then every atom is looked at.
+    try {
+        m_interior.assign(size_t(m_volume.getCellCount()), 0);
+    } catch (const std::bad_alloc &) {
+        m_interior.clear();
+    }
+    if (!m_interior.empty() && m_volume.getCellSizeX() >= 0.5f && m_volume.getCellSizeY() >= 0.5f &&
+        m_volume.getCellSizeZ() >= 0.5f)
+        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { markInterior(m_slabs[s]); });
+    if (m_interior.empty())
+        m_interior.assign(size_t(m_volume.getCellCount()), 0);
+
     // Setup in two passes: every slab settles the states of its own atoms before any reads its neighbours'.
     Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { setupActivate(m_slabs[s]); });
     Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { setupSurface(m_slabs[s]); });
     m_statistics.setupMs = double(timer.nsecsElapsed()) / 1e6;
 
     timer.restart();
+    const double cpuStart = processCpuMs();
+    m_interior = std::vector<uint8_t>();
+    Util::SlabPlan serialPlan = m_plan;
+    serialPlan.onCallingThread = true;
     for (long long step = 0; step < m_statistics.stepsPlanned; ++step) {
-        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) {
+        size_t listed = 0;
+        for (const Slab &slab : m_slabs)
+            listed += slab.surface.size();
+        const Util::SlabPlan &plan = listed < SerialStepBelow ? serialPlan : m_plan;
+        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) {
             Slab &slab = m_slabs[s];
             for (std::vector<uint32_t> &out : slab.out)
                 out.clear();
@@ -230,7 +300,7 @@ bool AtomisticWetEtchEngine::run()
             slab.changed = false;
             examine(slab);
         });
-        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { applyStep(s); });
+        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) { applyStep(s); });
         ++m_statistics.stepsRun;
         bool changed = false;
         for (const Slab &slab : m_slabs) {
@@ -244,6 +314,7 @@ bool AtomisticWetEtchEngine::run()
             break;
     }
     m_statistics.stepsMs = double(timer.nsecsElapsed()) / 1e6;
+    m_statistics.stepsCpuMs = processCpuMs() - cpuStart;
 
     // Finish: drop the lists, hand the fixed boundary atoms to the lattice in slab order.
     for (Slab &slab : m_slabs) {

@@ -31,7 +31,8 @@ void ContinuosWetEtching::examine(Slab &slab)
             keep(slab, id);
             continue;
         }
-        const double rate = m_rates.rate(f, l.secondNeighbours(id));
+        // Second neighbours only tell the three-bonded classes apart.
+        const double rate = m_rates.rate(f, f == 3 ? l.secondNeighbours(id) : 0);
         if (!(rate > 0.0)) {
             keep(slab, id);
             continue;
