@@ -139,7 +139,7 @@ BENCHMARK(BM_GeometryOctree)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_GeometryBSPBuild(benchmark::State &state)
 {
     TotalVolume &volume = *roughVolume();
-    std::vector<QuadFace> translucent;
+    FaceVector translucent;
     {
         Model::Automaton::CellLock lock(volume);
         translucent = CubicSurface::generate(gridOf(volume, lock.cells()), benchColors()).translucent;

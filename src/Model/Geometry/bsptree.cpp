@@ -39,7 +39,7 @@ BSPTree::Side BSPTree::classify(const Node &plane, const Util::Vector3D &point)
     return s > Epsilon ? InFront : s < -Epsilon ? Behind : OnPlane;
 }
 
-boost::shared_ptr<BSPTree> BSPTree::build(const std::vector<QuadFace> &faces, QString *error)
+boost::shared_ptr<BSPTree> BSPTree::build(const FaceVector &faces, QString *error)
 {
     boost::shared_ptr<BSPTree> tree;
     if (faces.empty())

@@ -35,7 +35,7 @@ public:
 
     // The tree of faces, or an empty pointer when faces is empty or a face
     // straddles another's plane (then *error says "Method not implemented!").
-    static boost::shared_ptr<BSPTree> build(const std::vector<QuadFace> &faces, QString *error = nullptr);
+    static boost::shared_ptr<BSPTree> build(const FaceVector &faces, QString *error = nullptr);
 
     // Replaces order with the indices of all faces, farthest from viewer first.
     void backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &order) const;

@@ -14,8 +14,8 @@ namespace Geometry {
 // Opaque and translucent face lists of one generation.
 struct FaceLists
 {
-    std::vector<QuadFace> opaque;
-    std::vector<QuadFace> translucent;
+    FaceVector opaque;
+    FaceVector translucent;
 };
 
 // The split every cell-face generator uses: equal slabs of the draw range
@@ -27,7 +27,7 @@ inline Util::SlabPlan cellFaceSlabPlan(const DrawRange &range, unsigned slabCoun
 }
 
 // Numbers the faces in list order from one block of the process-wide counter.
-inline void numberFaces(std::vector<QuadFace> &faces)
+inline void numberFaces(FaceVector &faces)
 {
     uint64_t serial = QuadFace::takeSerials(faces.size());
     for (QuadFace &f : faces)
@@ -41,6 +41,9 @@ inline void numberFaces(std::vector<QuadFace> &faces)
 //   uint32_t material(size_t i)                    its material id
 //   bool hidesOpaque(size_t n)                     neighbour n covers an opaque cell's face
 //   bool hidesTranslucent(size_t self, size_t n)   neighbour n covers a translucent cell's face
+//   static const bool SameMaterialHides             an uncut neighbour of the same material
+//                                                  always covers a face
+// Empty cells (material 0) never own faces.
 // Cells are visited x, then y, then z, faces in side order; slab lists are
 // appended in slab order, so the result does not depend on the slab count.
 template <class Policy>
@@ -62,8 +65,22 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
             for (unsigned y = r.y0; y < r.y1; ++y) {
                 const bool inYm = y > r.y0, inYp = y + 1 < r.y1;
                 const size_t base = grid.index(x, y, 0);
+                const bool innerRow = inXm && inXp && inYm && inYp;
                 for (unsigned z = r.z0; z < r.z1; ++z) {
                     const size_t i = base + z;
+                    const Automaton::Voxel &cell = grid.cells[i];
+                    if (cell.material == 0)
+                        continue;
+                    // Most filled cells are buried in their own material: settle them
+                    // without colour lookups when the policy allows it.
+                    if (Policy::SameMaterialHides && innerRow && z > r.z0 && z + 1 < r.z1 && !cell.cutCount) {
+                        const Automaton::Voxel *c = grid.cells;
+                        const uint32_t m = cell.material;
+                        auto same = [c, m](size_t n) { return c[n].material == m && c[n].cutCount == 0; };
+                        if (same(i - 1) && same(i + 1) && same(i - strideY) && same(i + strideY) &&
+                            same(i - strideX) && same(i + strideX))
+                            continue;
+                    }
                     const ColorMap::Visibility vis = policy.visibility(i);
                     if (vis == ColorMap::Invisible)
                         continue;
@@ -83,7 +100,7 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
                             continue;
                         if (!color)
                             color = policy.color(i);
-                        std::vector<QuadFace> &out = vis == ColorMap::Opaque ? lists.opaque : lists.translucent;
+                        FaceVector &out = vis == ColorMap::Opaque ? lists.opaque : lists.translucent;
                         out.push_back(QuadFace::cellFace(x, y, z, side, cx, cy, cz, color, policy.material(i)));
                     }
                 }

@@ -7,6 +7,7 @@ namespace {
 
 struct MaterialPolicy
 {
+    static const bool SameMaterialHides = true;
     const CellGrid &grid;
     const ColorMap &colors;
 
@@ -40,17 +41,17 @@ FaceLists CubicSurface::generate(const CellGrid &grid, const ColorMap &colors, u
     return generateCellFaces(grid, MaterialPolicy{grid, colors}, slabsOrDefault(slabCount));
 }
 
-std::vector<QuadFace> CubicSurface::emptyCellFaces(const CellGrid &grid, unsigned slabCount)
+FaceVector CubicSurface::emptyCellFaces(const CellGrid &grid, unsigned slabCount)
 {
-    std::vector<QuadFace> faces;
+    FaceVector faces;
     const DrawRange r = grid.range;
     if (r.isEmpty())
         return faces;
     static const float grey[4] = {0.8f, 0.8f, 0.8f, 1.0f};
     const float cx = grid.cellSizeX, cy = grid.cellSizeY, cz = grid.cellSizeZ;
-    const std::vector<std::vector<QuadFace>> slabs = Util::mapSlabs<std::vector<QuadFace>>(
+    const std::vector<FaceVector> slabs = Util::mapSlabs<FaceVector>(
         cellFaceSlabPlan(r, slabsOrDefault(slabCount)), [&](const Util::SlabRange &slab, unsigned) {
-            std::vector<QuadFace> out;
+            FaceVector out;
             for (unsigned x = slab.first; x < slab.last; ++x)
                 for (unsigned y = r.y0; y < r.y1; ++y) {
                     const size_t base = grid.index(x, y, 0);
@@ -61,7 +62,7 @@ std::vector<QuadFace> CubicSurface::emptyCellFaces(const CellGrid &grid, unsigne
                 }
             return out;
         });
-    for (const std::vector<QuadFace> &s : slabs)
+    for (const FaceVector &s : slabs)
         faces.insert(faces.end(), s.begin(), s.end());
     numberFaces(faces);
     return faces;

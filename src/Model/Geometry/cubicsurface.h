@@ -15,7 +15,7 @@ public:
     static FaceLists generate(const CellGrid &grid, const ColorMap &colors, unsigned slabCount = 0);
 
     // All six faces of every empty (or cut) cell of the range, in light grey.
-    static std::vector<QuadFace> emptyCellFaces(const CellGrid &grid, unsigned slabCount = 0);
+    static FaceVector emptyCellFaces(const CellGrid &grid, unsigned slabCount = 0);
 };
 
 } // namespace Geometry

@@ -26,7 +26,7 @@ void FaceArrays::clear()
     std::vector<float>().swap(colors);
 }
 
-void FaceArrays::buildQuads(const std::vector<QuadFace> &faces, bool selected, bool useEdgeColor)
+void FaceArrays::buildQuads(const FaceVector &faces, bool selected, bool useEdgeColor)
 {
     positions.resize(faces.size() * 12);
     normals.resize(faces.size() * 12);
@@ -43,7 +43,7 @@ void FaceArrays::buildQuads(const std::vector<QuadFace> &faces, bool selected, b
     recolorQuads(faces, selected, useEdgeColor);
 }
 
-void FaceArrays::recolorQuads(const std::vector<QuadFace> &faces, bool selected, bool useEdgeColor)
+void FaceArrays::recolorQuads(const FaceVector &faces, bool selected, bool useEdgeColor)
 {
     colors.resize(faces.size() * 16);
     float *c = colors.data();
@@ -54,7 +54,7 @@ void FaceArrays::recolorQuads(const std::vector<QuadFace> &faces, bool selected,
     }
 }
 
-void FaceArrays::buildTriangles(const std::vector<Automaton::Triangle> &triangles, const ColorMap &colorMap,
+void FaceArrays::buildTriangles(const Automaton::TriangleVector &triangles, const ColorMap &colorMap,
                                 bool selected)
 {
     positions.resize(triangles.size() * 9);

@@ -22,12 +22,12 @@ public:
     static float selectedComponent(float c) { return c >= 0.7f ? c - 0.7f : c + 0.3f; }
 
     // Four vertices per quad. Fill colours, or edge colours when useEdgeColor.
-    void buildQuads(const std::vector<QuadFace> &faces, bool selected, bool useEdgeColor = false);
+    void buildQuads(const FaceVector &faces, bool selected, bool useEdgeColor = false);
     // Three vertices per triangle, coloured by material; a vertex whose
     // material has no colour keeps the colour of the vertex before it.
-    void buildTriangles(const std::vector<Automaton::Triangle> &triangles, const ColorMap &colors, bool selected);
+    void buildTriangles(const Automaton::TriangleVector &triangles, const ColorMap &colors, bool selected);
     // Only the colours changed (selection toggled): positions and normals stay.
-    void recolorQuads(const std::vector<QuadFace> &faces, bool selected, bool useEdgeColor = false);
+    void recolorQuads(const FaceVector &faces, bool selected, bool useEdgeColor = false);
 
     void clear();
     size_t vertexCount() const { return positions.size() / 3; }

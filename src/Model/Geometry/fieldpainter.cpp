@@ -13,6 +13,8 @@ namespace {
 
 struct FieldPolicy
 {
+    // Cells of one material may differ in colour class by their counts.
+    static const bool SameMaterialHides = false;
     const CellGrid &grid;
     const ColorMap &colors;
     const ParticleCounter *n; // null when missing

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cmath>
-#include <unordered_map>
 
 namespace Model {
 namespace Geometry {
@@ -13,6 +12,7 @@ namespace Geometry {
 namespace {
 
 using Automaton::Triangle;
+using Automaton::TriangleVector;
 
 // A vertex position in half-cell units of the sample grid (exact, unlike floats).
 struct GridKey
@@ -21,24 +21,77 @@ struct GridKey
     bool operator==(const GridKey &o) const { return x == o.x && y == o.y && z == o.z; }
 };
 
-struct GridKeyHash
+inline GridKey keyOf(const Triangle::Vertex &v, const float inverse[3])
 {
-    size_t operator()(const GridKey &k) const
-    {
-        uint64_t h = uint64_t(uint32_t(k.x)) * 0x9E3779B97F4A7C15ull;
-        h ^= uint64_t(uint32_t(k.y)) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
-        h ^= uint64_t(uint32_t(k.z)) * 0x165667B19E3779F9ull + (h << 6) + (h >> 2);
-        return size_t(h ^ (h >> 29));
-    }
-};
-
-inline GridKey keyOf(const Triangle::Vertex &v, const float scale[3], const float offset[3])
-{
-    // Positions are (g + 1/2) * cellSize with g on the half grid; invert exactly enough to round.
-    return {int32_t(std::lround((v.position[0] / scale[0] - offset[0]) * 2.0f)),
-            int32_t(std::lround((v.position[1] / scale[1] - offset[1]) * 2.0f)),
-            int32_t(std::lround((v.position[2] / scale[2] - offset[2]) * 2.0f))};
+    // Positions are (g + 1/2) * cellSize with g on the half grid.
+    return {int32_t(std::lround(v.position[0] * inverse[0] * 2.0f - 1.0f)),
+            int32_t(std::lround(v.position[1] * inverse[1] * 2.0f - 1.0f)),
+            int32_t(std::lround(v.position[2] * inverse[2] * 2.0f - 1.0f))};
 }
+
+// Open-addressing table from vertex position to its slot: millions of
+// lookups per surface, so no node allocation per entry.
+class PositionTable
+{
+    static const uint32_t Free = 0xFFFFFFFFu;
+    struct Entry
+    {
+        GridKey key;
+        uint32_t slot;
+    };
+
+public:
+    explicit PositionTable(size_t expected)
+    {
+        size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity *= 2;
+        reset(capacity);
+    }
+    // The slot stored for key, or newSlot after storing it.
+    uint32_t slotOf(const GridKey &key, uint32_t newSlot)
+    {
+        Entry &e = find(key);
+        if (e.slot != Free)
+            return e.slot;
+        e.key = key;
+        e.slot = newSlot;
+        if (++m_count * 2 > m_entries.size())
+            grow();
+        return newSlot;
+    }
+
+private:
+    Entry &find(const GridKey &key)
+    {
+        uint64_t h = uint64_t(uint32_t(key.x)) * 0x9E3779B97F4A7C15ull;
+        h ^= uint64_t(uint32_t(key.y)) * 0xC2B2AE3D27D4EB4Full;
+        h ^= uint64_t(uint32_t(key.z)) * 0x165667B19E3779F9ull;
+        size_t i = size_t(h ^ (h >> 31)) & m_mask;
+        while (m_entries[i].slot != Free && !(m_entries[i].key == key))
+            i = (i + 1) & m_mask;
+        return m_entries[i];
+    }
+    void reset(size_t capacity)
+    {
+        m_entries.assign(capacity, Entry{{0, 0, 0}, Free});
+        m_mask = capacity - 1;
+    }
+    // Keeps the load at most one half, so probes stay short and always end.
+    void grow()
+    {
+        std::vector<Entry> old;
+        old.swap(m_entries);
+        reset(old.size() * 2);
+        for (const Entry &e : old)
+            if (e.slot != Free)
+                find(e.key) = e;
+    }
+
+    std::vector<Entry> m_entries;
+    size_t m_mask = 0;
+    size_t m_count = 0;
+};
 
 void normalise(float n[3])
 {
@@ -53,7 +106,7 @@ void normalise(float n[3])
 // Cubes of one slab: lower corners x in [first, last), plus the cube below the
 // range (x0 - 1) for the first slab; y and z from one below the range to its
 // last cell.
-std::vector<Triangle> cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
+TriangleVector cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
 {
     const DrawRange &r = grid.range;
     const uint16_t *edgeTable = MarchingCubeTables::edgeTable();
@@ -65,7 +118,7 @@ std::vector<Triangle> cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
     auto inX = [&](int x) { return x >= int(r.x0) && x < int(r.x1); };
     auto inY = [&](int y) { return y >= int(r.y0) && y < int(r.y1); };
 
-    std::vector<Triangle> out;
+    TriangleVector out;
     for (int x = firstX; x < lastX; ++x) {
         const bool xs[2] = {inX(x), inX(x + 1)};
         if (!xs[0] && !xs[1])
@@ -142,40 +195,38 @@ void MarchingCubeSurface::generate(const CellGrid &grid, unsigned slabCount)
         return;
     const DrawRange &r = grid.range;
     const Util::SlabPlan plan = cellFaceSlabPlan(r, slabCount ? slabCount : Util::defaultSlabCount());
-    std::vector<std::vector<Triangle>> slabs =
-        Util::mapSlabs<std::vector<Triangle>>(plan, [&](const Util::SlabRange &slab, unsigned) {
+    std::vector<TriangleVector> slabs =
+        Util::mapSlabs<TriangleVector>(plan, [&](const Util::SlabRange &slab, unsigned) {
             const int first = slab.first == r.x0 ? int(slab.first) - 1 : int(slab.first);
             return cubesOfSlab(grid, first, int(slab.last));
         });
     size_t total = 0;
-    for (const std::vector<Triangle> &s : slabs)
+    for (const TriangleVector &s : slabs)
         total += s.size();
     m_triangles.reserve(total);
-    for (std::vector<Triangle> &s : slabs) {
+    for (TriangleVector &s : slabs) {
         m_triangles.insert(m_triangles.end(), s.begin(), s.end());
-        std::vector<Triangle>().swap(s);
+        TriangleVector().swap(s);
     }
 
     // Smooth shading: every vertex gets the normalised sum of the face normals
     // of all triangles sharing its grid position, summed in list order.
-    const float scale[3] = {grid.cellSizeX, grid.cellSizeY, grid.cellSizeZ};
-    const float offset[3] = {0.5f, 0.5f, 0.5f};
-    std::unordered_map<GridKey, uint32_t, GridKeyHash> slots;
-    slots.reserve(total * 3 / 4 + 16);
+    const float inverse[3] = {1.0f / grid.cellSizeX, 1.0f / grid.cellSizeY, 1.0f / grid.cellSizeZ};
+    PositionTable table(total / 2);
     std::vector<uint32_t> slotOf(total * 3);
     std::vector<std::array<float, 3>> sums;
     sums.reserve(total / 2 + 16);
     for (size_t t = 0; t < total; ++t)
         for (int i = 0; i < 3; ++i) {
             const Triangle::Vertex &v = m_triangles[t].vertices[i];
-            const auto it = slots.emplace(keyOf(v, scale, offset), uint32_t(sums.size()));
-            if (it.second)
+            const uint32_t slot = table.slotOf(keyOf(v, inverse), uint32_t(sums.size()));
+            if (slot == sums.size())
                 sums.push_back({0.0f, 0.0f, 0.0f});
-            std::array<float, 3> &s = sums[it.first->second];
+            std::array<float, 3> &s = sums[slot];
             s[0] += v.normal[0];
             s[1] += v.normal[1];
             s[2] += v.normal[2];
-            slotOf[t * 3 + i] = it.first->second;
+            slotOf[t * 3 + i] = slot;
         }
     for (std::array<float, 3> &s : sums)
         normalise(s.data());

@@ -21,10 +21,10 @@ public:
     void generate(const CellGrid &grid, unsigned slabCount = 0);
     void clear() { m_triangles.clear(); }
 
-    const std::vector<Automaton::Triangle> &triangles() const { return m_triangles; }
+    const Automaton::TriangleVector &triangles() const { return m_triangles; }
 
 private:
-    std::vector<Automaton::Triangle> m_triangles;
+    Automaton::TriangleVector m_triangles;
 };
 
 } // namespace Geometry

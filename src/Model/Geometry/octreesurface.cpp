@@ -26,7 +26,7 @@ struct Built
 class Builder
 {
 public:
-    Builder(const CellGrid &grid, std::vector<OctreeSurface::Node> &nodes) : m_grid(grid), m_nodes(nodes) {}
+    Builder(const CellGrid &grid, std::vector<OctreeSurface::Node, LargeAllocator<OctreeSurface::Node>> &nodes) : m_grid(grid), m_nodes(nodes) {}
 
     // Bottom-up: octants outside the range or without cells are empty leaves,
     // and eight leaves of one material become one leaf.
@@ -40,9 +40,20 @@ public:
         const unsigned half = edge / 2;
         Built child[8];
         bool uniform = true;
-        for (unsigned c = 0; c < 8; ++c) {
-            child[c] = build(x + ((c & 1) ? half : 0), y + ((c & 2) ? half : 0), z + ((c & 4) ? half : 0), half);
-            uniform = uniform && child[c].leaf && child[c].material == child[0].material;
+        if (edge == 2) {
+            // The last level reads its eight cells directly.
+            for (unsigned c = 0; c < 8; ++c) {
+                const unsigned cx = x + (c & 1), cy = y + ((c >> 1) & 1), cz = z + ((c >> 2) & 1);
+                const uint32_t m =
+                    cx < r.x1 && cy < r.y1 && cz < r.z1 ? m_grid.visibleMaterial(m_grid.index(cx, cy, cz)) : 0u;
+                child[c] = {true, m, -1};
+                uniform = uniform && m == child[0].material;
+            }
+        } else {
+            for (unsigned c = 0; c < 8; ++c) {
+                child[c] = build(x + ((c & 1) ? half : 0), y + ((c & 2) ? half : 0), z + ((c & 4) ? half : 0), half);
+                uniform = uniform && child[c].leaf && child[c].material == child[0].material;
+            }
         }
         if (uniform)
             return {true, child[0].material, -1};
@@ -58,7 +69,7 @@ public:
 
 private:
     const CellGrid &m_grid;
-    std::vector<OctreeSurface::Node> &m_nodes;
+    std::vector<OctreeSurface::Node, LargeAllocator<OctreeSurface::Node>> &m_nodes;
 };
 
 } // namespace
@@ -136,7 +147,7 @@ void OctreeSurface::generate(const CellGrid &grid, const ColorMap &colors)
     // square of edge `edge` at (x, y, z) (cells) lying on the owner's side.
     auto emit = [&](uint32_t material, unsigned x, unsigned y, unsigned z, unsigned edge, unsigned side) {
         const float *color = colors.color(material);
-        std::vector<QuadFace> &out = isOpaque(color[3]) ? m_faces.opaque : m_faces.translucent;
+        FaceVector &out = isOpaque(color[3]) ? m_faces.opaque : m_faces.translucent;
         out.push_back(QuadFace::blockFace(x, y, z, edge, side, cx, cy, cz, color, material));
     };
     // Does a leaf of `material` show a face to a looking leaf?

@@ -28,19 +28,19 @@ public:
     void generate(const CellGrid &grid, const ColorMap &colors);
     void clear();
 
-    const std::vector<QuadFace> &opaqueFaces() const { return m_faces.opaque; }
-    const std::vector<QuadFace> &translucentFaces() const { return m_faces.translucent; }
-    std::vector<QuadFace> &opaqueFaces() { return m_faces.opaque; }
-    std::vector<QuadFace> &translucentFaces() { return m_faces.translucent; }
+    const FaceVector &opaqueFaces() const { return m_faces.opaque; }
+    const FaceVector &translucentFaces() const { return m_faces.translucent; }
+    FaceVector &opaqueFaces() { return m_faces.opaque; }
+    FaceVector &translucentFaces() { return m_faces.translucent; }
     // Node 0 is the root; empty when the range was empty.
-    const std::vector<Node> &nodes() const { return m_nodes; }
+    const std::vector<Node, LargeAllocator<Node>> &nodes() const { return m_nodes; }
 
     // The leaf or the smallest node at least as large as `node` across side
     // (QuadFace::Side numbering), or -1 outside the root.
     int32_t neighbour(int32_t node, unsigned side) const;
 
 private:
-    std::vector<Node> m_nodes;
+    std::vector<Node, LargeAllocator<Node>> m_nodes;
     FaceLists m_faces;
 };
 

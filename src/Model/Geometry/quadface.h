@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Model/Geometry/largeallocator.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace Model {
 namespace Geometry {
@@ -39,6 +42,9 @@ struct QuadFace
     // Equal geometry, colours and material; serials are not compared.
     bool sameAs(const QuadFace &o) const;
 };
+
+// A list of faces; large lists live on huge pages.
+typedef std::vector<QuadFace, LargeAllocator<QuadFace>> FaceVector;
 
 } // namespace Geometry
 } // namespace Model

@@ -127,7 +127,7 @@ void TotalVolumePainter::regenerate()
     }
 
     FaceLists cubic;
-    std::vector<QuadFace> empty;
+    FaceVector empty;
     boost::shared_ptr<BSPTree> tree;
     MarchingCubeSurface marchingCubes;
     OctreeSurface octree;
@@ -185,7 +185,7 @@ void TotalVolumePainter::recolor()
     {
         QMutexLocker lock(&m_geometryMutex);
         m_colors = colors;
-        auto paint = [&colors](std::vector<QuadFace> &faces) {
+        auto paint = [&colors](FaceVector &faces) {
             for (QuadFace &f : faces) {
                 const float *c = colors.color(f.material);
                 std::copy(c, c + 4, f.fill);
@@ -204,37 +204,37 @@ void TotalVolumePainter::recolor()
         regenerate();
 }
 
-std::vector<QuadFace> TotalVolumePainter::opaqueFaces() const
+FaceVector TotalVolumePainter::opaqueFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_opaque;
 }
 
-std::vector<QuadFace> TotalVolumePainter::translucentFaces() const
+FaceVector TotalVolumePainter::translucentFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_translucent;
 }
 
-std::vector<QuadFace> TotalVolumePainter::emptyCellFaces() const
+FaceVector TotalVolumePainter::emptyCellFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_empty;
 }
 
-std::vector<Automaton::Triangle> TotalVolumePainter::marchingCubeTriangles() const
+Automaton::TriangleVector TotalVolumePainter::marchingCubeTriangles() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_marchingCubes.triangles();
 }
 
-std::vector<QuadFace> TotalVolumePainter::octreeOpaqueFaces() const
+FaceVector TotalVolumePainter::octreeOpaqueFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_octree.opaqueFaces();
 }
 
-std::vector<QuadFace> TotalVolumePainter::octreeTranslucentFaces() const
+FaceVector TotalVolumePainter::octreeTranslucentFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
     return m_octree.translucentFaces();
@@ -269,7 +269,7 @@ void TotalVolumePainter::buildArrays(bool selected)
 {
     if (m_arrays.built && m_arrays.builtSelected == selected)
         return;
-    const std::vector<QuadFace> *opaque = &m_opaque, *translucent = &m_translucent;
+    const FaceVector *opaque = &m_opaque, *translucent = &m_translucent;
     if (m_generatedView == VisualizationOptions::Octree) {
         opaque = &m_octree.opaqueFaces();
         translucent = &m_octree.translucentFaces();

@@ -86,12 +86,12 @@ public:
     void drawForPicking();
 
     // The geometry of the last regeneration (copies, safe while another thread regenerates).
-    std::vector<QuadFace> opaqueFaces() const;
-    std::vector<QuadFace> translucentFaces() const;
-    std::vector<QuadFace> emptyCellFaces() const;
-    std::vector<Automaton::Triangle> marchingCubeTriangles() const;
-    std::vector<QuadFace> octreeOpaqueFaces() const;
-    std::vector<QuadFace> octreeTranslucentFaces() const;
+    FaceVector opaqueFaces() const;
+    FaceVector translucentFaces() const;
+    FaceVector emptyCellFaces() const;
+    Automaton::TriangleVector marchingCubeTriangles() const;
+    FaceVector octreeOpaqueFaces() const;
+    FaceVector octreeTranslucentFaces() const;
     FaceLists fieldFaces() const;
     // The field view's colour range, for the legend.
     double fieldMinimum() const;
@@ -132,9 +132,9 @@ private:
     ColorMap m_colors;
     bool m_hasOverride = false;
     ColorMap m_override;
-    std::vector<QuadFace> m_opaque;
-    std::vector<QuadFace> m_translucent;
-    std::vector<QuadFace> m_empty;
+    FaceVector m_opaque;
+    FaceVector m_translucent;
+    FaceVector m_empty;
     boost::shared_ptr<BSPTree> m_tree;
     MarchingCubeSurface m_marchingCubes;
     OctreeSurface m_octree;

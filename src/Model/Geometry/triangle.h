@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Model/Geometry/largeallocator.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace Model {
 namespace Automaton {
@@ -16,6 +19,9 @@ struct Triangle
     };
     Vertex vertices[3];
 };
+
+// A list of triangles; large lists live on huge pages.
+typedef std::vector<Triangle, Geometry::LargeAllocator<Triangle>> TriangleVector;
 
 } // namespace Automaton
 } // namespace Model

@@ -10,6 +10,7 @@
 
 using namespace GeometryTest;
 using Model::Geometry::BSPTree;
+using Model::Geometry::FaceVector;
 using Model::Geometry::QuadFace;
 
 namespace {
@@ -30,7 +31,7 @@ TEST(BSPTree, EmptyListGivesNoTree)
 
 TEST(BSPTree, FacesInOnePlaneShareOneNode)
 {
-    const std::vector<QuadFace> faces = {face(0, 0, 2, QuadFace::PlusZ), face(1, 0, 2, QuadFace::PlusZ),
+    const FaceVector faces = {face(0, 0, 2, QuadFace::PlusZ), face(1, 0, 2, QuadFace::PlusZ),
                                          face(5, 3, 2, QuadFace::PlusZ), face(2, 2, 3, QuadFace::MinusZ)};
     const boost::shared_ptr<BSPTree> tree = BSPTree::build(faces);
     ASSERT_TRUE(tree);
@@ -58,7 +59,7 @@ TEST(BSPTree, ViewersOnOppositeSidesSeeOppositeOrders)
         auto at = [&](unsigned k) {
             return face(axis == 2 ? k : 0, axis == 1 ? k : 0, axis == 0 ? k : 0, c.side);
         };
-        const std::vector<QuadFace> faces = {at(0), at(2)};
+        const FaceVector faces = {at(0), at(2)};
         const boost::shared_ptr<BSPTree> tree = BSPTree::build(faces);
         ASSERT_TRUE(tree);
         std::vector<uint32_t> a, b;
@@ -94,7 +95,7 @@ TEST(BSPTree, WalkIsAValidBackToFrontOrder)
 {
     Cells cells(9, 8, 10);
     roughLandscape(cells);
-    const std::vector<QuadFace> faces = Model::Geometry::CubicSurface::generate(cells.grid, testColors(), 1).translucent;
+    const FaceVector faces = Model::Geometry::CubicSurface::generate(cells.grid, testColors(), 1).translucent;
     ASSERT_GT(faces.size(), 50u);
     const boost::shared_ptr<BSPTree> tree = BSPTree::build(faces);
     ASSERT_TRUE(tree);

@@ -10,6 +10,7 @@
 using namespace GeometryTest;
 using Model::Geometry::CubicSurface;
 using Model::Geometry::FaceLists;
+using Model::Geometry::FaceVector;
 using Model::Geometry::QuadFace;
 
 namespace {
@@ -114,7 +115,7 @@ TEST(CubicSurface, EmptyCellOutlinesCoverEmptyAndCutCells)
     cells.at(0, 0, 0).material = OpaqueA;
     cells.at(1, 0, 0).material = OpaqueA;
     cells.at(1, 0, 0).cutCount = 2;
-    const std::vector<QuadFace> faces = CubicSurface::emptyCellFaces(cells.grid, 1);
+    const FaceVector faces = CubicSurface::emptyCellFaces(cells.grid, 1);
     ASSERT_EQ(faces.size(), 18u);
     for (const QuadFace &f : faces) {
         EXPECT_FLOAT_EQ(f.fill[0], 0.8f);
@@ -129,7 +130,7 @@ TEST(CubicSurface, SameFacesForAnyThreadCount)
     roughLandscape(cells);
     const Model::Geometry::ColorMap colors = testColors();
     const FaceLists reference = withThreads(1, [&] { return CubicSurface::generate(cells.grid, colors); });
-    const std::vector<QuadFace> emptyReference =
+    const FaceVector emptyReference =
         withThreads(1, [&] { return CubicSurface::emptyCellFaces(cells.grid); });
     ASSERT_GT(reference.opaque.size(), 100u);
     ASSERT_GT(reference.translucent.size(), 100u);
@@ -156,7 +157,7 @@ TEST(CubicSurface, NoDuplicateFaces)
     roughLandscape(cells);
     const FaceLists faces = CubicSurface::generate(cells.grid, testColors(), 3);
     std::set<std::tuple<float, float, float, unsigned>> seen;
-    for (const std::vector<QuadFace> *list : {&faces.opaque, &faces.translucent})
+    for (const FaceVector *list : {&faces.opaque, &faces.translucent})
         for (const QuadFace &f : *list)
             EXPECT_TRUE(seen.insert(std::make_tuple(f.corners[0][0], f.corners[0][1], f.corners[0][2], f.side)).second);
 }

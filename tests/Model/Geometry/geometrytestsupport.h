@@ -86,7 +86,7 @@ auto withThreads(int n, F f) -> decltype(f())
     return f();
 }
 
-inline bool sameFaces(const std::vector<Model::Geometry::QuadFace> &a, const std::vector<Model::Geometry::QuadFace> &b)
+inline bool sameFaces(const Model::Geometry::FaceVector &a, const Model::Geometry::FaceVector &b)
 {
     if (a.size() != b.size())
         return false;

@@ -12,6 +12,7 @@
 
 using namespace GeometryTest;
 using Model::Automaton::Triangle;
+using Model::Automaton::TriangleVector;
 using Model::Geometry::MarchingCubeSurface;
 using Model::Geometry::MarchingCubeTables;
 
@@ -27,7 +28,7 @@ Point pointOf(const Triangle::Vertex &v)
 
 // Closed and consistently oriented: every directed edge appears exactly once
 // and its reverse exactly once.
-void expectClosed(const std::vector<Triangle> &triangles)
+void expectClosed(const TriangleVector &triangles)
 {
     std::map<std::pair<Point, Point>, int> directed;
     for (const Triangle &t : triangles)
@@ -43,7 +44,7 @@ void expectClosed(const std::vector<Triangle> &triangles)
 // Every triangle faces away from the filled cells (cell size 1): each vertex
 // sits between a filled and an empty cell centre on one axis, and the face
 // normal points, summed over the three vertices, from filled to empty.
-void expectFacingOutwards(const std::vector<Triangle> &triangles, Cells &cells)
+void expectFacingOutwards(const TriangleVector &triangles, Cells &cells)
 {
     auto filled = [&](long x, long y, long z) {
         if (x < 0 || y < 0 || z < 0 || x >= long(cells.grid.sizeX) || y >= long(cells.grid.sizeY) ||

@@ -9,6 +9,7 @@
 
 using namespace GeometryTest;
 using Model::Geometry::OctreeSurface;
+using Model::Geometry::FaceVector;
 using Model::Geometry::QuadFace;
 
 namespace {
@@ -22,7 +23,7 @@ double area(const QuadFace &f)
     return e[0] * e[1];
 }
 
-double totalArea(const std::vector<QuadFace> &faces)
+double totalArea(const FaceVector &faces)
 {
     double a = 0;
     for (const QuadFace &f : faces)
@@ -95,7 +96,7 @@ TEST(OctreeSurface, NeighbourSearchFindsTouchingNodes)
     cells.at(0, 0, 0).material = OpaqueA; // forces the lower octant to split
     OctreeSurface octree;
     octree.generate(cells.grid, testColors());
-    const std::vector<OctreeSurface::Node> &nodes = octree.nodes();
+    const auto &nodes = octree.nodes();
     for (int32_t i = 0; i < int32_t(nodes.size()); ++i) {
         const OctreeSurface::Node &n = nodes[size_t(i)];
         for (unsigned side = 0; side < 6; ++side) {

@@ -16,6 +16,7 @@ using Model::Automaton::TotalVolume;
 using Model::Geometry::DrawRange;
 using Model::Geometry::FieldPainter;
 using Model::Geometry::ParticleCounterArray;
+using Model::Geometry::FaceVector;
 using Model::Geometry::QuadFace;
 using Model::Geometry::TotalVolumePainter;
 using Model::Geometry::VisualizationOptions;
@@ -71,7 +72,7 @@ TEST(TotalVolumePainter, ColoursComeFromTheCatalogue)
         Model::Materials::Material(id, QStringLiteral("Painter test glass"), 1, 1, 0.3f, Util::Vector4D(0.2, 0.4, 0.6, 0.5))));
     TotalVolume volume(2, 1, 1, 1, 1, 1, Util::Vector3D(), std::vector<uint32_t>{id, 0});
     volume.getPainter().regenerate();
-    const std::vector<QuadFace> faces = volume.getPainter().translucentFaces();
+    const FaceVector faces = volume.getPainter().translucentFaces();
     ASSERT_EQ(faces.size(), 6u);
     EXPECT_FLOAT_EQ(faces[0].fill[2], 0.6f);
     EXPECT_TRUE(volume.getPainter().opaqueFaces().empty());
@@ -95,7 +96,7 @@ TEST(TotalVolumePainter, RangeBeyondTheVolumeIsClampedAndEmptyRangeYieldsNothing
     const boost::shared_ptr<TotalVolume> volume = landscapeVolume(6, 5, 9);
     TotalVolumePainter &painter = volume->getPainter();
     painter.regenerate();
-    const std::vector<QuadFace> whole = painter.opaqueFaces();
+    const FaceVector whole = painter.opaqueFaces();
     ASSERT_FALSE(whole.empty());
     painter.setDrawRange({0, 0, 0, 600, 500, 900});
     painter.regenerate();
@@ -125,8 +126,8 @@ TEST(TotalVolumePainter, EveryViewIsIndependentOfThePoolSize)
         options.colorScale = FieldPainter::YellowToBlue;
         struct Result
         {
-            std::vector<QuadFace> opaque, translucent, empty, octree, field;
-            std::vector<Model::Automaton::Triangle> triangles;
+            FaceVector opaque, translucent, empty, octree, field;
+            Model::Automaton::TriangleVector triangles;
         };
         auto run = [&] {
             painter.setOptions(options);
