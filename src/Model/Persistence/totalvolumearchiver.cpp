@@ -7,6 +7,7 @@
 #include <QXmlStreamWriter>
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -190,11 +191,19 @@ bool readSize(const QXmlStreamAttributes &attributes, const char *name, uint64_t
     return ok;
 }
 
+// A cell size that is absent, unreadable, not positive or not finite is 1:
+// anything else would give a volume that cannot be drawn or measured.
 float readCellSize(const QXmlStreamAttributes &attributes, const char *name)
 {
     bool ok = false;
     const float value = attributes.value(QLatin1String(name)).toFloat(&ok);
-    return ok ? value : 1.0f;
+    return ok && std::isfinite(value) && value > 0.0f ? value : 1.0f;
+}
+
+double readCoordinate(const QXmlStreamAttributes &attributes, const char *name)
+{
+    const double value = attributes.value(QLatin1String(name)).toDouble();
+    return std::isfinite(value) ? value : 0.0;
 }
 
 } // namespace
@@ -290,9 +299,8 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
         if (!havePosition && r->name() == QLatin1String("Position")) {
             havePosition = true;
             const QXmlStreamAttributes p = r->attributes();
-            position = Util::Vector3D(p.value(QLatin1String("pos-x")).toDouble(),
-                                      p.value(QLatin1String("pos-y")).toDouble(),
-                                      p.value(QLatin1String("pos-z")).toDouble());
+            position = Util::Vector3D(readCoordinate(p, "pos-x"), readCoordinate(p, "pos-y"),
+                                      readCoordinate(p, "pos-z"));
         }
         r->skipCurrentElement();
     }

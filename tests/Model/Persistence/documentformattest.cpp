@@ -229,6 +229,32 @@ TEST(DocumentFormat, MissingPositionAndCellSizesGiveOriginAndUnitCells)
     EXPECT_EQ(v->getPosition().z, 0.0);
 }
 
+TEST(DocumentFormat, UnusableCellSizesAndPositionsFallBackToDefaults)
+{
+    const ReadBack back = readScene(
+        document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" cellsize-x=\"nan\" "
+                 "cellsize-y=\"-2\" cellsize-z=\"0.5\"><State>1 </State><Position pos-x=\"inf\" pos-y=\"2\" "
+                 "pos-z=\"abc\"/></Object>"));
+    const boost::shared_ptr<TotalVolume> v = onlyVolume(back.result);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->getCellSizeX(), 1.0f);
+    EXPECT_EQ(v->getCellSizeY(), 1.0f);
+    EXPECT_EQ(v->getCellSizeZ(), 0.5f);
+    EXPECT_EQ(v->getPosition().x, 0.0);
+    EXPECT_EQ(v->getPosition().y, 2.0);
+    EXPECT_EQ(v->getPosition().z, 0.0);
+}
+
+TEST(DocumentFormat, MaterialNamesWithMarkupCharactersSurviveTheRoundTrip)
+{
+    const QString name = QStringLiteral("Resist <A&B> \"thick\" 'x' \u00B5m");
+    Model::Document scene;
+    const ReadBack back = readScene(writeScene(scene, {Material(2001, name, 1.0f, 2.0f, 0.5f)}));
+    ASSERT_EQ(back.materials.size(), 1);
+    EXPECT_EQ(back.materials.first().getName(), name);
+    EXPECT_EQ(back.materials.first().getId(), 2001u);
+}
+
 TEST(DocumentFormat, PositionBeforeStateAndUnknownElementsAreTolerated)
 {
     const ReadBack back = readScene(document(
