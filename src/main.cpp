@@ -2,6 +2,9 @@
 #include "UI/mainwindow.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
 
 int main(int argc, char *argv[])
 {
@@ -9,7 +12,14 @@ int main(int argc, char *argv[])
     // the application object exists.
     Model::Process::initializeCatalogues();
     QApplication app(argc, argv);
-    Ui::MainWindow window;
-    window.showMaximized();
+
+    QPixmap icon(32, 32);
+    if (!icon.load(QStringLiteral("icon.ico")))
+        icon.fill(QColor(207, 8, 12, 255));
+    app.setWindowIcon(QIcon(icon));
+
+    // The window deletes itself when closed.
+    Ui::MainWindow *window = new Ui::MainWindow(nullptr);
+    window->showMaximized();
     return app.exec();
 }

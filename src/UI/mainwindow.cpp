@@ -1,22 +1,278 @@
 #include "mainwindow.h"
 
+#include "UI/Observers/selectionmodeobserver.h"
+#include "UI/Observers/updateobserver.h"
+#include "UI/aboutdialog.h"
+#include "UI/glwidget.h"
+#include "UI/operationmapper.h"
+
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QInputDialog>
+#include <QMetaType>
+#include <QShortcut>
+#include <QSignalMapper>
+#include <QStatusBar>
+
+#include <cmath>
+
+Q_DECLARE_METATYPE(std::vector<float>)
 
 namespace Ui {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+namespace {
+QString &lastImageLocation()
 {
-    setObjectName(QStringLiteral("MainWindowForm"));
-    setWindowTitle(QStringLiteral("Torvane"));
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("menuFile"));
-    QAction *exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("actionExit"));
-    connect(exit, &QAction::triggered, this, &QMainWindow::close);
+    static QString location = QDir::homePath();
+    return location;
+}
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
+{
+    qRegisterMetaType<std::vector<float>>("std::vector<float>");
+    m_operationMapper = new OperationMapper(this);
+    m_viewMapper = new QSignalMapper(this);
+    m_enterShortcut = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    m_returnShortcut = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    m_escapeShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+
+    m_form.setupUi(this);
+    auto act = [this](const char *name) { return m_form.action(QLatin1String(name)); };
+    connect(act("actionExit"), SIGNAL(triggered()), this, SLOT(close()));
+    connect(act("actionUndo"), SIGNAL(triggered()), this, SLOT(undoOperation()));
+    connect(act("actionRedo"), SIGNAL(triggered()), this, SLOT(redoOperation()));
+    connect(act("actionSelect"), SIGNAL(toggled(bool)), this, SLOT(selectionToggled(bool)));
+    connect(act("actionGrid"), SIGNAL(toggled(bool)), this, SLOT(renderGridToggled(bool)));
+    connect(act("actionSnap_to_Grid"), SIGNAL(toggled(bool)), this, SLOT(snapToGridToggled(bool)));
+    connect(act("actionGrid_Spacing"), SIGNAL(triggered()), this, SLOT(changeGridSpacing()));
+    connect(act("actionSave_Image"), SIGNAL(triggered()), this, SLOT(saveImage()));
+    connect(act("actionRender_Objects"), SIGNAL(toggled(bool)), this, SLOT(renderObjectsToggled(bool)));
+    connect(act("actionLighting"), SIGNAL(toggled(bool)), this, SLOT(lightingToggled(bool)));
+    connect(act("actionRender_Object_Edges"), SIGNAL(toggled(bool)), this, SLOT(renderObjectEdgesToggled(bool)));
+    connect(act("actionConfigure_Window_Colors"), SIGNAL(triggered()), this, SLOT(changeWindowColors()));
+    connect(act("actionConsole"), SIGNAL(toggled(bool)), this, SLOT(showConsole(bool)));
+    connect(act("actionAbout_Torvane"), SIGNAL(triggered()), this, SLOT(showAboutInfo()));
+    connect(act("actionShow_Lights"), SIGNAL(toggled(bool)), this, SLOT(on_actionShow_Lights_toggled(bool)));
+    connect(act("actionShow_Axis"), SIGNAL(toggled(bool)), this, SLOT(on_actionShow_Axis_toggled(bool)));
+    connect(act("actionManage_Materials"), SIGNAL(triggered()), this, SLOT(on_actionManage_Materials_triggered()));
+    connect(act("actionManage_Compatible_Materials"), SIGNAL(triggered()), this,
+            SLOT(on_actionManage_Compatible_Materials_triggered()));
+    connect(act("actionNew"), SIGNAL(triggered()), this, SLOT(on_actionNew_triggered()));
+    connect(act("actionSet_View"), SIGNAL(triggered()), this, SLOT(on_actionSet_View_triggered()));
+    connect(act("actionSet_Lighting"), SIGNAL(triggered()), this, SLOT(on_actionSet_Lighting_triggered()));
+    connect(act("actionOpen_Process_List"), SIGNAL(triggered()), this, SLOT(on_actionOpen_Process_List_triggered()));
+    connect(act("actionNew_Process_List"), SIGNAL(triggered()), this, SLOT(on_actionNew_Process_List_triggered()));
+
+    m_view = new GLWidget(this, m_presenter);
+    setCentralWidget(m_view);
+    m_view->setRotation(-60.0f, 0.0f, 30.0f);
+
+    m_updateObserver.reset(new Observers::UpdateObserver);
+    m_presenter.workspace().addUpdateObserver(m_updateObserver);
+    connect(m_updateObserver.get(), SIGNAL(updateGL()), m_view, SLOT(updateGL()));
+
+    for (const MainWindowForm::ActionSpec &spec : MainWindowForm::actionTable()) {
+        if (!spec.text)
+            continue;
+        QAction *a = m_form.action(QLatin1String(spec.objectName));
+        if (spec.operation >= 0)
+            m_operationMapper->addAction(a, unsigned(spec.operation));
+        if (spec.viewPreset) {
+            connect(a, SIGNAL(triggered()), m_viewMapper, SLOT(map()));
+            m_viewMapper->setMapping(a, QLatin1String(spec.viewPreset));
+        }
+    }
+    connect(m_operationMapper, SIGNAL(activated(QString)), &m_presenter, SLOT(operationActivated(QString)));
+    connect(m_viewMapper, SIGNAL(mappedString(QString)), m_view, SLOT(setView(QString)));
+
+    connect(m_enterShortcut, SIGNAL(activated()), &m_presenter, SLOT(enterPressed()));
+    connect(m_returnShortcut, SIGNAL(activated()), &m_presenter, SLOT(enterPressed()));
+    connect(m_escapeShortcut, SIGNAL(activated()), &m_presenter, SLOT(cancelPressed()));
+
+    m_selectionModeObserver.reset(
+        new Observers::SelectionModeObserver(act("actionSelect"), &m_presenter.workspace().selection()));
+    m_presenter.workspace().selection().addModeObserver(m_selectionModeObserver);
+
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_view, SIGNAL(rotationChanged(std::vector<float>)), this,
+            SLOT(changeRotationValue_statusBar(std::vector<float>)));
+    connect(m_view, SIGNAL(axisPositionChanged(std::vector<float>)), this,
+            SLOT(changeAxisPositionValue_staturBar(std::vector<float>)));
+    connect(m_view, SIGNAL(viewPositionChanged(std::vector<float>)), this,
+            SLOT(changeViewPostionValue_statusBar(std::vector<float>)));
+    connect(m_view, SIGNAL(zoomChanged(float)), this, SLOT(changeZoomValue_statusBar(float)));
+    connect(m_view, SIGNAL(lampPositionChanged(std::vector<float>)), this,
+            SLOT(changeLampPosition_statusBar(std::vector<float>)));
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setUndoName(const QString &name)
+{
+    m_undoName = name;
+    QAction *a = m_form.action(QStringLiteral("actionUndo"));
+    a->setText(QStringLiteral("Undo ") + name);
+    a->setEnabled(!name.isEmpty());
+}
+
+void MainWindow::setRedoName(const QString &name)
+{
+    m_redoName = name;
+    QAction *a = m_form.action(QStringLiteral("actionRedo"));
+    a->setText(QStringLiteral("Redo ") + name);
+    a->setEnabled(!name.isEmpty());
+}
+
+void MainWindow::showConsole(bool show) { m_presenter.showConsole(show); }
+
+void MainWindow::undoOperation()
+{
+    m_presenter.workspace().history().undo();
+    m_view->update();
+}
+
+void MainWindow::redoOperation()
+{
+    m_presenter.workspace().history().redo();
+    m_view->update();
+}
+
+void MainWindow::selectionToggled(bool checked) { m_presenter.setSelectionMode(checked); }
+
+void MainWindow::lightingToggled(bool on) { m_view->lightingToggled(on); }
+
+void MainWindow::renderObjectsToggled(bool on) { m_view->renderObjectsToggled(on); }
+
+void MainWindow::renderObjectEdgesToggled(bool on) { m_view->renderObjectEdgesToggled(on); }
+
+void MainWindow::setView(QString viewAngle) { m_view->setView(viewAngle); }
+
+void MainWindow::renderGridToggled(bool on) { m_view->renderGridToggled(on); }
+
+void MainWindow::snapToGridToggled(bool on) { m_view->snapToGridToggled(on); }
+
+void MainWindow::changeGridSpacing()
+{
+    bool ok = false;
+    const double spacing = QInputDialog::getDouble(this, QStringLiteral("Set Grid Spacing"), QStringLiteral("Spacing"),
+                                                   m_view->gridSpacing(), 0.001, 1e9, 3, &ok);
+    if (ok)
+        m_view->setGridSpacing(spacing);
+}
+
+void MainWindow::changeWindowColors()
+{
+    // The colours dialog arrives with the full 3-D view; until then the scheme toggles.
+    m_view->updateGL();
+}
+
+void MainWindow::saveImage(QString filename)
+{
+    if (filename.isEmpty()) {
+        saveImage();
+        return;
+    }
+    const QImage image = m_view->grabFrameBuffer();
+    image.save(filename);
+    lastImageLocation() = filename;
+}
+
+void MainWindow::saveImage()
+{
+    const QString filename = QFileDialog::getSaveFileName(this, QStringLiteral("Save Screen Image"),
+                                                          lastImageLocation(), QStringLiteral("Images (*.png *.xpm *.jpg)"));
+    if (!filename.isEmpty())
+        saveImage(filename);
+}
+
+void MainWindow::showAboutInfo()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::on_actionShow_Lights_toggled(bool on) { m_view->on_actionShow_Lights_toggled(on); }
+
+void MainWindow::on_actionManage_Materials_triggered() { m_presenter.manageMaterials(); }
+
+void MainWindow::on_actionManage_Compatible_Materials_triggered() { m_presenter.manageCompatibleMaterials(); }
+
+void MainWindow::on_actionNew_triggered() { m_presenter.newDocument(); }
+
+void MainWindow::on_actionSet_View_triggered() {}
+
+void MainWindow::on_actionOpen_Process_List_triggered()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("Process List File"), QDir::homePath(),
+                                                          QStringLiteral("Process List (*.plst)"));
+    m_presenter.openBatchRun(fileName);
+}
+
+void MainWindow::on_actionNew_Process_List_triggered() { m_presenter.openBatchRun(QString()); }
+
+void MainWindow::on_actionSet_Lighting_triggered() {}
+
+void MainWindow::on_actionShow_Axis_toggled(bool on) { m_view->on_actionShow_Axis_toggled(on); }
+
+QString MainWindow::number(float value) { return QString::number(double(value), 'g', 6); }
+
+void MainWindow::changeRotationValue_statusBar(std::vector<float> v)
+{
+    if (v.size() < 3)
+        return;
+    statusBar()->showMessage(QStringLiteral("Rotation angles: X Axis = ") + number(v[0]) + QStringLiteral(" Y Axis = ") +
+                                 number(v[1]) + QStringLiteral(" Z axis = ") + number(v[2]),
+                             5000);
+}
+
+void MainWindow::changeAxisPositionValue_staturBar(std::vector<float> v)
+{
+    if (v.size() < 3)
+        return;
+    statusBar()->showMessage(QStringLiteral("Volume position in relation to the axes: X = ") + number(v[0]) +
+                                 QStringLiteral(" Y = ") + number(v[1]) + QStringLiteral(" Z = ") + number(v[2]),
+                             5000);
+}
+
+void MainWindow::changeViewPostionValue_statusBar(std::vector<float> v)
+{
+    if (v.size() < 2)
+        return;
+    statusBar()->showMessage(QStringLiteral("Volume position in relation to the screen: X = ") + number(v[0]) +
+                                 QStringLiteral(" Y = ") + number(v[1]),
+                             5000);
+}
+
+void MainWindow::changeZoomValue_statusBar(float value)
+{
+    statusBar()->showMessage(QStringLiteral("Zoom = ") + number(value) + QStringLiteral("%"), 5000);
+}
+
+void MainWindow::changeLampPosition_statusBar(std::vector<float> v)
+{
+    if (v.size() < 4)
+        return;
+    statusBar()->showMessage(QStringLiteral("Lamp ") + QString::number(int(v[0])) +
+                                 QStringLiteral(" Position : Radius = ") + number(v[1]) +
+                                 QString::fromUtf8(" Angle θ = ") + number(v[2]) + QString::fromUtf8(" Angle φ = ") +
+                                 number(v[3]),
+                             5000);
+}
+
+void MainWindow::repaintCentralWidget() { m_view->repaint(); }
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        m_form.retranslateUi(this);
+        setUndoName(m_undoName);
+        setRedoName(m_redoName);
+    }
+    QMainWindow::changeEvent(event);
+}
 
 } // namespace Ui

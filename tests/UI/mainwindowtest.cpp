@@ -1,24 +1,257 @@
 #include "Core/Operations/consolemodel.h"
+#include "Core/Operations/operation.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/Console/commandconsole.h"
 #include "UI/Observers/consoleobserver.h"
 #include "UI/Observers/undoredoobserver.h"
 #include "UI/Observers/updateobserver.h"
+#include "UI/glwidget.h"
 #include "UI/mainwindow.h"
+#include "UI/mainwindowform.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
-TEST(MainWindow, ExitClosesTheWindow)
+#include <functional>
+
+using Ui::MainWindow;
+
+namespace {
+
+// Runs once the next modal dialog is up; the test's own call then returns.
+void whenModal(const std::function<void(QWidget *)> &handle)
 {
-    Ui::MainWindow window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QAction *exit = window.findChild<QAction *>(QStringLiteral("actionExit"));
-    ASSERT_TRUE(exit);
-    exit->trigger();
-    EXPECT_FALSE(window.isVisible());
+    QTimer::singleShot(0, [handle]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal) {
+            whenModal(handle);
+            return;
+        }
+        handle(modal);
+    });
+}
+
+void pressOk(QWidget *dialog)
+{
+    if (QMessageBox *box = qobject_cast<QMessageBox *>(dialog)) {
+        box->button(QMessageBox::Ok)->click();
+        return;
+    }
+    QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
+    ASSERT_TRUE(buttons);
+    buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+struct Window
+{
+    MainWindow *window = new MainWindow;
+    Window() { window->setAttribute(Qt::WA_DeleteOnClose, false); }
+    ~Window() { delete window; }
+    MainWindow *operator->() const { return window; }
+};
+
+} // namespace
+
+TEST(MainWindow, MenusListTheirActionsInOrder)
+{
+    Window w;
+    const QList<QPair<QString, QString>> &menus = Ui::MainWindowForm::menuTable();
+    QList<QAction *> barActions = w->menuBar()->actions();
+    ASSERT_EQ(barActions.size(), menus.size());
+    for (int m = 0; m < menus.size(); ++m) {
+        QMenu *menu = barActions[m]->menu();
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->objectName(), menus[m].first);
+        EXPECT_EQ(menu->title(), menus[m].second);
+        QStringList expected, actual;
+        for (const Ui::MainWindowForm::ActionSpec &spec : Ui::MainWindowForm::actionTable())
+            if (spec.menu && menus[m].first == QLatin1String(spec.menu))
+                expected << (spec.text ? QString::fromLatin1(spec.objectName) : QStringLiteral("-"));
+        for (QAction *a : menu->actions())
+            actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+        EXPECT_EQ(actual, expected) << menus[m].first.toStdString();
+    }
+    EXPECT_EQ(w.window->findChild<QMenu *>(QStringLiteral("menuSimulation"))->actions().first()->text(),
+              QStringLiteral("Create Substrate"));
+    QAction *extraction = w->action(QStringLiteral("actionModel_Extraction"));
+    ASSERT_TRUE(extraction);
+    EXPECT_FALSE(extraction->isEnabled());
+    EXPECT_TRUE(extraction->associatedWidgets().isEmpty() ||
+                extraction->associatedWidgets() == QList<QWidget *>{w.window});
+    EXPECT_EQ(w->action(QStringLiteral("actionBatch_Run"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+    EXPECT_TRUE(w->action(QStringLiteral("actionLighting"))->isChecked());
+    EXPECT_FALSE(w->action(QStringLiteral("actionSelect"))->isChecked());
+    EXPECT_FALSE(w->action(QStringLiteral("actionUndo"))->isEnabled());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Torvane"));
+    EXPECT_EQ(w->objectName(), QStringLiteral("MainWindowForm"));
+}
+
+TEST(MainWindow, CreateSubstrateThroughMenuDialogUndoAndRedo)
+{
+    Window w;
+    w->show();
+    whenModal([](QWidget *dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Create Substrate"));
+        pressOk(dialog);
+    });
+    w->action(QStringLiteral("actionCreate_Substrate"))->trigger();
+
+    Core::Operations::Workspace &ws = w->presenter().workspace();
+    ASSERT_EQ(ws.document().getObjects().size(), 1);
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume =
+        boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(ws.document().getObjects().first());
+    ASSERT_TRUE(volume);
+    EXPECT_EQ(volume->getSizeX(), 100u);
+    EXPECT_EQ(volume->getSizeZ(), 80u);
+    {
+        Model::Automaton::CellLock lock(*volume);
+        EXPECT_NE(lock.cells()[volume->cellIndex(50, 50, 29)].material, 0u);
+        EXPECT_EQ(lock.cells()[volume->cellIndex(50, 50, 30)].material, 0u);
+    }
+    QAction *undo = w->action(QStringLiteral("actionUndo"));
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo Create Substrate"));
+    QPlainTextEdit *output = w->presenter().console().findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit"));
+    EXPECT_TRUE(output->toPlainText().contains(QStringLiteral("Create Substrate: substrate created successfully.")));
+
+    const int id = volume->getId();
+    undo->trigger();
+    EXPECT_TRUE(ws.document().getObjects().isEmpty());
+    QAction *redo = w->action(QStringLiteral("actionRedo"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Redo Create Substrate"));
+    EXPECT_FALSE(undo->isEnabled());
+    redo->trigger();
+    ASSERT_EQ(ws.document().getObjects().size(), 1);
+    EXPECT_EQ(ws.document().getObjects().first()->getId(), id);
+}
+
+TEST(MainWindow, NewClearsTheHistoryAndTheScene)
+{
+    Window w;
+    whenModal(pressOk);
+    w->action(QStringLiteral("actionCreate_Substrate"))->trigger();
+    ASSERT_TRUE(w->action(QStringLiteral("actionUndo"))->isEnabled());
+
+    // Cancel keeps everything.
+    whenModal([](QWidget *box) { qobject_cast<QMessageBox *>(box)->button(QMessageBox::Cancel)->click(); });
+    w->action(QStringLiteral("actionNew"))->trigger();
+    EXPECT_EQ(w->presenter().workspace().document().getObjects().size(), 1);
+
+    whenModal([](QWidget *box) {
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Create new document"));
+        pressOk(box);
+    });
+    w->action(QStringLiteral("actionNew"))->trigger();
+    EXPECT_TRUE(w->presenter().workspace().document().getObjects().isEmpty());
+    EXPECT_FALSE(w->action(QStringLiteral("actionUndo"))->isEnabled());
+    EXPECT_EQ(w->action(QStringLiteral("actionUndo"))->text(), QStringLiteral("Undo "));
+    EXPECT_EQ(w->action(QStringLiteral("actionRedo"))->text(), QStringLiteral("Redo "));
+    EXPECT_FALSE(w->action(QStringLiteral("actionRedo"))->isEnabled());
+}
+
+TEST(MainWindow, ActivationByNumberTextCancelsTheCurrentOperation)
+{
+    Window w;
+    Core::Operations::Workspace &ws = w->presenter().workspace();
+    // Create Substrate whose dialog is cancelled stays current.
+    whenModal([](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); });
+    w->presenter().operationActivated(QStringLiteral("0002"));
+    ASSERT_TRUE(ws.currentOperation());
+    EXPECT_EQ(ws.currentOperation()->getTypeNumber(), 2);
+    w->presenter().operationActivated(QStringLiteral("5"));
+    EXPECT_FALSE(ws.currentOperation());
+    EXPECT_TRUE(ws.console().lastMessage().isEmpty());
+
+    // Escape with no operation only clears the selection.
+    w->presenter().cancelPressed();
+    EXPECT_FALSE(ws.currentOperation());
+}
+
+TEST(MainWindow, SelectEntryFollowsTheSelectionModeAndConsoleToggles)
+{
+    Window w;
+    w->show();
+    QAction *select = w->action(QStringLiteral("actionSelect"));
+    w->presenter().workspace().selection().setSelectionMode(true);
+    EXPECT_TRUE(select->isChecked());
+    select->trigger();
+    EXPECT_FALSE(w->presenter().workspace().selection().isSelectionMode());
+
+    Ui::Console::CommandConsole &console = w->presenter().console();
+    EXPECT_TRUE(console.isVisible());
+    w->action(QStringLiteral("actionConsole"))->trigger();
+    EXPECT_FALSE(console.isVisible());
+    w->presenter().workspace().console().write(QStringLiteral("while hidden"));
+    w->action(QStringLiteral("actionConsole"))->trigger();
+    EXPECT_TRUE(console.isVisible());
+    EXPECT_TRUE(console.findChild<QPlainTextEdit *>()->toPlainText().contains(QStringLiteral("while hidden")));
+}
+
+TEST(MainWindow, PresetViewsAndStatusMessages)
+{
+    Window w;
+    w->setView(QStringLiteral("top"));
+    EXPECT_EQ(w->view()->rotation(), (std::vector<float>{0, 0, 0}));
+    EXPECT_EQ(w->statusBar()->currentMessage(), QStringLiteral("Rotation angles: X Axis = 0 Y Axis = 0 Z axis = 0"));
+    w->setView(QStringLiteral("front"));
+    EXPECT_EQ(w->view()->rotation(), (std::vector<float>{-90, 0, 0}));
+    w->setView(QStringLiteral("sideways"));
+    EXPECT_EQ(w->view()->rotation(), (std::vector<float>{-90, 0, 0}));
+    w->changeZoomValue_statusBar(110.0f);
+    EXPECT_EQ(w->statusBar()->currentMessage(), QStringLiteral("Zoom = 110%"));
+    w->changeLampPosition_statusBar({2.7f, 300.0f, 1.5f, 0.25f});
+    EXPECT_EQ(w->statusBar()->currentMessage(),
+              QString::fromUtf8("Lamp 2 Position : Radius = 300 Angle θ = 1.5 Angle φ = 0.25"));
+}
+
+TEST(CommandConsole, HistoryUpAndDown)
+{
+    Core::Operations::ConsoleModel model;
+    Ui::Console::CommandConsole console(nullptr, Qt::Tool, &model);
+    QLineEdit *input = console.findChild<QLineEdit *>(QStringLiteral("linCommand"));
+    ASSERT_TRUE(input);
+    input->setText(QStringLiteral("typed"));
+    console.upArrowPressed(); // empty history: nothing
+    EXPECT_EQ(input->text(), QStringLiteral("typed"));
+    console.downArrowPressed(); // empty history: clears
+    EXPECT_TRUE(input->text().isEmpty());
+
+    input->setText(QStringLiteral("a"));
+    QTest::keyClick(input, Qt::Key_Return);
+    input->setText(QStringLiteral("b"));
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_TRUE(input->text().isEmpty());
+    EXPECT_EQ(console.history(), QStringList({QStringLiteral("b"), QStringLiteral("a")}));
+    console.upArrowPressed();
+    EXPECT_EQ(input->text(), QStringLiteral("b"));
+    console.upArrowPressed();
+    EXPECT_EQ(input->text(), QStringLiteral("a"));
+    console.upArrowPressed();
+    EXPECT_EQ(input->text(), QStringLiteral("a"));
+    console.downArrowPressed();
+    EXPECT_EQ(input->text(), QStringLiteral("a"));
+    console.downArrowPressed();
+    EXPECT_TRUE(input->text().isEmpty());
+
+    // Entered lines are echoed; empty ones are not stored.
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(console.history().size(), 2);
+    const QString output = console.findChild<QPlainTextEdit *>()->toPlainText();
+    EXPECT_EQ(output, QStringLiteral("a\nb"));
 }
 
 TEST(Observers, TurnNotificationsIntoSignals)
@@ -41,4 +274,17 @@ TEST(Observers, TurnNotificationsIntoSignals)
     console.write(QString());
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.first().first().toString(), QStringLiteral("Copy: Object(s) copied"));
+}
+
+TEST(GLWidget, ReportsEachMissingFormatFeature)
+{
+    QGLFormat poor;
+    poor.setDoubleBuffer(false);
+    poor.setAlpha(false);
+    poor.setDepth(false);
+    poor.setRgba(false);
+    poor.setDirectRendering(false);
+    EXPECT_EQ(Ui::GLWidget::formatWarnings(poor).size(), 5);
+    EXPECT_EQ(Ui::GLWidget::formatWarnings(poor).first(),
+              QStringLiteral("Could not get double buffer; results will be suboptimal"));
 }

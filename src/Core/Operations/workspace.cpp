@@ -1,6 +1,7 @@
 #include "workspace.h"
 
 #include "ioperationfactory.h"
+#include "iusermessages.h"
 #include "operation.h"
 
 namespace Core {
@@ -69,6 +70,14 @@ void Workspace::requestRedraw()
     const QList<boost::shared_ptr<Util::IObserver>> observers = m_updateObservers;
     for (const boost::shared_ptr<Util::IObserver> &observer : observers)
         observer->notify();
+}
+
+void Workspace::reportError(const QString &title, const QString &text)
+{
+    if (m_userMessages)
+        m_userMessages->showError(title, text);
+    else
+        m_console.write(title + QStringLiteral(": ") + text);
 }
 
 void Workspace::addUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer)

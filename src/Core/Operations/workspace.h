@@ -17,6 +17,7 @@ namespace Core {
 namespace Operations {
 
 class IOperationFactory;
+class IUserMessages;
 class Operation;
 
 // Everything one scene's operations work in: console, picks, document, undo
@@ -55,6 +56,10 @@ public:
     void addUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer);
     void removeUpdateObserver(const boost::shared_ptr<Util::IObserver> &observer);
 
+    // Shows the message where the person will see it; without a sink it goes to the console.
+    void reportError(const QString &title, const QString &text);
+    void setUserMessages(const boost::shared_ptr<IUserMessages> &messages) { m_userMessages = messages; }
+
     boost::shared_ptr<IOperationFactory> factory() const { return m_factory; }
     void setFactory(const boost::shared_ptr<IOperationFactory> &factory) { m_factory = factory; }
 
@@ -74,6 +79,7 @@ private:
     Model::Persistence::DocumentContext m_persistence;
     QMap<int, bool> m_latticeStale;
     boost::shared_ptr<IOperationFactory> m_factory;
+    boost::shared_ptr<IUserMessages> m_userMessages;
 };
 
 } // namespace Operations

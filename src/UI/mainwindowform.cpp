@@ -1,0 +1,196 @@
+#include "mainwindowform.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace Ui {
+
+namespace {
+typedef MainWindowForm::ActionSpec A;
+const char *const no = nullptr;
+} // namespace
+
+const QList<QPair<QString, QString>> &MainWindowForm::menuTable()
+{
+    static const QList<QPair<QString, QString>> menus = {
+        {"menuFile", "File"},           {"menuEdit", "Edit"},           {"menuSimulation", "Simulation"},
+        {"menuMaterials", "Materials"}, {"menuRendering", "Rendering"}, {"menuView", "View"},
+        {"menuWindows", "Windows"},     {"menuAbout", "About"}};
+    return menus;
+}
+
+const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
+{
+    static const char *const createTip = "This creates a simulation volume with a substrate inside.";
+    static const QList<ActionSpec> table = {
+        {"menuFile", "New", "actionNew", "Ctrl+N", no, no, no, 0, -1, no},
+        {"menuFile", "Open", "actionOpen", "Ctrl+O", no, no, no, 0, 11, no},
+        {"menuFile", "Save", "actionSave", "Ctrl+S", no, no, no, 0, 9, no},
+        {"menuFile", "Save As ...", "actionSave_as", "Ctrl+Shift+S", no, no, no, 0, 10, no},
+        {"menuFile", no, no, no, no, no, no, 0, -1, no},
+        {"menuFile", "Export Data", "actionExport_Data", no, no, no, no, 0, 37, no},
+        {"menuFile", no, no, no, no, no, no, 0, -1, no},
+        {"menuFile", "New Process List", "actionNew_Process_List", "Ctrl+Shift+N", no, no, no, 0, -1, no},
+        {"menuFile", "Open Process List", "actionOpen_Process_List", "Ctrl+P", no, no, no, 0, -1, no},
+        {"menuFile", no, no, no, no, no, no, 0, -1, no},
+        {"menuFile", "Save Image", "actionSave_Image", no, "Save a screenshot as an image.",
+         "Save a screenshot as an image.", no, 0, -1, no},
+        {"menuFile", no, no, no, no, no, no, 0, -1, no},
+        {"menuFile", "Exit", "actionExit", "Ctrl+Q", "Exit Torvane", no, no, 0, -1, no},
+        {"menuEdit", "Undo", "actionUndo", "Ctrl+Z", no, no, no, 0, -1, no},
+        {"menuEdit", "Redo", "actionRedo", "Ctrl+Y", no, no, no, 0, -1, no},
+        {"menuEdit", no, no, no, no, no, no, 0, -1, no},
+        {"menuEdit", "Select", "actionSelect", no, no, no, no, 1, -1, no},
+        {"menuEdit", "Copy", "actionCopy", "Ctrl+C", no, no, no, 0, 1, no},
+        {"menuEdit", "Move", "actionMove", no, no, no, no, 0, 7, no},
+        {"menuEdit", "Delete", "actionDelete", no, no, no, no, 0, 4, no},
+        {"menuEdit", no, no, no, no, no, no, 0, -1, no},
+        {"menuEdit", "Grid", "actionGrid", no, no, no, no, 1, -1, no},
+        {"menuEdit", "Snap to Grid", "actionSnap_to_Grid", no, no, no, no, 1, -1, no},
+        {"menuEdit", "Grid Spacing", "actionGrid_Spacing", no, no, no, no, 0, -1, no},
+        {"menuSimulation", "Create Substrate", "actionCreate_Substrate", no, "Create a substrate.", createTip,
+         "This creates a simulation volume with a substrate inside. This is the first step in running simulations "
+         "using Torvane.",
+         0, 2, no},
+        {"menuSimulation", no, no, no, no, no, no, 0, -1, no},
+        {"menuSimulation", "Doping", "actionDoping", no, "Dope a Si Simulate P and N type doping of Si substrates..",
+         "Simulate P and N type doping of Si substrates.", no, 0, 17, no},
+        {"menuSimulation", "Random Walk Doping", "actionRandom_Walk_Doping", no, no, no, no, 0, 36, no},
+        {"menuSimulation", "Electroplating", "actionElectrodeposition", no,
+         "Simulates an electrodeposition of a metal over another conductor.",
+         "Simulates an electrodeposition of a metal over another conductor.", no, 0, 15, no},
+        {"menuSimulation", "Ion Implantation", "actionIon_Implantation", no, no, no, no, 0, 3, no},
+        {"menuSimulation", "PVD", "actionPVD", no, no, no, no, 0, 31, no},
+        {"menuSimulation", "CVD", "actionCVD", no, "Run an isotropic film deposition simulation.",
+         "Run an isotropic film deposition simulation.", no, 0, 33, no},
+        {"menuSimulation", "Moore Deposition", "actionMoore_Deposition", no, no, no, no, 0, 18, no},
+        {"menuSimulation", "Moore Etching", "actionMoore_Etching", no, no, no, no, 0, 19, no},
+        {"menuSimulation", "Photolithography", "actionPhotolithography", no, no, no, no, 0, 20, no},
+        {"menuSimulation", "Planarization", "actionPlanarization", no, no, no, no, 0, 22, no},
+        {"menuSimulation", "Si Oxidation", "actionSi_Oxidation", no, no, no, no, 0, 26, no},
+        {"menuSimulation", "Si Wet Etching", "actionBCA_Wet_Etching", no, no, no, no, 0, 28, no},
+        {"menuSimulation", "Si Wet Etching (CCA)", "actionContinuous_Wet_Etching", no, no, no, no, 0, 29, no},
+        {"menuSimulation", "Simple RIE", "actionSimple_RIE", no, no, no, no, 0, 30, no},
+        {"menuSimulation", "Pour Material", "actionSpin_Coating", no, no, no, no, 0, 23, no},
+        {"menuSimulation", "Anisotropic Deposition", "actionAnisotropic_Deposition", no, no, no, no, 0, 27, no},
+        {"menuSimulation", "Anisotropic Etching", "actionAnisotropic_Etching", no, no, no, no, 0, 32, no},
+        {"menuSimulation", "Isotropic Deposition", "actionIsotropic_Deposition", no, no, no, no, 0, 13, no},
+        {"menuSimulation", "Isotropic Etching", "actionIsotropic_Film_Etching", no,
+         "Run an isotropic film etching simulation.", "Run an isotropic film etching simulation.", no, 0, 14, no},
+        {"menuSimulation", no, no, no, no, no, no, 0, -1, no},
+        {"menuSimulation", "Extract Film", "actionExtract_Film", no, "Extract a deposited film from a cell volume.",
+         "Extract a deposited film from a cell volume.", no, 0, 8, no},
+        {"menuSimulation", "Glue Substrate", "actionGlue_Substrate", no, "Glue a substrate over another substrate.",
+         "Glue a substrate over another substrate.", no, 0, 12, no},
+        {"menuSimulation", no, no, no, no, no, no, 0, -1, no},
+        {"menuSimulation", "Batch Run", "actionBatch_Run", "Ctrl+R", no, no, no, 0, 24, no},
+        {"menuSimulation", no, no, no, no, no, no, 0, -1, no},
+        {"menuMaterials", "Manage Materials", "actionManage_Materials", no,
+         "Edit material names, colors and properties.", "Edit material names, colors and properties.", no, 0, -1,
+         no},
+        {"menuMaterials", "Manage Compatible Materials", "actionManage_Compatible_Materials", no, no,
+         "Change what materials may be used with a certain process.", no, 0, -1, no},
+        {"menuRendering", "Render Objects", "actionRender_Objects", no, "Render object as solids.",
+         "Render object as solids.", no, 2, -1, no},
+        {"menuRendering", "Lighting", "actionLighting", no, "Enable lighting.", "Enable or disable lighting.", no, 2,
+         -1, no},
+        {"menuRendering", "Render Object Edges", "actionRender_Object_Edges", no, "Render the edges of the cells.",
+         "Render the edges of the cells.", no, 1, -1, no},
+        {"menuRendering", no, no, no, no, no, no, 0, -1, no},
+        {"menuRendering", "Change Cell Volume Viewing Options", "actionChange_Viewing_Options", no,
+         "Change cell volume colors, transparency and use atomic viewing.",
+         "Change cell volume colors, transparency and use atomic viewing.", no, 0, 6, no},
+        {"menuRendering", "Cut Cell Volume", "actionCut_Cell_Volume", no,
+         "Cut Make cuts to view inside the cell volume. Volume", "Make cuts to view inside the cell volume.", no, 0,
+         16, no},
+        {"menuRendering", "Masked Volume Cut", "actionMasked_Volume_Cut", no, no, no, no, 0, 34, no},
+        {"menuRendering", "Remove Masked Cuts", "actionRemove_Masked_Cuts", no, no, no, no, 0, 35, no},
+        {"menuRendering", no, no, no, no, no, no, 0, -1, no},
+        {"menuRendering", "Configure Window Colors", "actionConfigure_Window_Colors", no,
+         "Change window background colors.", "Change window background colors.", no, 0, -1, no},
+        {"menuView", "Front View", "actionFront_View", no, "Front View", no, no, 0, -1, "front"},
+        {"menuView", "Back View", "actionBack_view", no, "Back View", no, no, 0, -1, "back"},
+        {"menuView", "Bottom View", "actionBottom_View", no, no, no, no, 0, -1, "bottom"},
+        {"menuView", "Top View", "actionTop_View", no, no, no, no, 0, -1, "top"},
+        {"menuView", "Right View", "actionRight_View", no, no, no, no, 0, -1, "right"},
+        {"menuView", "Left View", "actionLeft_View", no, no, no, no, 0, -1, "left"},
+        {"menuView", no, no, no, no, no, no, 0, -1, no},
+        {"menuView", "Show Axis", "actionShow_Axis", no, no, no, no, 2, -1, no},
+        {"menuView", "Show Lights", "actionShow_Lights", no, no, no, no, 1, -1, no},
+        {"menuView", no, no, no, no, no, no, 0, -1, no},
+        {"menuView", "Set View", "actionSet_View", "Ctrl+Shift+V", no, no, no, 0, -1, no},
+        {"menuView", "Set Lighting", "actionSet_Lighting", "Ctrl+Shift+L", no, no, no, 0, -1, no},
+        {"menuWindows", "Console", "actionConsole", no, "View the console window.", "View the console window.", no,
+         2, -1, no},
+        {"menuAbout", "About Torvane", "actionAbout_Torvane", no, no, no, no, 0, -1, no},
+        // Created disabled and placed in no menu.
+        {nullptr, "Model Extraction", "actionModel_Extraction", no, no,
+         "Extract a mechanical model for a cantilever.", no, 0, 1000, no},
+    };
+    return table;
+}
+
+void MainWindowForm::setupUi(QMainWindow *window)
+{
+    window->setObjectName(QStringLiteral("MainWindowForm"));
+    window->resize(800, 600);
+
+    QMenuBar *bar = window->menuBar();
+    bar->setObjectName(QStringLiteral("menubar"));
+    for (const auto &entry : menuTable()) {
+        QMenu *menu = new QMenu(bar);
+        menu->setObjectName(entry.first);
+        m_menus.insert(entry.first, menu);
+        bar->addMenu(menu);
+    }
+    for (const ActionSpec &spec : actionTable()) {
+        QMenu *menu = spec.menu ? m_menus.value(QLatin1String(spec.menu)) : nullptr;
+        if (!spec.text) {
+            if (menu)
+                menu->addSeparator();
+            continue;
+        }
+        QAction *action = new QAction(window);
+        action->setObjectName(QLatin1String(spec.objectName));
+        if (spec.checkable) {
+            action->setCheckable(true);
+            action->setChecked(spec.checkable == 2);
+        }
+        m_actions.insert(action->objectName(), action);
+        m_actionOrder.append(action);
+        if (menu)
+            menu->addAction(action);
+    }
+    action(QStringLiteral("actionUndo"))->setEnabled(false);
+    action(QStringLiteral("actionRedo"))->setEnabled(false);
+    action(QStringLiteral("actionModel_Extraction"))->setEnabled(false);
+    window->statusBar()->setObjectName(QStringLiteral("statusbar"));
+    retranslateUi(window);
+}
+
+void MainWindowForm::retranslateUi(QMainWindow *window)
+{
+    window->setWindowTitle(QStringLiteral("Torvane"));
+    for (const auto &entry : menuTable())
+        if (QMenu *menu = m_menus.value(entry.first))
+            menu->setTitle(entry.second);
+    for (const ActionSpec &spec : actionTable()) {
+        if (!spec.text)
+            continue;
+        QAction *a = action(QLatin1String(spec.objectName));
+        a->setText(QString::fromUtf8(spec.text));
+        if (spec.shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
+        if (spec.toolTip)
+            a->setToolTip(QString::fromUtf8(spec.toolTip));
+        if (spec.statusTip)
+            a->setStatusTip(QString::fromUtf8(spec.statusTip));
+        if (spec.whatsThis)
+            a->setWhatsThis(QString::fromUtf8(spec.whatsThis));
+    }
+}
+
+} // namespace Ui

@@ -1,0 +1,143 @@
+#include "mainwindowpresenter.h"
+
+#include "Core/Operations/iusermessages.h"
+#include "Core/Operations/operation.h"
+#include "UI/Materials/editcompatiblematerialsdialog.h"
+#include "UI/Materials/managematerialsdialog.h"
+#include "UI/Observers/undoredoobserver.h"
+#include "mainwindow.h"
+#include "operationfactory.h"
+
+#include <QApplication>
+#include <QDesktopWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWindow>
+
+namespace Ui {
+
+namespace {
+
+class MessageBoxes : public Core::Operations::IUserMessages
+{
+public:
+    explicit MessageBoxes(QWidget *parent) : m_parent(parent) {}
+    void showError(const QString &title, const QString &text) override
+    {
+        QMessageBox::warning(m_parent, title, text);
+    }
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace
+
+MainWindowPresenter::MainWindowPresenter(MainWindow *mainWindow)
+    : QObject(nullptr), m_mainWindow(mainWindow), m_workspace(),
+      m_console(mainWindow, Qt::Tool, &m_workspace.console())
+{
+    // Bottom right of the screen the main window is on, clear of the edges.
+    QScreen *screen = mainWindow && mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        m_console.move(available.x() + int(0.9 * (available.width() - m_console.width())),
+                       available.y() + int(0.9 * (available.height() - m_console.height())));
+    }
+    m_console.show();
+
+    m_undoObserver.reset(new Observers::UndoRedoObserver);
+    m_workspace.history().addUndoObserver(m_undoObserver);
+    connect(m_undoObserver.get(), SIGNAL(stackChanged()), this, SLOT(undoStackChanged()));
+
+    m_redoObserver.reset(new Observers::UndoRedoObserver);
+    m_workspace.history().addRedoObserver(m_redoObserver);
+    connect(m_redoObserver.get(), SIGNAL(stackChanged()), this, SLOT(redoStackChanged()));
+
+    m_workspace.setFactory(boost::shared_ptr<Core::Operations::IOperationFactory>(new OperationFactory(this)));
+    m_workspace.setUserMessages(boost::shared_ptr<Core::Operations::IUserMessages>(new MessageBoxes(mainWindow)));
+}
+
+MainWindowPresenter::~MainWindowPresenter()
+{
+    // Operations may still refer to dialogs' parent; end them while the window exists.
+    const boost::shared_ptr<Core::Operations::Operation> current = m_workspace.currentOperation();
+    if (current)
+        current->cancel();
+}
+
+void MainWindowPresenter::undoStackChanged()
+{
+    if (m_mainWindow)
+        m_mainWindow->setUndoName(m_workspace.history().undoName());
+}
+
+void MainWindowPresenter::redoStackChanged()
+{
+    if (m_mainWindow)
+        m_mainWindow->setRedoName(m_workspace.history().redoName());
+}
+
+void MainWindowPresenter::operationActivated(const QString &operationId)
+{
+    bool ok = false;
+    const uint number = operationId.toUInt(&ok, 10);
+    // A text that is no number names no operation: the current one is still cancelled.
+    m_workspace.activateOperation(ok ? int(number) : -1);
+}
+
+void MainWindowPresenter::enterPressed() { m_console.enterPressed(); }
+
+void MainWindowPresenter::cancelPressed()
+{
+    const boost::shared_ptr<Core::Operations::Operation> current = m_workspace.currentOperation();
+    if (current)
+        current->cancel();
+    m_workspace.selection().clear();
+    m_workspace.requestRedraw();
+}
+
+void MainWindowPresenter::showConsole(bool show) { m_console.setVisible(show); }
+
+void MainWindowPresenter::setSelectionMode(bool mode)
+{
+    if (m_workspace.selection().isSelectionMode() != mode)
+        m_workspace.selection().setSelectionMode(mode);
+}
+
+void MainWindowPresenter::newDocument()
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Create new document"),
+                    QStringLiteral("This will erase all data. Continue?"), QMessageBox::Ok | QMessageBox::Cancel,
+                    m_mainWindow);
+    box.setObjectName(QStringLiteral("newDocumentMessageBox"));
+    if (box.exec() != QMessageBox::Ok)
+        return;
+    const boost::shared_ptr<Core::Operations::Operation> current = m_workspace.currentOperation();
+    if (current)
+        current->cancel();
+    m_workspace.selection().clear();
+    m_workspace.history().clear();
+    m_workspace.console().reset();
+    m_workspace.document().clear();
+    m_workspace.latticeStaleByVolume().clear();
+    m_workspace.requestRedraw();
+}
+
+void MainWindowPresenter::openBatchRun(const QString &fileName)
+{
+    // The process-list runner is not part of this build yet; say so rather than do nothing.
+    QMessageBox::information(m_mainWindow, QStringLiteral("Batch Run"),
+                             fileName.isEmpty()
+                                 ? QStringLiteral("Process lists cannot be edited or run in this version.")
+                                 : QStringLiteral("Process lists cannot be run in this version:\n%1").arg(fileName));
+}
+
+void MainWindowPresenter::manageMaterials() { ManageMaterialsDialog::manageMaterials(&m_workspace, m_mainWindow); }
+
+void MainWindowPresenter::manageCompatibleMaterials()
+{
+    EditCompatibleMaterialsDialog::manageCompatibleMaterials(m_mainWindow);
+}
+
+} // namespace Ui

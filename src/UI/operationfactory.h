@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Core/Operations/ioperationfactory.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <QMap>
+
+#include <functional>
+
+class QWidget;
+
+namespace Core {
+namespace Operations {
+class Operation;
+class Workspace;
+} // namespace Operations
+} // namespace Core
+
+namespace Ui {
+
+class MainWindowPresenter;
+
+// Builds each operation with its dialog observer. Families add themselves to
+// the table in operationfactory.cpp as they are built.
+class OperationFactory : public Core::Operations::IOperationFactory
+{
+public:
+    // Builds one operation for a workspace; parent is the dialogs' parent widget.
+    typedef std::function<boost::shared_ptr<Core::Operations::Operation>(Core::Operations::Workspace *, QWidget *)>
+        Creator;
+
+    explicit OperationFactory(MainWindowPresenter *presenter);
+
+    boost::shared_ptr<Core::Operations::Operation> create(int typeNumber) override;
+
+    // The numbers this build knows.
+    static QList<int> knownNumbers();
+
+private:
+    static const QMap<int, Creator> &table();
+
+    MainWindowPresenter *m_presenter;
+};
+
+} // namespace Ui
