@@ -7,6 +7,7 @@
 #include <QtDebug>
 
 #include <cstdio>
+#include <exception>
 
 namespace Core {
 namespace Operations {
@@ -94,7 +95,19 @@ void ProcessOperation::finish()
 
     QElapsedTimer timer;
     timer.start();
-    runEngine(volume);
+    try {
+        runEngine(volume);
+    } catch (const std::exception &error) {
+        // Typically memory running out mid-run: put back the cells as they were
+        // and end without an undo entry rather than keep a half-done step.
+        qWarning() << Q_FUNC_INFO << error.what();
+        const bool restored = m_snapshot.hasBefore() && m_snapshot.undoRestore(volume);
+        say(restored ? QStringLiteral(": The simulation failed; the cells were restored.")
+                     : QStringLiteral(": The simulation failed; the cells may be incomplete."));
+        m_workspace->requestRedraw();
+        m_workspace->endOperation();
+        return;
+    }
     std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));
 
     timer.restart();

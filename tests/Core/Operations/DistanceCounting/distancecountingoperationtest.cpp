@@ -354,3 +354,40 @@ TEST(DistanceCountingOperations, OxidationByThicknessOrByTime)
         [](SimpleSiOxidationOperation &op) { op.setMicronConversion(10); });
     EXPECT_EQ(nothingGiven.workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation canceled."));
 }
+
+namespace {
+
+// Writes into the cells, then runs out of memory half way.
+class FailingStep : public ProcessOperation
+{
+public:
+    explicit FailingStep(Workspace *workspace)
+        : ProcessOperation(workspace, QStringLiteral("Failing Step"), 13, QStringLiteral("FailingStep"))
+    {
+    }
+
+protected:
+    bool parametersComplete() const override { return true; }
+    void runEngine(TotalVolume &volume) override
+    {
+        {
+            Model::Automaton::CellLock lock(volume);
+            lock.cells()[0].material = 99;
+        }
+        throw std::bad_alloc();
+    }
+};
+
+} // namespace
+
+TEST(DistanceCountingOperations, AnEngineFailureRestoresTheCellsAndKeepsNoUndoEntry)
+{
+    Scene scene;
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    scene.workspace.startOperation(boost::shared_ptr<Operation>(new FailingStep(&scene.workspace)));
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+    EXPECT_EQ(scene.workspace.console().lastMessage(),
+              QStringLiteral("Failing Step: The simulation failed; the cells were restored."));
+    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
+    EXPECT_FALSE(scene.workspace.currentOperation());
+}
