@@ -2,6 +2,8 @@
 
 #include <QtDebug>
 
+#include <algorithm>
+#include <array>
 #include <deque>
 #include <utility>
 
@@ -55,6 +57,21 @@ boost::shared_ptr<BSPTree> BSPTree::build(const FaceVector &faces, QString *erro
     std::deque<std::pair<std::vector<uint32_t>, int32_t>> pending;
     std::vector<uint32_t> front, back;
 
+    // Cell faces and their planes are axis-aligned: against such a plane a
+    // face's corner values are those of its smallest and largest coordinate
+    // on that axis, so two evaluations classify it exactly like four.
+    std::vector<std::array<float, 6>> extent(faces.size());
+    for (size_t i = 0; i < faces.size(); ++i)
+        for (int a = 0; a < 3; ++a) {
+            float lo = faces[i].corners[0][a], hi = lo;
+            for (int k = 1; k < 4; ++k) {
+                lo = std::min(lo, faces[i].corners[k][a]);
+                hi = std::max(hi, faces[i].corners[k][a]);
+            }
+            extent[i][size_t(a)] = lo;
+            extent[i][size_t(a) + 3] = hi;
+        }
+
     for (;;) {
         const QuadFace &splitter = faces[current.front()];
         Node &n = nodes[node];
@@ -66,9 +83,23 @@ boost::shared_ptr<BSPTree> BSPTree::build(const FaceVector &faces, QString *erro
         n.faces.push_back(current.front());
         front.clear();
         back.clear();
+        int axis = -1;
+        const double coefficient[3] = {n.a, n.b, n.c};
+        if ((n.a != 0) + (n.b != 0) + (n.c != 0) == 1)
+            axis = n.a != 0 ? 0 : n.b != 0 ? 1 : 2;
         for (size_t k = 1; k < current.size(); ++k) {
             const uint32_t f = current[k];
-            switch (classify(n, faces[f])) {
+            Side side;
+            if (axis >= 0) {
+                const float s0 = float(coefficient[axis] * extent[f][size_t(axis)] + n.d);
+                const float s1 = float(coefficient[axis] * extent[f][size_t(axis) + 3] + n.d);
+                const bool isFront = s0 > Epsilon || s1 > Epsilon;
+                const bool isBack = s0 < -Epsilon || s1 < -Epsilon;
+                side = isFront && isBack ? Straddling : isFront ? InFront : isBack ? Behind : OnPlane;
+            } else {
+                side = classify(n, faces[f]);
+            }
+            switch (side) {
             case OnPlane: n.faces.push_back(f); break;
             case Behind: back.push_back(f); break;
             case InFront: front.push_back(f); break;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -59,6 +60,19 @@ struct LargeAllocator
         }
         const Header *h = reinterpret_cast<const Header *>(p) - 1;
         munmap(h->base, h->mapped);
+    }
+
+    // resize() leaves new elements default-initialised rather than zeroed:
+    // generators size a list once and fill every element from the slab tasks.
+    template <class U>
+    void construct(U *p) noexcept(noexcept(U()))
+    {
+        ::new (static_cast<void *>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U *p, Args &&...args)
+    {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
     }
 
     template <class U>

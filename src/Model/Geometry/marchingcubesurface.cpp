@@ -103,11 +103,29 @@ void normalise(float n[3])
     }
 }
 
+const uint8_t *triangleCounts()
+{
+    static const std::array<uint8_t, 256> counts = [] {
+        std::array<uint8_t, 256> c{};
+        const int8_t(*tris)[16] = MarchingCubeTables::triangleTable();
+        for (int k = 0; k < 256; ++k) {
+            int n = 0;
+            while (tris[k][n] >= 0)
+                ++n;
+            c[size_t(k)] = uint8_t(n / 3);
+        }
+        return c;
+    }();
+    return counts.data();
+}
+
 // Cubes of one slab: lower corners x in [first, last), plus the cube below the
 // range (x0 - 1) for the first slab; y and z from one below the range to its
-// last cell.
-TriangleVector cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
+// last cell. Counts the slab's triangles, and with out also writes them there.
+size_t cubesOfSlab(const CellGrid &grid, int firstX, int lastX, Triangle *out)
 {
+    const uint8_t *counts = triangleCounts();
+    size_t written = 0;
     const DrawRange &r = grid.range;
     const uint16_t *edgeTable = MarchingCubeTables::edgeTable();
     const int8_t(*triTable)[16] = MarchingCubeTables::triangleTable();
@@ -118,7 +136,6 @@ TriangleVector cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
     auto inX = [&](int x) { return x >= int(r.x0) && x < int(r.x1); };
     auto inY = [&](int y) { return y >= int(r.y0) && y < int(r.y1); };
 
-    TriangleVector out;
     for (int x = firstX; x < lastX; ++x) {
         const bool xs[2] = {inX(x), inX(x + 1)};
         if (!xs[0] && !xs[1])
@@ -153,6 +170,10 @@ TriangleVector cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
                     cube |= (m[k] != 0 ? 1u : 0u) << k;
                 if (cube == 0 || cube == 255)
                     continue;
+                if (!out) {
+                    written += counts[cube];
+                    continue;
+                }
 
                 Triangle::Vertex vertex[12];
                 const uint16_t cut = edgeTable[cube];
@@ -178,12 +199,12 @@ TriangleVector cubesOfSlab(const CellGrid &grid, int firstX, int lastX)
                     normalise(n);
                     for (int i = 0; i < 3; ++i)
                         std::copy(n, n + 3, tri.vertices[i].normal);
-                    out.push_back(tri);
+                    out[written++] = tri;
                 }
             }
         }
     }
-    return out;
+    return written;
 }
 
 } // namespace
@@ -195,19 +216,23 @@ void MarchingCubeSurface::generate(const CellGrid &grid, unsigned slabCount)
         return;
     const DrawRange &r = grid.range;
     const Util::SlabPlan plan = cellFaceSlabPlan(r, slabCount ? slabCount : Util::defaultSlabCount());
-    std::vector<TriangleVector> slabs =
-        Util::mapSlabs<TriangleVector>(plan, [&](const Util::SlabRange &slab, unsigned) {
-            const int first = slab.first == r.x0 ? int(slab.first) - 1 : int(slab.first);
-            return cubesOfSlab(grid, first, int(slab.last));
-        });
-    size_t total = 0;
-    for (const TriangleVector &s : slabs)
-        total += s.size();
-    m_triangles.reserve(total);
-    for (TriangleVector &s : slabs) {
-        m_triangles.insert(m_triangles.end(), s.begin(), s.end());
-        TriangleVector().swap(s);
-    }
+    // Count first, then let every slab write its part of one list: no
+    // per-slab copies, and the order is the slab order whatever the scheduling.
+    auto firstCube = [&r](const Util::SlabRange &slab) {
+        return slab.first == r.x0 ? int(slab.first) - 1 : int(slab.first);
+    };
+    const std::vector<size_t> counts = Util::mapSlabs<size_t>(plan, [&](const Util::SlabRange &slab, unsigned) {
+        return cubesOfSlab(grid, firstCube(slab), int(slab.last), nullptr);
+    });
+    std::vector<size_t> offsets(counts.size() + 1, 0);
+    for (size_t i = 0; i < counts.size(); ++i)
+        offsets[i + 1] = offsets[i] + counts[i];
+    const size_t total = offsets.back();
+    m_triangles.resize(total);
+    Triangle *data = m_triangles.data();
+    Util::runSlabs(plan, [&](const Util::SlabRange &slab, unsigned i) {
+        cubesOfSlab(grid, firstCube(slab), int(slab.last), data + offsets[i]);
+    });
 
     // Smooth shading: every vertex gets the normalised sum of the face normals
     // of all triangles sharing its grid position, summed in list order.
