@@ -13,27 +13,25 @@ namespace Ui {
 using Core::Operations::Operation;
 using Core::Operations::Workspace;
 
-namespace {
-
-OperationFactory::Creator createSubstrate()
+void registerCreateSubstrateOperations(OperationFactory::Table &table)
 {
-    return [](Workspace *workspace, QWidget *parent) {
+    table.insert(2, [](Workspace *workspace, QWidget *parent) {
         const boost::shared_ptr<Core::Operations::CreateSubstrateOperation> op(
             new Core::Operations::CreateSubstrateOperation(workspace));
         op->setObserver(boost::shared_ptr<Util::IObserver>(new Observers::CreateSubstrateObserver(op, parent)));
         return boost::shared_ptr<Operation>(op);
-    };
+    });
 }
-
-} // namespace
 
 OperationFactory::OperationFactory(MainWindowPresenter *presenter) : m_presenter(presenter) {}
 
-const QMap<int, OperationFactory::Creator> &OperationFactory::table()
+const OperationFactory::Table &OperationFactory::table()
 {
-    static const QMap<int, Creator> creators = {
-        {2, createSubstrate()},
-    };
+    static const Table creators = []() {
+        Table t;
+        registerCreateSubstrateOperations(t);
+        return t;
+    }();
     return creators;
 }
 

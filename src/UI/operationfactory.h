@@ -30,6 +30,8 @@ public:
     typedef std::function<boost::shared_ptr<Core::Operations::Operation>(Core::Operations::Workspace *, QWidget *)>
         Creator;
 
+    typedef QMap<int, Creator> Table;
+
     explicit OperationFactory(MainWindowPresenter *presenter);
 
     boost::shared_ptr<Core::Operations::Operation> create(int typeNumber) override;
@@ -38,9 +40,12 @@ public:
     static QList<int> knownNumbers();
 
 private:
-    static const QMap<int, Creator> &table();
+    static const Table &table();
 
     MainWindowPresenter *m_presenter;
 };
+
+// Each family of operations adds its numbers to the table in one function of its own.
+void registerCreateSubstrateOperations(OperationFactory::Table &table);
 
 } // namespace Ui
