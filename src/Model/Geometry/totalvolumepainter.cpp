@@ -1,5 +1,6 @@
 #include "totalvolumepainter.h"
 
+#include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/cubicsurface.h"
 
@@ -520,6 +521,30 @@ void TotalVolumePainter::drawMasks()
     }
     glEnd();
     glPopAttrib();
+}
+
+void TotalVolumePainter::regenerateLattice()
+{
+    const VisualizationOptions options = getOptions();
+    const DrawRange range = getDrawRange().clampedTo(m_volume->getSizeX(), m_volume->getSizeY(),
+                                                     m_volume->getSizeZ());
+    SiLatticePainter::Options wanted;
+    wanted.atoms = options.renderSiAtoms;
+    wanted.surfaceAtomsOnly = options.renderSurfaceAtomsOnly;
+    wanted.links = options.renderSiLinks;
+    wanted.unitCells = options.renderSiUnitCells;
+    wanted.unitCellOutlines = options.renderSiUnitCellOutlines;
+    SiLatticePainter painter;
+    const boost::shared_ptr<Automaton::SiLattice> lattice = m_volume->getLattice();
+    const SiLatticePainter::Options used = painter.regenerate(lattice.get(), range, wanted);
+    if (!(used == wanted)) {
+        // Without a GL context atoms and links cannot be drawn: the options say so.
+        QMutexLocker lock(&m_mutex);
+        m_options.renderSiAtoms = used.atoms;
+        m_options.renderSiLinks = used.links;
+    }
+    QMutexLocker lock(&m_geometryMutex);
+    std::swap(m_latticePainter, painter);
 }
 
 } // namespace Geometry

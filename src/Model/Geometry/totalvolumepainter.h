@@ -8,6 +8,7 @@
 #include "Model/Geometry/marchingcubesurface.h"
 #include "Model/Geometry/octreesurface.h"
 #include "Model/Geometry/quadface.h"
+#include "Model/Geometry/silatticepainter.h"
 #include "Util/vector3d.h"
 #include "Util/vector4d.h"
 
@@ -117,9 +118,9 @@ private:
     // Hooks of the Si lattice geometry, which attaches here: rebuilt last in
     // every regeneration, its opaque parts drawn before the opaque faces and
     // its unit cells in the translucent pass.
-    void regenerateLattice() {}
-    void drawLatticeOpaque() {}
-    void drawLatticeTranslucent() {}
+    void regenerateLattice();
+    void drawLatticeOpaque() { m_latticePainter.drawOpaque(); }
+    void drawLatticeTranslucent() { m_latticePainter.drawTranslucent(); }
 
     Automaton::TotalVolume *m_volume;
     mutable QMutex m_mutex; // guards the draw range and the options
@@ -139,6 +140,7 @@ private:
     MarchingCubeSurface m_marchingCubes;
     OctreeSurface m_octree;
     FieldPainter m_field;
+    SiLatticePainter m_latticePainter;
     int m_generatedView = VisualizationOptions::DirectCubic;
     bool m_selected = false;
     Arrays m_arrays;
