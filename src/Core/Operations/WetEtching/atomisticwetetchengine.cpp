@@ -29,8 +29,12 @@ void sortUnique(std::vector<uint32_t> &list)
     list.erase(std::unique(list.begin(), list.end()), list.end());
 }
 
-// Bond ends are located with the cell sizes as whole numbers; a cell smaller
-// than one unit would make that a division by zero, so such a size is used as it is.
+// Bond ends are located with the exact cell sizes, the same the lattice was
+// placed with. Truncating them to whole numbers would divide by zero below one
+// unit and put bond ends into the wrong cells for sizes such as 1.5; for whole
+// sizes both are the same.
+double cellSizeForLocating(float size) { return double(size); }
+
 double processCpuMs()
 {
     timespec t;
@@ -39,19 +43,13 @@ double processCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-double wholeCellSize(float size)
-{
-    const double whole = std::trunc(double(size));
-    return whole >= 1.0 ? whole : double(size);
-}
-
 } // namespace
 
 AtomisticWetEtchEngine::AtomisticWetEtchEngine(TotalVolume &volume, double depth)
     : m_volume(volume), m_depth(depth), m_sizeX(volume.getSizeX()), m_sizeY(volume.getSizeY()),
       m_sizeZ(volume.getSizeZ()), m_cellsPerX(uint64_t(volume.getSizeY()) * volume.getSizeZ()),
-      m_divisorX(wholeCellSize(volume.getCellSizeX())), m_divisorY(wholeCellSize(volume.getCellSizeY())),
-      m_divisorZ(wholeCellSize(volume.getCellSizeZ()))
+      m_divisorX(cellSizeForLocating(volume.getCellSizeX())),
+      m_divisorY(cellSizeForLocating(volume.getCellSizeY())), m_divisorZ(cellSizeForLocating(volume.getCellSizeZ()))
 {
     const Util::Vector3D p = volume.getPosition();
     m_posX = p.x;
@@ -234,6 +232,58 @@ void AtomisticWetEtchEngine::applyStep(unsigned s)
     slab.next.clear();
 }
 
+uint32_t AtomisticWetEtchEngine::nearestAtom(const SiLattice::Point &p) const
+{
+    const SiLattice &l = *m_lattice;
+    const SiLattice::Point o = l.getOrigin();
+    // Into the crystal's own axes: the cell positions are origin + turn(i, j, k).
+    const double dx = p.x - o.x, dy = p.y - o.y;
+    const double u = dx * l.getCos() + dy * l.getSin();
+    const double v = -dx * l.getSin() + dy * l.getCos();
+    const double w = p.z - o.z;
+    const long long i0 = (long long)std::floor(u), j0 = (long long)std::floor(v), k0 = (long long)std::floor(w);
+    uint32_t best = SiAtom::NoAtom;
+    double bestDistance = 0.0;
+    for (long long i = i0 - 1; i <= i0 + 1; ++i)
+        for (long long j = j0 - 1; j <= j0 + 1; ++j)
+            for (long long k = k0 - 1; k <= k0 + 1; ++k) {
+                if (i < 0 || j < 0 || k < 0)
+                    continue;
+                const int64_t slot = l.findCell(unsigned(i), unsigned(j), unsigned(k));
+                if (slot < 0)
+                    continue;
+                for (unsigned n = 0; n < 8; ++n) {
+                    const uint32_t id = SiLattice::atomId(size_t(slot), n);
+                    const SiLattice::Point q = l.atomPosition(id);
+                    const double d = (q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y) + (q.z - p.z) * (q.z - p.z);
+                    if (best == SiAtom::NoAtom || d < bestDistance) {
+                        best = id;
+                        bestDistance = d;
+                    }
+                }
+            }
+    return best;
+}
+
+void AtomisticWetEtchEngine::emptyAtomlessCells(const Slab &slab)
+{
+    const double cx = m_volume.getCellSizeX(), cy = m_volume.getCellSizeY(), cz = m_volume.getCellSizeZ();
+    for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
+        for (unsigned y = 0; y < m_sizeY; ++y)
+            for (unsigned z = 0; z < m_sizeZ; ++z) {
+                Voxel &cell = m_cells[(size_t(x) * m_sizeY + y) * m_sizeZ + z];
+                if (cell.material != Silicon || cell.latticeIndex != 0)
+                    continue;
+                SiLattice::Point centre;
+                centre.x = m_posX + (x + 0.5) * cx;
+                centre.y = m_posY + (y + 0.5) * cy;
+                centre.z = m_posZ + (z + 0.5) * cz;
+                const uint32_t owner = nearestAtom(centre);
+                if (owner != SiAtom::NoAtom && m_lattice->atom(owner).state == SiAtom::Absent)
+                    cell.material = 0;
+            }
+}
+
 bool AtomisticWetEtchEngine::run()
 {
     m_lattice = m_volume.getLattice();
@@ -315,6 +365,11 @@ bool AtomisticWetEtchEngine::run()
     }
     m_statistics.stepsMs = double(timer.nsecsElapsed()) / 1e6;
     m_statistics.stepsCpuMs = processCpuMs() - cpuStart;
+
+    // Cells smaller than the atoms' spacing may hold no atom at all; such a cell
+    // would never empty. It follows the atom nearest to its centre instead.
+    if (m_statistics.atomsRemoved > 0)
+        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { emptyAtomlessCells(m_slabs[s]); });
 
     // Finish: drop the lists, hand the fixed boundary atoms to the lattice in slab order.
     for (Slab &slab : m_slabs) {

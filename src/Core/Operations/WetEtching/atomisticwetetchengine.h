@@ -101,7 +101,9 @@ private:
     void setupActivate(Slab &slab);
     void setupSurface(Slab &slab);
     void applyStep(unsigned s);
-    // The volume cell containing a bond end, located with whole-number cell sizes; -1 outside.
+    void emptyAtomlessCells(const Slab &slab);
+    uint32_t nearestAtom(const Model::Automaton::SiLattice::Point &p) const;
+    // The volume cell containing a bond end; -1 outside.
     int64_t locateBondEnd(const Model::Automaton::SiLattice::Point &p) const;
 
     Model::Automaton::TotalVolume &m_volume;
