@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -217,4 +218,41 @@ TEST_F(DocumentUiTest, SavedObserverRenamesItsWindowAndSaveOperationsCarryTheirN
     EXPECT_EQ(save->getName(), QStringLiteral("Save document"));
     EXPECT_EQ(saveAs->getTypeNumber(), 10);
     EXPECT_EQ(saveAs->getName(), QStringLiteral("Save Document As"));
+}
+
+TEST_F(DocumentUiTest, UnreadableDocumentOpensAnEmptyWindowAndSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("missing.tvn"));
+    std::unique_ptr<QMainWindow> created;
+    std::unique_ptr<Workspace> createdWorkspace;
+    Ui::Observers::DocumentOpenedObserver observer([&created, &createdWorkspace]() {
+        created.reset(new QMainWindow);
+        createdWorkspace.reset(new Workspace);
+        Ui::Observers::DocumentOpenedObserver::Window window;
+        window.window = created.get();
+        window.workspace = createdWorkspace.get();
+        return window;
+    });
+    QString boxTitle;
+    QTimer *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &boxTitle]() {
+        QMessageBox *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        boxTitle = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll->start(5);
+
+    DocumentSession::instance().setLastOpenedFileName(file);
+    observer.notify();
+
+    EXPECT_EQ(boxTitle, QStringLiteral("Error reading from file"));
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->isVisible());
+    EXPECT_TRUE(createdWorkspace->document().getObjects().isEmpty());
+    EXPECT_EQ(created->windowTitle(), QStringLiteral("Torvane"));
 }
