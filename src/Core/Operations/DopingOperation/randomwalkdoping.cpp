@@ -1,0 +1,338 @@
+#include "randomwalkdoping.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Util/slabrunner.h"
+
+#include <QElapsedTimer>
+#include <QtDebug>
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <new>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::Voxel;
+using Model::Geometry::FieldPainter;
+using Model::Geometry::ParticleCounter;
+using Model::Geometry::ParticleCounterArray;
+
+namespace {
+
+const char *const Location = "Core/Operations/DopingOperation/randomwalkdoping";
+const int32_t CentreSourceCount = 100000;
+// Keeps the sum of a cell and its six inflows inside 32 bits.
+const double CountLimit = double(std::numeric_limits<int32_t>::max()) / 8.0;
+
+// floor(L^3 * C) in single precision; -1 when it does not fit a counter.
+int64_t cellCount(float cellSize, double concentration)
+{
+    const float count = std::floor(cellSize * cellSize * cellSize * float(concentration));
+    if (!std::isfinite(count) || double(count) > CountLimit)
+        return -1;
+    return int64_t(count);
+}
+
+} // namespace
+
+RandomWalkDoping::RandomWalkDoping(TotalVolume &volume, uint32_t dopedMaterial, double diffusionCoefficient,
+                                   double timeStep, double cellSize, double surfaceConcentration,
+                                   double thresholdConcentration)
+    : RandomWalkDoping(volume, dopedMaterial, diffusionCoefficient, timeStep, cellSize, surfaceConcentration,
+                       thresholdConcentration, timeSeed())
+{
+}
+
+RandomWalkDoping::RandomWalkDoping(TotalVolume &volume, uint32_t dopedMaterial, double diffusionCoefficient,
+                                   double timeStep, double cellSize, double surfaceConcentration,
+                                   double thresholdConcentration, uint32_t seed)
+    : m_volume(volume), m_timeStep(float(timeStep)), m_dopedMaterial(dopedMaterial),
+      m_compatible(MaterialSet::fromProcess(DopableProcessId))
+{
+    m_propertyName = dopedMaterial == NDopedSiliconId ? FieldPainter::nTypeProperty() : FieldPainter::pTypeProperty();
+    m_error = checkParameters(diffusionCoefficient, timeStep, cellSize, surfaceConcentration, thresholdConcentration);
+    if (!m_error.isEmpty())
+        return;
+    const float length = float(cellSize);
+    m_surfaceCount = int32_t(cellCount(length, surfaceConcentration));
+    const int64_t threshold = cellCount(length, thresholdConcentration);
+    // A threshold beyond any count simply never dopes.
+    m_thresholdCount = threshold < 0 ? std::numeric_limits<int32_t>::max() : int32_t(threshold);
+    m_q = 1.0f - float(diffusionCoefficient) * m_timeStep * 6.0f / (length * length);
+    m_p = (1.0f - m_q) / 6.0f;
+
+    const size_t cells = size_t(volume.getCellCount());
+    m_counters = FieldPainter::countersOf(volume.getProperty(m_propertyName));
+    if (!m_counters || m_counters->size() != cells) {
+        try {
+            m_counters.reset(new std::vector<ParticleCounter>(cells, ParticleCounter{{0, 0, 0, 0, 0, 0, 0}}));
+        } catch (const std::bad_alloc &) {
+            m_counters.reset();
+            m_error = QStringLiteral("There is not enough memory for the particle counters of this volume.");
+            return;
+        }
+        // The volume owns the array from here on; it is released with the volume.
+        volume.setProperty(m_propertyName, FieldPainter::toProperty(m_counters));
+        m_newArray = true;
+    }
+
+    m_generators.emplace_back(seed);
+}
+
+QString RandomWalkDoping::checkParameters(double diffusionCoefficient, double timeStep, double cellSize,
+                                          double surfaceConcentration, double thresholdConcentration)
+{
+    const float step = float(timeStep);
+    const float length = float(cellSize);
+    if (!(step > 0.0f) || !std::isfinite(step))
+        return QStringLiteral("The time step must be a positive number of seconds.");
+    if (!(length > 0.0f) || !std::isfinite(length))
+        return QStringLiteral("The cell size must be a positive length.");
+    if (!(diffusionCoefficient >= 0.0) || !std::isfinite(diffusionCoefficient))
+        return QStringLiteral("The diffusion coefficient must be zero or positive.");
+    if (!(surfaceConcentration >= 0.0) || !(thresholdConcentration >= 0.0))
+        return QStringLiteral("Concentrations must be zero or positive.");
+    if (cellCount(length, surfaceConcentration) < 0)
+        return QStringLiteral("The surface concentration gives more particles per cell than can be counted.");
+    const float q = 1.0f - float(diffusionCoefficient) * step * 6.0f / (length * length);
+    if (!(q >= 0.0f)) {
+        // A negative stay probability has no binomial split: the step is too long for the cell size.
+        return QStringLiteral("The time step is too long for this cell size and diffusion coefficient "
+                              "(6 D dt / L^2 = %1 exceeds 1); it must be at most %2 s.")
+            .arg(double(1.0f - q))
+            .arg(cellSize * cellSize / (6.0 * diffusionCoefficient));
+    }
+    return QString();
+}
+
+unsigned RandomWalkDoping::stepsFor(double dopingTime) const
+{
+    if (!(m_timeStep > 0.0f))
+        return 0;
+    const float steps = float(dopingTime) / m_timeStep;
+    if (!(steps >= 1.0f))
+        return 0;
+    if (steps >= float(std::numeric_limits<unsigned>::max()))
+        return std::numeric_limits<unsigned>::max();
+    return unsigned(steps);
+}
+
+double RandomWalkDoping::uniform01(std::mt19937 &generator) { return double(generator()) / 4294967295.0; }
+
+double RandomWalkDoping::normal(std::mt19937 &generator, double mean, double sd)
+{
+    const double scale = 1.0 / 4294967296.0;
+    double u1, u2;
+    do
+        u1 = double(generator()) * scale;
+    while (u1 >= 1.0);
+    do
+        u2 = double(generator()) * scale;
+    while (u2 >= 1.0);
+    const double r = std::sqrt(-2.0 * std::log(1.0 - u2));
+    return mean + sd * r * std::cos(2.0 * M_PI * u1);
+}
+
+uint32_t RandomWalkDoping::binomial(std::mt19937 &generator, uint32_t n, float x)
+{
+    const float mean = float(n) * x;
+    const float sd = std::sqrt((1.0f - x) * mean);
+    for (;;) {
+        const double k = std::floor(normal(generator, mean, sd) + 0.5);
+        if (k >= 0.0 && k <= double(n))
+            return uint32_t(k);
+    }
+}
+
+uint32_t RandomWalkDoping::timeSeed()
+{
+    // Seconds since 1970 plus the generator's index (0), truncated to 32 bits.
+    return static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr)) + 0u);
+}
+
+bool RandomWalkDoping::dope(double dopingTime)
+{
+    if (!isValid()) {
+        qDebug() << Location << Q_FUNC_INFO << m_error;
+        return false;
+    }
+    CellLock lock(m_volume);
+    Voxel *cells = lock.cells();
+    const unsigned steps = stepsFor(dopingTime);
+    qDebug() << Location << Q_FUNC_INFO << "Steps to run: " << steps;
+
+    QElapsedTimer timer;
+    timer.start();
+    if (steps > 0) {
+        initialise(cells);
+        for (unsigned step = 0; step < steps; ++step) {
+            if (step % 100 == 0)
+                qDebug() << Location << Q_FUNC_INFO << "At step " << step;
+            gather(cells);
+            distribute(cells);
+        }
+        finalise(cells);
+    }
+    qDebug() << Location << Q_FUNC_INFO << "Time to run: " << timer.elapsed() << " ms";
+    return true;
+}
+
+void RandomWalkDoping::initialise(Voxel *cells)
+{
+    ParticleCounter *counts = m_counters->data();
+    const size_t total = m_counters->size();
+    const size_t centre =
+        m_volume.cellIndex(m_volume.getSizeX() / 2, m_volume.getSizeY() / 2, m_volume.getSizeZ() / 2);
+    const int32_t surfaceMove = int32_t(float(m_surfaceCount) * m_p);
+    const int32_t surfaceStay = int32_t(float(m_surfaceCount) * m_q);
+    for (size_t i = 0; i < total; ++i) {
+        int32_t *cell = counts[i].values;
+        const uint32_t material = cells[i].material;
+        if (m_compatible.contains(material)) {
+            cells[i].automatonFlag = 0;
+            if (i == centre) {
+                for (int l = 0; l < 7; ++l)
+                    cell[l] = CentreSourceCount;
+            } else if (m_newArray) {
+                for (int l = 0; l < 7; ++l)
+                    cell[l] = 0;
+            }
+        } else if (material == 0) {
+            cells[i].automatonFlag = 1;
+            for (int l = 0; l < 6; ++l)
+                cell[l] = surfaceMove;
+            cell[6] = surfaceStay;
+        } else {
+            cells[i].automatonFlag = 1;
+            for (int l = 0; l < 7; ++l)
+                cell[l] = 0;
+        }
+    }
+}
+
+void RandomWalkDoping::gather(const Voxel *cells)
+{
+    ParticleCounter *counts = m_counters->data();
+    const unsigned sx = m_volume.getSizeX(), sy = m_volume.getSizeY(), sz = m_volume.getSizeZ();
+    const size_t strideX = size_t(sy) * sz;
+    const int32_t surface = m_surfaceCount;
+
+    // Gather writes only a cell's own slot 6 and reads only cell 0-5, so slabs
+    // cannot see each other's writes and the result does not depend on the split.
+    const Util::SlabPlan plan =
+        Util::planSlabs(0, sx, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount, 2);
+    Util::runSlabs(plan, [&](const Util::SlabRange &range, unsigned) {
+        for (unsigned x = range.first; x < range.last; ++x) {
+            const size_t xm = size_t(x == 0 ? sx - 1 : x - 1) * strideX;
+            const size_t xp = size_t(x + 1 == sx ? 0 : x + 1) * strideX;
+            const size_t x0 = size_t(x) * strideX;
+            for (unsigned y = 0; y < sy; ++y) {
+                const size_t ym = size_t(y == 0 ? sy - 1 : y - 1) * sz;
+                const size_t yp = size_t(y + 1 == sy ? 0 : y + 1) * sz;
+                const size_t y0 = size_t(y) * sz;
+                for (unsigned z = 0; z < sz; ++z) {
+                    const size_t i = x0 + y0 + z;
+                    if (cells[i].automatonFlag != 0)
+                        continue;
+                    int32_t *own = counts[i].values;
+                    if (surface != 0) {
+                        // Only true neighbours count here: a cell next to the open surface is held at its concentration.
+                        const bool open = (z > 0 && cells[i - 1].material == 0) ||
+                                          (z + 1 < sz && cells[i + 1].material == 0) ||
+                                          (y > 0 && cells[i - sz].material == 0) ||
+                                          (y + 1 < sy && cells[i + sz].material == 0) ||
+                                          (x > 0 && cells[i - strideX].material == 0) ||
+                                          (x + 1 < sx && cells[i + strideX].material == 0);
+                        if (open) {
+                            own[6] = surface;
+                            continue;
+                        }
+                    }
+                    int64_t sum = own[6];
+                    // Slot l of the neighbour at +d_l moves into this cell.
+                    if (z > 0)
+                        sum += counts[i - 1].values[0];
+                    else
+                        sum += own[1]; // no flux through the bottom face: those particles stay
+                    if (z + 1 < sz)
+                        sum += counts[i + 1].values[1];
+                    else
+                        sum += own[0]; // nor through the top face
+                    sum += counts[x0 + ym + z].values[2];
+                    sum += counts[x0 + yp + z].values[3];
+                    sum += counts[xm + y0 + z].values[4];
+                    sum += counts[xp + y0 + z].values[5];
+                    own[6] = sum > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
+                                                                        : int32_t(sum);
+                }
+            }
+        }
+    });
+}
+
+void RandomWalkDoping::distribute(Voxel *cells)
+{
+    ParticleCounter *counts = m_counters->data();
+    const size_t total = m_counters->size();
+    std::mt19937 &generator = m_generators.front();
+    float bounds[6];
+    for (int l = 0; l < 6; ++l)
+        bounds[l] = float(l + 1) * m_p;
+    const uint32_t threshold = uint32_t(m_thresholdCount);
+
+    for (size_t i = 0; i < total; ++i) {
+        if (cells[i].automatonFlag != 0)
+            continue;
+        int32_t *cell = counts[i].values;
+        const int32_t n = cell[6];
+        if (n <= SingleParticleLimit) {
+            int32_t moved[7] = {0, 0, 0, 0, 0, 0, 0};
+            for (int32_t k = 0; k < n; ++k) {
+                const double u = uniform01(generator);
+                int l = 0;
+                while (l < 6 && !(double(bounds[l]) > u))
+                    ++l;
+                ++moved[l];
+            }
+            for (int l = 0; l < 7; ++l)
+                cell[l] = moved[l];
+        } else {
+            const uint32_t count = uint32_t(n);
+            const uint32_t stay = binomial(generator, count, m_q);
+            const uint32_t moving = count - stay;
+            const uint32_t a = binomial(generator, moving, 0.33333334f);
+            const uint32_t rest = moving - a;
+            const uint32_t b = binomial(generator, rest, 0.5f);
+            const uint32_t c = rest - b;
+            cell[6] = int32_t(stay);
+            cell[0] = int32_t(binomial(generator, a, 0.5f));
+            cell[1] = int32_t(a) - cell[0];
+            cell[2] = int32_t(binomial(generator, b, 0.5f));
+            cell[3] = int32_t(b) - cell[2];
+            cell[4] = int32_t(binomial(generator, c, 0.5f));
+            cell[5] = int32_t(c) - cell[4];
+        }
+        if (uint32_t(cell[6]) > threshold)
+            cells[i].material = m_dopedMaterial;
+    }
+}
+
+void RandomWalkDoping::finalise(const Voxel *cells)
+{
+    ParticleCounter *counts = m_counters->data();
+    const size_t total = m_counters->size();
+    for (size_t i = 0; i < total; ++i) {
+        if (m_compatible.contains(cells[i].material))
+            continue;
+        for (int l = 0; l < 7; ++l)
+            counts[i].values[l] = 0;
+    }
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "Core/Operations/DistanceCounting/materialset.h"
+#include "Model/Geometry/fieldpainter.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+struct Voxel;
+} // namespace Automaton
+} // namespace Model
+
+namespace Core {
+namespace Operations {
+
+// Diffusion of dopant atoms as a lattice random walk of whole particles. Each
+// cell keeps seven counters (six outgoing directions and the particles that
+// stay); the counters live on the volume as a property, so later runs of the
+// same dopant type continue where the last one stopped.
+class RandomWalkDoping
+{
+public:
+    // The process whose compatible materials take part in the walk.
+    static const unsigned DopableProcessId = 13;
+    static const uint32_t NDopedSiliconId = 14;
+    // Counts up to this are moved particle by particle; larger ones are split binomially.
+    static const int32_t SingleParticleLimit = 40;
+
+    // D in m^2/s, dt in s, cellSize (L) in m, concentrations in m^-3. seed: the
+    // generator's seed; the default takes the current time so two runs differ.
+    RandomWalkDoping(Model::Automaton::TotalVolume &volume, uint32_t dopedMaterial, double diffusionCoefficient,
+                     double timeStep, double cellSize, double surfaceConcentration, double thresholdConcentration);
+    RandomWalkDoping(Model::Automaton::TotalVolume &volume, uint32_t dopedMaterial, double diffusionCoefficient,
+                     double timeStep, double cellSize, double surfaceConcentration, double thresholdConcentration,
+                     uint32_t seed);
+
+    // False when the parameters admit no walk (a stay probability below 0,
+    // a time step or cell size that is not positive); error() says why.
+    bool isValid() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+
+    // Runs floor(dopingTime / dt) steps under the volume's cell lock. False,
+    // with nothing changed, when the parameters are not valid.
+    bool dope(double dopingTime);
+
+    // Empty when a walk with these parameters can run, else the reason it cannot.
+    static QString checkParameters(double diffusionCoefficient, double timeStep, double cellSize,
+                                   double surfaceConcentration, double thresholdConcentration);
+
+    // Counts the steps a doping time gives (0 when the time is shorter than a step).
+    unsigned stepsFor(double dopingTime) const;
+
+    float stayProbability() const { return m_q; }
+    float moveProbability() const { return m_p; }
+    int32_t surfaceCount() const { return m_surfaceCount; }
+    int32_t thresholdCount() const { return m_thresholdCount; }
+    QString propertyName() const { return m_propertyName; }
+    bool allocatedNewArray() const { return m_newArray; }
+    Model::Geometry::ParticleCounterArray counters() const { return m_counters; }
+
+    // Seconds since 1970, truncated to 32 bits.
+    static uint32_t timeSeed();
+
+    // The draws of the walk, on any generator (public for tests).
+    static double uniform01(std::mt19937 &generator);
+    static double normal(std::mt19937 &generator, double mean, double sd);
+    static uint32_t binomial(std::mt19937 &generator, uint32_t n, float x);
+
+private:
+    void initialise(Model::Automaton::Voxel *cells);
+    void gather(const Model::Automaton::Voxel *cells);
+    void distribute(Model::Automaton::Voxel *cells);
+    void finalise(const Model::Automaton::Voxel *cells);
+
+    Model::Automaton::TotalVolume &m_volume;
+    float m_timeStep;
+    uint32_t m_dopedMaterial;
+    int32_t m_surfaceCount = 0;
+    int32_t m_thresholdCount = 0;
+    float m_q = 1.0f;
+    float m_p = 0.0f;
+    QString m_propertyName;
+    bool m_newArray = false;
+    Model::Geometry::ParticleCounterArray m_counters;
+    MaterialSet m_compatible;
+    std::vector<std::mt19937> m_generators;
+    QString m_error;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,105 @@
+#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Core::Operations;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+class FakeDialog : public Util::IObserver
+{
+public:
+    std::function<void()> accept;
+    void notify() override
+    {
+        if (accept)
+            accept();
+    }
+};
+
+std::vector<uint32_t> materialsOf(TotalVolume &v)
+{
+    CellLock lock(v);
+    std::vector<uint32_t> out(v.getCellCount());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = lock.cells()[i].material;
+    return out;
+}
+
+struct Scene
+{
+    Workspace workspace;
+    boost::shared_ptr<TotalVolume> volume;
+    boost::shared_ptr<FakeDialog> dialog{new FakeDialog};
+    Scene()
+    {
+        std::vector<uint32_t> m(8 * 8 * 8);
+        for (size_t i = 0; i < m.size(); ++i)
+            m[i] = i % 8 < 5 ? 1u : 0u; // silicon up to z = 4 under an open top
+        volume.reset(new TotalVolume(8, 8, 8, 1, 1, 1, Util::Vector3D(), m));
+        workspace.document().addObject(volume);
+    }
+    boost::shared_ptr<RandomWalkDopingOperation> run(double timeStep)
+    {
+        boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&workspace));
+        RandomWalkDopingOperation *raw = op.get();
+        dialog->accept = [raw, timeStep]() {
+            raw->setCellSize(1e-6);
+            raw->setDiffusionCoefficient(1e-13);
+            raw->setMaterial(15);
+            raw->setSurfaceConcentration(500e18);
+            raw->setDopingThreshold(100e18);
+            raw->setDopingTime(5.0);
+            raw->setTimeStepDuration(timeStep);
+            raw->setSeed(4);
+        };
+        op->setDialogObserver(dialog);
+        workspace.startOperation(op);
+        return op;
+    }
+};
+
+} // namespace
+
+TEST(RandomWalkDopingOperation, DopesTheTopAndUndoRestoresTheCells)
+{
+    Scene scene;
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    scene.run(0.8);
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation finished."));
+    const std::vector<uint32_t> after = materialsOf(*scene.volume);
+    EXPECT_EQ(after[scene.volume->cellIndex(0, 0, 4)], 15u);
+    EXPECT_TRUE(scene.workspace.isLatticeStale(scene.volume->getId()));
+    ASSERT_TRUE(scene.workspace.history().undo());
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+    ASSERT_TRUE(scene.workspace.history().redo());
+    EXPECT_EQ(materialsOf(*scene.volume), after);
+}
+
+TEST(RandomWalkDopingOperation, TooLongATimeStepIsRefusedWithItsReason)
+{
+    Scene scene;
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    scene.run(5.0); // 6 D dt / L^2 = 3
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+    EXPECT_FALSE(scene.volume->getProperty(QStringLiteral("Random Walk Particle Count Type P")).isValid());
+    EXPECT_EQ(scene.workspace.history().undoName(), QString());
+}
+
+TEST(RandomWalkDopingOperation, MissingParameterCancels)
+{
+    Scene scene;
+    boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&scene.workspace));
+    RandomWalkDopingOperation *raw = op.get();
+    scene.dialog->accept = [raw]() { raw->setCellSize(1e-6); };
+    op->setDialogObserver(scene.dialog);
+    scene.workspace.startOperation(op);
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));
+}

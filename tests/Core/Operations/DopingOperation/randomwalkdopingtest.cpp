@@ -1,0 +1,281 @@
+#include "Core/Operations/DopingOperation/randomwalkdoping.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <gtest/gtest.h>
+
+#include <QThreadPool>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <random>
+
+using Core::Operations::RandomWalkDoping;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+using Model::Geometry::FieldPainter;
+using Model::Geometry::ParticleCounter;
+using Model::Geometry::ParticleCounterArray;
+
+namespace {
+
+const uint32_t Si = 1, NDoped = 14, PDoped = 15, Oxide = 3;
+const double Never = 1e300; // a threshold no count reaches
+
+boost::shared_ptr<TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz,
+                                          const std::function<uint32_t(unsigned, unsigned, unsigned)> &layout)
+{
+    std::vector<uint32_t> m(size_t(sx) * sy * sz);
+    for (unsigned x = 0; x < sx; ++x)
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < sz; ++z)
+                m[(size_t(x) * sy + y) * sz + z] = layout(x, y, z);
+    return boost::shared_ptr<TotalVolume>(new TotalVolume(sx, sy, sz, 1, 1, 1, Util::Vector3D(), m));
+}
+
+uint32_t silicon(unsigned, unsigned, unsigned) { return Si; }
+
+int64_t cellSum(const ParticleCounter &c)
+{
+    int64_t s = 0;
+    for (int l = 0; l < 7; ++l)
+        s += c.values[l];
+    return s;
+}
+
+int64_t total(const ParticleCounterArray &a)
+{
+    int64_t s = 0;
+    for (const ParticleCounter &c : *a)
+        s += cellSum(c);
+    return s;
+}
+
+// Parameters with q = 1 - 6 D dt / L^2 = 0.5 (p = 1/12) in cells of 1 um.
+struct Walk
+{
+    double D = 1e-13, dt = 0.8333333333, L = 1e-6, cs = 0.0, cth = Never;
+};
+
+RandomWalkDoping walker(TotalVolume &v, uint32_t material, const Walk &w, uint32_t seed = 42)
+{
+    return RandomWalkDoping(v, material, w.D, w.dt, w.L, w.cs, w.cth, seed);
+}
+
+} // namespace
+
+TEST(RandomWalkGenerator, MersenneTwisterMatchesPublishedOutputs)
+{
+    std::mt19937 g(5489u);
+    const uint32_t first[] = {3499211612u, 581869302u, 3890346734u, 3586334585u, 545404204u};
+    for (uint32_t expected : first)
+        EXPECT_EQ(g(), expected);
+    std::mt19937 h(5489u);
+    h.discard(9999);
+    EXPECT_EQ(h(), 4123659995u); // the 10000th output
+}
+
+TEST(RandomWalkGenerator, BinomialStaysInRangeAndHasTheRightMean)
+{
+    std::mt19937 g(7u);
+    EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 1.0f), 500u);
+    EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 0.0f), 0u);
+    EXPECT_EQ(RandomWalkDoping::binomial(g, 0, 0.5f), 0u);
+    double sum = 0;
+    const int draws = 4000;
+    for (int i = 0; i < draws; ++i) {
+        const uint32_t k = RandomWalkDoping::binomial(g, 45, 0.1f);
+        ASSERT_LE(k, 45u);
+        sum += k;
+    }
+    EXPECT_NEAR(sum / draws, 4.5, 0.15);
+    std::mt19937 top(1u);
+    EXPECT_GE(RandomWalkDoping::uniform01(top), 0.0);
+    EXPECT_LE(RandomWalkDoping::uniform01(top), 1.0);
+}
+
+TEST(RandomWalkDoping, RefusesATimeStepWithNegativeStayProbability)
+{
+    const boost::shared_ptr<TotalVolume> v = makeVolume(4, 4, 4, silicon);
+    Walk w;
+    w.dt = 3.0; // 6 D dt / L^2 = 1.8
+    RandomWalkDoping doping = walker(*v, NDoped, w);
+    EXPECT_FALSE(doping.isValid());
+    EXPECT_TRUE(doping.error().contains(QStringLiteral("too long")));
+    EXPECT_FALSE(doping.dope(100.0));
+    EXPECT_FALSE(v->getProperty(FieldPainter::nTypeProperty()).isValid());
+    // Exactly at the bound the walk may run: every particle moves.
+    EXPECT_TRUE(RandomWalkDoping::checkParameters(1e-13, 1e-12 / 6e-13, 1e-6, 0, 0).isEmpty());
+    EXPECT_FALSE(RandomWalkDoping::checkParameters(1e-13, 0.0, 1e-6, 0, 0).isEmpty());
+    EXPECT_FALSE(RandomWalkDoping::checkParameters(1e-13, 1.0, 0.0, 0, 0).isEmpty());
+}
+
+TEST(RandomWalkDoping, TimeShorterThanAStepRunsNothing)
+{
+    const boost::shared_ptr<TotalVolume> v = makeVolume(6, 6, 6, silicon);
+    RandomWalkDoping doping = walker(*v, NDoped, Walk());
+    EXPECT_EQ(doping.stepsFor(0.5), 0u);
+    EXPECT_TRUE(doping.dope(0.5));
+    EXPECT_EQ(total(doping.counters()), 0);
+    CellLock lock(*v);
+    for (size_t i = 0; i < v->getCellCount(); ++i)
+        ASSERT_EQ(lock.cells()[i].material, Si);
+}
+
+TEST(RandomWalkDoping, ClosedVolumeKeepsEveryParticle)
+{
+    const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, silicon);
+    RandomWalkDoping doping = walker(*v, PDoped, Walk());
+    ASSERT_TRUE(doping.dope(40 * 0.8333333333 + 0.1)); // long enough to reach every face
+    EXPECT_EQ(total(doping.counters()), 700000);
+    const ParticleCounterArray &c = doping.counters();
+    EXPECT_GT(cellSum((*c)[v->cellIndex(4, 4, 0)]), 0);
+    EXPECT_GT(cellSum((*c)[v->cellIndex(0, 0, 8)]), 0);
+}
+
+TEST(RandomWalkDoping, CountersContinueAcrossRunsAndTypesKeepTheirOwnArrays)
+{
+    const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, silicon);
+    ParticleCounterArray first;
+    int64_t leftAfterFirst = 0;
+    {
+        RandomWalkDoping doping = walker(*v, NDoped, Walk(), 1);
+        EXPECT_TRUE(doping.allocatedNewArray());
+        ASSERT_TRUE(doping.dope(10 * 0.8333333333));
+        first = doping.counters();
+        leftAfterFirst = total(first) - cellSum((*first)[v->cellIndex(4, 4, 4)]);
+    }
+    {
+        RandomWalkDoping again = walker(*v, NDoped, Walk(), 2);
+        EXPECT_FALSE(again.allocatedNewArray());
+        EXPECT_EQ(again.counters(), first);
+        ASSERT_TRUE(again.dope(10 * 0.8333333333));
+        // The centre is refilled; everything else carried over and was conserved.
+        EXPECT_EQ(total(first), leftAfterFirst + 700000);
+    }
+    {
+        RandomWalkDoping other = walker(*v, PDoped, Walk(), 3);
+        EXPECT_TRUE(other.allocatedNewArray());
+        EXPECT_NE(other.counters(), first);
+        EXPECT_EQ(other.propertyName(), FieldPainter::pTypeProperty());
+    }
+    EXPECT_EQ(FieldPainter::countersOf(v->getProperty(FieldPainter::nTypeProperty())), first);
+}
+
+// One step with D = 0 moves nothing new: only the particles already in flight arrive.
+TEST(RandomWalkDoping, ParticlesWrapInXAndYAndNeverLeaveThroughZ)
+{
+    // The centre cell is oxide so it is no source.
+    const boost::shared_ptr<TotalVolume> v =
+        makeVolume(8, 8, 8, [](unsigned x, unsigned y, unsigned z) { return x == 4 && y == 4 && z == 4 ? Oxide : Si; });
+    ParticleCounterArray counts(new std::vector<ParticleCounter>(v->getCellCount(), ParticleCounter{{0}}));
+    struct Flight
+    {
+        unsigned x, y, z;
+        int slot;
+        int32_t n;
+        unsigned tx, ty, tz;
+    };
+    const Flight flights[] = {
+        {0, 3, 3, 5, 5, 7, 3, 3},  // towards x - 1: wraps to the last column
+        {7, 2, 2, 4, 6, 0, 2, 2},  // towards x + 1: wraps to the first
+        {3, 7, 5, 2, 7, 3, 0, 5},  // towards y + 1
+        {2, 0, 5, 3, 8, 2, 7, 5},  // towards y - 1
+        {1, 1, 0, 1, 9, 1, 1, 0},  // towards z - 1 through the bottom: stays
+        {6, 6, 7, 0, 11, 6, 6, 7}, // towards z + 1 through the top: stays
+    };
+    for (const Flight &f : flights)
+        (*counts)[v->cellIndex(f.x, f.y, f.z)].values[f.slot] = f.n;
+    v->setProperty(FieldPainter::nTypeProperty(), FieldPainter::toProperty(counts));
+
+    Walk still;
+    still.D = 0.0;
+    RandomWalkDoping doping = walker(*v, NDoped, still);
+    EXPECT_FALSE(doping.allocatedNewArray());
+    ASSERT_TRUE(doping.dope(1.0));
+    for (const Flight &f : flights)
+        EXPECT_EQ((*counts)[v->cellIndex(f.tx, f.ty, f.tz)].values[6], f.n) << f.x << "," << f.y << "," << f.z;
+    EXPECT_EQ(total(counts), 5 + 6 + 7 + 8 + 9 + 11);
+}
+
+TEST(RandomWalkDoping, SpreadGrowsBySixPCellsSquaredPerStep)
+{
+    const unsigned n = 31, c = 15, steps = 24;
+    const boost::shared_ptr<TotalVolume> v = makeVolume(n, n, n, silicon);
+    RandomWalkDoping doping = walker(*v, NDoped, Walk(), 12345);
+    ASSERT_TRUE(doping.dope((steps + 0.5) * 0.8333333333));
+    const ParticleCounterArray &a = doping.counters();
+    // Count the particles in flight at the cells they are heading to.
+    const int d[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+    double weight = 0, moment = 0;
+    for (unsigned x = 0; x < n; ++x)
+        for (unsigned y = 0; y < n; ++y)
+            for (unsigned z = 0; z < n; ++z) {
+                const ParticleCounter &cell = (*a)[v->cellIndex(x, y, z)];
+                for (int l = 0; l < 7; ++l) {
+                    const double dx = double(x) - c + (l < 6 ? d[l][0] : 0);
+                    const double dy = double(y) - c + (l < 6 ? d[l][1] : 0);
+                    const double dz = double(z) - c + (l < 6 ? d[l][2] : 0);
+                    weight += cell.values[l];
+                    moment += cell.values[l] * (dx * dx + dy * dy + dz * dz);
+                }
+            }
+    ASSERT_EQ(weight, 700000.0);
+    // The source starts with six of its seven parts one cell away.
+    const double expected = 6.0 / 7.0 + 6.0 * doping.moveProbability() * steps;
+    EXPECT_NEAR(moment / weight, expected, 0.03 * expected);
+}
+
+TEST(RandomWalkDoping, OpenSurfacePinsCellsAndThresholdDecidesDoping)
+{
+    // Silicon up to z = 5 under an open top; the oxide centre is no source.
+    const boost::shared_ptr<TotalVolume> v = makeVolume(6, 6, 10, [](unsigned x, unsigned y, unsigned z) {
+        return x == 3 && y == 3 && z == 5 ? Oxide : z < 6 ? Si : 0u;
+    });
+    Walk w;
+    w.cs = 500e18;  // 500 particles per cell
+    w.cth = 100e18; // 100
+    RandomWalkDoping doping = walker(*v, PDoped, w);
+    // L^3 * C is formed in single precision and truncated, so 500 may come out as 499.
+    EXPECT_NEAR(doping.surfaceCount(), 500, 1);
+    EXPECT_NEAR(doping.thresholdCount(), 100, 1);
+    ASSERT_TRUE(doping.dope(3 * 0.8333333333));
+    const ParticleCounterArray &a = doping.counters();
+    CellLock lock(*v);
+    for (unsigned x = 0; x < 6; ++x)
+        for (unsigned y = 0; y < 6; ++y) {
+            if (x == 3 && y == 3)
+                continue;
+            const size_t top = v->cellIndex(x, y, 5);
+            EXPECT_EQ(cellSum((*a)[top]), doping.surfaceCount());
+            EXPECT_EQ(lock.cells()[top].material, PDoped);
+            // Three steps cannot carry anything five cells down: below the threshold, still silicon.
+            EXPECT_EQ(lock.cells()[v->cellIndex(x, y, 0)].material, Si);
+            EXPECT_EQ(cellSum((*a)[v->cellIndex(x, y, 9)]), 0); // empty cells hold nothing afterwards
+        }
+}
+
+TEST(RandomWalkDoping, ResultDoesNotDependOnThePoolSize)
+{
+    std::vector<ParticleCounter> reference;
+    const int oldCount = QThreadPool::globalInstance()->maxThreadCount();
+    for (int threads : {1, 2, 3, 7}) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        const boost::shared_ptr<TotalVolume> v =
+            makeVolume(21, 9, 12, [](unsigned, unsigned, unsigned z) { return z < 8 ? Si : 0u; });
+        Walk w;
+        w.cs = 60e18;
+        w.cth = 30e18;
+        RandomWalkDoping doping = walker(*v, NDoped, w, 99);
+        ASSERT_TRUE(doping.dope(12 * 0.8333333333));
+        if (reference.empty()) {
+            reference = *doping.counters();
+            continue;
+        }
+        ASSERT_EQ(reference.size(), doping.counters()->size());
+        EXPECT_EQ(0, std::memcmp(reference.data(), doping.counters()->data(),
+                                 reference.size() * sizeof(ParticleCounter)))
+            << threads << " threads";
+    }
+    QThreadPool::globalInstance()->setMaxThreadCount(oldCount);
+}
