@@ -1,0 +1,63 @@
+#include "cutcellvolume.h"
+
+#include "maskimage.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Util/slabrunner.h"
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::CellLock;
+using Model::Automaton::Voxel;
+
+namespace {
+
+// The remainder goes to the first slabs; one slab on the calling thread below two layers a slab.
+Util::SlabPlan cutPlan(unsigned sizeX)
+{
+    return Util::planSlabs(0, sizeX, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount, 2);
+}
+
+} // namespace
+
+CutCellVolume::CutCellVolume(Model::Automaton::TotalVolume &volume, const std::vector<bool> &mask, unsigned width,
+                             unsigned height)
+    : m_volume(volume), m_columns(MaskImage::columnGrid(mask, width, height, volume.getSizeX(), volume.getSizeY()))
+{
+}
+
+unsigned CutCellVolume::slabCount() const { return unsigned(cutPlan(m_volume.getSizeX()).slabs.size()); }
+
+void CutCellVolume::applyCut() { change(Change::Increment); }
+void CutCellVolume::undoCut() { change(Change::Decrement); }
+void CutCellVolume::removeCuts() { change(Change::Reset); }
+
+void CutCellVolume::change(Change what)
+{
+    if (m_volume.getCellCount() == 0)
+        return;
+    const unsigned sy = m_volume.getSizeY(), sz = m_volume.getSizeZ();
+    CellLock lock(m_volume);
+    Voxel *const cells = lock.cells();
+    Util::runSlabs(cutPlan(m_volume.getSizeX()), [&](const Util::SlabRange &range, unsigned) {
+        for (unsigned x = range.first; x < range.last; ++x)
+            for (unsigned y = 0; y < sy; ++y) {
+                const size_t column = size_t(x) * sy + y;
+                if (what != Change::Reset && m_columns[column] != 0)
+                    continue;
+                Voxel *cell = cells + column * sz;
+                for (unsigned z = 0; z < sz; ++z, ++cell) {
+                    if (what == Change::Increment)
+                        cell->incrementCutCount();
+                    else if (what == Change::Decrement)
+                        cell->decrementCutCount();
+                    else
+                        cell->resetCutCount();
+                }
+            }
+    });
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,241 @@
+#include "Core/Operations/Moore/layertestsupport.h"
+
+#include "Core/Operations/ColumnProcesses/planarization.h"
+#include "Core/Operations/ColumnProcesses/planarizationoperation.h"
+#include "Core/Operations/ColumnProcesses/simplereactiveionetching.h"
+#include "Core/Operations/ColumnProcesses/simplereactiveionetchingoperation.h"
+#include "Core/Operations/ColumnProcesses/spincoating.h"
+#include "Core/Operations/ColumnProcesses/spincoatingoperation.h"
+#include "Core/Operations/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace Core::Operations;
+using namespace LayerTest;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+const unsigned SX = 7, SY = 3, SZ = 8;
+
+// Silicon below z = 2, a pillar of oxide (3) up to z = 5 at x = 3, empty elsewhere.
+uint32_t pillar(unsigned x, unsigned, unsigned z)
+{
+    if (z < 2)
+        return 1;
+    return x == 3 && z < 6 ? 3u : 0u;
+}
+
+// Random cells of 0, 2 and 5 for the invariance checks.
+Layout randomCells(unsigned sx, unsigned sy, unsigned sz, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::shared_ptr<std::vector<uint32_t>> cells(new std::vector<uint32_t>(size_t(sx) * sy * sz));
+    for (uint32_t &m : *cells) {
+        const unsigned r = random() % 10;
+        m = r < 4 ? 0u : r < 8 ? 5u : 2u;
+    }
+    return [cells, sy, sz](unsigned x, unsigned y, unsigned z) { return (*cells)[(size_t(x) * sy + y) * sz + z]; };
+}
+
+} // namespace
+
+TEST(Planarization, KeepsOnlyTheCellsBetweenTheHeights)
+{
+    struct Row
+    {
+        unsigned maximum, minimum;
+        unsigned keepFrom, keepTo; // kept z range [from, to)
+    };
+    const Row rows[] = {{SZ, 0, 0, SZ},        {SZ + 100, 0, 0, SZ}, {4, 0, 0, 4},  {SZ, 1, 1, SZ},
+                        {5, 2, 2, 5},          {0, 0, 0, 0},         {3, 6, 0, 0}, {SZ, 4000000000u, 0, 0}};
+    for (const Row &row : rows) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(SX, SY, SZ, pillar);
+        Planarization planarization(*volume, row.maximum, row.minimum);
+        EXPECT_LE(planarization.maximumHeight(), SZ);
+        EXPECT_LE(planarization.minimumHeight(), SZ);
+        planarization.run();
+        EXPECT_EQ(materialsOf(*volume), expected(SX, SY, SZ, [&](unsigned x, unsigned y, unsigned z) {
+                      return z >= row.keepFrom && z < row.keepTo ? pillar(x, y, z) : 0u;
+                  }))
+            << "max " << row.maximum << " min " << row.minimum;
+    }
+}
+
+TEST(SpinCoating, FillsOnlyEmptyCellsBelowTheHeight)
+{
+    for (unsigned height : {0u, 4u, SZ, SZ + 5}) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(SX, SY, SZ, pillar);
+        SpinCoating(*volume, 9, height).run();
+        EXPECT_EQ(materialsOf(*volume), expected(SX, SY, SZ, [&](unsigned x, unsigned y, unsigned z) {
+                      const uint32_t m = pillar(x, y, z);
+                      return m == 0 && z < height ? 9u : m;
+                  }))
+            << "height " << height;
+    }
+}
+
+namespace {
+
+struct EtchCase
+{
+    const char *name;
+    unsigned directions, layers;
+    uint32_t column[8]; // from the bottom, before
+    uint32_t want[8];
+};
+
+void PrintTo(const EtchCase &c, std::ostream *os) { *os << c.name; }
+
+class ReactiveIonEtching : public ::testing::TestWithParam<EtchCase>
+{
+};
+
+} // namespace
+
+TEST_P(ReactiveIonEtching, EtchesAlongTheColumn)
+{
+    const EtchCase &c = GetParam();
+    const Layout layout = [&](unsigned, unsigned, unsigned z) { return c.column[z]; };
+    bool allEqual = false;
+    const std::vector<uint32_t> got = sameForEveryPoolSize(
+        SX, SY, SZ, layout, [&](TotalVolume &v) { SimpleReactiveIonEtching(v, 4, c.layers, c.directions).run(); },
+        &allEqual);
+    EXPECT_TRUE(allEqual);
+    EXPECT_EQ(got, expected(SX, SY, SZ, [&](unsigned, unsigned, unsigned z) { return c.want[z]; }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Films, ReactiveIonEtching,
+    ::testing::Values(
+        EtchCase{"ThreeOfFiveFromTop", 1, 3, {1, 4, 4, 4, 4, 4, 0, 0}, {1, 4, 4, 0, 0, 0, 0, 0}},
+        EtchCase{"NoDirection", 0, 3, {1, 4, 4, 4, 4, 4, 0, 0}, {1, 4, 4, 4, 4, 4, 0, 0}},
+        EtchCase{"FromBelowOnly", 2, 2, {0, 4, 4, 4, 4, 4, 0, 0}, {0, 0, 0, 4, 4, 4, 0, 0}},
+        EtchCase{"FromBelowIgnoresTheTopFace", 2, 2, {1, 4, 4, 4, 4, 4, 0, 0}, {1, 4, 4, 4, 4, 4, 0, 0}},
+        EtchCase{"BothDirections", 3, 1, {0, 4, 4, 4, 4, 4, 0, 0}, {0, 0, 4, 4, 4, 0, 0, 0}},
+        EtchCase{"OtherMaterialStopsTheEtch", 1, 6, {4, 4, 3, 4, 4, 0, 4, 0}, {4, 4, 3, 0, 0, 0, 0, 0}},
+        EtchCase{"DeeperThanTheFilm", 1, 50, {1, 4, 4, 4, 4, 4, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}}),
+    [](const ::testing::TestParamInfo<EtchCase> &info) { return std::string(info.param.name); });
+
+TEST(ColumnEngines, GiveTheSameCellsForEveryPoolSize)
+{
+    for (unsigned sx : {1u, 5u, 23u, 40u}) {
+        const Layout layout = randomCells(sx, 4, 11, sx);
+        bool allEqual = false;
+        sameForEveryPoolSize(sx, 4, 11, layout, [](TotalVolume &v) { Planarization(v, 8, 2).run(); }, &allEqual);
+        EXPECT_TRUE(allEqual) << "planarization " << sx;
+        sameForEveryPoolSize(sx, 4, 11, layout, [](TotalVolume &v) { SpinCoating(v, 7, 6).run(); }, &allEqual);
+        EXPECT_TRUE(allEqual) << "pouring " << sx;
+        const std::vector<uint32_t> etched = sameForEveryPoolSize(
+            sx, 4, 11, layout, [](TotalVolume &v) { SimpleReactiveIonEtching(v, 5, 2, 3).run(); }, &allEqual);
+        EXPECT_TRUE(allEqual) << "RIE " << sx;
+        EXPECT_NE(etched, expected(sx, 4, 11, layout));
+    }
+}
+
+namespace {
+
+class FakeDialog : public Util::IObserver
+{
+public:
+    std::function<void()> accept;
+    void notify() override
+    {
+        if (accept)
+            accept();
+    }
+};
+
+struct Scene
+{
+    Workspace workspace;
+    boost::shared_ptr<TotalVolume> volume = makeVolume(SX, SY, SZ, pillar);
+    Scene() { workspace.document().addObject(volume); }
+
+    template <class Op>
+    boost::shared_ptr<Op> start(std::function<void(Op &)> set)
+    {
+        boost::shared_ptr<Op> op(new Op(&workspace));
+        boost::shared_ptr<FakeDialog> dialog(new FakeDialog);
+        boost::weak_ptr<Op> weak = op;
+        if (set)
+            dialog->accept = [weak, set]() {
+                if (boost::shared_ptr<Op> locked = weak.lock())
+                    set(*locked);
+            };
+        op->setDialogObserver(dialog);
+        workspace.startOperation(op);
+        return op;
+    }
+};
+
+} // namespace
+
+TEST(ColumnOperations, RunWithoutUndoAndReportUnderTheirNames)
+{
+    Scene scene;
+    scene.start<SpinCoatingOperation>([](SpinCoatingOperation &op) {
+        op.setMaterialId(9);
+        op.setHeight(3);
+    });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Spin Coating: Operation finished."));
+    EXPECT_EQ(materialAt(*scene.volume, 0, 0, 2), 9u);
+
+    scene.workspace.setLatticeStale(scene.volume->getId(), false);
+    scene.start<SimpleReactiveIonEtchingOperation>([](SimpleReactiveIonEtchingOperation &op) {
+        op.setEtchDepth(2.7f);
+        op.setMaterialId(3);
+        op.setEtchFromBelow(false);
+        op.setEtchFromTop(true);
+    });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple RIE: Operation finished."));
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 5), 0u);
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 4), 0u);
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 3), 3u);
+    EXPECT_FALSE(scene.workspace.isLatticeStale(scene.volume->getId()));
+
+    scene.start<PlanarizationOperation>([](PlanarizationOperation &op) {
+        op.setMaximumHeight(3);
+        op.setMinimumHeight(1);
+    });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Planarization: Operation finished."));
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 3), 0u);
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 0), 0u);
+    EXPECT_EQ(materialAt(*scene.volume, 3, 0, 1), 1u);
+    EXPECT_TRUE(scene.workspace.isLatticeStale(scene.volume->getId()));
+    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
+}
+
+TEST(ColumnOperations, MissingOrBadValuesCancelWithTheirOwnMessages)
+{
+    Scene scene;
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    scene.start<PlanarizationOperation>([](PlanarizationOperation &op) { op.setMaximumHeight(3); });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Planarization: Operation canceled!"));
+    scene.start<SpinCoatingOperation>([](SpinCoatingOperation &op) { op.setHeight(3); });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Spin Coating: Operation canceled."));
+    scene.start<SimpleReactiveIonEtchingOperation>([](SimpleReactiveIonEtchingOperation &op) {
+        op.setMaterialId(3);
+        op.setEtchDepth(std::nanf(""));
+    });
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple RIE: Operation canceled."));
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+}
+
+TEST(ColumnOperations, EachDirectionBoxSetsOrClearsOnlyItsOwnBit)
+{
+    Workspace workspace;
+    SimpleReactiveIonEtchingOperation op(&workspace);
+    EXPECT_EQ(op.directions(), 1u);
+    op.setEtchFromBelow(true);
+    EXPECT_EQ(op.directions(), 3u);
+    op.setEtchFromTop(false);
+    EXPECT_EQ(op.directions(), 2u);
+    op.setEtchFromBelow(false);
+    EXPECT_EQ(op.directions(), 0u);
+    op.setEtchDepth(3.9f);
+    EXPECT_EQ(op.layers(), 3u);
+}
