@@ -1,12 +1,19 @@
 #include "glwidget.h"
 
+#include "Core/Operations/ObjectEditing/placeobjectsoperation.h"
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Util/defaultcolors.h"
 #include "mainwindowpresenter.h"
 
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QWheelEvent>
 #include <QtDebug>
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Ui {
@@ -29,6 +36,8 @@ QGLFormat wantedFormat()
     return format;
 }
 
+constexpr float TranslationStep = 5.0f;
+
 } // namespace
 
 GLWidget::GLWidget(QWidget *parent, MainWindowPresenter &presenter)
@@ -38,6 +47,19 @@ GLWidget::GLWidget(QWidget *parent, MainWindowPresenter &presenter)
     for (const QString &warning : formatWarnings(format()))
         qWarning() << warning;
     setFocusPolicy(Qt::StrongFocus);
+
+    const struct
+    {
+        Qt::Key key;
+        const char *slot;
+    } keys[7] = {{Qt::Key_Q, SLOT(increaseTranslateX())}, {Qt::Key_W, SLOT(increaseTranslateY())},
+                 {Qt::Key_E, SLOT(increaseTranslateZ())}, {Qt::Key_A, SLOT(decreaseTranslateX())},
+                 {Qt::Key_S, SLOT(decreaseTranslateY())}, {Qt::Key_D, SLOT(decreaseTranslateZ())},
+                 {Qt::Key_L, SLOT(swithActiveLamp())}};
+    for (int i = 0; i < 7; ++i)
+        m_shortcuts[i] = new QShortcut(QKeySequence(keys[i].key), this, keys[i].slot);
+    m_lamps.setActive(1);
+    m_mouse.setZoom(m_zoom);
 }
 
 GLWidget::~GLWidget() = default;
@@ -72,17 +94,11 @@ void GLWidget::initializeGL()
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambient0);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT0, GL_SPECULAR, specular0);
-    for (int i = 1; i < 8; ++i)
-        glLightfv(GL_LIGHT0 + i, GL_DIFFUSE, diffuse);
-
-    // The first lamp: r = 300, elevation pi/4, azimuth pi/3, fixed to the viewer.
-    const double r = 300.0, phi = M_PI / 4.0, theta = M_PI / 3.0;
-    const GLfloat lamp[] = {GLfloat(r * std::cos(theta) * std::cos(phi)), GLfloat(r * std::sin(theta) * std::cos(phi)),
-                            GLfloat(r * std::sin(phi)), 1.0f};
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_POSITION, lamp);
+    for (int i = 1; i < LampSet::MaxLamps; ++i)
+        glLightfv(GLenum(GL_LIGHT0 + i), GL_DIFFUSE, diffuse);
+    loadLamps();
     glEnable(GL_LIGHT0);
+    m_camera.setRotation(-60.0f, 0.0f, 30.0f);
 
     const GLfloat materialSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
     const GLfloat emission[] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -99,12 +115,15 @@ void GLWidget::resizeGL(int width, int height)
 {
     glViewport(0, 0, width, height);
     m_depth = int(std::sqrt(2.0) * std::max(width, height));
+    m_mouse.setZoom(m_zoom);
+    m_mouse.setSize(this->width(), this->height());
     applyProjection();
+    m_grid.setExtent(-300.0, -300.0, 300.0, 300.0);
 }
 
 void GLWidget::applyProjection()
 {
-    const double w = width(), h = height(), z = m_zoom > 0.0f ? m_zoom : 1.0;
+    const double w = width(), h = height(), z = m_zoom;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-w / (2 * z), w / (2 * z), -h / (2 * z), h / (2 * z), -m_depth / (2 * z), m_depth / (2 * z));
@@ -114,46 +133,35 @@ void GLWidget::applyProjection()
 void GLWidget::applyModelView()
 {
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glRotatef(m_rotation[0], 1, 0, 0);
-    glRotatef(m_rotation[1], 0, 1, 0);
-    glRotatef(m_rotation[2], 0, 0, 1);
-    glTranslatef(m_axisPosition[0], m_axisPosition[1], m_axisPosition[2]);
-    // World pan: the screen pan expressed in world axes through the rotation.
-    GLfloat m[16];
+    glLoadMatrixf(m_camera.modelView().data());
+}
+
+void GLWidget::loadLamps()
+{
+    // Positions given under an identity model-view stay fixed to the viewer.
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glRotatef(m_rotation[0], 1, 0, 0);
-    glRotatef(m_rotation[1], 0, 1, 0);
-    glRotatef(m_rotation[2], 0, 0, 1);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int i = 1; i <= LampSet::MaxLamps; ++i) {
+        const LampSet::Lamp &lamp = m_lamps.lamp(i);
+        const GLenum light = GLenum(GL_LIGHT0 + i - 1);
+        glLightfv(light, GL_POSITION, lamp.position.data());
+        if (i <= m_lamps.count() && lamp.enabled)
+            glEnable(light);
+        else
+            glDisable(light);
+    }
     glPopMatrix();
-    const float sx = m_screenPosition[0], sy = m_screenPosition[1];
-    glTranslatef(m[0] * sx + m[1] * sy, m[4] * sx + m[5] * sy, m[8] * sx + m[9] * sy);
 }
 
 Util::Vector3D GLWidget::viewerPosition() const
 {
-    GLdouble model[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    // The eye-space points (0,0,0) and (0,0,1) taken back to the scene.
-    double m[16];
-    // Invert the rigid model-view: transpose the rotation, undo the translation.
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            m[c * 4 + r] = model[r * 4 + c];
-    const double t[3] = {model[12], model[13], model[14]};
-    double p0[3], p1[3];
-    for (int i = 0; i < 3; ++i) {
-        p0[i] = -(m[i] * t[0] + m[4 + i] * t[1] + m[8 + i] * t[2]);
-        p1[i] = p0[i] + m[8 + i];
-    }
-    double d[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+    // (0,0,1) - (0,0,0) taken back through the model-view is the third row of
+    // the rotation: translations cancel.
+    const ViewCamera::Matrix &m = m_camera.rotationMatrix();
+    double d[3] = {m[2], m[6], m[10]};
     const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    const double scale = std::max(viewport[2], viewport[3]) * m_zoom * 0.5 / (length > 0 ? length : 1.0);
+    const double scale = std::max(width(), height()) * double(m_zoom) * 0.5 / (length > 0 ? length : 1.0);
     return Util::Vector3D(d[0] * scale, d[1] * scale, d[2] * scale);
 }
 
@@ -167,33 +175,34 @@ void GLWidget::paintGL()
     else
         glDisable(GL_LIGHTING);
 
+    applyProjection();
+    loadLamps();
     applyModelView();
     if (m_renderGrid)
         drawGrid();
-    const Util::Vector3D viewer = viewerPosition();
-    m_presenter.workspace().document().drawAll(m_renderObjects, m_renderObjectEdges, viewer);
+    Model::Document &document = m_presenter.workspace().document();
+    document.drawAll(m_renderObjects, m_renderObjectEdges, viewerPosition());
+    drawTemporaryObjects();
     if (m_showAxis)
         drawAxis();
+    if (m_showLamps && m_lamps.active() > 0)
+        drawLamps();
+    if (m_legend.update(document.getObjects()))
+        m_legend.draw(this);
 }
 
 void GLWidget::drawGrid()
 {
-    const double s = m_gridSpacing > 0 ? m_gridSpacing : 10.0;
-    const double x0 = std::floor(-300.0 / s) * s, x1 = std::ceil(300.0 / s) * s;
-    const double y0 = std::floor(-300.0 / s) * s, y1 = std::ceil(300.0 / s) * s;
     const Util::Vector4D c = Util::DefaultColors::color(Util::DefaultColors::GridColor);
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT);
+    const double z = m_grid.height();
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT);
     glDepthMask(GL_FALSE);
     glDisable(GL_LIGHTING);
     glColor4d(c.x, c.y, c.z, c.w);
     glBegin(GL_LINES);
-    for (double x = x0; x <= x1 + 1e-9; x += s) {
-        glVertex3d(x, y0, 0.0);
-        glVertex3d(x, y1, 0.0);
-    }
-    for (double y = y0; y <= y1 + 1e-9; y += s) {
-        glVertex3d(x0, y, 0.0);
-        glVertex3d(x1, y, 0.0);
+    for (const ViewGrid::Line &line : m_grid.lines()) {
+        glVertex3d(line.x0, line.y0, z);
+        glVertex3d(line.x1, line.y1, z);
     }
     glEnd();
     glPopAttrib();
@@ -201,12 +210,13 @@ void GLWidget::drawGrid()
 
 void GLWidget::drawAxis()
 {
+    const std::array<float, 3> axis = m_camera.axisPosition();
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glLineWidth(2.0f);
     glPushMatrix();
     // The cross stays at the camera pivot: undo the axis position.
-    glTranslatef(-m_axisPosition[0], -m_axisPosition[1], -m_axisPosition[2]);
+    glTranslatef(-axis[0], -axis[1], -axis[2]);
     glBegin(GL_LINES);
     glColor3f(1, 0, 0);
     glVertex3f(0, 0, 0), glVertex3f(50, 0, 0);
@@ -225,31 +235,303 @@ void GLWidget::drawAxis()
     glPopAttrib();
 }
 
+void GLWidget::drawLamps()
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    for (int i = 1; i <= m_lamps.count(); ++i) {
+        const std::array<float, 4> &p = m_lamps.lamp(i).position;
+        const double x = p[0], y = p[1], z = std::min<double>(p[2], m_depth);
+        const double g = z / 50.0 + 20.0;
+        if (i == m_lamps.active())
+            glColor3f(1.0f, 1.0f, 0.0f);
+        else
+            glColor3f(1.0f, 1.0f, 1.0f);
+        glBegin(GL_LINE_LOOP);
+        for (int k = 0; k < 16; ++k) {
+            const double a = 2.0 * M_PI * k / 16;
+            glVertex3d(x + (g / 2 - 2) * std::cos(a), y + (g / 2 - 2) * std::sin(a), z);
+        }
+        glEnd();
+        glBegin(GL_LINES);
+        for (int k = 0; k < 16; ++k) {
+            const double a = 2.0 * M_PI * k / 16, c = std::cos(a), s = std::sin(a);
+            glVertex3d(x + g / 2 * c, y + g / 2 * s, z);
+            glVertex3d(x + g * c, y + g * s, z);
+        }
+        glEnd();
+        if (std::fabs(x) > g || std::fabs(y) > g) {
+            const double f = std::sqrt(x * x + y * y);
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(8, 0xAAAA);
+            glBegin(GL_LINES);
+            glVertex3d(0, 0, 0);
+            glVertex3d((f - g) * x / f, (f - g) * y / f, z);
+            glEnd();
+            glDisable(GL_LINE_STIPPLE);
+        }
+    }
+    glPopMatrix();
+    glPopAttrib();
+}
+
+void GLWidget::drawTemporaryObjects()
+{
+    // Objects being moved or copied show as boxes in the temporary colour at
+    // their displaced place; copies are not in the document until placed.
+    const boost::shared_ptr<Core::Operations::PlaceObjectsOperation> placing =
+        boost::dynamic_pointer_cast<Core::Operations::PlaceObjectsOperation>(m_presenter.workspace().currentOperation());
+    if (!placing)
+        return;
+    const Util::Vector4D c = Util::DefaultColors::color(Util::DefaultColors::ObjectTemporaryColor);
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glLineWidth(2.0f);
+    glColor4d(c.x, c.y, c.z, 1.0);
+    for (const boost::shared_ptr<Model::Object> &object : placing->getObjects()) {
+        const boost::shared_ptr<Model::Automaton::TotalVolume> volume =
+            boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (!volume || !volume->isTemporary())
+            continue;
+        const Util::Vector3D p = volume->getPosition() + volume->getDisplacement();
+        const double xs[2] = {p.x, p.x + volume->getSizeX() * double(volume->getCellSizeX())};
+        const double ys[2] = {p.y, p.y + volume->getSizeY() * double(volume->getCellSizeY())};
+        const double zs[2] = {p.z, p.z + volume->getSizeZ() * double(volume->getCellSizeZ())};
+        glBegin(GL_LINES);
+        for (int a = 0; a < 2; ++a)
+            for (int b = 0; b < 2; ++b) {
+                glVertex3d(xs[0], ys[a], zs[b]), glVertex3d(xs[1], ys[a], zs[b]);
+                glVertex3d(xs[a], ys[0], zs[b]), glVertex3d(xs[a], ys[1], zs[b]);
+                glVertex3d(xs[a], ys[b], zs[0]), glVertex3d(xs[a], ys[b], zs[1]);
+            }
+        glEnd();
+    }
+    glPopAttrib();
+}
+
+QImage GLWidget::grabImage()
+{
+    // The front buffer is undefined where the window is covered or off
+    // screen; render the frame again and read it before it is shown.
+    makeCurrent();
+    if (format().doubleBuffer())
+        glDrawBuffer(GL_BACK);
+    paintGL();
+    glFinish();
+    if (format().doubleBuffer())
+        glReadBuffer(GL_BACK);
+    return grabFrameBuffer(false);
+}
+
+bool GLWidget::pickAt(const QPoint &position)
+{
+    Core::Operations::Selection &selection = m_presenter.workspace().selection();
+    if (!selection.isSelectionMode())
+        return false;
+    makeCurrent();
+    applyProjection();
+    applyModelView();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // Widget coordinates to framebuffer pixels (they differ on high-density screens).
+    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
+    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
+    const bool hit = selection.pick(int(position.x() * sx), int(position.y() * sy));
+    if (hit)
+        update();
+    return hit;
+}
+
+void GLWidget::mousePressEvent(QMouseEvent *event)
+{
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    m_buttonHeld = true;
+    m_pressPosition = event->pos();
+    if (event->button() == Qt::LeftButton) {
+        m_drag = shift ? LampDrag : RotateDrag;
+        m_clickPending = !shift;
+        m_mouse.setMode(shift ? MouseHandler::LampPlacement : MouseHandler::Trackball);
+    } else if (event->button() == Qt::RightButton) {
+        m_drag = shift ? AxisDrag : PanDrag;
+        m_clickPending = false;
+        m_mouse.setMode(MouseHandler::Translation);
+    } else {
+        m_drag = NoDrag;
+        m_clickPending = false;
+    }
+    m_mouse.setFirtPosition(event->x(), event->y());
+    if (m_drag == LampDrag) {
+        const MouseHandler::Point &p = m_mouse.current();
+        m_lamps.placeActive(float(p[0]), float(p[1]), float(p[2]));
+        emitLamp();
+        update();
+    }
+    event->accept();
+}
+
+void GLWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_buttonHeld || m_drag == NoDrag)
+        return;
+    // A move to where the button went down is no drag yet (some systems
+    // report one with every press).
+    if (m_clickPending && event->pos() == m_pressPosition)
+        return;
+    m_clickPending = false;
+    m_mouse.setPosition(event->x(), event->y());
+    switch (m_drag) {
+    case RotateDrag: {
+        std::array<float, 3> axis;
+        float angle = 0.0f;
+        m_mouse.trackballRotation(axis, angle);
+        if (angle != 0.0f)
+            m_camera.rotateInEyeSpace(angle, axis);
+        Q_EMIT rotationChanged(rotation());
+        break;
+    }
+    case LampDrag: {
+        const MouseHandler::Point &p = m_mouse.current();
+        m_lamps.placeActive(float(p[0]), float(p[1]), float(p[2]));
+        emitLamp();
+        break;
+    }
+    case PanDrag: {
+        m_camera.pan(float(m_mouse.deltaX()), float(m_mouse.deltaY()), m_zoom);
+        const std::array<float, 2> s = m_camera.screenPosition();
+        Q_EMIT viewPositionChanged({s[0], s[1]});
+        break;
+    }
+    case AxisDrag:
+        m_camera.translateAlongScreen(float(m_mouse.deltaX()), float(m_mouse.deltaY()), m_zoom);
+        emitAxis();
+        break;
+    case NoDrag: break;
+    }
+    update();
+    event->accept();
+}
+
+void GLWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_buttonHeld = false;
+    const bool click = m_clickPending && event->button() == Qt::LeftButton;
+    m_clickPending = false;
+    m_drag = NoDrag;
+    if (click)
+        pickAt(event->pos());
+    event->accept();
+}
+
+void GLWidget::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    if (event->modifiers() & Qt::ShiftModifier) {
+        const int active = m_lamps.active();
+        if (LampSet::isValid(active)) {
+            m_lamps.setRadius(active, MouseHandler::radiusAfterWheel(m_lamps.lamp(active).radius, delta));
+            emitLamp();
+            update();
+        }
+    } else {
+        setZoom(MouseHandler::zoomAfterWheel(m_zoom, delta));
+    }
+    event->accept();
+}
+
+std::vector<float> GLWidget::rotation() const
+{
+    const std::array<float, 3> r = m_camera.rotation();
+    return {r[0], r[1], r[2]};
+}
+
 void GLWidget::setRotation(float x, float y, float z)
 {
-    m_rotation[0] = x;
-    m_rotation[1] = y;
-    m_rotation[2] = z;
+    m_camera.setRotation(x, y, z);
     Q_EMIT rotationChanged(rotation());
-    updateGL();
+    update();
+}
+
+void GLWidget::setScreenPosition(float x, float y)
+{
+    m_camera.setScreenPosition(x, y);
+    Q_EMIT viewPositionChanged({x, y});
+    update();
+}
+
+void GLWidget::setAxisPosition(float x, float y, float z)
+{
+    m_camera.setAxisPosition(x, y, z);
+    emitAxis();
+    update();
 }
 
 void GLWidget::setZoom(float zoom)
 {
-    if (!(zoom > 0.0f))
+    if (!(zoom > 0.0f) || !std::isfinite(zoom))
         return;
     m_zoom = zoom;
-    makeCurrent();
-    applyProjection();
+    m_mouse.setZoom(zoom);
     Q_EMIT zoomChanged(m_zoom * 100.0f);
-    updateGL();
+    update();
+}
+
+void GLWidget::setLampCount(int count)
+{
+    m_lamps.setCount(count);
+    emitLamp();
+    update();
+}
+
+void GLWidget::setLampAngles(int lamp, float theta, float phi)
+{
+    m_lamps.setAngles(lamp, theta, phi);
+    emitLamp();
+    update();
+}
+
+void GLWidget::setLampRadius(int lamp, float radius)
+{
+    m_lamps.setRadius(lamp, radius);
+    emitLamp();
+    update();
+}
+
+void GLWidget::setLampEnabled(int lamp, bool enabled)
+{
+    m_lamps.setEnabled(lamp, enabled);
+    update();
+}
+
+void GLWidget::setActiveLamp(int lamp)
+{
+    m_lamps.setActive(lamp);
+    emitLamp();
+    update();
+}
+
+void GLWidget::emitLamp()
+{
+    const std::array<float, 4> s = m_lamps.activeSummary();
+    Q_EMIT lampPositionChanged({s[0], s[1], s[2], s[3]});
+}
+
+void GLWidget::emitAxis()
+{
+    const std::array<float, 3> a = m_camera.axisPosition();
+    Q_EMIT axisPositionChanged({a[0], a[1], a[2]});
 }
 
 void GLWidget::setGridSpacing(double spacing)
 {
-    if (spacing > 0.0)
-        m_gridSpacing = spacing;
-    updateGL();
+    m_grid.setSpacing(spacing);
+    update();
 }
 
 void GLWidget::setView(const QString &viewAngle)
@@ -268,46 +550,67 @@ void GLWidget::setView(const QString &viewAngle)
         }
 }
 
+void GLWidget::translateAxis(int axis, float step)
+{
+    m_camera.translateAxis(axis, step);
+    update();
+    emitAxis();
+}
+
+void GLWidget::increaseTranslateX() { translateAxis(0, TranslationStep); }
+void GLWidget::increaseTranslateY() { translateAxis(1, TranslationStep); }
+void GLWidget::increaseTranslateZ() { translateAxis(2, TranslationStep); }
+void GLWidget::decreaseTranslateX() { translateAxis(0, -TranslationStep); }
+void GLWidget::decreaseTranslateY() { translateAxis(1, -TranslationStep); }
+void GLWidget::decreaseTranslateZ() { translateAxis(2, -TranslationStep); }
+
+void GLWidget::swithActiveLamp()
+{
+    m_lamps.cycleActive();
+    emitLamp();
+    update();
+}
+
 void GLWidget::lightingToggled(bool on)
 {
     m_lighting = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::renderObjectsToggled(bool on)
 {
     m_renderObjects = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::renderObjectEdgesToggled(bool on)
 {
     m_renderObjectEdges = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::renderGridToggled(bool on)
 {
     m_renderGrid = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::snapToGridToggled(bool on)
 {
     m_snapToGrid = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::on_actionShow_Lights_toggled(bool on)
 {
     m_showLamps = on;
-    updateGL();
+    update();
 }
 
 void GLWidget::on_actionShow_Axis_toggled(bool on)
 {
     m_showAxis = on;
-    updateGL();
+    update();
 }
 
 } // namespace Ui

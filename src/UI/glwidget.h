@@ -1,17 +1,27 @@
 #pragma once
 
+#include "UI/View/colorscalelegend.h"
+#include "UI/View/lampset.h"
+#include "UI/View/mousehandler.h"
+#include "UI/View/viewcamera.h"
+#include "UI/View/viewgrid.h"
 #include "Util/vector3d.h"
 
 #include <QGLWidget>
+#include <QImage>
+#include <QPoint>
 #include <QString>
 
 #include <vector>
+
+class QShortcut;
 
 namespace Ui {
 
 class MainWindowPresenter;
 
-// The 3-D view: an orthographic fixed-function OpenGL view of the scene.
+// The 3-D view: an orthographic fixed-function OpenGL view of the scene with
+// a turning camera, lamps fixed to the viewer, a ground grid and picking.
 class GLWidget : public QGLWidget
 {
     Q_OBJECT
@@ -22,10 +32,28 @@ public:
     // The format features that were asked for and not obtained, as warnings.
     static QStringList formatWarnings(const QGLFormat &format);
 
+    const ViewCamera &camera() const { return m_camera; }
+    const LampSet &lamps() const { return m_lamps; }
+    const ViewGrid &grid() const { return m_grid; }
+    const MouseHandler &mouse() const { return m_mouse; }
+    const ColorScaleLegend &legend() const { return m_legend; }
+    int depth() const { return m_depth; }
+
     void setRotation(float x, float y, float z);
-    std::vector<float> rotation() const { return {m_rotation[0], m_rotation[1], m_rotation[2]}; }
+    std::vector<float> rotation() const;
+    void setScreenPosition(float x, float y);
+    void setAxisPosition(float x, float y, float z);
     float zoom() const { return m_zoom; }
+    // Refuses zooms that are not positive and finite.
     void setZoom(float zoom);
+
+    // Lamps, as the view and lighting dialog writes them back (lamps 1-based).
+    void setLampCount(int count);
+    void setLampAngles(int lamp, float theta, float phi);
+    void setLampRadius(int lamp, float radius);
+    void setLampEnabled(int lamp, bool enabled);
+    void setActiveLamp(int lamp);
+
     bool isLighting() const { return m_lighting; }
     bool isRenderObjects() const { return m_renderObjects; }
     bool isRenderObjectEdges() const { return m_renderObjectEdges; }
@@ -33,8 +61,15 @@ public:
     bool isShowLamps() const { return m_showLamps; }
     bool isRenderGrid() const { return m_renderGrid; }
     bool isSnapToGrid() const { return m_snapToGrid; }
-    double gridSpacing() const { return m_gridSpacing; }
+    double gridSpacing() const { return m_grid.spacing(); }
     void setGridSpacing(double spacing);
+
+    // The scene as it is now, rendered afresh and read back.
+    QImage grabImage();
+    // Picks at a widget position; true when the selection changed.
+    bool pickAt(const QPoint &position);
+    // Where the viewer is in scene coordinates, handed to the painters.
+    Util::Vector3D viewerPosition() const;
 
 public Q_SLOTS:
     void setView(const QString &viewAngle);
@@ -45,6 +80,13 @@ public Q_SLOTS:
     void snapToGridToggled(bool on);
     void on_actionShow_Lights_toggled(bool on);
     void on_actionShow_Axis_toggled(bool on);
+    void increaseTranslateX();
+    void increaseTranslateY();
+    void increaseTranslateZ();
+    void decreaseTranslateX();
+    void decreaseTranslateY();
+    void decreaseTranslateZ();
+    void swithActiveLamp();
 
 Q_SIGNALS:
     void rotationChanged(std::vector<float> angles);
@@ -57,18 +99,27 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
+    enum Drag { NoDrag, RotateDrag, LampDrag, PanDrag, AxisDrag };
+
     void applyProjection();
     void applyModelView();
+    void loadLamps();
     void drawAxis();
     void drawGrid();
-    Util::Vector3D viewerPosition() const;
+    void drawLamps();
+    void drawTemporaryObjects();
+    void translateAxis(int axis, float step);
+    void emitLamp();
+    void emitAxis();
 
-    MainWindowPresenter &m_presenter;
-    float m_rotation[3] = {-60.0f, 0.0f, 30.0f};
-    float m_axisPosition[3] = {0.0f, 0.0f, 0.0f};
-    float m_screenPosition[2] = {0.0f, 0.0f};
+    ViewCamera m_camera;
+    LampSet m_lamps;
     float m_zoom = 1.0f;
     int m_depth = 1;
     bool m_showAxis = true;
@@ -78,7 +129,15 @@ private:
     bool m_renderObjectEdges = false;
     bool m_renderGrid = false;
     bool m_snapToGrid = false;
-    double m_gridSpacing = 10.0;
+    ViewGrid m_grid;
+    MainWindowPresenter &m_presenter;
+    MouseHandler m_mouse;
+    ColorScaleLegend m_legend;
+    bool m_buttonHeld = false;
+    bool m_clickPending = false;
+    Drag m_drag = NoDrag;
+    QPoint m_pressPosition;
+    QShortcut *m_shortcuts[7] = {};
 };
 
 } // namespace Ui

@@ -3,6 +3,9 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/aboutdialog.h"
+#include "UI/View/changedefaultcolorsdialog.h"
+#include "UI/View/gridspacingdialog.h"
+#include "UI/View/viewproperties.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 
@@ -16,6 +19,7 @@
 #include <QShortcut>
 #include <QSignalMapper>
 #include <QStatusBar>
+#include <QtDebug>
 
 #include <cmath>
 
@@ -157,17 +161,18 @@ void MainWindow::snapToGridToggled(bool on) { m_view->snapToGridToggled(on); }
 
 void MainWindow::changeGridSpacing()
 {
-    bool ok = false;
-    const double spacing = QInputDialog::getDouble(this, QStringLiteral("Set Grid Spacing"), QStringLiteral("Spacing"),
-                                                   m_view->gridSpacing(), 0.001, 1e9, 3, &ok);
-    if (ok)
-        m_view->setGridSpacing(spacing);
+    GridSpacingDialog dialog(m_view->gridSpacing(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_view->setGridSpacing(dialog.spacing());
 }
 
 void MainWindow::changeWindowColors()
 {
-    // The colours dialog arrives with the full 3-D view; until then the scheme toggles.
-    m_view->updateGL();
+    ChangeDefaultColorsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.apply();
+    m_view->update();
 }
 
 void MainWindow::saveImage(QString filename)
@@ -176,8 +181,9 @@ void MainWindow::saveImage(QString filename)
         saveImage();
         return;
     }
-    const QImage image = m_view->grabFrameBuffer();
-    image.save(filename);
+    const QImage image = m_view->grabImage();
+    if (!image.save(filename))
+        qWarning() << "UI/mainwindow" << Q_FUNC_INFO << "could not save the image" << filename;
     lastImageLocation() = filename;
 }
 
@@ -203,7 +209,14 @@ void MainWindow::on_actionManage_Compatible_Materials_triggered() { m_presenter.
 
 void MainWindow::on_actionNew_triggered() { m_presenter.newDocument(); }
 
-void MainWindow::on_actionSet_View_triggered() {}
+void MainWindow::on_actionSet_View_triggered()
+{
+    ViewProperties dialog(this);
+    dialog.loadFrom(*m_view);
+    dialog.setCurrentTab(0);
+    if (dialog.exec() == QDialog::Accepted)
+        dialog.writeBack(*m_view);
+}
 
 void MainWindow::on_actionOpen_Process_List_triggered()
 {
@@ -214,7 +227,14 @@ void MainWindow::on_actionOpen_Process_List_triggered()
 
 void MainWindow::on_actionNew_Process_List_triggered() { m_presenter.openBatchRun(QString()); }
 
-void MainWindow::on_actionSet_Lighting_triggered() {}
+void MainWindow::on_actionSet_Lighting_triggered()
+{
+    ViewProperties dialog(this);
+    dialog.loadFrom(*m_view);
+    dialog.setCurrentTab(1);
+    if (dialog.exec() == QDialog::Accepted)
+        dialog.writeBack(*m_view);
+}
 
 void MainWindow::on_actionShow_Axis_toggled(bool on) { m_view->on_actionShow_Axis_toggled(on); }
 

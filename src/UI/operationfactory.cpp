@@ -30,6 +30,7 @@ const OperationFactory::Table &OperationFactory::table()
     static const Table creators = []() {
         Table t;
         registerCreateSubstrateOperations(t);
+        registerObjectEditingOperations(t);
         return t;
     }();
     return creators;

@@ -4,6 +4,11 @@
 #include "Model/object.h"
 #include "pickrequests.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <vector>
+
 namespace Core {
 namespace Operations {
 
@@ -46,6 +51,53 @@ bool Selection::toggleByIds(const QList<int> &ids)
         }
     }
     return any;
+}
+
+bool Selection::pick(int x, int y)
+{
+    if (!m_selectionMode)
+        return false;
+
+    const GLsizei capacity = 2048;
+    std::vector<GLuint> buffer(capacity, 0);
+    glSelectBuffer(capacity, buffer.data());
+    GLint viewport[4];
+    GLdouble projection[16], modelView[16];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(GLdouble(x), GLdouble(viewport[1] + viewport[3] - y), 4.0, 4.0, viewport);
+    glMultMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixd(modelView);
+
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    m_document->drawAllForPicking();
+    GLint hits = glRenderMode(GL_RENDER);
+
+    // An overflowing buffer reports -1, yet its first record is complete
+    // whenever it fits: a crowded scene still picks.
+    if (hits < 0 && buffer[0] > 0 && buffer[0] + 3 <= GLuint(capacity))
+        hits = 1;
+    bool result = false;
+    if (hits > 0) {
+        QList<int> ids;
+        const GLuint names = buffer[0];
+        for (GLuint i = 0; i < names && 3 + i < GLuint(capacity); ++i)
+            ids.append(int(buffer[3 + i]));
+        result = toggleByIds(ids);
+    }
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    publish();
+    return result;
 }
 
 void Selection::publish() { m_picks->setSelected(m_selected); }

@@ -27,6 +27,11 @@ public:
     void clear();
     QList<boost::shared_ptr<Model::Object>> getSelected() const { return m_selected; }
 
+    // Toggles the object under widget position (x, y) (y downwards) of the GL
+    // context current on this thread, then publishes the selection. False
+    // with selection mode off or when nothing was hit.
+    bool pick(int x, int y);
+
     // What a pick does with the names of the first hit record: each named
     // object is toggled. Returns false when no name matched an object.
     bool toggleByIds(const QList<int> &ids);

@@ -1,0 +1,383 @@
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/View/changedefaultcolorsdialog.h"
+#include "UI/glwidget.h"
+#include "UI/mainwindow.h"
+#include "Util/defaultcolors.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <functional>
+
+using Ui::GLWidget;
+using Ui::MainWindow;
+
+namespace {
+
+void whenModal(const std::function<void(QWidget *)> &handle)
+{
+    QTimer::singleShot(0, [handle]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal) {
+            whenModal(handle);
+            return;
+        }
+        handle(modal);
+    });
+}
+
+void pressOk(QWidget *dialog)
+{
+    QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
+    ASSERT_TRUE(buttons);
+    buttons->button(QDialogButtonBox::Ok)->click();
+}
+
+// A shown main window whose view has its first frame.
+struct Window
+{
+    MainWindow *window = new MainWindow;
+    Window()
+    {
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->resize(800, 600);
+        window->show();
+        QApplication::setActiveWindow(window);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        view()->updateGL();
+    }
+    ~Window() { delete window; }
+    GLWidget *view() const { return window->view(); }
+    QWindow *handle() const { return window->windowHandle(); }
+    // A view position in the window's coordinates, as QTest's window events take them.
+    QPoint at(const QPoint &viewPosition) const { return view()->mapTo(window, viewPosition); }
+    QString status() const { return window->statusBar()->currentMessage(); }
+    Core::Operations::Workspace &workspace() const { return window->presenter().workspace(); }
+
+    boost::shared_ptr<Model::Automaton::TotalVolume> createSubstrate()
+    {
+        whenModal(pressOk);
+        window->action(QStringLiteral("actionCreate_Substrate"))->trigger();
+        const QList<boost::shared_ptr<Model::Object>> objects = workspace().document().getObjects();
+        EXPECT_EQ(objects.size(), 1);
+        return objects.isEmpty() ? boost::shared_ptr<Model::Automaton::TotalVolume>()
+                                 : boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.last());
+    }
+
+    // Where a scene point shows in the view (widget pixels, y downwards).
+    QPoint project(double x, double y, double z) const
+    {
+        const Ui::ViewCamera::Matrix m = view()->camera().modelView();
+        const double ex = m[0] * x + m[4] * y + m[8] * z + m[12];
+        const double ey = m[1] * x + m[5] * y + m[9] * z + m[13];
+        const double zoom = view()->zoom();
+        return QPoint(int(view()->width() / 2.0 + ex * zoom), int(view()->height() / 2.0 - ey * zoom));
+    }
+
+    QPoint volumeCentre(const Model::Automaton::TotalVolume &v) const
+    {
+        const Util::Vector3D p = v.getPosition();
+        return project(p.x + v.getSizeX() / 2.0, p.y + v.getSizeY() / 2.0, p.z + 10.0);
+    }
+
+    void wheel(int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        const QPointF centre(view()->width() / 2.0, view()->height() / 2.0);
+        QWheelEvent event(centre, view()->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view(), &event);
+    }
+};
+
+} // namespace
+
+TEST(GLWidget, WheelNotchZoomsByTenPercentAndReportsIt)
+{
+    Window w;
+    w.wheel(120);
+    EXPECT_FLOAT_EQ(w.view()->zoom(), 1.1f);
+    EXPECT_EQ(w.status(), QStringLiteral("Zoom = 110%"));
+    w.wheel(-120);
+    EXPECT_NEAR(w.view()->zoom(), 1.0f, 1e-6);
+    EXPECT_EQ(w.status(), QStringLiteral("Zoom = 100%"));
+}
+
+TEST(GLWidget, ShiftWheelSetsSmallLampRadiusToTwoOrZero)
+{
+    Window w;
+    w.view()->setLampRadius(1, 0.5f);
+    w.wheel(120, Qt::ShiftModifier);
+    EXPECT_EQ(w.view()->lamps().lamp(1).radius, 2.0f);
+    EXPECT_TRUE(w.status().startsWith(QStringLiteral("Lamp 1 Position : Radius = 2 ")));
+    w.view()->setLampRadius(1, 0.5f);
+    w.wheel(-120, Qt::ShiftModifier);
+    EXPECT_EQ(w.view()->lamps().lamp(1).radius, 0.0f);
+    EXPECT_FLOAT_EQ(w.view()->zoom(), 1.0f); // Shift leaves the zoom alone
+}
+
+TEST(GLWidget, KeysCycleLampsAndStepTheAxes)
+{
+    Window w;
+    w.view()->setLampCount(3);
+    w.view()->setActiveLamp(3);
+    QTest::keyClick(w.window, Qt::Key_L);
+    EXPECT_EQ(w.view()->lamps().active(), 1);
+    QTest::keyClick(w.window, Qt::Key_L);
+    EXPECT_EQ(w.view()->lamps().active(), 2);
+
+    QTest::keyClick(w.window, Qt::Key_Q);
+    QTest::keyClick(w.window, Qt::Key_Q);
+    QTest::keyClick(w.window, Qt::Key_S);
+    QTest::keyClick(w.window, Qt::Key_E);
+    const std::array<float, 3> axis = w.view()->camera().axisPosition();
+    EXPECT_EQ(axis[0], 10.0f);
+    EXPECT_EQ(axis[1], -5.0f);
+    EXPECT_EQ(axis[2], 5.0f);
+    EXPECT_EQ(w.status(), QStringLiteral("Volume position in relation to the axes: X = 10 Y = -5 Z = 5"));
+}
+
+TEST(GLWidget, PresetViewsFromTheViewMenu)
+{
+    Window w;
+    const struct
+    {
+        const char *action;
+        float x, z;
+    } rows[] = {{"actionTop_View", 0, 0},      {"actionFront_View", -90, 0}, {"actionBack_view", -90, 180},
+                {"actionLeft_View", -90, 90},  {"actionRight_View", -90, -90}, {"actionBottom_View", 180, 0}};
+    for (const auto &row : rows) {
+        w.window->action(QLatin1String(row.action))->trigger();
+        const std::vector<float> r = w.view()->rotation();
+        EXPECT_EQ(r, (std::vector<float>{row.x, 0.0f, row.z})) << row.action;
+    }
+    w.view()->setView(QStringLiteral("manual")); // unknown: nothing changes
+    EXPECT_EQ(w.view()->rotation(), (std::vector<float>{180.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(w.status(), QStringLiteral("Rotation angles: X Axis = 180 Y Axis = 0 Z axis = 0"));
+}
+
+TEST(GLWidget, TrackballDragThroughTheCentreLineKeepsTheOrientation)
+{
+    Window w;
+    const std::vector<float> start = w.view()->rotation();
+    const int y = w.view()->height() / 2, width = w.view()->width();
+    // An ordinary drag turns the scene.
+    QTest::mousePress(w.handle(), Qt::LeftButton, Qt::NoModifier, w.at(QPoint(width / 2, y)));
+    QTest::mouseMove(w.handle(), w.at(QPoint(width / 2 + 80, y)));
+    EXPECT_GT(std::fabs(w.view()->rotation()[2] - start[2]) + std::fabs(w.view()->rotation()[1] - start[1]), 1.0f);
+    EXPECT_TRUE(w.status().startsWith(QStringLiteral("Rotation angles: ")));
+
+    // Far outside the trackball the points lie flat on one line through the
+    // centre: dragging along it leaves the orientation as it is.
+    QTest::mouseMove(w.handle(), w.at(QPoint(width / 2 + 2 * width, y)));
+    const std::vector<float> before = w.view()->rotation();
+    QTest::mouseMove(w.handle(), w.at(QPoint(width / 2 + 3 * width, y)));
+    QTest::mouseMove(w.handle(), w.at(QPoint(width / 2 + 4 * width, y)));
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, Qt::NoModifier, w.at(QPoint(width / 2 + 4 * width, y)));
+    const std::vector<float> after = w.view()->rotation();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(after[size_t(i)], before[size_t(i)], 1e-3);
+}
+
+TEST(GLWidget, RightDragPansAndShiftRightDragMovesTheAxes)
+{
+    Window w;
+    const QPoint c(w.view()->width() / 2, w.view()->height() / 2);
+    QTest::mousePress(w.handle(), Qt::RightButton, Qt::NoModifier, w.at(c));
+    QTest::mouseMove(w.handle(), w.at(c + QPoint(30, -20)));
+    QTest::mouseRelease(w.handle(), Qt::RightButton, Qt::NoModifier, w.at(c + QPoint(30, -20)));
+    EXPECT_FLOAT_EQ(w.view()->camera().screenPosition()[0], 30.0f);
+    EXPECT_FLOAT_EQ(w.view()->camera().screenPosition()[1], 20.0f);
+    EXPECT_EQ(w.status(), QStringLiteral("Volume position in relation to the screen: X = 30 Y = 20"));
+
+    w.view()->setView(QStringLiteral("top"));
+    QTest::mousePress(w.handle(), Qt::RightButton, Qt::ShiftModifier, w.at(c));
+    QTest::mouseMove(w.handle(), w.at(c + QPoint(10, 0)));
+    QTest::mouseRelease(w.handle(), Qt::RightButton, Qt::ShiftModifier, w.at(c + QPoint(10, 0)));
+    EXPECT_NEAR(w.view()->camera().axisPosition()[0], 10.0f, 1e-4);
+    EXPECT_FLOAT_EQ(w.view()->camera().screenPosition()[0], 30.0f);
+}
+
+TEST(GLWidget, ClickPicksAndTogglesWhileADragDoesNot)
+{
+    Window w;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = w.createSubstrate();
+    ASSERT_TRUE(volume);
+    w.view()->updateGL();
+    const QPoint centre = w.at(w.volumeCentre(*volume));
+    Core::Operations::Selection &selection = w.workspace().selection();
+
+    // With selection mode off a click selects nothing.
+    QTest::mouseClick(w.handle(), Qt::LeftButton, Qt::NoModifier, centre);
+    EXPECT_TRUE(selection.getSelected().isEmpty());
+
+    selection.setSelectionMode(true);
+    QTest::mouseClick(w.handle(), Qt::LeftButton, Qt::NoModifier, centre);
+    ASSERT_EQ(w.workspace().viewPicks().getSelected().size(), 1);
+    EXPECT_EQ(w.workspace().viewPicks().getSelected().first(), volume);
+    EXPECT_TRUE(volume->isSelected());
+    QTest::mouseClick(w.handle(), Qt::LeftButton, Qt::NoModifier, centre);
+    EXPECT_TRUE(w.workspace().viewPicks().getSelected().isEmpty());
+    EXPECT_FALSE(volume->isSelected());
+
+    // Press, move, release back at the same place: a drag, not a click.
+    QTest::mousePress(w.handle(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseMove(w.handle(), centre + QPoint(3, 0));
+    QTest::mouseMove(w.handle(), centre);
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, Qt::NoModifier, centre);
+    EXPECT_TRUE(w.workspace().viewPicks().getSelected().isEmpty());
+
+    // A click beside the volume hits nothing and changes nothing.
+    w.view()->setView(QStringLiteral("top"));
+    QTest::mouseClick(w.handle(), Qt::LeftButton, Qt::NoModifier, w.at(QPoint(5, 5)));
+    EXPECT_TRUE(w.workspace().viewPicks().getSelected().isEmpty());
+}
+
+TEST(GLWidget, ScreenshotAfterCreateSubstrateShowsTheVolume)
+{
+    Window w;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = w.createSubstrate();
+    ASSERT_TRUE(volume);
+    const QString file = QStringLiteral("shot.png");
+    w.window->saveImage(file);
+    QImage image(file);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), w.view()->size() * w.view()->devicePixelRatio());
+    const Util::Vector4D bg = Util::DefaultColors::color(Util::DefaultColors::BackgroundColor);
+    const QColor background = QColor::fromRgbF(bg.x, bg.y, bg.z);
+    const QPoint c = w.volumeCentre(*volume);
+    int differing = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+        for (int dy = -2; dy <= 2; ++dy) {
+            const QColor pixel = image.pixelColor(c + QPoint(dx, dy));
+            if (pixel.rgb() != background.rgb())
+                ++differing;
+        }
+    EXPECT_EQ(differing, 25);
+    // A corner far from the volume and the axes shows the background.
+    EXPECT_EQ(image.pixelColor(2, 2).rgb(), background.rgb());
+}
+
+TEST(ViewDialogs, SetLightingAddsLampsUpToEightAndWritesBackInOrder)
+{
+    Window w;
+    QStringList messages;
+    QObject::connect(w.window->statusBar(), &QStatusBar::messageChanged, [&messages](const QString &m) {
+        if (!m.isEmpty())
+            messages << m.section(QLatin1Char(':'), 0, 0);
+    });
+    whenModal([](QWidget *dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Set vew and lighting"));
+        EXPECT_EQ(dialog->findChild<QTabWidget *>()->currentIndex(), 1);
+        QPushButton *add = dialog->findChild<QPushButton *>(QStringLiteral("addLampButton"));
+        QPushButton *remove = dialog->findChild<QPushButton *>(QStringLiteral("deleteLampButton"));
+        QComboBox *lamps = dialog->findChild<QComboBox *>(QStringLiteral("lampComboBox"));
+        EXPECT_FALSE(remove->isEnabled());
+        for (int i = 0; i < 10; ++i)
+            add->click();
+        EXPECT_EQ(lamps->count(), 8);
+        EXPECT_EQ(lamps->itemText(7), QStringLiteral("Lamp 8"));
+        EXPECT_FALSE(add->isEnabled());
+        remove->click(); // lamp 8 selected
+        EXPECT_EQ(lamps->count(), 7);
+        lamps->setCurrentIndex(1);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("radiusDoubleSpinBox"))->setValue(150);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("thetaDoubleSpinBox"))->setValue(90);
+        dialog->findChild<QCheckBox *>(QStringLiteral("enabledCheckBox"))->setChecked(false);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("zoomDoubleSpinBox"))->setValue(250);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("xAxisDoubleSpinBox"))->setValue(-45);
+        pressOk(dialog);
+    });
+    w.window->action(QStringLiteral("actionSet_Lighting"))->trigger();
+    const Ui::LampSet &lamps = w.view()->lamps();
+    EXPECT_EQ(lamps.count(), 7);
+    EXPECT_EQ(lamps.lamp(2).radius, 150.0f);
+    EXPECT_NEAR(lamps.lamp(2).theta, M_PI / 2, 1e-5);
+    EXPECT_FALSE(lamps.lamp(2).enabled);
+    EXPECT_NEAR(lamps.lamp(1).radius, 300.0f, 1e-3);
+    EXPECT_FLOAT_EQ(w.view()->zoom(), 2.5f);
+    EXPECT_EQ(w.view()->rotation()[0], -45.0f);
+    ASSERT_GE(messages.size(), 5);
+    EXPECT_EQ(messages.mid(0, 4), (QStringList{QStringLiteral("Volume position in relation to the screen"),
+                                               QStringLiteral("Volume position in relation to the axes"),
+                                               QStringLiteral("Rotation angles"), QStringLiteral("Zoom = 250%")}));
+
+    // Set View opens on the first tab; cancelling changes nothing.
+    whenModal([](QWidget *dialog) {
+        EXPECT_EQ(dialog->findChild<QTabWidget *>()->currentIndex(), 0);
+        dialog->findChild<QDoubleSpinBox *>(QStringLiteral("zoomDoubleSpinBox"))->setValue(50);
+        qobject_cast<QDialog *>(dialog)->reject();
+    });
+    w.window->action(QStringLiteral("actionSet_View"))->trigger();
+    EXPECT_FLOAT_EQ(w.view()->zoom(), 2.5f);
+}
+
+TEST(ViewDialogs, ColoursDialogSchemesAndPickedColours)
+{
+    using Util::DefaultColors;
+    Window w;
+    ASSERT_EQ(DefaultColors::activeScheme(), 0);
+    whenModal([](QWidget *dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Change Default Colors"));
+        dialog->findChild<QPushButton *>(QStringLiteral("btnLoadLowColorScheme"))->click();
+        pressOk(dialog);
+    });
+    w.window->action(QStringLiteral("actionConfigure_Window_Colors"))->trigger();
+    EXPECT_EQ(DefaultColors::activeScheme(), 1);
+    EXPECT_EQ(DefaultColors::color(DefaultColors::BackgroundColor), Util::Vector4D(1, 1, 1, 0));
+
+    // A picked colour goes to the custom scheme, which then shows.
+    whenModal([](QWidget *dialog) {
+        Ui::ChangeDefaultColorsDialog *colors = qobject_cast<Ui::ChangeDefaultColorsDialog *>(dialog);
+        ASSERT_TRUE(colors);
+        EXPECT_EQ(colors->shownColor(Ui::ChangeDefaultColorsDialog::Background), Util::Vector4D(1, 1, 1, 0));
+        colors->setShownColor(Ui::ChangeDefaultColorsDialog::Background, Util::Vector4D(0, 0, 0.5, 1));
+        pressOk(dialog);
+    });
+    w.window->action(QStringLiteral("actionConfigure_Window_Colors"))->trigger();
+    EXPECT_EQ(DefaultColors::activeScheme(), 2);
+    EXPECT_EQ(DefaultColors::color(DefaultColors::BackgroundColor), Util::Vector4D(0, 0, 0.5, 1));
+    // Entries the dialog does not show follow the scheme the edit started from.
+    EXPECT_EQ(DefaultColors::color(DefaultColors::ConsoleTextColor), DefaultColors::color(DefaultColors::ConsoleTextColor, 1));
+    EXPECT_EQ(DefaultColors::color(DefaultColors::GridColor, 2), DefaultColors::color(DefaultColors::GridColor, 1));
+
+    whenModal([](QWidget *dialog) {
+        dialog->findChild<QPushButton *>(QStringLiteral("btnLoadDefaultColors"))->click();
+        pressOk(dialog);
+    });
+    w.window->action(QStringLiteral("actionConfigure_Window_Colors"))->trigger();
+    EXPECT_EQ(DefaultColors::activeScheme(), 0);
+    EXPECT_EQ(DefaultColors::color(DefaultColors::BackgroundColor), Util::Vector4D(0, 0, 0, 0));
+}
+
+TEST(ViewDialogs, GridSpacingDialogStoresTheSpacing)
+{
+    Window w;
+    whenModal([](QWidget *dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Set Grid Spacing"));
+        QDoubleSpinBox *spacing = dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblSpacing"));
+        EXPECT_EQ(spacing->value(), 10.0);
+        spacing->setValue(25.0);
+        pressOk(dialog);
+    });
+    w.window->action(QStringLiteral("actionGrid_Spacing"))->trigger();
+    EXPECT_EQ(w.view()->gridSpacing(), 25.0);
+    w.window->action(QStringLiteral("actionGrid"))->trigger();
+    EXPECT_TRUE(w.view()->isRenderGrid());
+    w.view()->updateGL(); // draws with the grid on
+}
