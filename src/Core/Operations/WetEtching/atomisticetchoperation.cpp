@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace Core {
 namespace Operations {
@@ -112,7 +113,18 @@ void AtomisticEtchOperation::finish()
             return;
         }
     }
-    runEtcher(volume, m_depth);
+    try {
+        runEtcher(volume, m_depth);
+    } catch (const std::bad_alloc &) {
+        // The etch stopped part-way; the cells hold what was done, the lattice is rebuilt next time.
+        m_workspace->setLatticeStale(id, true);
+        say(QStringLiteral(": Not enough memory to finish the etch."));
+        volume.getPainter().regenerate();
+        say(QStringLiteral(": Operation canceled."));
+        m_workspace->console().reset();
+        m_workspace->endOperation();
+        return;
+    }
     std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));
 
     timer.restart();

@@ -101,9 +101,15 @@ void AtomisticWetEtchEngine::remove(Slab &slab, uint32_t id)
     }
 }
 
-void AtomisticWetEtchEngine::markInterior(const Slab &slab)
+void AtomisticWetEtchEngine::prepareCells(const Slab &slab, bool findInterior)
 {
     const unsigned sy = m_sizeY, sz = m_sizeZ;
+    // Counted afresh from the atoms below, so a count left behind by cells
+    // changed since the lattice was built can never keep a cell from emptying.
+    for (uint64_t i = slab.cellFirst; i < slab.cellLast; ++i)
+        m_cells[i].latticeIndex = 0;
+    if (!findInterior)
+        return;
     for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
         for (unsigned y = 0; y < sy; ++y)
             for (unsigned z = 0; z < sz; ++z) {
@@ -150,10 +156,8 @@ void AtomisticWetEtchEngine::setupActivate(Slab &slab)
                     continue;
                 Voxel &v = m_cells[a.cellIndex];
                 if (v.material == Silicon) {
-                    if (a.state != SiAtom::Present) {
-                        a.state = SiAtom::Present;
-                        ++v.latticeIndex;
-                    }
+                    a.state = SiAtom::Present;
+                    ++v.latticeIndex;
                     if (resetLife)
                         a.life = 1.0f;
                     if (!m_interior[a.cellIndex])
@@ -313,16 +317,12 @@ bool AtomisticWetEtchEngine::run()
 
     // Atoms of cells deep inside silicon need no look; with cells smaller than
     // half a unit a bond may reach past the next cell, so then every atom is looked at.
-    try {
-        m_interior.assign(size_t(m_volume.getCellCount()), 0);
-    } catch (const std::bad_alloc &) {
-        m_interior.clear();
-    }
-    if (!m_interior.empty() && m_volume.getCellSizeX() >= 0.5f && m_volume.getCellSizeY() >= 0.5f &&
-        m_volume.getCellSizeZ() >= 0.5f)
-        Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { markInterior(m_slabs[s]); });
-    if (m_interior.empty())
-        m_interior.assign(size_t(m_volume.getCellCount()), 0);
+    m_interior.assign(size_t(m_volume.getCellCount()), 0);
+    const bool findInterior = m_volume.getCellSizeX() >= 0.5f && m_volume.getCellSizeY() >= 0.5f &&
+                              m_volume.getCellSizeZ() >= 0.5f;
+    Util::runSlabs(m_plan, [this, findInterior](const Util::SlabRange &, unsigned s) {
+        prepareCells(m_slabs[s], findInterior);
+    });
 
     // Setup in two passes: every slab settles the states of its own atoms before any reads its neighbours'.
     Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { setupActivate(m_slabs[s]); });

@@ -97,7 +97,7 @@ protected:
 
 private:
     unsigned slabOfCell(int32_t cellIndex) const { return m_slabOfX[size_t(cellIndex) / m_cellsPerX]; }
-    void markInterior(const Slab &slab);
+    void prepareCells(const Slab &slab, bool findInterior);
     void setupActivate(Slab &slab);
     void setupSurface(Slab &slab);
     void applyStep(unsigned s);

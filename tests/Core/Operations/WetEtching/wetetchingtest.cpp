@@ -214,6 +214,15 @@ TEST_P(BothEtchers, AReusedLatticeRefillsCellsThatStillHoldSilicon)
     for (size_t i = 0; i < after.size(); ++i)
         ASSERT_EQ(after[i].latticeIndex, fresh[i].latticeIndex) << "cell " << i;
     expectCountsMatchAtoms(*volume);
+
+    // Counts left wrong by someone else's change of the cells are counted afresh.
+    {
+        Model::Automaton::CellLock lock(*volume);
+        for (size_t i = 0; i < volume->getCellCount(); i += 7)
+            lock.cells()[i].latticeIndex = 99;
+    }
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
+    expectCountsMatchAtoms(*volume);
 }
 
 TEST_P(BothEtchers, SiliconUnderTheMaskIsNotEtchedFromAboveAndTheMaskStays)
