@@ -44,8 +44,10 @@ inline void numberFaces(FaceVector &faces)
 //   static const bool SameMaterialHides             an uncut neighbour of the same material
 //                                                  always covers a face
 // Empty cells (material 0) never own faces.
-// Cells are visited x, then y, then z, faces in side order; slab lists are
-// appended in slab order, so the result does not depend on the slab count.
+// Cells are visited x, then y, then z, faces in side order. A first pass
+// counts each slab's faces, a second lets every slab write its faces into its
+// own part of the final lists: the order is the slab order whatever the
+// scheduling, and no slab copies are merged.
 template <class Policy>
 FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned slabCount)
 {
@@ -58,8 +60,8 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
     const size_t strideY = grid.sizeZ;
     const float cx = grid.cellSizeX, cy = grid.cellSizeY, cz = grid.cellSizeZ;
 
-    auto slabTask = [&](const Util::SlabRange &slab, unsigned) {
-        FaceLists lists;
+    // Calls emit(opaque, x, y, z, side, i) for every kept face of the slab.
+    auto walk = [&](const Util::SlabRange &slab, auto &&emit) {
         for (unsigned x = slab.first; x < slab.last; ++x) {
             const bool inXm = x > r.x0, inXp = x + 1 < r.x1;
             for (unsigned y = r.y0; y < r.y1; ++y) {
@@ -87,7 +89,6 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
                     // Neighbour per side, or none when it lies outside the range.
                     const bool inRange[6] = {z > r.z0, z + 1 < r.z1, inYm, inYp, inXm, inXp};
                     const size_t neighbour[6] = {i - 1, i + 1, i - strideY, i + strideY, i - strideX, i + strideX};
-                    const float *color = nullptr;
                     for (unsigned side = 0; side < 6; ++side) {
                         bool keep;
                         if (!inRange[side])
@@ -96,38 +97,46 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
                             keep = !policy.hidesOpaque(neighbour[side]);
                         else
                             keep = !policy.hidesTranslucent(i, neighbour[side]);
-                        if (!keep)
-                            continue;
-                        if (!color)
-                            color = policy.color(i);
-                        FaceVector &out = vis == ColorMap::Opaque ? lists.opaque : lists.translucent;
-                        out.push_back(QuadFace::cellFace(x, y, z, side, cx, cy, cz, color, policy.material(i)));
+                        if (keep)
+                            emit(vis == ColorMap::Opaque, x, y, z, side, i);
                     }
                 }
             }
         }
-        return lists;
     };
 
-    std::vector<FaceLists> slabs = Util::mapSlabs<FaceLists>(cellFaceSlabPlan(r, slabCount), slabTask);
-    if (slabs.size() == 1) {
-        result = std::move(slabs.front());
-    } else {
+    struct Counts
+    {
         size_t opaque = 0, translucent = 0;
-        for (const FaceLists &s : slabs) {
-            opaque += s.opaque.size();
-            translucent += s.translucent.size();
-        }
-        result.opaque.reserve(opaque);
-        result.translucent.reserve(translucent);
-        for (FaceLists &s : slabs) {
-            result.opaque.insert(result.opaque.end(), s.opaque.begin(), s.opaque.end());
-            result.translucent.insert(result.translucent.end(), s.translucent.begin(), s.translucent.end());
-            s = FaceLists(); // release the slab's copy as soon as it is merged
-        }
+    };
+    const Util::SlabPlan plan = cellFaceSlabPlan(r, slabCount);
+    const std::vector<Counts> counts = Util::mapSlabs<Counts>(plan, [&](const Util::SlabRange &slab, unsigned) {
+        Counts c;
+        walk(slab, [&c](bool opaque, unsigned, unsigned, unsigned, unsigned, size_t) {
+            ++(opaque ? c.opaque : c.translucent);
+        });
+        return c;
+    });
+    std::vector<Counts> offsets(counts.size() + 1);
+    for (size_t s = 0; s < counts.size(); ++s) {
+        offsets[s + 1].opaque = offsets[s].opaque + counts[s].opaque;
+        offsets[s + 1].translucent = offsets[s].translucent + counts[s].translucent;
     }
-    numberFaces(result.opaque);
-    numberFaces(result.translucent);
+    result.opaque.resize(offsets.back().opaque);
+    result.translucent.resize(offsets.back().translucent);
+    // Serials follow list order: opaque faces first, then translucent ones.
+    const uint64_t opaqueSerial = QuadFace::takeSerials(result.opaque.size());
+    const uint64_t translucentSerial = QuadFace::takeSerials(result.translucent.size());
+    QuadFace *opaqueOut = result.opaque.data();
+    QuadFace *translucentOut = result.translucent.data();
+    Util::runSlabs(plan, [&](const Util::SlabRange &slab, unsigned s) {
+        size_t o = offsets[s].opaque, t = offsets[s].translucent;
+        walk(slab, [&](bool opaque, unsigned x, unsigned y, unsigned z, unsigned side, size_t i) {
+            QuadFace &f = opaque ? opaqueOut[o] : translucentOut[t];
+            f = QuadFace::cellFace(x, y, z, side, cx, cy, cz, policy.color(i), policy.material(i));
+            f.serial = opaque ? opaqueSerial + o++ : translucentSerial + t++;
+        });
+    });
     return result;
 }
 

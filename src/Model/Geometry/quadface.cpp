@@ -42,6 +42,7 @@ QuadFace QuadFace::blockFace(unsigned x, unsigned y, unsigned z, unsigned edge, 
         f.fill[i] = f.edge[i] = color[i];
     f.material = material;
     f.side = side;
+    f.serial = 0;
     return f;
 }
 

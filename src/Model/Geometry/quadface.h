@@ -17,9 +17,11 @@ struct QuadFace
     float corners[4][3];
     float fill[4];
     float edge[4];
-    uint32_t material = 0;
-    uint32_t side = 0;
-    uint64_t serial = 0;
+    // No member initialisers: a list is sized first and filled by slab tasks,
+    // and a trivial constructor leaves that memory for the tasks to touch.
+    uint32_t material;
+    uint32_t side;
+    uint64_t serial;
 
     const float *normal() const { return normals()[side]; }
 

@@ -83,8 +83,9 @@ TEST(CubicSurface, FacesOfOneCellHaveTheirCornersNormalsAndColour)
             for (int a = 0; a < 3; ++a) {
                 EXPECT_GE(p[a], lo[a]);
                 EXPECT_LE(p[a], hi[a]);
-                if (f.normal()[a] != 0.0f)
+                if (f.normal()[a] != 0.0f) {
                     EXPECT_EQ(p[a], f.normal()[a] > 0 ? hi[a] : lo[a]);
+                }
             }
         const float *p0 = f.corners[0], *p1 = f.corners[1], *p2 = f.corners[2];
         const float u[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};

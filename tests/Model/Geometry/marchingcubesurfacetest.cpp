@@ -168,10 +168,12 @@ TEST(MarchingCubeSurface, VerticesTakeTheFilledCornersMaterialAndSmoothNormals)
         for (const Triangle::Vertex &v : t.vertices) {
             EXPECT_TRUE(v.material == OpaqueA || v.material == OpaqueB);
             // Vertices left of the shared face belong to A, right of it to B.
-            if (v.position[0] < 0.9f)
+            if (v.position[0] < 0.9f) {
                 EXPECT_EQ(v.material, OpaqueA);
-            if (v.position[0] > 1.6f)
+            }
+            if (v.position[0] > 1.6f) {
                 EXPECT_EQ(v.material, OpaqueB);
+            }
             const float len = std::sqrt(v.normal[0] * v.normal[0] + v.normal[1] * v.normal[1] + v.normal[2] * v.normal[2]);
             EXPECT_NEAR(len, 1.0f, 1e-5f);
             // One normal per position.
