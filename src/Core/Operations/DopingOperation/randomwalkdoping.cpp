@@ -122,28 +122,38 @@ unsigned RandomWalkDoping::stepsFor(double dopingTime) const
     return unsigned(steps);
 }
 
-double RandomWalkDoping::uniform01(std::mt19937 &generator) { return double(generator()) / 4294967295.0; }
+double RandomWalkDoping::uniform01(Generator &generator) { return double(generator()) / 4294967295.0; }
 
-double RandomWalkDoping::normal(std::mt19937 &generator, double mean, double sd)
+namespace {
+
+// r * cos(2 pi u1) of one Box-Muller pair, in single precision throughout,
+// which is why an output can round up to 1 and must be redrawn.
+inline float standardNormal(RandomWalkDoping::Generator &generator)
 {
-    const double scale = 1.0 / 4294967296.0;
-    double u1, u2;
+    const float scale = 1.0f / 4294967296.0f;
+    float u1, u2;
     do
-        u1 = double(generator()) * scale;
-    while (u1 >= 1.0);
+        u1 = float(generator()) * scale;
+    while (u1 >= 1.0f);
     do
-        u2 = double(generator()) * scale;
-    while (u2 >= 1.0);
-    const double r = std::sqrt(-2.0 * std::log(1.0 - u2));
-    return mean + sd * r * std::cos(2.0 * M_PI * u1);
+        u2 = float(generator()) * scale;
+    while (u2 >= 1.0f);
+    return std::sqrt(-2.0f * std::log(1.0f - u2)) * std::cos(6.2831853f * u1);
 }
 
-uint32_t RandomWalkDoping::binomial(std::mt19937 &generator, uint32_t n, float x)
+} // namespace
+
+double RandomWalkDoping::normal(Generator &generator, double mean, double sd)
+{
+    return mean + sd * double(standardNormal(generator));
+}
+
+uint32_t RandomWalkDoping::binomial(Generator &generator, uint32_t n, float x)
 {
     const float mean = float(n) * x;
     const float sd = std::sqrt((1.0f - x) * mean);
     for (;;) {
-        const double k = std::floor(normal(generator, mean, sd) + 0.5);
+        const double k = std::floor(double(mean) + double(sd) * double(standardNormal(generator)) + 0.5);
         if (k >= 0.0 && k <= double(n))
             return uint32_t(k);
     }
@@ -279,7 +289,7 @@ void RandomWalkDoping::distribute(Voxel *cells)
 {
     ParticleCounter *counts = m_counters->data();
     const size_t total = m_counters->size();
-    std::mt19937 &generator = m_generators.front();
+    Generator &generator = m_generators.front();
     float bounds[6];
     for (int l = 0; l < 6; ++l)
         bounds[l] = float(l + 1) * m_p;

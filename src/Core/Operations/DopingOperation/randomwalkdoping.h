@@ -26,6 +26,12 @@ namespace Operations {
 class RandomWalkDoping
 {
 public:
+    // MT19937 exactly as Generator, but on 32-bit state words: the same
+    // outputs, with a state refill the compiler can vectorise.
+    typedef std::mersenne_twister_engine<uint32_t, 32, 624, 397, 31, 0x9908b0dfu, 11, 0xffffffffu, 7, 0x9d2c5680u, 15,
+                                         0xefc60000u, 18, 1812433253u>
+        Generator;
+
     // The process whose compatible materials take part in the walk.
     static const unsigned DopableProcessId = 13;
     static const uint32_t NDopedSiliconId = 14;
@@ -68,9 +74,9 @@ public:
     static uint32_t timeSeed();
 
     // The draws of the walk, on any generator (public for tests).
-    static double uniform01(std::mt19937 &generator);
-    static double normal(std::mt19937 &generator, double mean, double sd);
-    static uint32_t binomial(std::mt19937 &generator, uint32_t n, float x);
+    static double uniform01(Generator &generator);
+    static double normal(Generator &generator, double mean, double sd);
+    static uint32_t binomial(Generator &generator, uint32_t n, float x);
 
 private:
     void initialise(Model::Automaton::Voxel *cells);
@@ -89,7 +95,7 @@ private:
     bool m_newArray = false;
     Model::Geometry::ParticleCounterArray m_counters;
     MaterialSet m_compatible;
-    std::vector<std::mt19937> m_generators;
+    std::vector<Generator> m_generators;
     QString m_error;
 };
 

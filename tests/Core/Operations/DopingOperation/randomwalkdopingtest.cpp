@@ -66,18 +66,23 @@ RandomWalkDoping walker(TotalVolume &v, uint32_t material, const Walk &w, uint32
 
 TEST(RandomWalkGenerator, MersenneTwisterMatchesPublishedOutputs)
 {
-    std::mt19937 g(5489u);
+    RandomWalkDoping::Generator g(5489u);
     const uint32_t first[] = {3499211612u, 581869302u, 3890346734u, 3586334585u, 545404204u};
     for (uint32_t expected : first)
         EXPECT_EQ(g(), expected);
-    std::mt19937 h(5489u);
+    RandomWalkDoping::Generator h(5489u);
     h.discard(9999);
     EXPECT_EQ(h(), 4123659995u); // the 10000th output
+    // The same stream as the standard library's typedef for any seed.
+    RandomWalkDoping::Generator ours(1765432109u);
+    std::mt19937 standard(1765432109u);
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(ours(), standard()) << i;
 }
 
 TEST(RandomWalkGenerator, BinomialStaysInRangeAndHasTheRightMean)
 {
-    std::mt19937 g(7u);
+    RandomWalkDoping::Generator g(7u);
     EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 1.0f), 500u);
     EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 0.0f), 0u);
     EXPECT_EQ(RandomWalkDoping::binomial(g, 0, 0.5f), 0u);
@@ -89,7 +94,7 @@ TEST(RandomWalkGenerator, BinomialStaysInRangeAndHasTheRightMean)
         sum += k;
     }
     EXPECT_NEAR(sum / draws, 4.5, 0.15);
-    std::mt19937 top(1u);
+    RandomWalkDoping::Generator top(1u);
     EXPECT_GE(RandomWalkDoping::uniform01(top), 0.0);
     EXPECT_LE(RandomWalkDoping::uniform01(top), 1.0);
 }
