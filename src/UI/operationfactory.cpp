@@ -31,6 +31,7 @@ const OperationFactory::Table &OperationFactory::table()
         Table t;
         registerCreateSubstrateOperations(t);
         registerObjectEditingOperations(t);
+        registerColumnProcessOperations(t);
         return t;
     }();
     return creators;

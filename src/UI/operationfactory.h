@@ -48,5 +48,6 @@ private:
 // Each family of operations adds its numbers to the table in one function of its own.
 void registerCreateSubstrateOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
+void registerColumnProcessOperations(OperationFactory::Table &table);
 
 } // namespace Ui

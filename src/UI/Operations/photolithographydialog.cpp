@@ -1,0 +1,88 @@
+#include "photolithographydialog.h"
+
+#include "dialogfields.h"
+#include "maskfilerow.h"
+#include "materialcombobox.h"
+
+#include "Core/Operations/Photolithography/photolithographyoperation.h"
+
+#include <QDialogButtonBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace Ui {
+namespace Operations {
+
+using Core::Operations::MaskImage;
+
+const char *const PhotolithographyDialog::TopMaskNotFound =
+    "Top Mask file not found!<br/>Please verify the filename is correct and you have the correct permissions.";
+const char *const PhotolithographyDialog::BottomMaskNotFound =
+    "Bottom mask not found error!<br/>Please verify if the filename is correct and you have the correct permissions.";
+
+PhotolithographyDialog::PhotolithographyDialog(Core::Operations::PhotolithographyOperation *preview, QWidget *parent)
+    : QDialog(parent), m_preview(preview)
+{
+    setObjectName(QStringLiteral("PhotolithographyDialog"));
+    setWindowTitle(QStringLiteral("Photolithography Options"));
+    setFixedSize(370, 360);
+    QVBoxLayout *layout = new QVBoxLayout(this);
+    QGridLayout *grid = new QGridLayout;
+    m_top = new MaskFileRow(QStringLiteral("TopMask"), QString::fromLatin1(TopMaskNotFound), this);
+    m_bottom = new MaskFileRow(QStringLiteral("BottomMask"), QString::fromLatin1(BottomMaskNotFound), this);
+    m_material = DialogFields::materialBox(this, QStringLiteral("cbxFilm"), 0);
+    DialogFields::addRow(grid, this, QStringLiteral("lblTopMask"), QStringLiteral("Top Mask"), m_top);
+    DialogFields::addRow(grid, this, QStringLiteral("lblBottomMask"), QStringLiteral("Bottom Mask"), m_bottom);
+    DialogFields::addRow(grid, this, QStringLiteral("lblFilm"), QStringLiteral("Select Film"), m_material);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addWidget(DialogFields::okCancel(this));
+
+    m_top->onChanged = [this](const MaskImage &mask) {
+        if (m_preview)
+            m_preview->setTopMask(mask.bits, mask.width, mask.height);
+    };
+    m_bottom->onChanged = [this](const MaskImage &mask) {
+        if (m_preview)
+            m_preview->setBottomMask(mask.bits, mask.width, mask.height);
+    };
+}
+
+PhotolithographyDialog::PhotolithographyDialog(QWidget *parent) : PhotolithographyDialog(nullptr, parent) {}
+
+void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
+{
+    struct Row
+    {
+        MaskFileRow *row;
+        QString file, width;
+    };
+    const Row rows[] = {{m_top, QStringLiteral("Top Mask File"), QStringLiteral("Top Mask Width")},
+                        {m_bottom, QStringLiteral("Bottom Mask File"), QStringLiteral("Bottom Mask Width")}};
+    for (const Row &r : rows)
+        if (parameters.contains(r.file) && parameters.value(r.width).toUInt() != 0) {
+            r.row->setFileName(parameters.value(r.file).toString());
+            r.row->apply();
+        }
+    DialogFields::selectMaterial(m_material, parameters, QStringLiteral("Material"));
+}
+
+unsigned PhotolithographyDialog::materialId() const { return MaterialComboBox::selectedId(m_material); }
+
+const MaskImage &PhotolithographyDialog::topMask() const { return m_top->mask(); }
+
+const MaskImage &PhotolithographyDialog::bottomMask() const { return m_bottom->mask(); }
+
+void PhotolithographyDialog::applyTo(Core::Operations::PhotolithographyOperation &operation) const
+{
+    if (m_material->currentIndex() >= 0)
+        operation.setMaterial(materialId());
+    const MaskImage &bottom = bottomMask(), &top = topMask();
+    operation.setBottomMask(bottom.bits, bottom.width, bottom.height);
+    operation.setTopMask(top.bits, top.width, top.height);
+}
+
+} // namespace Operations
+} // namespace Ui
