@@ -381,3 +381,30 @@ TEST(ViewDialogs, GridSpacingDialogStoresTheSpacing)
     EXPECT_TRUE(w.view()->isRenderGrid());
     w.view()->updateGL(); // draws with the grid on
 }
+
+TEST(GLWidget, ActiveLampSymbolIsDrawnYellowWhereTheLampIs)
+{
+    Window w;
+    w.window->action(QStringLiteral("actionShow_Axis"))->trigger(); // keep the axes out of the picture
+    w.window->action(QStringLiteral("actionShow_Lights"))->trigger();
+    ASSERT_TRUE(w.view()->isShowLamps());
+    const std::array<float, 4> &p = w.view()->lamps().lamp(1).position;
+    const double g = p[2] / 50.0 + 20.0;
+    // A point on the horizontal ray to the right of the lamp, in widget pixels.
+    const QPoint ray(int(w.view()->width() / 2.0 + (p[0] + 0.75 * g) * w.view()->zoom()),
+                     int(w.view()->height() / 2.0 - p[1] * w.view()->zoom()));
+    auto yellowNear = [](const QImage &image, const QPoint &at) {
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy) {
+                const QColor c = image.pixelColor(at + QPoint(dx, dy));
+                if (c.redF() > 0.8 && c.greenF() > 0.8 && c.blueF() < 0.3)
+                    return true;
+            }
+        return false;
+    };
+    EXPECT_TRUE(yellowNear(w.view()->grabImage(), ray));
+    // With a second lamp active the first one turns white.
+    w.view()->setLampCount(2);
+    w.view()->setActiveLamp(2);
+    EXPECT_FALSE(yellowNear(w.view()->grabImage(), ray));
+}

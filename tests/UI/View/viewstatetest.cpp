@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 using Ui::LampSet;
 using Ui::MouseHandler;
@@ -42,7 +43,11 @@ TEST_P(AngleExtraction, AnglesComeBackFromTheirMatrix)
 INSTANTIATE_TEST_SUITE_P(ViewCamera, AngleExtraction,
                          ::testing::Values(AngleCase{-60, 0, 30}, AngleCase{0, 0, 0}, AngleCase{-90, 0, 0},
                                            AngleCase{-90, 0, 180}, AngleCase{-90, 0, -90}, AngleCase{170, 0, 0},
-                                           AngleCase{20, 45, -120}, AngleCase{-35, -80, 10}));
+                                           AngleCase{20, 45, -120}, AngleCase{-35, -80, 10}),
+                         [](const ::testing::TestParamInfo<AngleCase> &info) {
+                             auto name = [](float v) { return (v < 0 ? "m" : "") + std::to_string(int(std::fabs(v))); };
+                             return "x" + name(info.param.x) + "y" + name(info.param.y) + "z" + name(info.param.z);
+                         });
 
 TEST(ViewCamera, TurnAboutTheEyeAxisChangesOnlyZ)
 {
