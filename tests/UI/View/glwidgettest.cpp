@@ -408,3 +408,32 @@ TEST(GLWidget, ActiveLampSymbolIsDrawnYellowWhereTheLampIs)
     w.view()->setActiveLamp(2);
     EXPECT_FALSE(yellowNear(w.view()->grabImage(), ray));
 }
+
+TEST(GLWidget, ParticleCountFieldShowsTheColourScaleLegend)
+{
+    Window w;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = w.createSubstrate();
+    ASSERT_TRUE(volume);
+    w.view()->updateGL();
+    EXPECT_FALSE(w.view()->legend().isVisible());
+
+    Model::Geometry::VisualizationOptions options = volume->getPainter().getOptions();
+    options.viewIndex = Model::Geometry::VisualizationOptions::ParticleCountField;
+    options.colorScale = Model::Geometry::FieldPainter::GrayScale;
+    volume->getPainter().setOptions(options);
+    const QImage image = w.view()->grabImage();
+    const Ui::ColorScaleLegend &legend = w.view()->legend();
+    ASSERT_TRUE(legend.isVisible());
+    // Without particle counts the range is 0..1.
+    EXPECT_EQ(legend.minimum(), 0.0);
+    EXPECT_EQ(legend.maximum(), 1.0);
+    EXPECT_EQ(Ui::ColorScaleLegend::label(legend.maximum()), QStringLiteral("1.000000e+00"));
+    // The grey bar runs from dark on the left to light on the right.
+    const int width = w.view()->width(), height = w.view()->height();
+    const int row = int(0.95 * height) - 10;
+    const QColor left = image.pixelColor(int(0.07 * width), row);
+    const QColor right = image.pixelColor(int(0.93 * width), row);
+    EXPECT_LT(left.redF(), 0.15);
+    EXPECT_GT(right.redF(), 0.85);
+    EXPECT_NEAR(right.redF(), right.blueF(), 0.02);
+}
