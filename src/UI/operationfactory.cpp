@@ -30,6 +30,7 @@ const OperationFactory::Table &OperationFactory::table()
     static const Table creators = []() {
         Table t;
         registerCreateSubstrateOperations(t);
+        registerCutGlueDopingExportOperations(t);
         registerObjectEditingOperations(t);
         registerColumnProcessOperations(t);
         return t;

@@ -47,6 +47,7 @@ private:
 
 // Each family of operations adds its numbers to the table in one function of its own.
 void registerCreateSubstrateOperations(OperationFactory::Table &table);
+void registerCutGlueDopingExportOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
 void registerColumnProcessOperations(OperationFactory::Table &table);
 
