@@ -3,6 +3,10 @@
 #include "UI/Operations/exportdatadialog.h"
 #include "UI/Operations/gluesubstratedialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
+#include "UI/mainwindow.h"
+#include "UI/mainwindowpresenter.h"
+#include "UI/operationfactory.h"
+#include "Core/Operations/operation.h"
 
 #include <gtest/gtest.h>
 
@@ -141,4 +145,27 @@ TEST(ExportDataDialog, ProposesTheLastFolder)
     EXPECT_EQ(child<QLineEdit>(second, "lineEdit")->text(),
               QDir::current().absoluteFilePath(QStringLiteral("runs")) + QDir::separator() + QStringLiteral("output.csv"));
     EXPECT_EQ(child<QComboBox>(second, "comboBox")->count(), 0);
+}
+
+TEST(CutGlueDopingExportRegistration, FactoryBuildsTheFiveOperations)
+{
+    Ui::MainWindow window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    Ui::OperationFactory factory(&window.presenter());
+    const struct
+    {
+        int number;
+        const char *name;
+        int typeNumber;
+    } table[] = {{8, "Extract Film", 8},
+                 {12, "Glue Volumes", 12},
+                 {16, "Change Cut Planes", 2},
+                 {36, "Random Walk Doping", 36},
+                 {37, "Export Data", 37}};
+    for (const auto &e : table) {
+        const boost::shared_ptr<Core::Operations::Operation> op = factory.create(e.number);
+        ASSERT_TRUE(op) << e.number;
+        EXPECT_EQ(op->getName(), QLatin1String(e.name));
+        EXPECT_EQ(op->getTypeNumber(), e.typeNumber);
+    }
 }

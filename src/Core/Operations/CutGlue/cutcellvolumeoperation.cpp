@@ -10,7 +10,7 @@ namespace Operations {
 using Model::Geometry::DrawRange;
 
 CutCellVolumeOperation::CutCellVolumeOperation(Workspace *workspace)
-    : Operation(QStringLiteral("Change Cut Planes"), FactoryNumber), m_workspace(workspace)
+    : Operation(QStringLiteral("Change Cut Planes"), TypeNumber), m_workspace(workspace)
 {
 }
 

@@ -24,6 +24,8 @@ class CutCellVolumeOperation : public Operation
     Q_OBJECT
 public:
     static const int FactoryNumber = 16;
+    // The operation kind it reports, which is not its factory number.
+    static const int TypeNumber = 2;
 
     explicit CutCellVolumeOperation(Workspace *workspace);
     ~CutCellVolumeOperation() override;

@@ -174,7 +174,7 @@ bool RandomWalkDoping::dope(double dopingTime)
     CellLock lock(m_volume);
     Voxel *cells = lock.cells();
     const unsigned steps = stepsFor(dopingTime);
-    qDebug() << Location << Q_FUNC_INFO << "Steps to run: " << steps;
+    qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Steps to run: %1").arg(steps);
 
     QElapsedTimer timer;
     timer.start();
@@ -182,13 +182,13 @@ bool RandomWalkDoping::dope(double dopingTime)
         initialise(cells);
         for (unsigned step = 0; step < steps; ++step) {
             if (step % 100 == 0)
-                qDebug() << Location << Q_FUNC_INFO << "At step " << step;
+                qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("At step %1").arg(step);
             gather(cells);
             distribute(cells);
         }
         finalise(cells);
     }
-    qDebug() << Location << Q_FUNC_INFO << "Time to run: " << timer.elapsed() << " ms";
+    qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Time to run: %1 ms").arg(timer.elapsed());
     return true;
 }
 

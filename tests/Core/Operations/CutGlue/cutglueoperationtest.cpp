@@ -146,6 +146,7 @@ TEST(CutCellVolumeOperation, LimitsThenResetRestoreTheFullView)
     const boost::shared_ptr<TotalVolume> v = makeVolume(6, 5, 4, layered);
     w.document().addObject(v);
     boost::shared_ptr<CutCellVolumeOperation> op(new CutCellVolumeOperation(&w));
+    EXPECT_EQ(op->getTypeNumber(), 2);
     boost::shared_ptr<FakeDialog> dialog(new FakeDialog);
     CutCellVolumeOperation *raw = op.get();
     DrawRange initial;
