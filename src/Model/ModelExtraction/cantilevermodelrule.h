@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Model/ModelExtraction/cantileverstructure.h"
+#include "Model/ModelExtraction/imodelrule.h"
+
+namespace Model {
+namespace ModelExtraction {
+
+// Finds beams with one free end: a non-silicon box with a single side link,
+// walked back towards its anchor along boxes of the same material.
+class CantileverModelRule : public IModelRule
+{
+public:
+    boost::shared_ptr<IStructure> apply(const BoxList &boxes) override;
+
+    const std::vector<RectangularCuboidEnvelope *> &getCandidates() const { return m_candidates; }
+    const std::vector<CantileverStructure::Cantilever> &getCantilevers() const { return m_cantilevers; }
+    // The boxes of every beam found, free end first.
+    const BoxList &getCantileverBoxes() const { return m_cantileverBoxes; }
+
+private:
+    std::vector<RectangularCuboidEnvelope *> m_candidates;
+    std::vector<CantileverStructure::Cantilever> m_cantilevers;
+    BoxList m_cantileverBoxes;
+};
+
+} // namespace ModelExtraction
+} // namespace Model
