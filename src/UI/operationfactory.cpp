@@ -30,6 +30,9 @@ const OperationFactory::Table &OperationFactory::table()
     static const Table creators = []() {
         Table t;
         registerCreateSubstrateOperations(t);
+        registerDistanceCountingOperations(t);
+        registerDocumentOperations(t);
+        registerWetEtchingOperations(t);
         registerCutGlueDopingExportOperations(t);
         registerObjectEditingOperations(t);
         registerColumnProcessOperations(t);

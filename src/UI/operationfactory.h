@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/ioperationfactory.h"
+#include "Util/iobserver.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -45,8 +46,23 @@ private:
     MainWindowPresenter *m_presenter;
 };
 
+// The usual creator: a process operation built for the workspace, with its
+// dialog observer (constructed from the operation and the parent widget).
+template <class OperationClass, class ObserverClass>
+OperationFactory::Creator dialogOperationCreator()
+{
+    return [](Core::Operations::Workspace *workspace, QWidget *parent) {
+        const boost::shared_ptr<OperationClass> op(new OperationClass(workspace));
+        op->setDialogObserver(boost::shared_ptr<Util::IObserver>(new ObserverClass(op, parent)));
+        return boost::shared_ptr<Core::Operations::Operation>(op);
+    };
+}
+
 // Each family of operations adds its numbers to the table in one function of its own.
 void registerCreateSubstrateOperations(OperationFactory::Table &table);
+void registerDistanceCountingOperations(OperationFactory::Table &table);
+void registerDocumentOperations(OperationFactory::Table &table);
+void registerWetEtchingOperations(OperationFactory::Table &table);
 void registerCutGlueDopingExportOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
 void registerColumnProcessOperations(OperationFactory::Table &table);
