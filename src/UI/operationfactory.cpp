@@ -36,6 +36,7 @@ const OperationFactory::Table &OperationFactory::table()
         registerCutGlueDopingExportOperations(t);
         registerObjectEditingOperations(t);
         registerColumnProcessOperations(t);
+        registerModelExtractionOperations(t);
         return t;
     }();
     return creators;

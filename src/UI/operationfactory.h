@@ -66,5 +66,6 @@ void registerWetEtchingOperations(OperationFactory::Table &table);
 void registerCutGlueDopingExportOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
 void registerColumnProcessOperations(OperationFactory::Table &table);
+void registerModelExtractionOperations(OperationFactory::Table &table);
 
 } // namespace Ui

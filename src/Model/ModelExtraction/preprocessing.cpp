@@ -1,6 +1,7 @@
 #include "Model/ModelExtraction/preprocessing.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/slabrunner.h"
 
 #include <cstdint>
 #include <deque>
@@ -84,31 +85,50 @@ BoxList Preprocessing::run(Automaton::TotalVolume &volume)
 }
 
 // Every pair of neighbouring cells is compared, the outermost layers included,
-// so that each box holds one material.
+// so that each box holds one material. Slabs along x only read cells and keep
+// flags of their own, merged afterwards, so the planes never depend on the slab count.
 Preprocessing::SplitPlanes Preprocessing::findSplitPlanes(const Automaton::Voxel *cells, unsigned sizeX,
                                                           unsigned sizeY, unsigned sizeZ)
 {
-    std::vector<char> fx(sizeX + 1, 0), fy(sizeY + 1, 0), fz(sizeZ + 1, 0);
+    struct Flags
+    {
+        std::vector<char> x, y, z;
+    };
     const size_t strideX = size_t(sizeY) * sizeZ, strideY = sizeZ;
-    for (unsigned x = 0; x < sizeX; ++x) {
-        for (unsigned y = 0; y < sizeY; ++y) {
-            const size_t row = size_t(x) * strideX + size_t(y) * strideY;
-            for (unsigned z = 0; z < sizeZ; ++z) {
-                const size_t i = row + z;
-                const uint32_t m = cells[i].material;
-                if (z + 1 < sizeZ && cells[i + 1].material != m)
-                    fz[z + 1] = 1;
-                if (y + 1 < sizeY && cells[i + strideY].material != m)
-                    fy[y + 1] = 1;
-                if (x + 1 < sizeX && cells[i + strideX].material != m)
-                    fx[x + 1] = 1;
+    const Util::SlabPlan plan =
+        Util::planSlabs(0, sizeX, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount, 2);
+    const std::vector<Flags> perSlab = Util::mapSlabs<Flags>(plan, [&](const Util::SlabRange &range, unsigned) {
+        Flags f{std::vector<char>(sizeX + 1, 0), std::vector<char>(sizeY + 1, 0), std::vector<char>(sizeZ + 1, 0)};
+        for (unsigned x = range.first; x < range.last; ++x) {
+            for (unsigned y = 0; y < sizeY; ++y) {
+                const size_t row = size_t(x) * strideX + size_t(y) * strideY;
+                for (unsigned z = 0; z < sizeZ; ++z) {
+                    const size_t i = row + z;
+                    const uint32_t m = cells[i].material;
+                    if (z + 1 < sizeZ && cells[i + 1].material != m)
+                        f.z[z + 1] = 1;
+                    if (y + 1 < sizeY && cells[i + strideY].material != m)
+                        f.y[y + 1] = 1;
+                    if (x + 1 < sizeX && cells[i + strideX].material != m)
+                        f.x[x + 1] = 1;
+                }
             }
         }
+        return f;
+    });
+    Flags all{std::vector<char>(sizeX + 1, 0), std::vector<char>(sizeY + 1, 0), std::vector<char>(sizeZ + 1, 0)};
+    for (const Flags &f : perSlab) {
+        for (size_t i = 0; i < all.x.size(); ++i)
+            all.x[i] |= f.x[i];
+        for (size_t i = 0; i < all.y.size(); ++i)
+            all.y[i] |= f.y[i];
+        for (size_t i = 0; i < all.z.size(); ++i)
+            all.z[i] |= f.z[i];
     }
     SplitPlanes planes;
-    planes.x = planesFromFlags(fx);
-    planes.y = planesFromFlags(fy);
-    planes.z = planesFromFlags(fz);
+    planes.x = planesFromFlags(all.x);
+    planes.y = planesFromFlags(all.y);
+    planes.z = planesFromFlags(all.z);
     return planes;
 }
 

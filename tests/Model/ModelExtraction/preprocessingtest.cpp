@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <random>
 
@@ -146,6 +148,27 @@ TEST_P(LinkingEquivalenceTest, RandomVolumesGiveUniformBoxesCoveringEveryFilledC
     BoxList reference = copyUnlinked(boxes);
     Preprocessing::linkBoxesPairwise(reference);
     EXPECT_EQ(linkTable(reference), linkTable(boxes));
+}
+
+TEST_P(LinkingEquivalenceTest, BoxesDoNotDependOnTheSlabCount)
+{
+    std::mt19937 rng(GetParam());
+    CellBlocks cells(23, 7, 5);
+    for (uint32_t &m : cells.materials)
+        m = rng() % 7 == 0 ? 1 + rng() % 2 : 0;
+    const int saved = QThreadPool::globalInstance()->maxThreadCount();
+    std::vector<std::vector<int>> results;
+    for (int threads : {1, 2, 3, 7}) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        std::vector<int> flat;
+        for (const BoxPtr &b : cells.boxes())
+            flat.insert(flat.end(), {b->getX(), b->getY(), b->getZ(), b->getDx(), b->getDy(), b->getDz(),
+                                     int(b->getMaterial()), b->getLinkCount()});
+        results.push_back(flat);
+    }
+    QThreadPool::globalInstance()->setMaxThreadCount(saved);
+    for (size_t i = 1; i < results.size(); ++i)
+        EXPECT_EQ(results[0], results[i]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LinkingEquivalenceTest, ::testing::Range(1u, 13u));
