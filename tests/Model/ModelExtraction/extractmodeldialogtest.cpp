@@ -4,6 +4,7 @@
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Core/Operations/workspace.h"
 #include "UI/ModelExtraction/extractmodeldialog.h"
+#include "UI/operationfactory.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +80,16 @@ TEST(ExtractModelDialogTest, EachStepEnablesTheNextAndTheLastStaysEnabled)
     EXPECT_EQ(expected, user->enabledAfterClicks);
     EXPECT_TRUE(QFile::exists(user->fileName));
     EXPECT_EQ("Model Extraction: Model extracted.", workspace.console().lastMessage());
+}
+
+TEST(ModelExtractionRegistrationTest, NumberThousandBuildsTheExtractModelOperation)
+{
+    Ui::OperationFactory::Table table;
+    Ui::registerModelExtractionOperations(table);
+    ASSERT_EQ(QList<int>{1000}, table.keys());
+    Core::Operations::Workspace workspace;
+    const boost::shared_ptr<Core::Operations::Operation> op = table.value(1000)(&workspace, nullptr);
+    ASSERT_TRUE(boost::dynamic_pointer_cast<RunModelExtraction>(op));
+    EXPECT_EQ("Extract Model", op->getName());
+    EXPECT_EQ(1000, op->getTypeNumber());
 }
