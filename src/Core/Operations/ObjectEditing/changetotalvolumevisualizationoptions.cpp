@@ -1,4 +1,5 @@
 #include "changetotalvolumevisualizationoptions.h"
+#include "Core/Operations/cellvolumestep.h"
 
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -59,28 +60,7 @@ void ChangeTotalVolumeVisualizationOptions::proceed()
 {
     if (m_ready || m_ended)
         return;
-    for (const boost::shared_ptr<Model::Object> &object : m_workspace->viewPicks().getSelected()) {
-        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(object);
-        if (!volume)
-            continue;
-        m_workspace->selection().clear();
-        m_workspace->selection().setSelectionMode(false);
-        m_workspace->requestRedraw();
-        take(volume);
-        finish();
-        return;
-    }
-    const QList<boost::shared_ptr<Model::Object>> objects = m_workspace->document().getObjects();
-    if (objects.size() == 1) {
-        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(objects.first());
-        if (volume)
-            take(volume);
-        finish();
-        return;
-    }
-    m_workspace->console().write(getName() + QStringLiteral(": Select a cell volume and press Enter/Return."));
-    m_workspace->console().waitForEnter(this);
-    m_workspace->selection().setSelectionMode(true);
+    runCellVolumeStep(*m_workspace, *this, [this](const boost::shared_ptr<TotalVolume> &volume) { take(volume); });
 }
 
 void ChangeTotalVolumeVisualizationOptions::cancel()

@@ -1,4 +1,5 @@
 #include "atomisticetchoperation.h"
+#include "Core/Operations/cellvolumestep.h"
 
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -50,31 +51,8 @@ void AtomisticEtchOperation::takeVolume(const boost::shared_ptr<TotalVolume> &vo
 
 void AtomisticEtchOperation::selectVolume()
 {
-    const QList<boost::shared_ptr<Model::Object>> picked = m_workspace->viewPicks().getSelected();
-    for (const boost::shared_ptr<Model::Object> &object : picked) {
-        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(object);
-        if (!volume)
-            continue;
-        m_workspace->selection().clear();
-        m_workspace->selection().setSelectionMode(false);
-        m_workspace->requestRedraw();
-        takeVolume(volume);
-        finish();
-        return;
-    }
-
-    const QList<boost::shared_ptr<Model::Object>> objects = m_workspace->document().getObjects();
-    if (objects.size() == 1) {
-        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(objects.first());
-        if (volume)
-            takeVolume(volume);
-        finish();
-        return;
-    }
-
-    say(QStringLiteral(": Select a cell volume and press Enter/Return."));
-    m_workspace->console().waitForEnter(this);
-    m_workspace->selection().setSelectionMode(true);
+    runCellVolumeStep(*m_workspace, *this,
+                      [this](const boost::shared_ptr<TotalVolume> &volume) { takeVolume(volume); });
 }
 
 void AtomisticEtchOperation::cancel()
