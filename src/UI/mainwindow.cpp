@@ -79,15 +79,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     m_presenter.workspace().addUpdateObserver(m_updateObserver);
     connect(m_updateObserver.get(), SIGNAL(updateGL()), m_view, SLOT(updateGL()));
 
-    for (const MainWindowForm::ActionSpec &spec : MainWindowForm::actionTable()) {
-        if (!spec.text)
+    for (const MainWindowForm::ActionSpec &entry : MainWindowForm::actionTable()) {
+        if (!entry.text)
             continue;
-        QAction *a = m_form.action(QLatin1String(spec.objectName));
-        if (spec.operation >= 0)
-            m_operationMapper->addAction(a, unsigned(spec.operation));
-        if (spec.viewPreset) {
+        QAction *a = m_form.action(QLatin1String(entry.objectName));
+        if (entry.operation >= 0)
+            m_operationMapper->addAction(a, unsigned(entry.operation));
+        if (entry.viewPreset) {
             connect(a, SIGNAL(triggered()), m_viewMapper, SLOT(map()));
-            m_viewMapper->setMapping(a, QLatin1String(spec.viewPreset));
+            m_viewMapper->setMapping(a, QLatin1String(entry.viewPreset));
         }
     }
     connect(m_operationMapper, SIGNAL(activated(QString)), &m_presenter, SLOT(operationActivated(QString)));

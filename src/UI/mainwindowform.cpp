@@ -146,18 +146,18 @@ void MainWindowForm::setupUi(QMainWindow *window)
         m_menus.insert(entry.first, menu);
         bar->addMenu(menu);
     }
-    for (const ActionSpec &spec : actionTable()) {
-        QMenu *menu = spec.menu ? m_menus.value(QLatin1String(spec.menu)) : nullptr;
-        if (!spec.text) {
+    for (const ActionSpec &entry : actionTable()) {
+        QMenu *menu = entry.menu ? m_menus.value(QLatin1String(entry.menu)) : nullptr;
+        if (!entry.text) {
             if (menu)
                 menu->addSeparator();
             continue;
         }
         QAction *action = new QAction(window);
-        action->setObjectName(QLatin1String(spec.objectName));
-        if (spec.checkable) {
+        action->setObjectName(QLatin1String(entry.objectName));
+        if (entry.checkable) {
             action->setCheckable(true);
-            action->setChecked(spec.checkable == 2);
+            action->setChecked(entry.checkable == 2);
         }
         m_actions.insert(action->objectName(), action);
         m_actionOrder.append(action);
@@ -177,19 +177,19 @@ void MainWindowForm::retranslateUi(QMainWindow *window)
     for (const auto &entry : menuTable())
         if (QMenu *menu = m_menus.value(entry.first))
             menu->setTitle(entry.second);
-    for (const ActionSpec &spec : actionTable()) {
-        if (!spec.text)
+    for (const ActionSpec &entry : actionTable()) {
+        if (!entry.text)
             continue;
-        QAction *a = action(QLatin1String(spec.objectName));
-        a->setText(QString::fromUtf8(spec.text));
-        if (spec.shortcut)
-            a->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
-        if (spec.toolTip)
-            a->setToolTip(QString::fromUtf8(spec.toolTip));
-        if (spec.statusTip)
-            a->setStatusTip(QString::fromUtf8(spec.statusTip));
-        if (spec.whatsThis)
-            a->setWhatsThis(QString::fromUtf8(spec.whatsThis));
+        QAction *a = action(QLatin1String(entry.objectName));
+        a->setText(QString::fromUtf8(entry.text));
+        if (entry.shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
+        if (entry.toolTip)
+            a->setToolTip(QString::fromUtf8(entry.toolTip));
+        if (entry.statusTip)
+            a->setStatusTip(QString::fromUtf8(entry.statusTip));
+        if (entry.whatsThis)
+            a->setWhatsThis(QString::fromUtf8(entry.whatsThis));
     }
 }
 

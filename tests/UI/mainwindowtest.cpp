@@ -78,9 +78,9 @@ TEST(MainWindow, MenusListTheirActionsInOrder)
         EXPECT_EQ(menu->objectName(), menus[m].first);
         EXPECT_EQ(menu->title(), menus[m].second);
         QStringList expected, actual;
-        for (const Ui::MainWindowForm::ActionSpec &spec : Ui::MainWindowForm::actionTable())
-            if (spec.menu && menus[m].first == QLatin1String(spec.menu))
-                expected << (spec.text ? QString::fromLatin1(spec.objectName) : QStringLiteral("-"));
+        for (const Ui::MainWindowForm::ActionSpec &entry : Ui::MainWindowForm::actionTable())
+            if (entry.menu && menus[m].first == QLatin1String(entry.menu))
+                expected << (entry.text ? QString::fromLatin1(entry.objectName) : QStringLiteral("-"));
         for (QAction *a : menu->actions())
             actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
         EXPECT_EQ(actual, expected) << menus[m].first.toStdString();
