@@ -1,5 +1,7 @@
 #include "cataloguefile.h"
 
+#include <QXmlStreamReader>
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -75,6 +77,34 @@ bool CatalogueFile::keepBeforeReplacing(const QString &fileName)
         return false;
     }
     qDebug() << "Model/Materials/cataloguefile" << Q_FUNC_INFO << path << "could not be loaded; kept as" << backup;
+    return true;
+}
+
+bool CatalogueFile::read(const QString &fileName, const QString &rootName, const char *source, const char *function,
+                         const std::function<void(QXmlStreamReader &)> &readItem)
+{
+    QFile file(readPath(fileName));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd() && !reader.isStartElement())
+        reader.readNext();
+    if (!reader.isStartElement() || reader.name() != rootName) {
+        if (reader.hasError())
+            qDebug() << source << function << reader.errorString();
+        return false;
+    }
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement())
+            readItem(reader);
+    }
+    if (reader.hasError()) {
+        qDebug() << source << function << reader.errorString() << "in" << file.fileName() << "at line"
+                 << reader.lineNumber();
+        return false;
+    }
     return true;
 }
 

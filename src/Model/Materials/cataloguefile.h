@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QXmlStreamReader;
 class QXmlStreamWriter;
 
 namespace Model {
@@ -25,6 +26,13 @@ public:
     // Writes through a QSaveFile: the old file stays intact unless the whole
     // new content was written. Returns false (and logs why) on any failure.
     static bool write(const QString &fileName, const std::function<void(QXmlStreamWriter &)> &body);
+
+    // Reads a catalogue file whose first element must be rootName; every later
+    // start element is handed to readItem. False when the file is missing or
+    // unreadable, the root is wrong, or the reader reports an error; errors go
+    // to the debug log under source and function (the caller's).
+    static bool read(const QString &fileName, const QString &rootName, const char *source, const char *function,
+                     const std::function<void(QXmlStreamReader &)> &readItem);
 
     // Before a catalogue that failed to load is replaced by a built-in table:
     // when the file that would be overwritten exists, it is renamed to

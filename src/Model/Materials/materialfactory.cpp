@@ -97,34 +97,16 @@ Material MaterialFactory::readMaterial(const QXmlStreamReader &reader)
 bool MaterialFactory::loadMaterials()
 {
     QMutexLocker lock(&m_mutex);
-    QFile file(CatalogueFile::readPath(fileName()));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd() && !reader.isStartElement())
-        reader.readNext();
-    if (!reader.isStartElement() || reader.name() != QLatin1String("Materials")) {
-        if (reader.hasError())
-            qDebug() << "Model/Materials/materialfactory" << Q_FUNC_INFO << reader.errorString();
-        return false;
-    }
-
     // Parsed into a scratch map so that a broken file leaves the catalogue as it was.
     QMap<unsigned, Material> loaded;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement())
-            continue;
-        const Material material = readMaterial(reader);
-        if (material.getId() != 0 && !material.getName().isEmpty())
-            loaded.insert(material.getId(), material);
-    }
-    if (reader.hasError()) {
-        qDebug() << "Model/Materials/materialfactory" << Q_FUNC_INFO << reader.errorString() << "in"
-                 << file.fileName() << "at line" << reader.lineNumber();
+    const bool ok = CatalogueFile::read(fileName(), QStringLiteral("Materials"), "Model/Materials/materialfactory", Q_FUNC_INFO,
+                                        [this, &loaded](QXmlStreamReader &reader) {
+                                            const Material item = readMaterial(reader);
+                                            if (item.getId() != 0 && !item.getName().isEmpty())
+                                                loaded.insert(item.getId(), item);
+                                        });
+    if (!ok)
         return false;
-    }
     m_materials = loaded;
     return true;
 }

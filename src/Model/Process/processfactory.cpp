@@ -172,34 +172,16 @@ ProcessInfo ProcessFactory::readProcess(QXmlStreamReader &reader)
 bool ProcessFactory::loadProcesses()
 {
     QMutexLocker lock(&m_mutex);
-    QFile file(CatalogueFile::readPath(fileName()));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd() && !reader.isStartElement())
-        reader.readNext();
-    if (!reader.isStartElement() || reader.name() != QLatin1String("Processes")) {
-        if (reader.hasError())
-            qDebug() << "Model/Process/processfactory" << Q_FUNC_INFO << reader.errorString();
-        return false;
-    }
-
     // Parsed into a scratch map so that a broken file leaves the catalogue as it was.
     QMap<unsigned, ProcessInfo> loaded;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement())
-            continue;
-        const ProcessInfo process = readProcess(reader);
-        if (!process.isEmpty())
-            loaded.insert(process.getId(), process);
-    }
-    if (reader.hasError()) {
-        qDebug() << "Model/Process/processfactory" << Q_FUNC_INFO << reader.errorString() << "in"
-                 << file.fileName() << "at line" << reader.lineNumber();
+    const bool ok = CatalogueFile::read(fileName(), QStringLiteral("Processes"), "Model/Process/processfactory", Q_FUNC_INFO,
+                                        [this, &loaded](QXmlStreamReader &reader) {
+                                            const ProcessInfo item = readProcess(reader);
+                                            if (!item.isEmpty())
+                                                loaded.insert(item.getId(), item);
+                                        });
+    if (!ok)
         return false;
-    }
     m_processes = loaded;
     return true;
 }
