@@ -1,0 +1,118 @@
+#include "processdata.h"
+
+#include "Util/vector3d.h"
+
+#include <QAtomicInt>
+#include <QtDebug>
+
+namespace Ui {
+
+namespace {
+
+QAtomicInt serialCounter(0);
+
+// Registered once so that QVariant::typeName() of a mask reads the same everywhere.
+const int maskTypeId = qRegisterMetaType<std::vector<bool>>("std::vector<bool>");
+
+const char *const displayNames[ProcessData::TypeCount] = {
+    "Photolithography", "Si wet etching", "Moore deposition", "Moore etching",          "CVD",
+    "Isotropic etching", "Planarization", "Electroplating",   "Doping",                 "Spin Coating",
+    "Save Image",        "Create Substrate", "PVD",           "Simple RIE",             "Ion Implantation",
+    "Si Oxidation",      "Isotropic Deposition", "Anisotropic Deposition", "Anisotropic Etching",
+    "Doping (Random Walk CA)"};
+
+} // namespace
+
+ProcessData::ProcessData(int type) : m_serial(serialCounter.fetchAndAddOrdered(1)), m_type(type) {}
+
+ProcessData::ProcessData(int type, const Parameters &parameters, const Visibilities &visibility)
+    : m_serial(serialCounter.fetchAndAddOrdered(1)), m_type(type), m_parameters(parameters),
+      m_visibility(visibility)
+{
+}
+
+QVariant ProcessData::getProcessParameter(const QString &name) const
+{
+    const Parameters::const_iterator found = m_parameters.constFind(name);
+    if (found == m_parameters.constEnd()) {
+        qDebug() << "UI/BatchRun/processdata" << "Ui::ProcessData::getProcessParameter"
+                 << "parameter not found:" << name;
+        return QVariant();
+    }
+    return found.value();
+}
+
+bool ProcessData::getParameterVisibility(const QString &name) const
+{
+    const Visibilities::const_iterator found = m_visibility.constFind(name);
+    if (found == m_visibility.constEnd()) {
+        qDebug() << "UI/BatchRun/processdata" << "Ui::ProcessData::getParameterVisibility"
+                 << "parameter not found:" << name;
+        return false;
+    }
+    return found.value();
+}
+
+void ProcessData::setParameter(const QString &name, const QVariant &value, bool visible)
+{
+    m_parameters.insert(name, value);
+    m_visibility.insert(name, visible);
+}
+
+void ProcessData::setParameterValue(const QString &name, const QVariant &value)
+{
+    m_parameters.insert(name, value);
+    if (!m_visibility.contains(name))
+        m_visibility.insert(name, true);
+}
+
+void ProcessData::removeParameter(const QString &name)
+{
+    m_parameters.remove(name);
+    m_visibility.remove(name);
+}
+
+void ProcessData::setMaterial(const QString &base, unsigned id, const QString &name, const QColor &color,
+                              bool idVisible)
+{
+    setParameter(base + QStringLiteral("_Id"), QVariant(id), idVisible);
+    setParameter(base, QVariant(name), true);
+    setParameter(base + QStringLiteral("_Color"), QVariant(color), false);
+}
+
+QString ProcessData::displayName(int type)
+{
+    if (type < 0 || type >= TypeCount)
+        return QStringLiteral("Unknown process");
+    return QString::fromLatin1(displayNames[type]);
+}
+
+QString ProcessData::kindName(const QVariant &value)
+{
+    const int id = value.userType();
+    switch (id) {
+    case QMetaType::Bool:
+        return QStringLiteral("bool");
+    case QMetaType::Float:
+        return QStringLiteral("float");
+    case QMetaType::Double:
+        return QStringLiteral("double");
+    case QMetaType::Int:
+        return QStringLiteral("int");
+    case QMetaType::UInt:
+        return QStringLiteral("uint");
+    case QMetaType::QString:
+        return QStringLiteral("QString");
+    case QMetaType::QColor:
+        return QStringLiteral("QColor");
+    default:
+        break;
+    }
+    if (id == maskTypeId)
+        return QStringLiteral("vector");
+    if (id == qMetaTypeId<Util::Vector3D>())
+        return QStringLiteral("Util::Vector3D");
+    return QString();
+}
+
+} // namespace Ui
