@@ -12,10 +12,9 @@ namespace Operations {
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
 
-void MaterialReconciler::addAsNew(Material loaded)
+void MaterialReconciler::addAsNew(Material loaded, MaterialMap &map)
 {
     const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
-    DocumentSession &session = DocumentSession::instance();
     const unsigned newId = catalogue->newMaterialId();
     if (newId == 0) {
         // Every user id is taken: the cells keep the loaded id rather than
@@ -24,21 +23,16 @@ void MaterialReconciler::addAsNew(Material loaded)
                    << loaded.getName();
         return;
     }
-    session.materialMap().insert(loaded.getId(), newId);
+    map.insert(loaded.getId(), newId);
     loaded.setId(newId);
     catalogue->setMaterial(loaded);
 }
 
-void MaterialReconciler::reconcile(const Material &loaded, ConsoleModel *console)
+bool MaterialReconciler::reconcileInto(const Material &loaded, MaterialMap &map, const ConflictSettler &settle)
 {
-    if (loaded.getId() == 0 || loaded.getName().isEmpty()) {
-        if (console)
-            console->write(QStringLiteral(
-                "WARNING: There was an error loading a material. This may alter the loaded cell volume."));
-        return;
-    }
+    if (loaded.getId() == 0 || loaded.getName().isEmpty())
+        return false;
     const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
-    DocumentSession &session = DocumentSession::instance();
     const Material byId = catalogue->getMaterial(loaded.getId());
     const Material byName = catalogue->getMaterialByName(loaded.getName());
     const bool idFound = !byId.isEmpty();
@@ -46,53 +40,77 @@ void MaterialReconciler::reconcile(const Material &loaded, ConsoleModel *console
 
     if (!idFound && !nameFound) {
         catalogue->setMaterial(loaded);
-        session.materialMap().insert(loaded.getId(), loaded.getId());
-        return;
+        map.insert(loaded.getId(), loaded.getId());
+        return true;
     }
     if (!idFound) {
-        session.materialMap().insert(loaded.getId(), byName.getId());
-        return;
+        map.insert(loaded.getId(), byName.getId());
+        return true;
     }
     if (byId.getName() == loaded.getName()) {
-        session.materialMap().insert(loaded.getId(), loaded.getId());
-        return;
+        map.insert(loaded.getId(), loaded.getId());
+        return true;
     }
 
-    MaterialConflict &conflict = session.pendingConflict();
-    conflict.existing = byId;
-    conflict.loaded = loaded;
-    conflict.settled = false;
-    // Held for the call: the observer may be replaced while its dialog is open.
-    const boost::shared_ptr<Util::IObserver> observer = session.materialConflictObserver();
-    if (observer)
-        observer->notify();
-    if (!session.pendingConflict().settled)
-        addAsNew(loaded);
+    if (!settle || !settle(byId, loaded))
+        addAsNew(loaded, map);
+    return true;
 }
 
-bool MaterialReconciler::settleConflict(ConflictChoice choice, unsigned alternateId)
+bool MaterialReconciler::applyChoice(ConflictChoice choice, const Material &existing, const Material &loaded,
+                                     unsigned alternateId, MaterialMap &map)
 {
     const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
-    DocumentSession &session = DocumentSession::instance();
-    MaterialConflict &conflict = session.pendingConflict();
-    const unsigned loadedId = conflict.loaded.getId();
+    const unsigned loadedId = loaded.getId();
     switch (choice) {
     case ConflictChoice::ReplaceLoadedByExisting:
-        session.materialMap().insert(loadedId, conflict.existing.getId());
+        map.insert(loadedId, existing.getId());
         break;
     case ConflictChoice::ReplaceExistingByLoaded:
-        session.materialMap().insert(loadedId, loadedId);
-        catalogue->setMaterial(conflict.loaded);
+        map.insert(loadedId, loadedId);
+        catalogue->setMaterial(loaded);
         break;
     case ConflictChoice::ReplaceLoadedByAnother:
         if (alternateId == 0 || catalogue->getMaterial(alternateId).isEmpty())
             return false;
-        session.materialMap().insert(loadedId, alternateId);
+        map.insert(loadedId, alternateId);
         break;
     case ConflictChoice::AddLoadedAsNew:
-        addAsNew(conflict.loaded);
+        addAsNew(loaded, map);
         break;
     }
+    return true;
+}
+
+void MaterialReconciler::reconcile(const Material &loaded, ConsoleModel *console)
+{
+    DocumentSession &session = DocumentSession::instance();
+    // A document's conflicts go through the observer the factory installed,
+    // which answers by settleConflict.
+    const bool valid = reconcileInto(loaded, session.materialMap(),
+                                     [&session](const Material &existing, const Material &conflicting) {
+                                         MaterialConflict &conflict = session.pendingConflict();
+                                         conflict.existing = existing;
+                                         conflict.loaded = conflicting;
+                                         conflict.settled = false;
+                                         // Held for the call: the observer may be replaced while its dialog is open.
+                                         const boost::shared_ptr<Util::IObserver> observer =
+                                             session.materialConflictObserver();
+                                         if (observer)
+                                             observer->notify();
+                                         return session.pendingConflict().settled;
+                                     });
+    if (!valid && console)
+        console->write(
+            QStringLiteral("WARNING: There was an error loading a material. This may alter the loaded cell volume."));
+}
+
+bool MaterialReconciler::settleConflict(ConflictChoice choice, unsigned alternateId)
+{
+    DocumentSession &session = DocumentSession::instance();
+    MaterialConflict &conflict = session.pendingConflict();
+    if (!applyChoice(choice, conflict.existing, conflict.loaded, alternateId, session.materialMap()))
+        return false;
     conflict.settled = true;
     return true;
 }
