@@ -24,7 +24,9 @@ enum ProcessStepResult {
     StepMissingParameter = 1,
     StepInvalidParameter = 2,
     StepUnknownProcess = 3,
-    StepNotImplemented = 4
+    StepNotImplemented = 4,
+    // Reported by runProcessSteps for a step that found no volume to work on; nothing was run.
+    StepNoVolume = -1
 };
 
 // The sentence the debug log and the batch program print for a result code.

@@ -1,0 +1,726 @@
+#include "processsteprunner.h"
+
+#include "Core/Operations/ColumnProcesses/planarization.h"
+#include "Core/Operations/ColumnProcesses/simplereactiveionetching.h"
+#include "Core/Operations/ColumnProcesses/spincoating.h"
+#include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+#include "Core/Operations/DistanceCounting/anisotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/anisotropicfilmetching.h"
+#include "Core/Operations/DistanceCounting/dopingoperation.h"
+#include "Core/Operations/DistanceCounting/electrodeposition.h"
+#include "Core/Operations/DistanceCounting/ionimplantation.h"
+#include "Core/Operations/DistanceCounting/ionimplantationoperation.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmetching.h"
+#include "Core/Operations/DistanceCounting/materialset.h"
+#include "Core/Operations/DistanceCounting/simpledoping.h"
+#include "Core/Operations/DistanceCounting/simplephysicalvapordeposition.h"
+#include "Core/Operations/DistanceCounting/simplesioxidation.h"
+#include "Core/Operations/DistanceCounting/simplesioxidationoperation.h"
+#include "Core/Operations/DopingOperation/randomwalkdoping.h"
+#include "Core/Operations/Moore/mooreneighborhooddeposition.h"
+#include "Core/Operations/Moore/mooreneighborhoodetching.h"
+#include "Core/Operations/Photolithography/photolithography.h"
+#include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
+#include "Util/vector3d.h"
+
+#include <QElapsedTimer>
+#include <QtDebug>
+
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <new>
+
+namespace Core {
+namespace Operations {
+
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+const uint32_t SiliconMaterial = 1;
+
+// Reads a step's parameters in the kinds the engines take and checks their
+// values. The first failure wins: later reads and checks do nothing, so the
+// detail names the parameter that stopped the step.
+class StepParameters
+{
+public:
+    // conversionCode: the code of a value that cannot be converted (2, or 1
+    // for the steps that report every failure as a missing parameter).
+    StepParameters(const Ui::ProcessData &step, QString &detail, int conversionCode)
+        : m_step(step), m_detail(detail), m_conversionCode(conversionCode)
+    {
+    }
+
+    bool ok() const { return m_code == StepSucceeded; }
+    int code() const { return m_code; }
+
+    unsigned uintValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return 0;
+        bool converted = false;
+        const unsigned result = value.toUInt(&converted);
+        // toUInt wraps negative numbers and truncates large ones without complaint.
+        bool isNumber = false;
+        const double number = value.toDouble(&isNumber);
+        if (!converted || (isNumber && (number < 0 || number > double(std::numeric_limits<unsigned>::max()))))
+            return unconvertible(name, QStringLiteral("a whole number of zero or more"));
+        return result;
+    }
+
+    int intValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return 0;
+        bool converted = false;
+        const int result = value.toInt(&converted);
+        if (!converted)
+            return unconvertible(name, QStringLiteral("a whole number"));
+        return result;
+    }
+
+    float floatValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return 0;
+        bool converted = false;
+        const float result = value.toFloat(&converted);
+        if (!converted)
+            return unconvertible(name, QStringLiteral("a number"));
+        return result;
+    }
+
+    double doubleValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return 0;
+        bool converted = false;
+        const double result = value.toDouble(&converted);
+        if (!converted)
+            return unconvertible(name, QStringLiteral("a number"));
+        return result;
+    }
+
+    bool boolValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return false;
+        if (!value.canConvert<bool>())
+            return unconvertible(name, QStringLiteral("true or false"));
+        return value.toBool();
+    }
+
+    QString textValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return QString();
+        if (!value.canConvert<QString>()) {
+            unconvertible(name, QStringLiteral("a text"));
+            return QString();
+        }
+        return value.toString();
+    }
+
+    std::vector<bool> maskValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return std::vector<bool>();
+        if (value.userType() != qMetaTypeId<std::vector<bool>>()) {
+            unconvertible(name, QStringLiteral("a bit mask"));
+            return std::vector<bool>();
+        }
+        return value.value<std::vector<bool>>();
+    }
+
+    Util::Vector3D vectorValue(const char *name)
+    {
+        const QVariant value = read(name);
+        if (!ok())
+            return Util::Vector3D();
+        if (value.userType() != qMetaTypeId<Util::Vector3D>()) {
+            unconvertible(name, QStringLiteral("a position"));
+            return Util::Vector3D();
+        }
+        return value.value<Util::Vector3D>();
+    }
+
+    // A length, depth or ratio: finite and not negative in the precision the engine takes it.
+    float nonNegativeFloat(const char *name) { return requireNonNegative(name, floatValue(name)); }
+    float nonNegativeFloatFromDouble(const char *name) { return requireNonNegative(name, float(doubleValue(name))); }
+    double nonNegativeDouble(const char *name) { return requireNonNegative(name, doubleValue(name)); }
+
+    double positiveDouble(const char *name)
+    {
+        const double value = doubleValue(name);
+        if (ok() && !(std::isfinite(value) && value > 0))
+            reject(QStringLiteral("\"%1\" must be a finite number above zero, not %2.")
+                       .arg(QLatin1String(name))
+                       .arg(value));
+        return value;
+    }
+
+    // A material id that names a material of the catalogue.
+    unsigned material(const char *name)
+    {
+        const unsigned id = uintValue(name);
+        if (ok() && Model::Materials::MaterialFactory::instance()->getMaterial(id).isEmpty())
+            reject(QStringLiteral("Material %1 given by \"%2\" is not in the materials catalogue.")
+                       .arg(id)
+                       .arg(QLatin1String(name)));
+        return id;
+    }
+
+    // A value the engine cannot run on: code 2 whatever the step type.
+    void reject(const QString &sentence)
+    {
+        if (!ok())
+            return;
+        m_code = StepInvalidParameter;
+        m_detail = sentence;
+    }
+
+private:
+    QVariant read(const char *name)
+    {
+        if (!ok())
+            return QVariant();
+        const QVariant value = m_step.getProcessParameter(QLatin1String(name));
+        if (!value.isValid()) {
+            m_code = StepMissingParameter;
+            m_detail = QStringLiteral("The parameter \"%1\" is missing or has no value.").arg(QLatin1String(name));
+        }
+        return value;
+    }
+
+    int unconvertible(const char *name, const QString &expected)
+    {
+        m_code = m_conversionCode;
+        m_detail = QStringLiteral("The value of \"%1\" is not %2.").arg(QLatin1String(name), expected);
+        return 0;
+    }
+
+    template <class T>
+    T requireNonNegative(const char *name, T value)
+    {
+        if (ok() && !(std::isfinite(value) && value >= 0))
+            reject(QStringLiteral("\"%1\" must be a finite number of zero or more, not %2.")
+                       .arg(QLatin1String(name))
+                       .arg(double(value)));
+        return value;
+    }
+
+    const Ui::ProcessData &m_step;
+    QString &m_detail;
+    int m_conversionCode;
+    int m_code = StepSucceeded;
+};
+
+// One step while it runs: its parameters, the run's state and what the step
+// did that the lattice mark must know.
+struct StepRun
+{
+    StepParameters &parameters;
+    ProcessRunContext &context;
+    // The step may have grown, removed or converted silicon, so the atomistic
+    // lattice no longer matches the cells.
+    bool touchedSilicon = false;
+
+    TotalVolume &volume() const { return *context.volume; }
+};
+
+// A whole number of layers for the engines that step cell by cell.
+unsigned wholeLayers(float value)
+{
+    if (!(value > 0))
+        return 0;
+    return value >= float(std::numeric_limits<unsigned>::max()) ? std::numeric_limits<unsigned>::max()
+                                                                  : unsigned(value);
+}
+
+// A mask and its width and height in cells; the bit count must match or the
+// engine would read past the bits or misplace them.
+bool readMask(StepParameters &p, const char *bitsName, const char *heightName, const char *widthName,
+              std::vector<bool> &bits, unsigned &width, unsigned &height)
+{
+    bits = p.maskValue(bitsName);
+    height = p.uintValue(heightName);
+    width = p.uintValue(widthName);
+    if (p.ok() && uint64_t(bits.size()) != uint64_t(width) * height)
+        p.reject(QStringLiteral("\"%1\" holds %2 bits, but a mask of %3 x %4 cells needs %5.")
+                     .arg(QLatin1String(bitsName))
+                     .arg(qulonglong(bits.size()))
+                     .arg(width)
+                     .arg(height)
+                     .arg(qulonglong(uint64_t(width) * height)));
+    return p.ok();
+}
+
+int runPhotolithography(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    std::vector<bool> top, bottom;
+    unsigned topWidth = 0, topHeight = 0, bottomWidth = 0, bottomHeight = 0;
+    readMask(p, "Top Mask", "Top Mask Height", "Top Mask Width", top, topWidth, topHeight);
+    readMask(p, "Bottom Mask", "Bottom Mask Height", "Bottom Mask Width", bottom, bottomWidth, bottomHeight);
+    if (!p.ok())
+        return p.code();
+    Photolithography(run.volume(), material, bottom, bottomWidth, bottomHeight, top, topWidth, topHeight).run();
+    return StepSucceeded;
+}
+
+int runWetEtching(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const float depth = p.nonNegativeFloat("Depth");
+    if (!p.ok())
+        return p.code();
+    TotalVolume &volume = run.volume();
+    const bool stale = !run.context.latticeStale || run.context.latticeStale->value(volume.getId(), true);
+    if (stale || !volume.getLattice()) {
+        QString error;
+        if (!volume.createLattice(&error)) {
+            // The cells are untouched; the next etch tries to build the lattice again.
+            p.reject(QStringLiteral("The silicon lattice could not be built: %1").arg(error));
+            return p.code();
+        }
+    }
+    AtomicStructureSimpleSiWetEtch etcher(volume, depth);
+    if (!etcher.run()) {
+        p.reject(QStringLiteral("The cell volume has no silicon lattice to etch."));
+        return p.code();
+    }
+    return StepSucceeded;
+}
+
+int runMooreDeposition(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float thickness = p.nonNegativeFloat("Thickness");
+    if (!p.ok())
+        return p.code();
+    MooreNeighborhoodDeposition(run.volume(), material).run(wholeLayers(thickness));
+    return StepSucceeded;
+}
+
+int runMooreEtching(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float depth = p.nonNegativeFloat("Depth");
+    if (!p.ok())
+        return p.code();
+    MooreNeighborhoodEtching(run.volume(), material).run(wholeLayers(depth));
+    return StepSucceeded;
+}
+
+// "CVD" and "Isotropic Deposition" run the same automaton.
+int runIsotropicDeposition(StepRun &run, const char *thicknessName)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float thickness = p.nonNegativeFloat(thicknessName);
+    if (!p.ok())
+        return p.code();
+    IsotropicFilmDeposition(run.volume(), material, thickness).simulate();
+    run.touchedSilicon = material == SiliconMaterial;
+    return StepSucceeded;
+}
+
+int runCvd(StepRun &run) { return runIsotropicDeposition(run, "Thickness"); }
+
+int runIsotropicFilmDeposition(StepRun &run) { return runIsotropicDeposition(run, "Film Thickness"); }
+
+int runIsotropicEtching(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float depth = p.nonNegativeFloat("Depth");
+    if (!p.ok())
+        return p.code();
+    IsotropicFilmEtching(run.volume(), material, depth).simulate();
+    return StepSucceeded;
+}
+
+int runPlanarization(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned maximum = p.uintValue("Maximum Height");
+    const unsigned minimum = p.uintValue("Minimum Height");
+    // The options dialog never lets the minimum pass the maximum; that would empty the whole volume.
+    if (p.ok() && minimum > maximum)
+        p.reject(QStringLiteral("\"Minimum Height\" (%1) is above \"Maximum Height\" (%2).").arg(minimum).arg(maximum));
+    if (!p.ok())
+        return p.code();
+    Planarization(run.volume(), maximum, minimum).run();
+    return StepSucceeded;
+}
+
+int runElectroplating(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const float thickness = p.nonNegativeFloat("Film Thickness");
+    const unsigned conductor = p.material("Conducting Material_Id");
+    const unsigned deposited = p.material("Deposited Material_Id");
+    if (!p.ok())
+        return p.code();
+    Electrodeposition(run.volume(), deposited, conductor, thickness).simulate();
+    return StepSucceeded;
+}
+
+int runDoping(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const float depth = p.nonNegativeFloat("Doping Depth");
+    const unsigned material = p.material("Doped Material_Id");
+    if (!p.ok())
+        return p.code();
+    SimpleDoping(run.volume(), material, depth, MaterialSet::fromProcess(DopingOperation::MaterialProcessId))
+        .simulate();
+    return StepSucceeded;
+}
+
+int runSpinCoating(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned height = p.uintValue("Maximum Height");
+    const unsigned material = p.material("Material_Id");
+    if (!p.ok())
+        return p.code();
+    SpinCoating(run.volume(), material, height).run();
+    run.touchedSilicon = material == SiliconMaterial;
+    return StepSucceeded;
+}
+
+int runSaveImage(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const QString fileName = p.textValue("Filename");
+    if (!p.ok())
+        return p.code();
+    // Without a host there is no view to draw or save.
+    if (run.context.host)
+        run.context.host->updateGeometry(fileName);
+    return StepSucceeded;
+}
+
+int runCreateSubstrate(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const Util::Vector3D corner = p.vectorValue("Lower Left Front Corner");
+    const unsigned sizeX = p.uintValue("Volume Size X");
+    const unsigned sizeY = p.uintValue("Volume Size Y");
+    const unsigned sizeZ = p.uintValue("Volume Size Z");
+    const bool spherical = p.boolValue("SphericalSubstrate");
+    double cx = 0, cy = 0, cz = 0;
+    corner.get(cx, cy, cz);
+    if (p.ok() && !(std::isfinite(cx) && std::isfinite(cy) && std::isfinite(cz)))
+        p.reject(QStringLiteral("\"Lower Left Front Corner\" must be a finite position."));
+
+    // The builder clips the substrate to the volume, so no substrate value can reach outside it.
+    CreateSubstrateOperation builder(nullptr);
+    if (spherical) {
+        const unsigned centerX = p.uintValue("Substrate Center X");
+        const unsigned centerY = p.uintValue("Substrate Center Y");
+        const unsigned centerZ = p.uintValue("Substrate Center Z");
+        const unsigned radius = p.uintValue("Substrate Radius");
+        builder.setSphereParameters(material, sizeX, sizeY, sizeZ, corner, centerX, centerY, centerZ, radius);
+    } else {
+        const unsigned substrateX = p.uintValue("Substrate Size X");
+        const unsigned substrateY = p.uintValue("Substrate Size Y");
+        const unsigned substrateZ = p.uintValue("Substrate Size Z");
+        const unsigned deltaX = p.uintValue("Substrate Delta X");
+        const unsigned deltaY = p.uintValue("Substrate Delta Y");
+        const unsigned deltaZ = p.uintValue("Substrate Delta Z");
+        builder.setBoxParameters(material, sizeX, sizeY, sizeZ, corner, deltaX, deltaY, deltaZ, substrateX,
+                                 substrateY, substrateZ);
+    }
+    if (!p.ok())
+        return p.code();
+
+    // The builder refuses sizes that cannot be addressed or would not fit in memory.
+    QString error;
+    const boost::shared_ptr<TotalVolume> volume = builder.buildVolume(&error);
+    if (!volume) {
+        p.reject(error);
+        return p.code();
+    }
+    run.context.volume = volume;
+    if (run.context.host)
+        run.context.host->setCurrentVolume(volume);
+    return StepSucceeded;
+}
+
+int runPvd(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float thickness = p.nonNegativeFloatFromDouble("Thickness");
+    const float ratio = p.nonNegativeFloatFromDouble("Horizontal to Vertical Ratio");
+    const int depositOn = p.intValue("DepositOn");
+    if (p.ok() && (depositOn < SimplePhysicalVaporDeposition::Top || depositOn > SimplePhysicalVaporDeposition::BothSides))
+        p.reject(QStringLiteral("\"DepositOn\" must be 1 (top), 2 (bottom) or 3 (both sides), not %1.").arg(depositOn));
+    if (!p.ok())
+        return p.code();
+    SimplePhysicalVaporDeposition(run.volume(), material, thickness, ratio, depositOn).simulate();
+    run.touchedSilicon = material == SiliconMaterial;
+    return StepSucceeded;
+}
+
+int runReactiveIonEtching(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const unsigned layers = p.uintValue("Etch Depth");
+    const int directions = p.intValue("EtchDirectionValue");
+    const int both = SimpleReactiveIonEtching::FromTop | SimpleReactiveIonEtching::FromBelow;
+    if (p.ok() && (directions < 1 || directions > both))
+        p.reject(QStringLiteral("\"EtchDirectionValue\" must be 1 (top), 2 (bottom) or 3 (both), not %1.")
+                     .arg(directions));
+    if (!p.ok())
+        return p.code();
+    SimpleReactiveIonEtching(run.volume(), material, layers, unsigned(directions)).run();
+    run.touchedSilicon = material == SiliconMaterial;
+    return StepSucceeded;
+}
+
+int runIonImplantation(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const float annealing = p.nonNegativeFloat("Annealing Distance");
+    const float depth = p.nonNegativeFloat("Implantation Depth");
+    const float spread = p.nonNegativeFloat("Vertical Spread");
+    const unsigned material = p.material("Doped Material_Id");
+    if (!p.ok())
+        return p.code();
+    IonImplantation(run.volume(), material, depth, spread, annealing,
+                    MaterialSet::fromProcess(IonImplantationOperation::ImplantableProcessId))
+        .simulate();
+    run.touchedSilicon = true;
+    return StepSucceeded;
+}
+
+int runOxidation(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const bool byTime = p.boolValue("OxidationTimeSet");
+    const double conversion = p.positiveDouble("Micron Conversion");
+    double microns = 0;
+    if (byTime) {
+        const double pressure = p.positiveDouble("Oxidation Pressure");
+        const double temperature = p.positiveDouble("Oxidation Temperature");
+        const double hours = p.nonNegativeDouble("Oxidation Time");
+        if (p.ok()) {
+            microns = SimpleSiOxidation::dealGroveThickness(hours, temperature, pressure);
+            if (!(std::isfinite(microns) && microns >= 0))
+                p.reject(QStringLiteral("The oxidation time, temperature and pressure give no usable oxide "
+                                        "thickness."));
+        }
+    } else {
+        microns = p.nonNegativeDouble("Oxidation Thickness");
+    }
+    if (!p.ok())
+        return p.code();
+    SimpleSiOxidation oxidation(run.volume(), MaterialSet::fromProcess(SimpleSiOxidationOperation::OxidizableProcessId),
+                                conversion);
+    oxidation.oxidize(microns);
+    run.touchedSilicon = true;
+    return StepSucceeded;
+}
+
+int runAnisotropicDeposition(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float thickness = p.nonNegativeFloat("Film Thickness");
+    const float ratio = p.nonNegativeFloat("Horizontal to Vertical Ratio");
+    if (!p.ok())
+        return p.code();
+    AnisotropicFilmDeposition(run.volume(), material, thickness, ratio).simulate();
+    return StepSucceeded;
+}
+
+int runAnisotropicEtching(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const unsigned material = p.material("Material_Id");
+    const float depth = p.nonNegativeFloat("Etch Depth");
+    const float ratio = p.nonNegativeFloat("Horizontal to Vertical Ratio");
+    if (!p.ok())
+        return p.code();
+    AnisotropicFilmEtching(run.volume(), material, depth, ratio).simulate();
+    return StepSucceeded;
+}
+
+int runRandomWalkDoping(StepRun &run)
+{
+    StepParameters &p = run.parameters;
+    const double cellSize = p.floatValue("Cell Size");
+    const double timeStep = p.floatValue("Time Step Duration");
+    const double diffusion = p.floatValue("Diffusion Coefficient");
+    const double time = p.nonNegativeFloat("Doping Time");
+    const double threshold = p.floatValue("Doping Threshold");
+    const double surface = p.floatValue("Surface Concentration");
+    const unsigned material = p.material("Material_Id");
+    if (p.ok()) {
+        // The walk's own check: positive step and cell size, a stay probability within [0, 1] ...
+        const QString error = RandomWalkDoping::checkParameters(diffusion, timeStep, cellSize, surface, threshold);
+        if (!error.isEmpty())
+            p.reject(error);
+    }
+    if (!p.ok())
+        return p.code();
+    RandomWalkDoping doping(run.volume(), material, diffusion, timeStep, cellSize, surface, threshold,
+                            RandomWalkDoping::timeSeed());
+    if (!doping.dope(time)) {
+        p.reject(doping.error());
+        return p.code();
+    }
+    return StepSucceeded;
+}
+
+enum class LatticeMark { Unchanged, Set, Clear };
+
+struct StepKind
+{
+    int (*run)(StepRun &);
+    LatticeMark mark;
+    // "Save Image", "Create Substrate" and "Si Oxidation" report a value they
+    // cannot convert as a missing parameter.
+    bool conversionIsMissing;
+    bool needsVolume;
+};
+
+const StepKind stepKinds[Ui::ProcessData::TypeCount] = {
+    /* 0 Photolithography */ {runPhotolithography, LatticeMark::Set, false, true},
+    /* 1 Si wet etching */ {runWetEtching, LatticeMark::Clear, false, true},
+    /* 2 Moore deposition */ {runMooreDeposition, LatticeMark::Set, false, true},
+    /* 3 Moore etching */ {runMooreEtching, LatticeMark::Set, false, true},
+    /* 4 CVD */ {runCvd, LatticeMark::Unchanged, false, true},
+    /* 5 Isotropic etching */ {runIsotropicEtching, LatticeMark::Set, false, true},
+    /* 6 Planarization */ {runPlanarization, LatticeMark::Set, false, true},
+    /* 7 Electroplating */ {runElectroplating, LatticeMark::Unchanged, false, true},
+    /* 8 Doping */ {runDoping, LatticeMark::Set, false, true},
+    /* 9 Spin Coating */ {runSpinCoating, LatticeMark::Unchanged, false, true},
+    /* 10 Save Image */ {runSaveImage, LatticeMark::Unchanged, true, false},
+    /* 11 Create Substrate */ {runCreateSubstrate, LatticeMark::Unchanged, true, false},
+    /* 12 PVD */ {runPvd, LatticeMark::Unchanged, false, true},
+    /* 13 Simple RIE */ {runReactiveIonEtching, LatticeMark::Unchanged, false, true},
+    /* 14 Ion Implantation */ {runIonImplantation, LatticeMark::Unchanged, false, true},
+    /* 15 Si Oxidation */ {runOxidation, LatticeMark::Unchanged, true, true},
+    /* 16 Isotropic Deposition */ {runIsotropicFilmDeposition, LatticeMark::Set, false, true},
+    /* 17 Anisotropic Deposition */ {runAnisotropicDeposition, LatticeMark::Set, false, true},
+    /* 18 Anisotropic Etching */ {runAnisotropicEtching, LatticeMark::Set, false, true},
+    /* 19 Doping (Random Walk CA) */ {runRandomWalkDoping, LatticeMark::Set, false, true},
+};
+
+void markLattice(ProcessRunContext &context, bool stale)
+{
+    if (context.latticeStale && context.volume)
+        context.latticeStale->insert(context.volume->getId(), stale);
+}
+
+} // namespace
+
+QString processStepResultText(int code)
+{
+    switch (code) {
+    case StepSucceeded:
+        return QStringLiteral("No error, process was run successfully.");
+    case StepMissingParameter:
+        return QStringLiteral("A required parameter was not found. Check input list.");
+    case StepInvalidParameter:
+        return QStringLiteral("Value for a required parameter is invalid. Check input list.");
+    case StepUnknownProcess:
+        return QStringLiteral("Unknown process. Remove process from the list.");
+    case StepNotImplemented:
+        return QStringLiteral("Process is not implemented. Remove process from the list.");
+    case StepNoVolume:
+        return QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume "
+                              "must be created before any other process.");
+    default:
+        return QString();
+    }
+}
+
+int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
+{
+    const int type = step.getType();
+    if (type < 0 || type >= Ui::ProcessData::TypeCount) {
+        context.detail = QStringLiteral("There is no process of type %1.").arg(type);
+        return StepUnknownProcess;
+    }
+    const StepKind &kind = stepKinds[type];
+    if (kind.needsVolume && !context.volume) {
+        context.detail = processStepResultText(StepNoVolume);
+        return StepMissingParameter;
+    }
+
+    StepParameters parameters(step, context.detail,
+                              kind.conversionIsMissing ? StepMissingParameter : StepInvalidParameter);
+    StepRun run{parameters, context};
+    int code = StepSucceeded;
+    try {
+        code = kind.run(run);
+    } catch (const std::bad_alloc &) {
+        context.detail = QStringLiteral("There was not enough memory to finish the step; the cells may be incomplete.");
+        markLattice(context, true);
+        return StepInvalidParameter;
+    } catch (const std::exception &error) {
+        context.detail = QStringLiteral("The step failed (%1); the cells may be incomplete.")
+                             .arg(QString::fromLocal8Bit(error.what()));
+        markLattice(context, true);
+        return StepInvalidParameter;
+    }
+    if (code != StepSucceeded)
+        return code;
+
+    // A step that changed silicon outdates the lattice even where its row leaves the mark alone.
+    if (kind.mark == LatticeMark::Set || run.touchedSilicon)
+        markLattice(context, true);
+    else if (kind.mark == LatticeMark::Clear)
+        markLattice(context, false);
+    return StepSucceeded;
+}
+
+int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report)
+{
+    int completed = 0;
+    QElapsedTimer timer;
+    for (int index = 0; index < list.size(); ++index) {
+        const Ui::ProcessData &step = list.at(index);
+        context.detail.clear();
+        if (!context.volume && step.getType() != Ui::ProcessData::CreateSubstrate) {
+            context.detail = processStepResultText(StepNoVolume);
+            if (report)
+                report(index, StepNoVolume, 0);
+            break;
+        }
+        timer.start();
+        const int code = runProcessStep(step, context);
+        const qint64 elapsed = timer.elapsed();
+        if (report)
+            report(index, code, elapsed);
+        if (code != StepSucceeded)
+            break;
+        ++completed;
+    }
+    return completed;
+}
+
+} // namespace Operations
+} // namespace Core
