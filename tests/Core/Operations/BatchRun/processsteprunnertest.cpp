@@ -1,0 +1,563 @@
+#include "Core/Operations/BatchRun/processsteprunner.h"
+
+#include "Model/Automaton/silattice.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Util/vector3d.h"
+
+#include <gtest/gtest.h>
+
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+using namespace Core::Operations;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+typedef uint32_t (*Layout)(unsigned x, unsigned y, unsigned z);
+typedef std::vector<std::pair<const char *, QVariant>> Values;
+
+const uint32_t Si = 1, Oxide = 3, Al = 4, Cu = 5, ResistPlus = 11, NDoped = 14, PDoped = 15;
+const unsigned SizeX = 8, SizeY = 8, SizeZ = 10;
+
+// Silicon below z = 4 under empty space.
+uint32_t siliconBase(unsigned, unsigned, unsigned z) { return z < 4 ? Si : 0u; }
+// The base with a layer of positive resist on top.
+uint32_t resistOnSilicon(unsigned x, unsigned y, unsigned z) { return z < 6 && z >= 4 ? ResistPlus : siliconBase(x, y, z); }
+// The base with an aluminium layer to plate on.
+uint32_t aluminiumOnSilicon(unsigned x, unsigned y, unsigned z) { return z == 4 ? Al : siliconBase(x, y, z); }
+
+boost::shared_ptr<TotalVolume> makeVolume(Layout layout)
+{
+    std::vector<uint32_t> cells(size_t(SizeX) * SizeY * SizeZ);
+    for (unsigned x = 0; x < SizeX; ++x)
+        for (unsigned y = 0; y < SizeY; ++y)
+            for (unsigned z = 0; z < SizeZ; ++z)
+                cells[(size_t(x) * SizeY + y) * SizeZ + z] = layout(x, y, z);
+    return boost::shared_ptr<TotalVolume>(new TotalVolume(SizeX, SizeY, SizeZ, 1, 1, 1, Util::Vector3D(), cells));
+}
+
+std::vector<uint32_t> materialsOf(TotalVolume &volume)
+{
+    CellLock lock(volume);
+    std::vector<uint32_t> out(volume.getCellCount());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = lock.cells()[i].material;
+    return out;
+}
+
+size_t countOf(const std::vector<uint32_t> &cells, uint32_t material)
+{
+    return size_t(std::count(cells.begin(), cells.end(), material));
+}
+
+Ui::ProcessData makeStep(int type, const Values &values)
+{
+    Ui::ProcessData step(type);
+    for (const auto &value : values)
+        step.setParameter(QLatin1String(value.first), value.second, true);
+    return step;
+}
+
+QVariant mask(const std::vector<bool> &bits) { return QVariant::fromValue(bits); }
+
+// Columns x < 4 opaque, the rest transparent.
+std::vector<bool> halfMask()
+{
+    std::vector<bool> bits(SizeX * SizeY);
+    for (unsigned x = 0; x < SizeX; ++x)
+        for (unsigned y = 0; y < SizeY; ++y)
+            bits[x * SizeY + y] = x < 4;
+    return bits;
+}
+
+Values substrateValues(unsigned sx, unsigned sy, unsigned sz)
+{
+    return {{"Material_Id", QVariant(1u)},
+            {"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(1, 2, 3))},
+            {"Volume Size X", QVariant(sx)},
+            {"Volume Size Y", QVariant(sy)},
+            {"Volume Size Z", QVariant(sz)},
+            {"SphericalSubstrate", QVariant(false)},
+            {"Substrate Size X", QVariant(sx)},
+            {"Substrate Size Y", QVariant(sy)},
+            {"Substrate Size Z", QVariant(3u)},
+            {"Substrate Delta X", QVariant(0u)},
+            {"Substrate Delta Y", QVariant(0u)},
+            {"Substrate Delta Z", QVariant(0u)}};
+}
+
+class RecordingHost : public IProcessRunHost
+{
+public:
+    std::vector<boost::shared_ptr<TotalVolume>> volumes;
+    QStringList images;
+    void setCurrentVolume(const boost::shared_ptr<TotalVolume> &volume) override { volumes.push_back(volume); }
+    void updateGeometry(const QString &fileName) override { images << fileName; }
+};
+
+enum class Mark { Set, Clear, Unchanged };
+
+struct StepCase
+{
+    const char *name;
+    int type;
+    Layout layout;
+    Values values;
+    uint32_t material; // the material whose cell count the step changes
+    int change;        // +1 more cells of it, -1 fewer
+    Mark mark;
+};
+
+std::ostream &operator<<(std::ostream &out, const StepCase &c) { return out << c.name; }
+
+const std::vector<StepCase> &stepCases()
+{
+    static const std::vector<StepCase> cases = {
+        {"Photolithography", 0, resistOnSilicon,
+         {{"Material_Id", QVariant(ResistPlus)}, {"Top Mask", mask(halfMask())}, {"Top Mask Height", QVariant(SizeY)},
+          {"Top Mask Width", QVariant(SizeX)}, {"Bottom Mask", mask({})}, {"Bottom Mask Height", QVariant(0u)},
+          {"Bottom Mask Width", QVariant(0u)}},
+         ResistPlus, -1, Mark::Set},
+        {"SiWetEtching", 1, siliconBase, {{"Depth", QVariant(2.0)}}, Si, -1, Mark::Clear},
+        {"MooreDeposition", 2, siliconBase, {{"Thickness", QVariant(2u)}, {"Material_Id", QVariant(Al)}}, Al, +1,
+         Mark::Set},
+        {"MooreEtching", 3, siliconBase, {{"Depth", QVariant(1u)}, {"Material_Id", QVariant(Si)}}, Si, -1, Mark::Set},
+        {"Cvd", 4, siliconBase, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Oxide)}}, Oxide, +1,
+         Mark::Unchanged},
+        {"CvdOfSilicon", 4, aluminiumOnSilicon, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Si)}}, Si, +1,
+         Mark::Set},
+        {"IsotropicEtching", 5, siliconBase, {{"Depth", QVariant(1.0)}, {"Material_Id", QVariant(Si)}}, Si, -1,
+         Mark::Set},
+        {"Planarization", 6, resistOnSilicon, {{"Maximum Height", QVariant(5u)}, {"Minimum Height", QVariant(0u)}},
+         ResistPlus, -1, Mark::Set},
+        {"Electroplating", 7, aluminiumOnSilicon,
+         {{"Film Thickness", QVariant(2.0)}, {"Conducting Material_Id", QVariant(Al)},
+          {"Deposited Material_Id", QVariant(Cu)}},
+         Cu, +1, Mark::Unchanged},
+        {"Doping", 8, siliconBase, {{"Doping Depth", QVariant(1.0f)}, {"Doped Material_Id", QVariant(NDoped)}}, NDoped,
+         +1, Mark::Set},
+        {"SpinCoating", 9, siliconBase, {{"Maximum Height", QVariant(6u)}, {"Material_Id", QVariant(ResistPlus)}},
+         ResistPlus, +1, Mark::Unchanged},
+        {"Pvd", 12, siliconBase,
+         {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Al)}, {"DepositOn", QVariant(1)},
+          {"Horizontal to Vertical Ratio", QVariant(0.5)}},
+         Al, +1, Mark::Unchanged},
+        {"SimpleRie", 13, siliconBase,
+         {{"Material_Id", QVariant(Si)}, {"Etch Depth", QVariant(1u)}, {"EtchDirectionValue", QVariant(1)}}, Si, -1,
+         Mark::Set},
+        // Implantation and oxidation turn silicon into other materials, so they mark the lattice.
+        {"IonImplantation", 14, siliconBase,
+         {{"Annealing Distance", QVariant(0.0f)}, {"Implantation Depth", QVariant(2.0f)},
+          {"Vertical Spread", QVariant(1.0f)}, {"Doped Material_Id", QVariant(PDoped)}},
+         PDoped, +1, Mark::Set},
+        {"OxidationByThickness", 15, siliconBase,
+         {{"OxidationTimeSet", QVariant(false)}, {"Micron Conversion", QVariant(1.0)},
+          {"Oxidation Thickness", QVariant(2.0)}},
+         Oxide, +1, Mark::Set},
+        {"OxidationByTime", 15, siliconBase,
+         {{"OxidationTimeSet", QVariant(true)}, {"Micron Conversion", QVariant(10.0)}, {"Oxidation Time", QVariant(4.0)},
+          {"Oxidation Pressure", QVariant(1.0)}, {"Oxidation Temperature", QVariant(1373.0)}},
+         Oxide, +1, Mark::Set},
+        {"IsotropicDeposition", 16, siliconBase, {{"Film Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Al)}},
+         Al, +1, Mark::Set},
+        {"AnisotropicDeposition", 17, siliconBase,
+         {{"Film Thickness", QVariant(2.0)}, {"Horizontal to Vertical Ratio", QVariant(0.5)},
+          {"Material_Id", QVariant(Al)}},
+         Al, +1, Mark::Set},
+        {"AnisotropicEtching", 18, siliconBase,
+         {{"Etch Depth", QVariant(1.0)}, {"Horizontal to Vertical Ratio", QVariant(0.5)},
+          {"Material_Id", QVariant(Si)}},
+         Si, -1, Mark::Set},
+        // q = 1 - 6 D dt / L^2 = 0.5; 500 particles per surface cell, doped above 100.
+        {"RandomWalkDoping", 19, siliconBase,
+         {{"Diffusion Coefficient", QVariant(1e-13)}, {"Cell Size", QVariant(1e-6)},
+          {"Time Step Duration", QVariant(0.8333333333)}, {"Surface Concentration", QVariant(500e18)},
+          {"Material_Id", QVariant(PDoped)}, {"Doping Time", QVariant(3 * 0.8333333333)},
+          {"Doping Threshold", QVariant(100e18)}},
+         PDoped, +1, Mark::Set},
+    };
+    return cases;
+}
+
+const StepCase &caseOfType(int type)
+{
+    for (const StepCase &c : stepCases())
+        if (c.type == type)
+            return c;
+    throw std::logic_error("no case for the type");
+}
+
+class EveryStepType : public ::testing::TestWithParam<StepCase>
+{
+};
+
+TEST_P(EveryStepType, RunsOnTheVolumeChangesItsMaterialAndSetsTheLatticeMark)
+{
+    const StepCase &c = GetParam();
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(c.layout);
+    const std::vector<uint32_t> before = materialsOf(*volume);
+    QMap<int, bool> stale;
+    stale.insert(volume->getId(), c.mark == Mark::Clear);
+    ProcessRunContext context;
+    context.volume = volume;
+    context.latticeStale = &stale;
+
+    ASSERT_EQ(runProcessStep(makeStep(c.type, c.values), context), StepSucceeded) << qPrintable(context.detail);
+
+    const std::vector<uint32_t> after = materialsOf(*volume);
+    if (c.change > 0)
+        EXPECT_GT(countOf(after, c.material), countOf(before, c.material));
+    else
+        EXPECT_LT(countOf(after, c.material), countOf(before, c.material));
+    EXPECT_EQ(context.volume, volume);
+    ASSERT_TRUE(stale.contains(volume->getId()));
+    EXPECT_EQ(stale.value(volume->getId()), c.mark == Mark::Set);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, EveryStepType, ::testing::ValuesIn(stepCases()),
+                         [](const ::testing::TestParamInfo<StepCase> &info) { return std::string(info.param.name); });
+
+TEST(ProcessStepRunner, CreateSubstrateMakesTheCurrentVolumeAndTellsTheHost)
+{
+    RecordingHost host;
+    ProcessRunContext context;
+    context.host = &host;
+    ASSERT_EQ(runProcessStep(makeStep(11, substrateValues(6, 5, 7)), context), StepSucceeded)
+        << qPrintable(context.detail);
+    ASSERT_TRUE(context.volume);
+    EXPECT_EQ(context.volume->getSizeX(), 6u);
+    EXPECT_EQ(context.volume->getSizeY(), 5u);
+    EXPECT_EQ(context.volume->getSizeZ(), 7u);
+    EXPECT_EQ(context.volume->getPosition(), Util::Vector3D(1, 2, 3));
+    EXPECT_EQ(countOf(materialsOf(*context.volume), Si), 6u * 5u * 3u);
+    ASSERT_EQ(host.volumes.size(), 1u);
+    EXPECT_EQ(host.volumes.front(), context.volume);
+}
+
+TEST(ProcessStepRunner, CreateSubstrateBuildsASphereClippedToTheVolume)
+{
+    Values values = substrateValues(9, 9, 9);
+    values.push_back({"SphericalSubstrate", QVariant(true)});
+    for (const char *name : {"Substrate Center X", "Substrate Center Y", "Substrate Center Z"})
+        values.push_back({name, QVariant(0u)});
+    values.push_back({"Substrate Radius", QVariant(2u)});
+    ProcessRunContext context;
+    ASSERT_EQ(runProcessStep(makeStep(11, values), context), StepSucceeded) << qPrintable(context.detail);
+    ASSERT_TRUE(context.volume);
+    // The octant of a radius-2 ball at the corner: the lattice points with x^2 + y^2 + z^2 <= 4.
+    size_t inside = 0;
+    for (int x = 0; x <= 2; ++x)
+        for (int y = 0; y <= 2; ++y)
+            for (int z = 0; z <= 2; ++z)
+                inside += x * x + y * y + z * z <= 4 ? 1 : 0;
+    EXPECT_EQ(countOf(materialsOf(*context.volume), Si), inside);
+}
+
+TEST(ProcessStepRunner, SaveImageAsksTheHostAndSucceedsWithoutOne)
+{
+    const Ui::ProcessData step = makeStep(10, {{"Filename", QVariant(QStringLiteral("shot.png"))}});
+    RecordingHost host;
+    ProcessRunContext context;
+    context.volume = makeVolume(siliconBase);
+    context.host = &host;
+    EXPECT_EQ(runProcessStep(step, context), StepSucceeded);
+    EXPECT_EQ(host.images, QStringList{QStringLiteral("shot.png")});
+
+    ProcessRunContext headless;
+    headless.volume = context.volume;
+    EXPECT_EQ(runProcessStep(step, headless), StepSucceeded);
+}
+
+TEST(ProcessStepRunner, WetEtchingBuildsTheLatticeWhenItsMarkIsAbsent)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+    QMap<int, bool> stale; // no entry: the lattice was never built
+    ProcessRunContext context;
+    context.volume = volume;
+    context.latticeStale = &stale;
+    ASSERT_EQ(runProcessStep(makeStep(1, {{"Depth", QVariant(1.0f)}}), context), StepSucceeded)
+        << qPrintable(context.detail);
+    EXPECT_TRUE(volume->getLattice());
+    EXPECT_EQ(stale.value(volume->getId(), true), false);
+}
+
+TEST(ProcessStepRunner, WetEtchingRebuildsAStaleLattice)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+    ASSERT_TRUE(volume->createLattice());
+    const boost::shared_ptr<Model::Automaton::SiLattice> old = volume->getLattice();
+    QMap<int, bool> stale;
+    stale.insert(volume->getId(), true);
+    ProcessRunContext context;
+    context.volume = volume;
+    context.latticeStale = &stale;
+    ASSERT_EQ(runProcessStep(makeStep(1, {{"Depth", QVariant(1.0f)}}), context), StepSucceeded);
+    EXPECT_NE(volume->getLattice(), old);
+
+    // A current lattice is reused.
+    const boost::shared_ptr<Model::Automaton::SiLattice> current = volume->getLattice();
+    ASSERT_EQ(runProcessStep(makeStep(1, {{"Depth", QVariant(0.5f)}}), context), StepSucceeded);
+    EXPECT_EQ(volume->getLattice(), current);
+}
+
+// A change to a valid step of the table: a new value, or removal when the value is invalid.
+struct FaultCase
+{
+    const char *name;
+    int type;
+    const char *parameter;
+    QVariant value;
+    int code;
+};
+
+std::ostream &operator<<(std::ostream &out, const FaultCase &c) { return out << c.name; }
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+
+const std::vector<FaultCase> &faultCases()
+{
+    static const std::vector<FaultCase> cases = {
+        {"MissingThickness", 4, "Thickness", QVariant(), StepMissingParameter},
+        {"MissingMaterial", 5, "Material_Id", QVariant(), StepMissingParameter},
+        {"MissingBottomMask", 0, "Bottom Mask", QVariant(), StepMissingParameter},
+        {"MissingDopingTime", 19, "Doping Time", QVariant(), StepMissingParameter},
+        {"TextForAWholeNumber", 2, "Thickness", QVariant(QStringLiteral("abc")), StepInvalidParameter},
+        {"TextForAMaterial", 9, "Material_Id", QVariant(QStringLiteral("abc")), StepInvalidParameter},
+        {"TextForANumber", 16, "Film Thickness", QVariant(QStringLiteral("abc")), StepInvalidParameter},
+        {"TextForAMask", 0, "Top Mask", QVariant(QStringLiteral("1010")), StepInvalidParameter},
+        {"UnknownMaterial", 4, "Material_Id", QVariant(999u), StepInvalidParameter},
+        {"EmptyMaterial", 8, "Doped Material_Id", QVariant(0u), StepInvalidParameter},
+        {"NegativeThickness", 4, "Thickness", QVariant(-1.0), StepInvalidParameter},
+        {"NotANumberDepth", 5, "Depth", QVariant(NaN), StepInvalidParameter},
+        {"InfiniteRatio", 17, "Horizontal to Vertical Ratio", QVariant(Inf), StepInvalidParameter},
+        {"NegativeWholeNumber", 6, "Maximum Height", QVariant(-1), StepInvalidParameter},
+        {"WholeNumberBeyondRange", 13, "Etch Depth", QVariant(1e12), StepInvalidParameter},
+        {"NegativeWetEtchDepth", 1, "Depth", QVariant(-2.0), StepInvalidParameter},
+        {"MaskOfTheWrongSize", 0, "Top Mask Width", QVariant(SizeX - 1), StepInvalidParameter},
+        {"MinimumAboveMaximum", 6, "Minimum Height", QVariant(7u), StepInvalidParameter},
+        {"DepositOnOutOfRange", 12, "DepositOn", QVariant(7), StepInvalidParameter},
+        {"EtchDirectionOutOfRange", 13, "EtchDirectionValue", QVariant(0), StepInvalidParameter},
+        // 6 D dt / L^2 = 2: a stay probability of -1.
+        {"RandomWalkProbabilityBelowZero", 19, "Time Step Duration", QVariant(3.3333333333), StepInvalidParameter},
+        {"RandomWalkNegativeTime", 19, "Doping Time", QVariant(-1.0), StepInvalidParameter},
+        {"RandomWalkNegativeThreshold", 19, "Doping Threshold", QVariant(-1.0), StepInvalidParameter},
+        // Oxidation reports a value it cannot read as missing, but refuses a bad value like any step.
+        {"OxidationMissingSwitch", 15, "OxidationTimeSet", QVariant(), StepMissingParameter},
+        {"OxidationTextThickness", 15, "Oxidation Thickness", QVariant(QStringLiteral("abc")), StepMissingParameter},
+        {"OxidationNegativeThickness", 15, "Oxidation Thickness", QVariant(-1.0), StepInvalidParameter},
+        {"OxidationZeroConversion", 15, "Micron Conversion", QVariant(0.0), StepInvalidParameter},
+    };
+    return cases;
+}
+
+class FaultyStep : public ::testing::TestWithParam<FaultCase>
+{
+};
+
+TEST_P(FaultyStep, FailsWithItsCodeAReasonAndTheVolumeUntouched)
+{
+    const FaultCase &f = GetParam();
+    const StepCase &valid = caseOfType(f.type);
+    Ui::ProcessData step = makeStep(f.type, valid.values);
+    if (f.value.isValid())
+        step.setParameterValue(QLatin1String(f.parameter), f.value);
+    else
+        step.removeParameter(QLatin1String(f.parameter));
+
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(valid.layout);
+    const std::vector<uint32_t> before = materialsOf(*volume);
+    QMap<int, bool> stale;
+    stale.insert(volume->getId(), true);
+    ProcessRunContext context;
+    context.volume = volume;
+    context.latticeStale = &stale;
+
+    EXPECT_EQ(runProcessStep(step, context), f.code) << qPrintable(context.detail);
+    EXPECT_FALSE(context.detail.isEmpty());
+    EXPECT_EQ(materialsOf(*volume), before);
+    EXPECT_EQ(context.volume, volume);
+    EXPECT_EQ(stale.value(volume->getId()), true);
+    EXPECT_FALSE(volume->getLattice());
+}
+
+INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, FaultyStep, ::testing::ValuesIn(faultCases()),
+                         [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
+
+struct SubstrateFault
+{
+    const char *name;
+    const char *parameter;
+    QVariant value;
+    int code;
+};
+
+std::ostream &operator<<(std::ostream &out, const SubstrateFault &c) { return out << c.name; }
+
+class FaultySubstrate : public ::testing::TestWithParam<SubstrateFault>
+{
+};
+
+TEST_P(FaultySubstrate, KeepsTheCurrentVolumeAndTellsTheHostNothing)
+{
+    const SubstrateFault &f = GetParam();
+    Ui::ProcessData step = makeStep(11, substrateValues(4, 4, 4));
+    if (f.value.isValid())
+        step.setParameterValue(QLatin1String(f.parameter), f.value);
+    else
+        step.removeParameter(QLatin1String(f.parameter));
+    RecordingHost host;
+    ProcessRunContext context;
+    const boost::shared_ptr<TotalVolume> previous = makeVolume(siliconBase);
+    context.volume = previous;
+    context.host = &host;
+    EXPECT_EQ(runProcessStep(step, context), f.code) << qPrintable(context.detail);
+    EXPECT_FALSE(context.detail.isEmpty());
+    EXPECT_EQ(context.volume, previous);
+    EXPECT_TRUE(host.volumes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProcessStepRunner, FaultySubstrate,
+    ::testing::Values(
+        SubstrateFault{"MissingSize", "Volume Size Y", QVariant(), StepMissingParameter},
+        SubstrateFault{"MissingShapeSwitch", "SphericalSubstrate", QVariant(), StepMissingParameter},
+        SubstrateFault{"MissingBoxValue", "Substrate Delta Z", QVariant(), StepMissingParameter},
+        SubstrateFault{"TextForASize", "Volume Size X", QVariant(QStringLiteral("abc")), StepMissingParameter},
+        SubstrateFault{"TextForTheCorner", "Lower Left Front Corner", QVariant(QStringLiteral("1;2")),
+                       StepMissingParameter},
+        SubstrateFault{"UnknownMaterial", "Material_Id", QVariant(4000u), StepInvalidParameter},
+        SubstrateFault{"ZeroSize", "Volume Size Z", QVariant(0u), StepInvalidParameter},
+        SubstrateFault{"AbsurdSize", "Volume Size X", QVariant(4000000000u), StepInvalidParameter},
+        SubstrateFault{"CornerNotFinite", "Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(NaN, 0, 0)),
+                       StepInvalidParameter}),
+    [](const ::testing::TestParamInfo<SubstrateFault> &info) { return std::string(info.param.name); });
+
+TEST(ProcessStepRunner, UnknownTypesGiveCodeThree)
+{
+    for (int type : {-1, 20, 25}) {
+        ProcessRunContext context;
+        context.volume = makeVolume(siliconBase);
+        EXPECT_EQ(runProcessStep(makeStep(type, {}), context), StepUnknownProcess) << type;
+    }
+}
+
+TEST(ProcessStepRunner, SaveImageWithoutAFileNameGivesCodeOne)
+{
+    RecordingHost host;
+    ProcessRunContext context;
+    context.volume = makeVolume(siliconBase);
+    context.host = &host;
+    EXPECT_EQ(runProcessStep(makeStep(10, {}), context), StepMissingParameter);
+    EXPECT_TRUE(host.images.isEmpty());
+}
+
+TEST(ProcessStepRunner, AStepOnNoVolumeRunsNothing)
+{
+    ProcessRunContext context;
+    EXPECT_EQ(runProcessStep(makeStep(4, caseOfType(4).values), context), StepMissingParameter);
+    EXPECT_FALSE(context.volume);
+}
+
+TEST(ProcessStepRunner, ResultTextsAreTheListTexts)
+{
+    const std::pair<int, const char *> texts[] = {
+        {0, "No error, process was run successfully."},
+        {1, "A required parameter was not found. Check input list."},
+        {2, "Value for a required parameter is invalid. Check input list."},
+        {3, "Unknown process. Remove process from the list."},
+        {4, "Process is not implemented. Remove process from the list."}};
+    for (const auto &text : texts)
+        EXPECT_EQ(processStepResultText(text.first), QLatin1String(text.second)) << text.first;
+}
+
+struct Report
+{
+    int index;
+    int code;
+};
+
+Ui::ProcessList createAndCvd()
+{
+    return {makeStep(11, substrateValues(6, 6, 8)), makeStep(4, caseOfType(4).values)};
+}
+
+TEST(ProcessSteps, CreateSubstrateThenCvdCompletesBothSteps)
+{
+    RecordingHost host;
+    QMap<int, bool> stale;
+    ProcessRunContext context;
+    context.host = &host;
+    context.latticeStale = &stale;
+    context.detail = QStringLiteral("left over from an earlier run");
+    std::vector<Report> reports;
+    const int done = runProcessSteps(createAndCvd(), context,
+                                     [&](int index, int code, qint64) { reports.push_back({index, code}); });
+    EXPECT_EQ(done, 2);
+    ASSERT_EQ(host.volumes.size(), 1u);
+    ASSERT_TRUE(context.volume);
+    EXPECT_EQ(host.volumes.front(), context.volume);
+    EXPECT_GT(countOf(materialsOf(*context.volume), Oxide), 0u);
+    EXPECT_TRUE(context.detail.isEmpty());
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].index, 0);
+    EXPECT_EQ(reports[0].code, StepSucceeded);
+    EXPECT_EQ(reports[1].index, 1);
+    EXPECT_EQ(reports[1].code, StepSucceeded);
+}
+
+TEST(ProcessSteps, AListNotStartingWithASubstrateRunsNothing)
+{
+    ProcessRunContext context;
+    std::vector<Report> reports;
+    const Ui::ProcessList list = {makeStep(4, caseOfType(4).values), makeStep(11, substrateValues(4, 4, 4))};
+    EXPECT_EQ(runProcessSteps(list, context, [&](int index, int code, qint64) { reports.push_back({index, code}); }),
+              0);
+    EXPECT_FALSE(context.volume);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].index, 0);
+    EXPECT_EQ(reports[0].code, -1);
+}
+
+TEST(ProcessSteps, StopsAtTheFirstFailureAndKeepsWhatRanBefore)
+{
+    Ui::ProcessList list = createAndCvd();
+    list[1].removeParameter(QStringLiteral("Thickness"));
+    list.append(makeStep(16, caseOfType(16).values)); // never reached
+    ProcessRunContext context;
+    std::vector<Report> reports;
+    EXPECT_EQ(runProcessSteps(list, context, [&](int index, int code, qint64) { reports.push_back({index, code}); }),
+              1);
+    ASSERT_TRUE(context.volume);
+    const std::vector<uint32_t> cells = materialsOf(*context.volume);
+    EXPECT_EQ(countOf(cells, Si), 6u * 6u * 3u);
+    EXPECT_EQ(countOf(cells, Oxide), 0u);
+    EXPECT_EQ(countOf(cells, Al), 0u);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].index, 1);
+    EXPECT_EQ(reports[1].code, StepMissingParameter);
+    EXPECT_FALSE(context.detail.isEmpty());
+}
+
+TEST(ProcessSteps, RunOnADedicatedThread)
+{
+    ProcessRunContext context;
+    int done = -1;
+    std::unique_ptr<QThread> thread(QThread::create([&] { done = runProcessSteps(createAndCvd(), context); }));
+    thread->start();
+    ASSERT_TRUE(thread->wait(60000));
+    EXPECT_EQ(done, 2);
+    ASSERT_TRUE(context.volume);
+    EXPECT_GT(countOf(materialsOf(*context.volume), Oxide), 0u);
+}
+
+} // namespace
