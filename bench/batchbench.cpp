@@ -1,0 +1,91 @@
+#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <vector>
+
+using namespace Core::Operations;
+using Model::Automaton::CellLock;
+using Model::Automaton::TotalVolume;
+
+namespace {
+
+const uint32_t Oxide = 3;
+const float Thickness = 5.0f;
+
+// Silicon up to z = sizeZ / 2, with a trench a quarter of the width and a
+// quarter of the height deep along y, so the film has corners to follow.
+std::vector<uint32_t> trenchMaterials(unsigned sx, unsigned sy, unsigned sz)
+{
+    std::vector<uint32_t> m(size_t(sx) * sy * sz, 0);
+    for (unsigned x = 0; x < sx; ++x) {
+        const bool inTrench = x >= sx * 3 / 8 && x < sx * 5 / 8;
+        const unsigned top = inTrench ? sz / 4 : sz / 2;
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < top; ++z)
+                m[(size_t(x) * sy + y) * sz + z] = 1;
+    }
+    return m;
+}
+
+void resetMaterials(TotalVolume &volume, const std::vector<uint32_t> &materials)
+{
+    CellLock lock(volume);
+    for (size_t i = 0; i < materials.size(); ++i)
+        lock.cells()[i].material = materials[i];
+}
+
+Ui::ProcessData cvdStep()
+{
+    Ui::ProcessData step(Ui::ProcessData::Cvd);
+    step.setParameter(QStringLiteral("Thickness"), QVariant(double(Thickness)), true);
+    step.setMaterial(QStringLiteral("Material"), Oxide, QStringLiteral("Thermal Si02"), QColor(128, 128, 255));
+    return step;
+}
+
+// The same deposition from the same cells every iteration; the reset is not timed.
+void depositEachIteration(benchmark::State &state, const std::function<void(const boost::shared_ptr<TotalVolume> &)> &step)
+{
+    const unsigned sx = unsigned(state.range(0)), sy = unsigned(state.range(1)), sz = unsigned(state.range(2));
+    const std::vector<uint32_t> materials = trenchMaterials(sx, sy, sz);
+    const boost::shared_ptr<TotalVolume> volume(new TotalVolume(sx, sy, sz, 1, 1, 1, Util::Vector3D(), materials));
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMaterials(*volume, materials);
+        state.ResumeTiming();
+        step(volume);
+    }
+    state.counters["cells"] = double(volume->getCellCount());
+    state.counters["cells_per_s"] =
+        benchmark::Counter(double(volume->getCellCount()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// A "CVD" step read from its stored parameters and run through the step runner.
+void BM_BatchCvdStep(benchmark::State &state)
+{
+    const Ui::ProcessData step = cvdStep();
+    QMap<int, bool> stale;
+    depositEachIteration(state, [&](const boost::shared_ptr<TotalVolume> &volume) {
+        ProcessRunContext context;
+        context.volume = volume;
+        context.latticeStale = &stale;
+        if (runProcessStep(step, context) != StepSucceeded)
+            state.SkipWithError(qPrintable(context.detail));
+    });
+}
+
+// The same deposition by calling the automaton directly.
+void BM_BatchCvdEngine(benchmark::State &state)
+{
+    depositEachIteration(state, [](const boost::shared_ptr<TotalVolume> &volume) {
+        IsotropicFilmDeposition(*volume, Oxide, Thickness).simulate();
+    });
+}
+
+BENCHMARK(BM_BatchCvdStep)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_BatchCvdEngine)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace
