@@ -88,4 +88,22 @@ void BM_BatchCvdEngine(benchmark::State &state)
 BENCHMARK(BM_BatchCvdStep)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_BatchCvdEngine)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// What the runner adds before the engine starts: the table look-up, reading and
+// converting the parameters and the catalogue check of the material. The
+// thickness is refused last, so everything but the deposition runs.
+void BM_BatchStepParameters(benchmark::State &state)
+{
+    Ui::ProcessData step = cvdStep();
+    step.setParameterValue(QStringLiteral("Thickness"), QVariant(-1.0));
+    const boost::shared_ptr<TotalVolume> volume(new TotalVolume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 1u));
+    ProcessRunContext context;
+    context.volume = volume;
+    for (auto _ : state) {
+        if (runProcessStep(step, context) != StepInvalidParameter)
+            state.SkipWithError("the refused thickness ran");
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BatchStepParameters)->Unit(benchmark::kMicrosecond);
+
 } // namespace
