@@ -2,6 +2,8 @@
 
 #include "Core/Operations/iusermessages.h"
 #include "Core/Operations/operation.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Materials/editcompatiblematerialsdialog.h"
 #include "UI/Materials/managematerialsdialog.h"
 #include "UI/Observers/undoredoobserver.h"
@@ -126,11 +128,12 @@ void MainWindowPresenter::newDocument()
 
 void MainWindowPresenter::openBatchRun(const QString &fileName)
 {
-    // The process-list runner is not part of this build yet; say so rather than do nothing.
-    QMessageBox::information(m_mainWindow, QStringLiteral("Batch Run"),
-                             fileName.isEmpty()
-                                 ? QStringLiteral("Process lists cannot be edited or run in this version.")
-                                 : QStringLiteral("Process lists cannot be run in this version:\n%1").arg(fileName));
+    // A list opened from the menu starts without a volume: it must create its own.
+    RunProcessesDialog dialog(&m_workspace, m_mainWindow ? m_mainWindow->view() : nullptr,
+                              boost::shared_ptr<Model::Automaton::TotalVolume>(), m_mainWindow);
+    if (!fileName.isEmpty())
+        dialog.loadList(fileName);
+    dialog.exec();
 }
 
 void MainWindowPresenter::manageMaterials() { ManageMaterialsDialog::manageMaterials(&m_workspace, m_mainWindow); }

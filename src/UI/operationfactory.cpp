@@ -37,6 +37,7 @@ const OperationFactory::Table &OperationFactory::table()
         registerObjectEditingOperations(t);
         registerColumnProcessOperations(t);
         registerModelExtractionOperations(t);
+        registerBatchRunOperations(t);
         return t;
     }();
     return creators;

@@ -67,5 +67,6 @@ void registerCutGlueDopingExportOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
 void registerColumnProcessOperations(OperationFactory::Table &table);
 void registerModelExtractionOperations(OperationFactory::Table &table);
+void registerBatchRunOperations(OperationFactory::Table &table);
 
 } // namespace Ui
