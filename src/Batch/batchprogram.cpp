@@ -1,0 +1,233 @@
+#include "batchprogram.h"
+
+#include "Core/Operations/BatchRun/processlistfile.h"
+#include "Core/Operations/Document/documentstorage.h"
+#include "Model/Automaton/totalvolume.h"
+#include "batchrenderer.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace Batch {
+
+using Core::Operations::ProcessListFile;
+using Ui::ProcessData;
+
+BatchOptions BatchOptions::parse(const QStringList &arguments)
+{
+    BatchOptions options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        auto value = [&](QString &target) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+                options.error = QStringLiteral("%1 needs a file name").arg(argument);
+                return;
+            }
+            target = arguments.at(++i);
+        };
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+            options.help = true;
+        else if (argument == QLatin1String("--out") || argument == QLatin1String("-o"))
+            value(options.outFile);
+        else if (argument == QLatin1String("--image"))
+            value(options.imageFile);
+        else if (argument.startsWith(QLatin1Char('-')))
+            options.error = QStringLiteral("unknown option %1").arg(argument);
+        else if (options.listFile.isEmpty())
+            options.listFile = argument;
+        else
+            options.error = QStringLiteral("only one process list can be run at a time");
+        if (!options.error.isEmpty())
+            return options;
+    }
+    if (!options.help && options.listFile.isEmpty())
+        options.error = QStringLiteral("no process list given");
+    else if (!options.help && options.outFile.isEmpty())
+        options.error = QStringLiteral("no document to write given (--out RESULT.tvn)");
+    return options;
+}
+
+QString BatchOptions::usage()
+{
+    return QStringLiteral(
+        "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png]\n"
+        "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
+        "with --image, a picture of it (needs a display; xvfb-run will do).\n"
+        "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
+        "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
+}
+
+BatchProgram::BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err)
+    : m_options(options), m_canDraw(canDraw), m_out(out), m_err(err), m_terminal(isatty(fileno(out)) != 0)
+{
+    m_context.latticeStale = &m_workspace.latticeStaleByVolume();
+    m_context.host = this;
+}
+
+BatchProgram::~BatchProgram() { delete m_renderer; }
+
+void BatchProgram::line(const QString &text)
+{
+    QMutexLocker lock(&m_printLock);
+    // A progress line on a terminal is overwritten, not left behind.
+    std::fprintf(m_out, "%s%s\n", m_terminal ? "\r\033[K" : "", text.toLocal8Bit().constData());
+    std::fflush(m_out);
+}
+
+void BatchProgram::problem(const QString &text)
+{
+    QMutexLocker lock(&m_printLock);
+    std::fprintf(m_err, "%storvane-batch: %s\n", m_terminal ? "\r\033[K" : "", text.toLocal8Bit().constData());
+    std::fflush(m_err);
+}
+
+bool BatchProgram::loadList()
+{
+    ProcessListFile::LoadResult loaded;
+    // No one to ask: a material that conflicts with the catalogue joins it under a new id.
+    if (!ProcessListFile::load(m_options.listFile, loaded, nullptr)) {
+        problem(loaded.error);
+        return false;
+    }
+    if (loaded.upgraded)
+        line(ProcessListFile::upgradeText());
+    m_list = loaded.list;
+    if (m_list.isEmpty()) {
+        problem(QStringLiteral("the process list \"%1\" has no steps").arg(m_options.listFile));
+        return false;
+    }
+    return true;
+}
+
+void BatchProgram::setCurrentVolume(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume)
+{
+    if (volume)
+        m_workspace.document().addObject(volume);
+}
+
+void BatchProgram::updateGeometry(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    bool drawn = false;
+    // Pictures are drawn on the GUI thread; the step waits for it.
+    QMetaObject::invokeMethod(
+        this, [this, &fileName, &drawn]() { drawn = drawPicture(fileName); }, Qt::BlockingQueuedConnection);
+    if (drawn)
+        line(QStringLiteral("      picture written to %1").arg(fileName));
+}
+
+bool BatchProgram::drawPicture(const QString &fileName)
+{
+    if (!m_canDraw) {
+        problem(QStringLiteral("no display: the picture \"%1\" cannot be drawn. Run under an X server, for example "
+                               "with xvfb-run.")
+                    .arg(fileName));
+        return false;
+    }
+    if (!m_renderer)
+        m_renderer = new BatchRenderer(m_workspace.document());
+    QString error;
+    if (!m_renderer->render(fileName, &error)) {
+        problem(QStringLiteral("the picture \"%1\" could not be written: %2").arg(fileName, error));
+        return false;
+    }
+    return true;
+}
+
+void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
+{
+    const ProcessData &step = m_list.at(index);
+    const QString position = QStringLiteral("%1/%2").arg(index + 1).arg(m_list.size());
+    if (code < 0) {
+        m_failedCode = code;
+        m_failure = QStringLiteral("step %1 %2: no cell volume. The list must begin with \"Create Substrate\".")
+                        .arg(position, step.displayName());
+        line(QStringLiteral("%1  %2  not run: there is no cell volume").arg(position, step.displayName()));
+        return;
+    }
+    QString text = Core::Operations::processStepResultText(code);
+    if (code != 0 && !m_context.detail.isEmpty())
+        text += QStringLiteral(" (%1)").arg(m_context.detail);
+    line(QStringLiteral("%1  %2  %3  %4 ms").arg(position, step.displayName(), text).arg(milliseconds));
+    if (code != 0) {
+        m_failedCode = code;
+        m_failure = QStringLiteral("step %1 %2 failed: %3").arg(position, step.displayName(), text);
+    } else {
+        m_current = index + 1;
+        m_stepClock.restart();
+    }
+}
+
+void BatchProgram::showProgress()
+{
+    if (!m_terminal)
+        return;
+    const int index = m_current;
+    if (index >= m_list.size())
+        return;
+    QMutexLocker lock(&m_printLock);
+    std::fprintf(m_out, "\r\033[K[%d/%d] %s ... %.1f s", index + 1, int(m_list.size()),
+                 m_list.at(index).displayName().toLocal8Bit().constData(), m_stepClock.elapsed() / 1000.0);
+    std::fflush(m_out);
+}
+
+void BatchProgram::runSteps()
+{
+    QEventLoop loop;
+    QThread *worker = QThread::create([this]() {
+        m_completed = Core::Operations::runProcessSteps(
+            m_list, m_context, [this](int index, int code, qint64 ms) { stepDone(index, code, ms); });
+    });
+    // Its own thread, not one of the shared pool's: the engines split their
+    // work over that pool and wait for it.
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer progress;
+    progress.setInterval(500);
+    connect(&progress, &QTimer::timeout, this, &BatchProgram::showProgress);
+    m_stepClock.start();
+    progress.start();
+    worker->start();
+    loop.exec();
+    worker->wait();
+    delete worker;
+    progress.stop();
+}
+
+int BatchProgram::exec()
+{
+    if (!loadList())
+        return ExitUsage;
+    line(QStringLiteral("%1: %2 steps").arg(m_options.listFile).arg(m_list.size()));
+    QElapsedTimer total;
+    total.start();
+    runSteps();
+    line(QStringLiteral("%1 of %2 steps completed in %3 ms").arg(m_completed).arg(m_list.size()).arg(total.elapsed()));
+
+    int exitCode = m_failedCode != 0 ? ExitStepFailed : ExitSuccess;
+    if (m_failedCode != 0)
+        problem(m_failure);
+
+    // What ran is kept even when a step failed: the document shows where the run stopped.
+    const QString out = Core::Operations::DocumentStorage::withExtension(m_options.outFile);
+    if (Core::Operations::DocumentStorage::save(out, m_workspace, nullptr)) {
+        line(QStringLiteral("document written to %1").arg(QFileInfo(out).absoluteFilePath()));
+    } else {
+        problem(QStringLiteral("the document \"%1\" could not be written").arg(out));
+        exitCode = exitCode == ExitSuccess ? ExitNotWritten : exitCode;
+    }
+    if (!m_options.imageFile.isEmpty()) {
+        if (drawPicture(m_options.imageFile))
+            line(QStringLiteral("picture written to %1").arg(QFileInfo(m_options.imageFile).absoluteFilePath()));
+        else if (exitCode == ExitSuccess)
+            exitCode = ExitNotWritten;
+    }
+    return exitCode;
+}
+
+} // namespace Batch

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Operations/workspace.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cstdio>
+
+namespace Batch {
+
+class BatchRenderer;
+
+// Exit codes of torvane-batch.
+enum ExitCode {
+    ExitSuccess = 0,
+    ExitUsage = 1,       // bad command line, or the list cannot be read
+    ExitStepFailed = 2,  // a step failed or the list made no volume; the document holds what ran
+    ExitNotWritten = 3   // the steps ran but the document or a picture could not be written
+};
+
+struct BatchOptions
+{
+    QString listFile;
+    QString outFile;
+    QString imageFile;
+    bool help = false;
+    QString error; // why the command line was refused
+
+    static BatchOptions parse(const QStringList &arguments);
+    static QString usage();
+};
+
+// Runs a process list unattended: the same step runner as the program's
+// batch dialog, on a fresh scene, then writes the document and the picture.
+// The steps run on a worker thread while this thread reports progress and
+// draws the pictures "Save Image" steps ask for.
+class BatchProgram : public QObject, public Core::Operations::IProcessRunHost
+{
+    Q_OBJECT
+public:
+    // canDraw: whether a display is there for pictures.
+    BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err);
+    ~BatchProgram() override;
+
+    // Loads, runs, writes; returns the exit code. Runs its own event loop.
+    int exec();
+
+    void setCurrentVolume(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume) override;
+    void updateGeometry(const QString &fileName) override;
+
+private Q_SLOTS:
+    void showProgress();
+
+private:
+    bool loadList();
+    void runSteps();
+    void stepDone(int index, int code, qint64 milliseconds);
+    bool drawPicture(const QString &fileName);
+    void line(const QString &text);
+    void problem(const QString &text);
+
+    BatchOptions m_options;
+    bool m_canDraw;
+    FILE *m_out;
+    FILE *m_err;
+    bool m_terminal;
+    Core::Operations::Workspace m_workspace;
+    Ui::ProcessList m_list;
+    Core::Operations::ProcessRunContext m_context;
+    BatchRenderer *m_renderer = nullptr;
+    std::atomic<int> m_current{0};
+    int m_completed = 0;
+    int m_failedCode = 0;
+    QString m_failure;
+    QMutex m_printLock;
+    QElapsedTimer m_stepClock;
+};
+
+} // namespace Batch

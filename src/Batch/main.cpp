@@ -1,0 +1,50 @@
+#include "Model/Process/processfactory.h"
+#include "batchprogram.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A picture needs a window system. Without one the program still runs the
+// list and writes the document, and says why there is no picture.
+bool hasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        return platform.startsWith("xcb") || platform.startsWith("wayland");
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Model::Process::initializeCatalogues();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const Batch::BatchOptions options = Batch::BatchOptions::parse(arguments);
+    if (options.help) {
+        std::fputs(Batch::BatchOptions::usage().toLocal8Bit().constData(), stdout);
+        return Batch::ExitSuccess;
+    }
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "torvane-batch: %s\n%s", options.error.toLocal8Bit().constData(),
+                     Batch::BatchOptions::usage().toLocal8Bit().constData());
+        return Batch::ExitUsage;
+    }
+
+    const bool display = hasDisplay();
+    std::unique_ptr<QCoreApplication> app;
+    if (display)
+        app.reset(new QApplication(argc, argv));
+    else
+        app.reset(new QCoreApplication(argc, argv));
+    Batch::BatchProgram program(options, display, stdout, stderr);
+    return program.exec();
+}
