@@ -112,11 +112,18 @@ void ProcessStepEditor::Values::set(const QString &name, const QVariant &value, 
 void ProcessStepEditor::Values::setMaterial(const QString &base, unsigned id, bool idVisible)
 {
     const Model::Materials::Material material = Model::Materials::MaterialFactory::instance()->getMaterial(id);
-    QColor color = MaterialComboBox::materialColor(material);
-    color.setAlpha(255);
     set(base + QStringLiteral("_Id"), QVariant(id), idVisible);
     set(base, QVariant(material.getName()), true);
-    set(base + QStringLiteral("_Color"), QVariant(color), false);
+    set(base + QStringLiteral("_Color"), QVariant(opaqueColor(material)), false);
+}
+
+QColor ProcessStepEditor::opaqueColor(const Model::Materials::Material &material)
+{
+    // The same conversion the list file applies when it refreshes materials on
+    // load, so a saved and reloaded step shows the same colour.
+    const Util::Vector4D c = material.getColor();
+    return QColor::fromRgbF(qBound(0.0, double(c.x), 1.0), qBound(0.0, double(c.y), 1.0), qBound(0.0, double(c.z), 1.0),
+                            1.0);
 }
 
 ProcessStepEditor::ProcessStepEditor(BatchRunPrompts &prompts, QWidget *parent) : m_prompts(prompts), m_parent(parent)

@@ -5,8 +5,15 @@
 #include <QSet>
 #include <QString>
 
+class QColor;
 class QDialog;
 class QWidget;
+
+namespace Model {
+namespace Materials {
+class Material;
+}
+} // namespace Model
 
 namespace Ui {
 
@@ -47,6 +54,9 @@ public:
     // visibility of every parameter it had unless the parameter depends on an
     // option of the dialog.
     static void apply(ProcessData &step, const Values &values, bool isNew);
+
+    // A material's colour as steps store it: alpha 255.
+    static QColor opaqueColor(const Model::Materials::Material &material);
 
 private:
     bool read(int type, const ProcessData::Parameters &preset, bool isNew, Values &values);

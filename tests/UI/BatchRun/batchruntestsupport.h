@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Core/Operations/BatchRun/processdata.h"
+#include "UI/BatchRun/batchrunprompts.h"
+
+#include <QDialog>
+#include <QMutex>
+#include <QPair>
+#include <QStringList>
+
+#include <functional>
+
+namespace BatchRunTest {
+
+// Answers the batch dialog's questions in script and records what it was asked.
+class ScriptedPrompts : public Ui::BatchRunPrompts
+{
+public:
+    struct FileQuestion
+    {
+        QString title, directory, filter;
+    };
+
+    QStringList openAnswers, saveAnswers;
+    QList<FileQuestion> openQuestions, saveQuestions;
+    int newListAnswer = 0;
+    int newListAsked = 0;
+    QList<QPair<QString, QString>> warnings, criticals;
+    // Fills a dialog and answers it; Accepted when unset.
+    std::function<int(QDialog *)> onExec;
+    QStringList execTitles;
+
+    QString chooseOpenFile(QWidget *, const QString &title, const QString &directory, const QString &filter) override
+    {
+        openQuestions.append({title, directory, filter});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString chooseSaveFile(QWidget *, const QString &title, const QString &directory, const QString &filter) override
+    {
+        saveQuestions.append({title, directory, filter});
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    int askNewList(QWidget *) override
+    {
+        ++newListAsked;
+        return newListAnswer;
+    }
+    void showWarning(QWidget *, const QString &title, const QString &text) override { warnings.append({title, text}); }
+    void showCritical(QWidget *, const QString &title, const QString &text) override
+    {
+        criticals.append({title, text});
+    }
+    int exec(QDialog *dialog) override
+    {
+        execTitles << dialog->windowTitle();
+        return onExec ? onExec(dialog) : int(QDialog::Accepted);
+    }
+};
+
+// Debug-log lines written while an instance lives (from any thread).
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString &text) const;
+
+private:
+    QtMessageHandler m_previous;
+};
+
+// Steps as the dialog builds them, for lists made in code.
+unsigned materialId(int index);
+Ui::ProcessData substrateStep(unsigned sizeX = 8, unsigned sizeY = 8, unsigned sizeZ = 8, unsigned substrateZ = 3);
+Ui::ProcessData cvdStep(double thickness = 2.0);
+Ui::ProcessData saveImageStep(const QString &fileName);
+
+} // namespace BatchRunTest

@@ -1,0 +1,415 @@
+#include "batchruntestsupport.h"
+
+#include "Core/Operations/BatchRun/processlistfile.h"
+#include "Core/Operations/workspace.h"
+#include "UI/BatchRun/movetodialog.h"
+#include "UI/BatchRun/runprocessesdialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+using BatchRunTest::ScriptedPrompts;
+using Ui::ProcessData;
+using Ui::ProcessList;
+using Ui::RunProcessesDialog;
+
+namespace {
+
+struct Dialog
+{
+    Core::Operations::Workspace workspace;
+    ScriptedPrompts prompts;
+    RunProcessesDialog dialog{&workspace, nullptr, boost::shared_ptr<Model::Automaton::TotalVolume>(), nullptr,
+                              &prompts};
+
+    QTreeWidget *tree() const { return dialog.findChild<QTreeWidget *>(QStringLiteral("treeWidget")); }
+    void click(const char *name)
+    {
+        QPushButton *b = dialog.findChild<QPushButton *>(QLatin1String(name));
+        ASSERT_TRUE(b) << name;
+        b->click();
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        tree()->clearSelection();
+        for (int row : rows)
+            tree()->topLevelItem(row)->setSelected(true);
+    }
+    // The list as its types, in order.
+    std::vector<int> types() const
+    {
+        std::vector<int> out;
+        for (const ProcessData &s : dialog.processList())
+            out.push_back(s.getType());
+        return out;
+    }
+};
+
+ProcessList typedList(std::initializer_list<int> types)
+{
+    ProcessList list;
+    for (int t : types)
+        list << ProcessData(t);
+    return list;
+}
+
+TEST(BatchRunDialog, ShowsItsWidgetsWithTheirNamesAndTexts)
+{
+    Dialog d;
+    EXPECT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run"));
+    ASSERT_TRUE(d.tree());
+    EXPECT_EQ(d.tree()->headerItem()->text(0), QStringLiteral("Parameter"));
+    EXPECT_EQ(d.tree()->headerItem()->text(1), QStringLiteral("Value"));
+
+    const std::pair<const char *, const char *> buttons[] = {
+        {"btnAddProcess", "Add Process"}, {"btnRemoveProcess", "Remove Process"}, {"btnModify", "Modify"},
+        {"btnMoveUp", "Move Up"},         {"btnMoveDown", "Move Down"},           {"btnMoveTo", "Move To"},
+        {"btnNewList", "New List"},       {"btnLoadList", "Load List"},           {"btnSaveList", "Save List"},
+        {"btnSaveListAs", "Save List As ..."}, {"btnRun", "Run"},                 {"btnClose", "Close"}};
+    for (const auto &b : buttons) {
+        const QPushButton *button = d.dialog.findChild<QPushButton *>(QLatin1String(b.first));
+        ASSERT_TRUE(button) << b.first;
+        EXPECT_EQ(button->text(), QLatin1String(b.second));
+    }
+
+    const QComboBox *box = d.dialog.findChild<QComboBox *>(QStringLiteral("cbxProcess"));
+    ASSERT_TRUE(box);
+    const std::pair<const char *, int> entries[] = {
+        {"Anisotropic Deposition", 17}, {"Anisotropic Etching", 18}, {"Create Substrate", 11}, {"CVD", 4},
+        {"Doping", 8},                  {"Electroplating", 7},        {"Ion Implantation", 14}, {"Isotropic Etching", 5},
+        {"Isotropic Deposition", 16},   {"Moore Deposition", 2},      {"Moore Etching", 3},     {"Photolithography", 0},
+        {"Planarization", 6},           {"Pour Material", 9},         {"Random Walk Doping", 19}, {"PVD", 12},
+        {"RIE", 13},                    {"Save Image", 10},           {"Si Wet Etching", 1},    {"Thermal Oxidation", 15}};
+    ASSERT_EQ(box->count(), 20);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(box->itemText(i), QLatin1String(entries[i].first));
+        EXPECT_EQ(box->itemData(i).toInt(), entries[i].second) << entries[i].first;
+    }
+
+    const QProgressBar *bar = d.dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(bar->isEnabled());
+}
+
+TEST(BatchRunDialog, TreeShowsStepsAndOnlyVisibleParameters)
+{
+    Dialog d;
+    ProcessData unknown(42);
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep(2.0) << unknown);
+    ASSERT_EQ(d.tree()->topLevelItemCount(), 2);
+    QTreeWidgetItem *cvd = d.tree()->topLevelItem(0);
+    EXPECT_EQ(cvd->text(0), QStringLiteral("1"));
+    EXPECT_EQ(cvd->text(1), QStringLiteral("CVD"));
+    EXPECT_EQ(cvd->data(0, Qt::UserRole).toInt(), d.dialog.processList().at(0).getSerial());
+    // Material_Id and Material_Color are hidden.
+    ASSERT_EQ(cvd->childCount(), 2);
+    EXPECT_EQ(cvd->child(0)->text(0), QStringLiteral("Material"));
+    EXPECT_EQ(cvd->child(1)->text(0), QStringLiteral("Thickness"));
+    EXPECT_EQ(cvd->child(1)->text(1).toDouble(), 2.0);
+    EXPECT_EQ(d.tree()->topLevelItem(1)->text(0), QStringLiteral("2"));
+    EXPECT_EQ(d.tree()->topLevelItem(1)->text(1), QStringLiteral("Unknown process"));
+}
+
+TEST(BatchRunDialog, VisibleColourShowsASwatch)
+{
+    Dialog d;
+    ProcessData step(ProcessData::Cvd);
+    step.setParameter(QStringLiteral("Material_Color"), QColor(10, 200, 30), true);
+    d.dialog.setProcessList(ProcessList() << step);
+    const QTreeWidgetItem *child = d.tree()->topLevelItem(0)->child(0);
+    const QIcon icon = child->icon(1);
+    ASSERT_FALSE(icon.isNull());
+    const QImage swatch = icon.pixmap(25, 25).toImage();
+    EXPECT_EQ(swatch.size(), QSize(25, 25));
+    EXPECT_EQ(QColor(swatch.pixel(12, 12)), QColor(10, 200, 30));
+}
+
+TEST(BatchRunDialog, ExpansionIsKeptWhenTheTreeIsRebuilt)
+{
+    Dialog d;
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep());
+    d.tree()->topLevelItem(1)->setExpanded(true);
+    EXPECT_TRUE(d.dialog.processList().at(1).isExpanded());
+    d.select({1});
+    d.click("btnMoveUp"); // rebuilds
+    ASSERT_EQ(d.tree()->topLevelItemCount(), 3);
+    EXPECT_TRUE(d.tree()->topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(d.tree()->topLevelItem(1)->isExpanded());
+    d.tree()->topLevelItem(0)->setExpanded(false);
+    d.select({0});
+    d.click("btnMoveDown");
+    EXPECT_FALSE(d.tree()->topLevelItem(1)->isExpanded());
+    EXPECT_FALSE(d.dialog.processList().at(1).isExpanded());
+}
+
+TEST(BatchRunDialog, SelectingAParameterRowClearsTheSelection)
+{
+    Dialog d;
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    d.tree()->topLevelItem(0)->child(0)->setSelected(true);
+    EXPECT_TRUE(d.tree()->selectedItems().isEmpty());
+    d.tree()->topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(d.tree()->selectedItems().size(), 1);
+}
+
+struct MoveCase
+{
+    int from;
+    int target;
+    enum { After, Before, Neither } where;
+    std::vector<int> expected;
+};
+
+class MoveTo : public ::testing::TestWithParam<MoveCase>
+{
+};
+
+TEST_P(MoveTo, PutsTheStepNextToTheChosenOne)
+{
+    const MoveCase &c = GetParam();
+    Dialog d;
+    d.dialog.setProcessList(typedList({0, 1, 2, 3}));
+    const int targetSerial = d.dialog.processList().at(c.target).getSerial();
+    d.prompts.onExec = [&](QDialog *dialog) {
+        UtilDialog::MoveTo *moveTo = qobject_cast<UtilDialog::MoveTo *>(dialog);
+        EXPECT_TRUE(moveTo);
+        if (!moveTo)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(moveTo->windowTitle(), QStringLiteral("Dialog"));
+        QComboBox *box = moveTo->findChild<QComboBox *>(QStringLiteral("comboBox"));
+        QRadioButton *after = moveTo->findChild<QRadioButton *>(QStringLiteral("radioButton"));
+        QRadioButton *before = moveTo->findChild<QRadioButton *>(QStringLiteral("radioButton_2"));
+        EXPECT_EQ(after->text(), QStringLiteral("After"));
+        EXPECT_EQ(before->text(), QStringLiteral("Before"));
+        EXPECT_FALSE(after->isChecked());
+        EXPECT_FALSE(before->isChecked());
+        EXPECT_EQ(box->count(), 3); // every step but the moving one
+        box->setCurrentIndex(box->findData(targetSerial));
+        if (c.where == MoveCase::After)
+            after->setChecked(true);
+        else if (c.where == MoveCase::Before)
+            before->setChecked(true);
+        return int(QDialog::Accepted);
+    };
+    d.select({c.from});
+    d.click("btnMoveTo");
+    EXPECT_EQ(d.types(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MoveTo,
+                         ::testing::Values(MoveCase{0, 3, MoveCase::After, {1, 2, 3, 0}},
+                                           MoveCase{0, 3, MoveCase::Before, {1, 2, 0, 3}},
+                                           MoveCase{3, 0, MoveCase::Before, {3, 0, 1, 2}},
+                                           MoveCase{3, 0, MoveCase::After, {0, 3, 1, 2}},
+                                           MoveCase{1, 2, MoveCase::After, {0, 2, 1, 3}},
+                                           MoveCase{2, 1, MoveCase::Neither, {0, 2, 1, 3}}));
+
+TEST(MoveToDialog, ListsPositionsAndNamesOfTheOtherSteps)
+{
+    const ProcessList list = typedList({11, 4, 10});
+    UtilDialog::MoveTo dialog(list, list.at(1).getSerial());
+    QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("comboBox"));
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("1 Create Substrate"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("3 Save Image"));
+    EXPECT_EQ(box->itemData(1).toInt(), list.at(2).getSerial());
+}
+
+TEST(BatchRunDialog, MoveUpAndDownStopAtTheEnds)
+{
+    Dialog d;
+    d.dialog.setProcessList(typedList({0, 1, 2}));
+    d.select({0});
+    d.click("btnMoveUp");
+    EXPECT_EQ(d.types(), (std::vector<int>{0, 1, 2}));
+    d.click("btnMoveDown"); // the moved step stays selected
+    d.click("btnMoveDown");
+    EXPECT_EQ(d.types(), (std::vector<int>{1, 2, 0}));
+    d.click("btnMoveDown");
+    EXPECT_EQ(d.types(), (std::vector<int>{1, 2, 0}));
+    d.select({1, 2}); // the first selected one moves
+    d.click("btnMoveUp");
+    EXPECT_EQ(d.types(), (std::vector<int>{2, 1, 0}));
+}
+
+TEST(BatchRunDialog, RemoveTakesEverySelectedStep)
+{
+    Dialog d;
+    d.dialog.setProcessList(typedList({0, 1, 2, 3, 4}));
+    d.select({0, 2, 4});
+    d.click("btnRemoveProcess");
+    EXPECT_EQ(d.types(), (std::vector<int>{1, 3}));
+    ASSERT_EQ(d.tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(d.tree()->topLevelItem(1)->text(0), QStringLiteral("2"));
+    d.tree()->clearSelection();
+    d.click("btnRemoveProcess");
+    EXPECT_EQ(d.types().size(), 2u);
+}
+
+// ---- New List ----
+
+TEST(NewList, EmptyListAsksNothing)
+{
+    Dialog d;
+    d.click("btnNewList");
+    EXPECT_EQ(d.prompts.newListAsked, 0);
+}
+
+struct NewListCase
+{
+    int answer;
+    bool emptied;
+    bool logged;
+};
+
+class NewListAnswer : public ::testing::TestWithParam<NewListCase>
+{
+};
+
+TEST_P(NewListAnswer, ActsOnTheAnswer)
+{
+    const NewListCase &c = GetParam();
+    Dialog d;
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("newlist.plst"));
+    QFile::remove(file);
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    d.prompts.saveAnswers << file;
+    d.click("btnSaveList");
+    ASSERT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run ") + file);
+    QFile::remove(file);
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep());
+
+    BatchRunTest::LogCapture log;
+    d.prompts.newListAnswer = c.answer;
+    d.click("btnNewList");
+    EXPECT_EQ(d.prompts.newListAsked, 1);
+    EXPECT_EQ(d.dialog.processList().isEmpty(), c.emptied);
+    EXPECT_EQ(d.dialog.windowTitle(), c.emptied ? QStringLiteral("Batch Run") : QStringLiteral("Batch Run ") + file);
+    EXPECT_EQ(d.dialog.fileName().isEmpty(), c.emptied);
+    EXPECT_EQ(d.tree()->topLevelItemCount(), c.emptied ? 0 : 2);
+    EXPECT_EQ(QFile::exists(file), c.answer == QMessageBox::Save);
+    EXPECT_EQ(log.contains(QStringLiteral("Run process create new list message box returned unexpected value.")),
+              c.logged);
+    if (c.answer == QMessageBox::Save) {
+        Core::Operations::ProcessListFile::LoadResult saved;
+        ASSERT_TRUE(Core::Operations::ProcessListFile::load(file, saved));
+        EXPECT_EQ(saved.list.size(), 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, NewListAnswer,
+                         ::testing::Values(NewListCase{QMessageBox::Save, true, false},
+                                           NewListCase{QMessageBox::Discard, true, false},
+                                           NewListCase{QMessageBox::Cancel, false, false},
+                                           NewListCase{QMessageBox::Yes, false, true}));
+
+TEST(NewList, SaveThatDoesNotHappenKeepsTheList)
+{
+    Dialog d;
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    d.prompts.newListAnswer = QMessageBox::Save; // and no file chosen
+    d.click("btnNewList");
+    EXPECT_EQ(d.prompts.saveQuestions.size(), 1);
+    EXPECT_EQ(d.dialog.processList().size(), 1);
+}
+
+// ---- files ----
+
+TEST(ListFiles, SaveAsAndLoadRoundTripThroughTheDialog)
+{
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("roundtrip.plst"));
+    ProcessList list;
+    list << BatchRunTest::substrateStep(9, 8, 7, 3) << BatchRunTest::cvdStep(1.25)
+         << BatchRunTest::saveImageStep(QStringLiteral("a.png"));
+    {
+        Dialog d;
+        d.dialog.setProcessList(list);
+        d.prompts.saveAnswers << file;
+        d.click("btnSaveList"); // no name yet: behaves as Save As
+        ASSERT_EQ(d.prompts.saveQuestions.size(), 1);
+        EXPECT_EQ(d.prompts.saveQuestions[0].title, QStringLiteral("Process List File"));
+        EXPECT_EQ(d.prompts.saveQuestions[0].directory, QDir::homePath());
+        EXPECT_EQ(d.prompts.saveQuestions[0].filter, QStringLiteral("Process List (*.plst)"));
+        EXPECT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run ") + file);
+        ASSERT_TRUE(QFile::exists(file));
+        // Save As starts at the current name.
+        d.click("btnSaveListAs");
+        ASSERT_EQ(d.prompts.saveQuestions.size(), 2);
+        EXPECT_EQ(d.prompts.saveQuestions[1].directory, file);
+        EXPECT_EQ(d.dialog.fileName(), file); // cancelled: unchanged
+    }
+    Dialog d;
+    d.prompts.openAnswers << file;
+    d.click("btnLoadList");
+    ASSERT_EQ(d.prompts.openQuestions.size(), 1);
+    EXPECT_EQ(d.prompts.openQuestions[0].title, QStringLiteral("Process List File"));
+    EXPECT_EQ(d.prompts.openQuestions[0].directory, QDir::homePath());
+    EXPECT_EQ(d.prompts.openQuestions[0].filter, QStringLiteral("Process List (*.plst)"));
+    EXPECT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run ") + file);
+    EXPECT_TRUE(d.prompts.warnings.isEmpty());
+    const ProcessList &loaded = d.dialog.processList();
+    ASSERT_EQ(loaded.size(), list.size());
+    for (int i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(loaded[i].getType(), list[i].getType());
+        EXPECT_NE(loaded[i].getSerial(), list[i].getSerial());
+        EXPECT_EQ(loaded[i].getParameters().keys(), list[i].getParameters().keys());
+        EXPECT_EQ(loaded[i].getVisibilities(), list[i].getVisibilities());
+        for (const QString &name : list[i].getParameters().keys()) {
+            const QVariant a = loaded[i].getParameters().value(name), b = list[i].getParameters().value(name);
+            EXPECT_EQ(a.userType(), b.userType()) << name.toStdString();
+            EXPECT_EQ(Core::Operations::ProcessListFile::valueText(a), Core::Operations::ProcessListFile::valueText(b))
+                << name.toStdString();
+        }
+    }
+    EXPECT_EQ(d.tree()->topLevelItemCount(), 3);
+}
+
+TEST(ListFiles, UnreadableFileKeepsTheListAndSaysSo)
+{
+    Dialog d;
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    QFile bad(QStringLiteral("broken.plst"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("<Process-List version=\"1\"><Process-Data process-type=\"4\"><Param");
+    bad.close();
+    for (const QString &name : {QStringLiteral("broken.plst"), QStringLiteral("missing.plst")}) {
+        d.prompts.openAnswers << name;
+        d.click("btnLoadList");
+    }
+    EXPECT_EQ(d.prompts.warnings.size(), 2);
+    EXPECT_EQ(d.dialog.processList().size(), 1);
+    EXPECT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run"));
+}
+
+TEST(ListFiles, OldListShowsTheUpdatedListWarning)
+{
+    QFile old(QStringLiteral("old.plst"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("<?xml version=\"1.0\"?><Process-List><Process-Data process-type=\"4\">"
+              "<Parameter parameter-name=\"MaterialId\" parameter-type=\"uint\" parameter-data=\"1\" "
+              "parameter-visibility=\"false\"/>"
+              "<Parameter parameter-name=\"Thickness\" parameter-type=\"double\" parameter-data=\"2\"/>"
+              "</Process-Data></Process-List>");
+    old.close();
+    Dialog d;
+    d.prompts.openAnswers << QStringLiteral("old.plst");
+    d.click("btnLoadList");
+    ASSERT_EQ(d.prompts.warnings.size(), 1);
+    EXPECT_EQ(d.prompts.warnings[0].first, QStringLiteral("Updated List"));
+    EXPECT_EQ(d.prompts.warnings[0].second,
+              QStringLiteral("The process list you loaded is in an old format. It has been updated automatically. "
+                             "We recommend you save this updated version."));
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    EXPECT_TRUE(d.dialog.processList()[0].hasParameter(QStringLiteral("Material_Id")));
+}
+
+} // namespace
