@@ -2,6 +2,7 @@
 
 #include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Operations/ObjectEditing/selectvolumesoperation.h"
+#include "Core/Operations/ioperationfactory.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
@@ -256,8 +257,14 @@ TEST(BatchRunWindow, SelectingAVolumeOpensTheBatchRunOnIt)
         }
         modal->close();
     });
+    const boost::shared_ptr<Core::Operations::Operation> op = w.workspace().factory()->create(24);
+    ASSERT_TRUE(op);
+    EXPECT_EQ(op->getName(), QStringLiteral("Select volumes"));
+    EXPECT_EQ(op->getTypeNumber(), 24);
+    EXPECT_FALSE(boost::dynamic_pointer_cast<Core::Operations::ObjectOperation>(op));
     w.workspace().activateOperation(Core::Operations::SelectVolumesOperation::TypeNumber);
     EXPECT_EQ(shown, volume);
+    EXPECT_FALSE(w.workspace().history().undoName().contains(QStringLiteral("Select")));
     EXPECT_EQ(title, QStringLiteral("Batch Run"));
 }
 

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QPushButton>
@@ -105,8 +108,9 @@ TEST_P(AddedStep, HasTheKindsAndVisibilitiesOfItsType)
 
     // Material colours are stored opaque whatever the catalogue holds.
     for (auto it = step.getParameters().constBegin(); it != step.getParameters().constEnd(); ++it)
-        if (it.key().endsWith(QStringLiteral("_Color")))
+        if (it.key().endsWith(QStringLiteral("_Color"))) {
             EXPECT_EQ(it.value().value<QColor>().alpha(), 255);
+        }
 }
 
 const std::pair<std::string, bool> M{"Material", false};
@@ -202,6 +206,53 @@ TEST(AddProcess, CancelledDialogAddsNothing)
     d.add(QStringLiteral("CVD"));
     d.add(QStringLiteral("Save Image")); // no file chosen
     EXPECT_TRUE(d.dialog.processList().isEmpty());
+}
+
+TEST(AddProcess, PhotolithographyReadsTheMaskBitsFromTheNamedFiles)
+{
+    QImage image(3, 2, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    image.setPixel(0, 0, qRgb(255, 0, 0)); // top row: largest y
+    image.setPixel(2, 1, qRgb(0, 0, 0));
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("mask.png"));
+    ASSERT_TRUE(image.save(file));
+    Dialog d;
+    QString bottomName = QStringLiteral("no-such-mask.png");
+    d.prompts.onExec = [&](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("lieTopMask"))->setText(file);
+        dialog->findChild<QLineEdit *>(QStringLiteral("lieBottomMask"))->setText(bottomName);
+        return int(QDialog::Accepted);
+    };
+    d.add(QStringLiteral("Photolithography"));
+    EXPECT_TRUE(d.dialog.processList().isEmpty()); // an unreadable mask adds nothing
+    ASSERT_EQ(d.prompts.warnings.size(), 1);
+    EXPECT_TRUE(d.prompts.warnings[0].second.startsWith(QStringLiteral("Bottom mask not found")));
+
+    bottomName.clear();
+    d.add(QStringLiteral("Photolithography"));
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    const ProcessData &s = d.dialog.processList().first();
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Top Mask File")).toString(), file);
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Top Mask Width")).toUInt(), 3u);
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Top Mask Height")).toUInt(), 2u);
+    // Bit x * height + y; the image's top row is y = 1.
+    const std::vector<bool> bits = s.getProcessParameter(QStringLiteral("Top Mask")).value<std::vector<bool>>();
+    EXPECT_EQ(bits, (std::vector<bool>{false, true, false, false, true, false}));
+    EXPECT_TRUE(s.getProcessParameter(QStringLiteral("Bottom Mask")).value<std::vector<bool>>().empty());
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Bottom Mask Width")).toUInt(), 0u);
+}
+
+TEST(AddProcess, SaveImageAsksForAnImageFile)
+{
+    Dialog d;
+    d.prompts.saveAnswers << QStringLiteral("/tmp/shot.png");
+    d.add(QStringLiteral("Save Image"));
+    ASSERT_EQ(d.prompts.saveQuestions.size(), 1);
+    EXPECT_EQ(d.prompts.saveQuestions[0].title, QStringLiteral("Save Image"));
+    EXPECT_EQ(d.prompts.saveQuestions[0].filter, QStringLiteral("Image Files (*.png *.jpg *.bmp)"));
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    EXPECT_EQ(d.dialog.processList()[0].getProcessParameter(QStringLiteral("Filename")).toString(),
+              QStringLiteral("/tmp/shot.png"));
 }
 
 TEST(ModifyProcess, PresetsTheDialogAndKeepsVisibilitiesAndSerial)
