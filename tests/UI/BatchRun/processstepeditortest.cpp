@@ -82,6 +82,8 @@ struct TypeCase
     std::vector<std::pair<std::string, bool>> triples;
 };
 
+void PrintTo(const TypeCase &c, std::ostream *os) { *os << c.entry; }
+
 class AddedStep : public ::testing::TestWithParam<TypeCase>
 {
 };

@@ -169,6 +169,12 @@ struct MoveCase
     std::vector<int> expected;
 };
 
+void PrintTo(const MoveCase &c, std::ostream *os)
+{
+    *os << c.from << (c.where == MoveCase::After ? "-after-" : c.where == MoveCase::Before ? "-before-" : "-to-")
+        << c.target;
+}
+
 class MoveTo : public ::testing::TestWithParam<MoveCase>
 {
 };
@@ -270,6 +276,8 @@ struct NewListCase
     bool emptied;
     bool logged;
 };
+
+void PrintTo(const NewListCase &c, std::ostream *os) { *os << "answer-" << c.answer; }
 
 class NewListAnswer : public ::testing::TestWithParam<NewListCase>
 {
