@@ -528,12 +528,18 @@ void RunProcessesDialog::runProcessList()
             break;
         }
         m_completed.fetchAndAddOrdered(1);
+        // Show the step at once rather than at the next tick; the timer stays the fallback.
+        QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
     }
     m_runGuard.release();
+    QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
 }
 
 void RunProcessesDialog::updateProgress()
 {
+    // Nothing to show outside a run; a late call must not finish a run twice.
+    if (!m_progressTimer.isActive())
+        return;
     m_progress->setValue(m_completed.loadAcquire());
     if (!m_runGuard.tryAcquire())
         return;
