@@ -4,6 +4,7 @@
 #include "Core/Operations/workspace.h"
 #include "UI/BatchRun/movetodialog.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/Document/materialconflictdialog.h"
 
 #include <gtest/gtest.h>
 
@@ -418,6 +419,40 @@ TEST(ListFiles, OldListShowsTheUpdatedListWarning)
                              "We recommend you save this updated version."));
     ASSERT_EQ(d.dialog.processList().size(), 1);
     EXPECT_TRUE(d.dialog.processList()[0].hasParameter(QStringLiteral("Material_Id")));
+}
+
+TEST(ListFiles, MaterialConflictIsSettledWithTheConflictDialog)
+{
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("conflict.plst"));
+    const ProcessData cvd = BatchRunTest::cvdStep();
+    const unsigned id = cvd.getProcessParameter(QStringLiteral("Material_Id")).toUInt();
+    const QString name = cvd.getProcessParameter(QStringLiteral("Material")).toString();
+    ASSERT_TRUE(Core::Operations::ProcessListFile::save(ProcessList() << cvd, file));
+    // The list's material of that id carries another name than the catalogue's.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(f.readAll());
+    f.close();
+    const QString from = QStringLiteral("name=\"%1\" material-id=\"%2\"").arg(name).arg(id);
+    ASSERT_TRUE(text.contains(from)) << text.toStdString();
+    text.replace(from, QStringLiteral("name=\"Unobtainium\" material-id=\"%1\"").arg(id));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.toUtf8());
+    f.close();
+
+    Dialog d;
+    int conflicts = 0;
+    d.prompts.onExec = [&](QDialog *dialog) {
+        conflicts += qobject_cast<Ui::MaterialConflictDialog *>(dialog) != nullptr;
+        return int(QDialog::Rejected); // cancel: the loaded material is added as a new one
+    };
+    d.prompts.openAnswers << file;
+    d.click("btnLoadList");
+    EXPECT_EQ(conflicts, 1);
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    const ProcessData &loaded = d.dialog.processList()[0];
+    EXPECT_NE(loaded.getProcessParameter(QStringLiteral("Material_Id")).toUInt(), id);
+    EXPECT_EQ(loaded.getProcessParameter(QStringLiteral("Material")).toString(), QStringLiteral("Unobtainium"));
 }
 
 } // namespace
