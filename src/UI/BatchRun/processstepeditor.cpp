@@ -316,6 +316,12 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
             return false;
         const bool top = dialog.etchFromTop(), bottom = dialog.etchFromBelow();
         const int direction = (top ? 1 : 0) | (bottom ? 2 : 0);
+        if (direction == 0) {
+            // The run would refuse the step; say so while the person is still editing it.
+            m_prompts.showWarning(m_parent, dialog.windowTitle(),
+                                  QStringLiteral("Choose the top, the bottom or both sides to etch."));
+            return false;
+        }
         v.setMaterial(material, dialog.materialId());
         v.set(QStringLiteral("Etch Depth"), uint(dialog.depth()), true);
         v.set(QStringLiteral("EtchDirectionValue"), direction, false);

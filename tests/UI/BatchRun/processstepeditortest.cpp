@@ -257,6 +257,49 @@ TEST(AddProcess, SaveImageAsksForAnImageFile)
               QStringLiteral("/tmp/shot.png"));
 }
 
+struct RieCase
+{
+    bool top, bottom;
+    int value;
+    const char *text;
+};
+
+void PrintTo(const RieCase &c, std::ostream *os) { *os << c.value; }
+
+class RieDirection : public ::testing::TestWithParam<RieCase>
+{
+};
+
+TEST_P(RieDirection, IsStoredAsValueAndText)
+{
+    const RieCase &c = GetParam();
+    Dialog d;
+    d.prompts.onExec = [&](QDialog *dialog) {
+        QList<QCheckBox *> boxes = dialog->findChildren<QCheckBox *>();
+        for (QCheckBox *box : boxes) {
+            if (box->text().contains(QStringLiteral("Top"), Qt::CaseInsensitive))
+                box->setChecked(c.top);
+            else
+                box->setChecked(c.bottom);
+        }
+        return int(QDialog::Accepted);
+    };
+    d.add(QStringLiteral("RIE"));
+    if (c.value == 0) {
+        EXPECT_TRUE(d.dialog.processList().isEmpty());
+        EXPECT_EQ(d.prompts.warnings.size(), 1);
+        return;
+    }
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    const ProcessData &s = d.dialog.processList()[0];
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("EtchDirectionValue")).toInt(), c.value);
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Etch Direction")).toString(), QLatin1String(c.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, RieDirection,
+                         ::testing::Values(RieCase{true, false, 1, "Top"}, RieCase{false, true, 2, "Bottom"},
+                                           RieCase{true, true, 3, "Bottom and Top"}, RieCase{false, false, 0, ""}));
+
 TEST(ModifyProcess, PresetsTheDialogAndKeepsVisibilitiesAndSerial)
 {
     Dialog d;
