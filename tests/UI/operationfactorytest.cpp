@@ -36,6 +36,7 @@ TEST(OperationFactory, BuildsEachRegisteredOperationUnderItsNameAndNumber)
         {20, "Photolithography", 20, false},     {22, "Planarization", 22, false},
         {23, "Spin Coating", 23, false},         {30, "Simple RIE", 30, false},
         {34, "Masked Cut", 34, true},            {35, "Remove Cuts", 35, false},
+        {24, "Select volumes", 24, false},
     };
     for (const Expected &e : table) {
         const boost::shared_ptr<Core::Operations::Operation> op = factory.create(e.number);

@@ -29,7 +29,7 @@ void registerObjectEditingOperations(OperationFactory::Table &table)
     table.insert(Core::Operations::MoveObject::TypeNumber, [](Workspace *workspace, QWidget *) {
         return boost::shared_ptr<Operation>(new Core::Operations::MoveObject(workspace));
     });
-    // 24 (the batch run's volume selection) joins when its dialog exists.
+    // 24 (the batch run's volume selection) is registered with the batch-run dialog.
 }
 
 } // namespace Ui
