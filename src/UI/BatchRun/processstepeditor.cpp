@@ -93,6 +93,26 @@ bool readMask(const QString &fileName, MaskImage &mask)
     return fileName.isEmpty() || MaskImage::load(fileName, mask);
 }
 
+// The mask a step keeps: read from the file named now, or, when the file
+// named is the one the step already holds and it cannot be read (a list
+// opened on another machine or from another folder), the bits the step
+// carries. False when neither gives a mask.
+bool maskFor(const QString &prefix, const QString &fileName, const ProcessData::Parameters &preset, bool isNew,
+             MaskImage &mask)
+{
+    if (readMask(fileName, mask))
+        return true;
+    if (isNew || preset.value(prefix + QStringLiteral(" File")).toString().trimmed() != fileName)
+        return false;
+    const QVariant bits = preset.value(prefix);
+    if (bits.userType() != qMetaTypeId<std::vector<bool>>())
+        return false;
+    mask.bits = bits.value<std::vector<bool>>();
+    mask.height = preset.value(prefix + QStringLiteral(" Height")).toUInt();
+    mask.width = preset.value(prefix + QStringLiteral(" Width")).toUInt();
+    return uint64_t(mask.bits.size()) == uint64_t(mask.width) * mask.height;
+}
+
 void setMask(ProcessStepEditor::Values &v, const QString &prefix, const QString &fileName, const MaskImage &mask)
 {
     v.set(prefix, QVariant::fromValue(mask.bits), false);
@@ -168,11 +188,11 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
         const QString topFile = dialog.topRow()->fileName().trimmed();
         const QString bottomFile = dialog.bottomRow()->fileName().trimmed();
         MaskImage top, bottom;
-        if (!readMask(topFile, top)) {
+        if (!maskFor(QStringLiteral("Top Mask"), topFile, preset, isNew, top)) {
             m_prompts.showWarning(m_parent, dialog.windowTitle(), text(PhotolithographyDialog::TopMaskNotFound));
             return false;
         }
-        if (!readMask(bottomFile, bottom)) {
+        if (!maskFor(QStringLiteral("Bottom Mask"), bottomFile, preset, isNew, bottom)) {
             m_prompts.showWarning(m_parent, dialog.windowTitle(), text(PhotolithographyDialog::BottomMaskNotFound));
             return false;
         }

@@ -64,7 +64,13 @@ void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
     for (const Row &r : rows)
         if (parameters.contains(r.file) && parameters.value(r.width).toUInt() != 0) {
             r.row->setFileName(parameters.value(r.file).toString());
+            // A list written elsewhere may name a file this machine lacks: no
+            // warning here, the step keeps the bits it carries unless another
+            // file is chosen.
+            const std::function<void(const QString &)> warn = r.row->warn;
+            r.row->warn = nullptr;
             r.row->apply();
+            r.row->warn = warn;
         }
     DialogFields::selectMaterial(m_material, parameters, QStringLiteral("Material"));
 }

@@ -385,3 +385,46 @@ TEST(ModifyProcess, CancelLeavesTheStepAsItWas)
 }
 
 } // namespace
+
+TEST(ModifyProcess, PhotolithographyKeepsTheStoredMaskWhenItsFileIsNotHere)
+{
+    // A list written elsewhere names a mask file this machine does not have;
+    // the step still carries the bits, so changing the resist must not lose them.
+    Dialog d;
+    ProcessData litho(ProcessData::Photolithography);
+    litho.setMaterial(QStringLiteral("Material"), BatchRunTest::materialId(0), QStringLiteral("x"), Qt::red);
+    const std::vector<bool> bits{true, false, false, true, true, false};
+    litho.setParameter(QStringLiteral("Top Mask"), QVariant::fromValue(bits), false);
+    litho.setParameter(QStringLiteral("Top Mask File"), QStringLiteral("elsewhere/mask.png"), true);
+    litho.setParameter(QStringLiteral("Top Mask Height"), 2u, true);
+    litho.setParameter(QStringLiteral("Top Mask Width"), 3u, true);
+    litho.setParameter(QStringLiteral("Bottom Mask"), QVariant::fromValue(std::vector<bool>()), false);
+    litho.setParameter(QStringLiteral("Bottom Mask File"), QString(), true);
+    litho.setParameter(QStringLiteral("Bottom Mask Height"), 0u, true);
+    litho.setParameter(QStringLiteral("Bottom Mask Width"), 0u, true);
+    d.dialog.setProcessList(Ui::ProcessList() << litho);
+    unsigned chosen = 0;
+    d.prompts.onExec = [&](QDialog *dialog) {
+        QComboBox *box = dialog->findChild<QComboBox *>();
+        box->setCurrentIndex(1);
+        chosen = box->currentData().toUInt();
+        return int(QDialog::Accepted);
+    };
+    d.selectRow(0);
+    d.click("btnModify");
+    EXPECT_TRUE(d.prompts.warnings.isEmpty());
+    const ProcessData &s = d.dialog.processList().first();
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Material_Id")).toUInt(), chosen);
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Top Mask")).value<std::vector<bool>>(), bits);
+    EXPECT_EQ(s.getProcessParameter(QStringLiteral("Top Mask Width")).toUInt(), 3u);
+
+    // A new file name that cannot be read is still refused.
+    d.prompts.onExec = [&](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("lieTopMask"))->setText(QStringLiteral("gone.png"));
+        return int(QDialog::Accepted);
+    };
+    d.click("btnModify");
+    EXPECT_EQ(d.prompts.warnings.size(), 1);
+    EXPECT_EQ(d.dialog.processList().first().getProcessParameter(QStringLiteral("Top Mask File")).toString(),
+              QStringLiteral("elsewhere/mask.png"));
+}
