@@ -180,9 +180,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
             m_prompts.showWarning(&dialog, dialog.windowTitle(), message);
         };
         dialog.bottomRow()->warn = dialog.topRow()->warn;
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         // The run needs the bits themselves: read them from the files named now.
         const QString topFile = dialog.topRow()->fileName().trimmed();
@@ -203,9 +201,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::SiWetEtching: {
         BCAEtchingDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Depth"), double(dialog.depth()), true);
         return true;
@@ -244,9 +240,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::IsotropicEtching: {
         IsotropicEtchingDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Depth"), double(dialog.depth()), true);
         v.setMaterial(material, dialog.materialId());
@@ -256,9 +250,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
         PlanarizationOptionsDialog dialog(m_parent);
         if (m_volumeHeight > 0)
             dialog.setVolumeHeight(m_volumeHeight);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Maximum Height"), uint(dialog.maximumHeight()), true);
         v.set(QStringLiteral("Minimum Height"), uint(dialog.minimumHeight()), true);
@@ -266,9 +258,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::Electroplating: {
         ElectrodepositionDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Film Thickness"), double(dialog.filmThickness()), true);
         v.setMaterial(QStringLiteral("Conducting Material"), dialog.conductingMaterialId());
@@ -277,9 +267,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::Doping: {
         DopingOptionsDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Doping Depth"), float(dialog.dopingDepth()), true);
         v.setMaterial(QStringLiteral("Doped Material"), dialog.dopedMaterialId(), true);
@@ -289,9 +277,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
         SpinCoatingOptionsDialog dialog(m_parent);
         if (m_volumeHeight > 0)
             dialog.setVolumeHeight(m_volumeHeight);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.setMaterial(material, dialog.materialId());
         v.set(QStringLiteral("Maximum Height"), uint(dialog.height()), true);
@@ -308,18 +294,14 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::CreateSubstrate: {
         CreateSubstrateDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         readSubstrate(dialog, v);
         return true;
     }
     case ProcessData::Pvd: {
         PVDOptionsDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Thickness"), double(dialog.thickness()), true);
         v.setMaterial(material, dialog.materialId());
@@ -330,9 +312,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::SimpleRie: {
         SimpleRIEDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         const bool top = dialog.etchFromTop(), bottom = dialog.etchFromBelow();
         const int direction = (top ? 1 : 0) | (bottom ? 2 : 0);
@@ -354,9 +334,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::IonImplantation: {
         IonImplantationOptionsDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Annealing Distance"), float(dialog.annealingDistance()), true);
         v.set(QStringLiteral("Implantation Depth"), float(dialog.implantationDepth()), true);
@@ -366,9 +344,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::SiOxidation: {
         SimpleOxidationOptionsDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         const bool byTime = !dialog.thicknessChosen();
         v.set(QStringLiteral("Micron Conversion"), double(dialog.micronConversion()), true);
@@ -384,9 +360,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::AnisotropicDeposition: {
         AnisotropicDepositionDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Film Thickness"), double(dialog.filmThickness()), true);
         v.set(QStringLiteral("Horizontal to Vertical Ratio"), double(dialog.horizontalRatio()), true);
@@ -395,9 +369,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::AnisotropicEtching: {
         AnisotropicEtchingDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Etch Depth"), double(dialog.etchDepth()), true);
         v.set(QStringLiteral("Horizontal to Vertical Ratio"), double(dialog.horizontalRatio()), true);
@@ -406,9 +378,7 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     }
     case ProcessData::RandomWalkDoping: {
         RandomWalkDopingDialog dialog(m_parent);
-        if (!isNew)
-            dialog.fillFrom(preset);
-        if (!accepted(dialog))
+        if (!presetAndRun(dialog, preset, isNew))
             return false;
         v.set(QStringLiteral("Diffusion Coefficient"), double(dialog.diffusionCoefficient()), true);
         v.set(QStringLiteral("Cell Size"), double(dialog.cellSize()), true);

@@ -61,6 +61,14 @@ public:
 private:
     bool read(int type, const ProcessData::Parameters &preset, bool isNew, Values &values);
     bool accepted(QDialog &dialog);
+    // Presets an option dialog from the step unless the step is new, then runs it; true on OK.
+    template <class OptionDialog>
+    bool presetAndRun(OptionDialog &dialog, const ProcessData::Parameters &preset, bool isNew)
+    {
+        if (!isNew)
+            dialog.fillFrom(preset);
+        return accepted(dialog);
+    }
 
     BatchRunPrompts &m_prompts;
     QWidget *m_parent;
