@@ -510,27 +510,25 @@ void RunProcessesDialog::runProcessList()
     context.volume = currentVolume();
     context.latticeStale = m_workspace ? &m_workspace->latticeStaleByVolume() : nullptr;
     context.host = this;
-    for (const ProcessData &step : m_runList) {
-        if (m_closing.loadAcquire())
-            break;
-        if (!context.volume && step.getType() != ProcessData::CreateSubstrate)
-            break;
-        context.detail.clear();
-        const int code = Core::Operations::runProcessStep(step, context);
-        if (context.volume && context.volume != currentVolume())
-            setCurrentVolume(context.volume);
-        if (code != Core::Operations::StepSucceeded) {
+    Core::Operations::runProcessSteps(
+        m_runList, context,
+        [this, &context](int index, int code, qint64) {
+            if (code == Core::Operations::StepSucceeded) {
+                m_completed.fetchAndAddOrdered(1);
+                // Show the step at once rather than at the next tick; the timer stays the fallback.
+                QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
+                return;
+            }
+            // No volume: the finished run says so in a message box.
+            if (code == Core::Operations::StepNoVolume)
+                return;
             qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList"
-                               << QStringLiteral("Could not run process ") + step.displayName() +
+                               << QStringLiteral("Could not run process ") + m_runList.at(index).displayName() +
                                       QStringLiteral(" : ") + Core::Operations::processStepResultText(code);
             if (!context.detail.isEmpty())
                 qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList" << context.detail;
-            break;
-        }
-        m_completed.fetchAndAddOrdered(1);
-        // Show the step at once rather than at the next tick; the timer stays the fallback.
-        QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
-    }
+        },
+        [this]() { return m_closing.loadAcquire() != 0; });
     m_runGuard.release();
     QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
 }

@@ -697,11 +697,14 @@ int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
     return StepSucceeded;
 }
 
-int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report)
+int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report,
+                    const std::function<bool()> &stopRequested)
 {
     int completed = 0;
     QElapsedTimer timer;
     for (int index = 0; index < list.size(); ++index) {
+        if (stopRequested && stopRequested())
+            break;
         const Ui::ProcessData &step = list.at(index);
         context.detail.clear();
         if (!context.volume && step.getType() != Ui::ProcessData::CreateSubstrate) {

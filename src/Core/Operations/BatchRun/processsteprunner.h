@@ -65,8 +65,10 @@ typedef std::function<void(int index, int code, qint64 milliseconds)> StepReport
 
 // Runs the steps in order until one fails or a step other than "Create
 // Substrate" finds no volume (index reported with code -1 and nothing run).
-// Returns the number of steps completed.
-int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport());
+// stopRequested, when given, is asked before each step; true ends the run
+// there. Returns the number of steps completed.
+int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport(),
+                    const std::function<bool()> &stopRequested = std::function<bool()>());
 
 } // namespace Operations
 } // namespace Core

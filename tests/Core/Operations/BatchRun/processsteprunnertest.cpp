@@ -548,6 +548,19 @@ TEST(ProcessSteps, StopsAtTheFirstFailureAndKeepsWhatRanBefore)
     EXPECT_FALSE(context.detail.isEmpty());
 }
 
+TEST(ProcessSteps, AStopRequestEndsTheRunBeforeTheNextStep)
+{
+    ProcessRunContext context;
+    std::vector<Report> reports;
+    const int done = runProcessSteps(
+        createAndCvd(), context, [&](int index, int code, qint64) { reports.push_back({index, code}); },
+        [&]() { return !reports.empty(); });
+    EXPECT_EQ(done, 1);
+    ASSERT_EQ(reports.size(), 1u);
+    ASSERT_TRUE(context.volume);
+    EXPECT_EQ(countOf(materialsOf(*context.volume), Oxide), 0u);
+}
+
 TEST(ProcessSteps, RunOnADedicatedThread)
 {
     ProcessRunContext context;
