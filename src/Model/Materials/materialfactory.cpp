@@ -94,6 +94,18 @@ Material MaterialFactory::readMaterial(const QXmlStreamReader &reader)
     return material;
 }
 
+void MaterialFactory::writeMaterial(QXmlStreamWriter &writer, const Material &m)
+{
+    writer.writeEmptyElement(QStringLiteral("Material"));
+    writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+    writer.writeAttribute(QStringLiteral("name"), m.getName());
+    writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.getId()));
+    writer.writeAttribute(QStringLiteral("density"), numberText(m.getDensity()));
+    writer.writeAttribute(QStringLiteral("poisson-ratio"), numberText(m.getPoissonRatio()));
+    writer.writeAttribute(QStringLiteral("young-modulus"), numberText(m.getYoungModulus()));
+    writer.writeAttribute(QStringLiteral("color"), colorToString(m.getColor()));
+}
+
 bool MaterialFactory::loadMaterials()
 {
     QMutexLocker lock(&m_mutex);
@@ -127,16 +139,8 @@ bool MaterialFactory::saveMaterials()
     const QMap<unsigned, Material> &materials = m_materials;
     return CatalogueFile::write(fileName(), [&materials](QXmlStreamWriter &writer) {
         writer.writeStartElement(QStringLiteral("Materials"));
-        for (const Material &m : materials) {
-            writer.writeEmptyElement(QStringLiteral("Material"));
-            writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
-            writer.writeAttribute(QStringLiteral("name"), m.getName());
-            writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.getId()));
-            writer.writeAttribute(QStringLiteral("density"), numberText(m.getDensity()));
-            writer.writeAttribute(QStringLiteral("poisson-ratio"), numberText(m.getPoissonRatio()));
-            writer.writeAttribute(QStringLiteral("young-modulus"), numberText(m.getYoungModulus()));
-            writer.writeAttribute(QStringLiteral("color"), colorToString(m.getColor()));
-        }
+        for (const Material &m : materials)
+            writeMaterial(writer, m);
         writer.writeEndElement();
     });
 }

@@ -10,6 +10,7 @@
 #include <QString>
 
 class QXmlStreamReader;
+class QXmlStreamWriter;
 
 namespace Model {
 namespace Materials {
@@ -44,13 +45,18 @@ public:
     // The "#AARRGGBB" form used in the file (channels truncated to 0..255).
     static QString colorToString(const Util::Vector4D &color);
 
+    // One "Material" element, as the catalogue file, documents and process
+    // lists all hold it. Reading gives id 0 or an empty name for an invalid
+    // one (or for another element), left for the caller to reject.
+    static Material readMaterial(const QXmlStreamReader &reader);
+    static void writeMaterial(QXmlStreamWriter &writer, const Material &material);
+
 private:
     MaterialFactory();
     MaterialFactory(const MaterialFactory &) = delete;
     MaterialFactory &operator=(const MaterialFactory &) = delete;
 
     static QMap<unsigned, Material> defaultMaterials();
-    static Material readMaterial(const QXmlStreamReader &reader);
 
     mutable QMutex m_mutex;
     QMap<unsigned, Material> m_materials;

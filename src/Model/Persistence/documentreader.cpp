@@ -1,9 +1,9 @@
 #include "documentreader.h"
 
+#include "Model/Materials/materialfactory.h"
 #include "Model/object.h"
 #include "archiverregistry.h"
 
-#include <QColor>
 #include <QXmlStreamReader>
 
 namespace Model {
@@ -30,23 +30,6 @@ QString xmlError(const QXmlStreamReader &reader)
 
 } // namespace
 
-Materials::Material DocumentReader::readMaterial(const QXmlStreamReader &reader)
-{
-    const QXmlStreamAttributes attributes = reader.attributes();
-    Materials::Material material;
-    bool ok = false;
-    const unsigned id = attributes.value(QLatin1String("material-id")).toUInt(&ok, 10);
-    material.setId(ok ? id : 0);
-    material.setName(attributes.value(QLatin1String("name")).toString());
-    material.setDensity(attributes.value(QLatin1String("density")).toFloat());
-    material.setPoissonRatio(attributes.value(QLatin1String("poisson-ratio")).toFloat());
-    material.setYoungModulus(attributes.value(QLatin1String("young-modulus")).toFloat());
-    const QColor color(attributes.value(QLatin1String("color")).toString());
-    if (color.isValid())
-        material.setColor(Util::Vector4D(color.redF(), color.greenF(), color.blueF(), color.alphaF()));
-    return material;
-}
-
 DocumentReader::Result DocumentReader::read(QXmlStreamReader &reader, ArchiverRegistry &registry,
                                             const ObjectArchiver::MaterialMap *map,
                                             const MaterialHandler &onMaterial)
@@ -69,7 +52,7 @@ DocumentReader::Result DocumentReader::read(QXmlStreamReader &reader, ArchiverRe
             continue;
         if (reader.name() == QLatin1String("Material")) {
             if (onMaterial)
-                onMaterial(readMaterial(reader));
+                onMaterial(Materials::MaterialFactory::readMaterial(reader));
             continue;
         }
         if (reader.name() != QLatin1String("Object"))

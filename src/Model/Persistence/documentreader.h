@@ -48,10 +48,6 @@ public:
     // materials are handled, and is read when each object is read.
     static Result read(QXmlStreamReader &reader, ArchiverRegistry &registry,
                        const ObjectArchiver::MaterialMap *map, const MaterialHandler &onMaterial);
-
-    // A "Material" element read as the catalogue file reads it; a material
-    // with id 0 or an empty name is invalid and left for the caller to reject.
-    static Materials::Material readMaterial(const QXmlStreamReader &reader);
 };
 
 } // namespace Persistence

@@ -10,24 +10,6 @@
 namespace Model {
 namespace Persistence {
 
-namespace {
-
-QString numberText(float value) { return QString::number(double(value), 'g', 6); }
-
-} // namespace
-
-void DocumentWriter::writeMaterial(QXmlStreamWriter &writer, const Materials::Material &m)
-{
-    writer.writeEmptyElement(QStringLiteral("Material"));
-    writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
-    writer.writeAttribute(QStringLiteral("name"), m.getName());
-    writer.writeAttribute(QStringLiteral("material-id"), QString::number(m.getId()));
-    writer.writeAttribute(QStringLiteral("density"), numberText(m.getDensity()));
-    writer.writeAttribute(QStringLiteral("poisson-ratio"), numberText(m.getPoissonRatio()));
-    writer.writeAttribute(QStringLiteral("young-modulus"), numberText(m.getYoungModulus()));
-    writer.writeAttribute(QStringLiteral("color"), Materials::MaterialFactory::colorToString(m.getColor()));
-}
-
 bool DocumentWriter::write(QXmlStreamWriter &writer, const Document &document,
                            const QList<Materials::Material> &materials, ArchiverRegistry &registry)
 {
@@ -37,7 +19,7 @@ bool DocumentWriter::write(QXmlStreamWriter &writer, const Document &document,
     writer.writeEmptyElement(QStringLiteral("Header"));
     writer.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
     for (const Materials::Material &material : materials)
-        writeMaterial(writer, material);
+        Materials::MaterialFactory::writeMaterial(writer, material);
     for (const boost::shared_ptr<Object> &object : document.getObjects()) {
         if (!object)
             continue;

@@ -24,9 +24,6 @@ public:
     // failure (a device that refused bytes) as false.
     static bool write(QXmlStreamWriter &writer, const Document &document, const QList<Materials::Material> &materials,
                       ArchiverRegistry &registry);
-
-    // One "Material" element exactly as the materials catalogue file has it.
-    static void writeMaterial(QXmlStreamWriter &writer, const Materials::Material &material);
 };
 
 } // namespace Persistence

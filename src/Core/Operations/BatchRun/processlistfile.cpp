@@ -2,8 +2,6 @@
 
 #include "Core/Operations/Document/materialreconciler.h"
 #include "Model/Materials/materialfactory.h"
-#include "Model/Persistence/documentreader.h"
-#include "Model/Persistence/documentwriter.h"
 #include "Util/vector3d.h"
 
 #include <QColor>
@@ -120,7 +118,7 @@ void readMaterials(QXmlStreamReader &reader, MaterialReconciler::MaterialMap &ma
     };
     while (reader.readNextStartElement()) {
         if (reader.name() == QLatin1String("Material"))
-            MaterialReconciler::reconcileInto(Model::Persistence::DocumentReader::readMaterial(reader), map, settle);
+            MaterialReconciler::reconcileInto(MaterialFactory::readMaterial(reader), map, settle);
         reader.skipCurrentElement();
     }
 }
@@ -218,7 +216,7 @@ bool ProcessListFile::save(const ProcessList &list, const QString &fileName, QSt
 
     writer.writeStartElement(QStringLiteral("Materials"));
     for (const Material &material : MaterialFactory::instance()->getMaterials())
-        Model::Persistence::DocumentWriter::writeMaterial(writer, material);
+        MaterialFactory::writeMaterial(writer, material);
     writer.writeEndElement();
 
     for (const ProcessData &step : list) {

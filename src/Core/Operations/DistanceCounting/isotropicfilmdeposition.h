@@ -19,7 +19,7 @@ public:
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
 
-private:
+protected:
     uint32_t m_material;
     float m_distance;
     float m_distanceSq;
