@@ -2,6 +2,8 @@
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -16,14 +18,7 @@ using Model::Automaton::TotalVolume;
 
 namespace {
 
-std::vector<uint32_t> materialsOf(TotalVolume &volume)
-{
-    CellLock lock(volume);
-    std::vector<uint32_t> out(volume.getCellCount());
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lock.cells()[i].material;
-    return out;
-}
+using TestSupport::materialsOf;
 
 void setAll(TotalVolume &volume, uint32_t material)
 {

@@ -3,6 +3,8 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Util/slabrunner.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <boost/shared_ptr.hpp>
@@ -84,14 +86,7 @@ boost::shared_ptr<TotalVolume> substrate(unsigned sx, unsigned sy, unsigned sz, 
     return boost::shared_ptr<TotalVolume>(new TotalVolume(sx, sy, sz, 1, 1, 1, Util::Vector3D(), m));
 }
 
-std::vector<uint32_t> materialsOf(TotalVolume &volume)
-{
-    CellLock lock(volume);
-    std::vector<uint32_t> out(volume.getCellCount());
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lock.cells()[i].material;
-    return out;
-}
+using TestSupport::materialsOf;
 
 struct Harness
 {

@@ -1,6 +1,8 @@
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <boost/shared_ptr.hpp>
@@ -18,26 +20,9 @@ using Model::Automaton::TotalVolume;
 
 namespace {
 
-typedef std::function<uint32_t(unsigned, unsigned, unsigned)> MaterialAt;
-
-boost::shared_ptr<TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz, const MaterialAt &material,
-                                          float cellSize = 1.0f, Util::Vector3D position = Util::Vector3D())
-{
-    std::vector<uint32_t> m(size_t(sx) * sy * sz);
-    for (unsigned x = 0; x < sx; ++x)
-        for (unsigned y = 0; y < sy; ++y)
-            for (unsigned z = 0; z < sz; ++z)
-                m[(size_t(x) * sy + y) * sz + z] = material(x, y, z);
-    return boost::shared_ptr<TotalVolume>(
-        new TotalVolume(sx, sy, sz, cellSize, cellSize, cellSize, position, m));
-}
-
-// Restores the pool size a test changed.
-struct PoolSize
-{
-    int saved = QThreadPool::globalInstance()->maxThreadCount();
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(saved); }
-};
+typedef TestSupport::Layout MaterialAt;
+using TestSupport::makeVolume;
+using TestSupport::PoolSize;
 
 } // namespace
 

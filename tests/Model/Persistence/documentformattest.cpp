@@ -6,6 +6,8 @@
 #include "Model/Persistence/totalvolumearchiver.h"
 #include "Model/document.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -69,14 +71,7 @@ ReadBack readScene(QByteArray bytes, const ObjectArchiver::MaterialMap *map = nu
     return back;
 }
 
-std::vector<uint32_t> materialsOf(TotalVolume &volume)
-{
-    CellLock lock(volume);
-    std::vector<uint32_t> ids(volume.getCellCount());
-    for (size_t i = 0; i < ids.size(); ++i)
-        ids[i] = lock.cells()[i].material;
-    return ids;
-}
+using TestSupport::materialsOf;
 
 boost::shared_ptr<TotalVolume> onlyVolume(const DocumentReader::Result &result)
 {

@@ -4,6 +4,8 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Util/vector3d.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QThread>
@@ -35,29 +37,10 @@ uint32_t resistOnSilicon(unsigned x, unsigned y, unsigned z) { return z < 6 && z
 // The base with an aluminium layer to plate on.
 uint32_t aluminiumOnSilicon(unsigned x, unsigned y, unsigned z) { return z == 4 ? Al : siliconBase(x, y, z); }
 
-boost::shared_ptr<TotalVolume> makeVolume(Layout layout)
-{
-    std::vector<uint32_t> cells(size_t(SizeX) * SizeY * SizeZ);
-    for (unsigned x = 0; x < SizeX; ++x)
-        for (unsigned y = 0; y < SizeY; ++y)
-            for (unsigned z = 0; z < SizeZ; ++z)
-                cells[(size_t(x) * SizeY + y) * SizeZ + z] = layout(x, y, z);
-    return boost::shared_ptr<TotalVolume>(new TotalVolume(SizeX, SizeY, SizeZ, 1, 1, 1, Util::Vector3D(), cells));
-}
+boost::shared_ptr<TotalVolume> makeVolume(Layout layout) { return TestSupport::makeVolume(SizeX, SizeY, SizeZ, layout); }
 
-std::vector<uint32_t> materialsOf(TotalVolume &volume)
-{
-    CellLock lock(volume);
-    std::vector<uint32_t> out(volume.getCellCount());
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lock.cells()[i].material;
-    return out;
-}
-
-size_t countOf(const std::vector<uint32_t> &cells, uint32_t material)
-{
-    return size_t(std::count(cells.begin(), cells.end(), material));
-}
+using TestSupport::countOf;
+using TestSupport::materialsOf;
 
 Ui::ProcessData makeStep(int type, const Values &values)
 {

@@ -25,19 +25,7 @@ using Model::Automaton::TotalVolume;
 
 namespace {
 
-// Stands in for an options dialog: on "OK" it calls the operation's setters.
-class FakeDialog : public Util::IObserver
-{
-public:
-    std::function<void()> accept; // empty: the dialog is rejected
-    int shown = 0;
-    void notify() override
-    {
-        ++shown;
-        if (accept)
-            accept();
-    }
-};
+using TestSupport::FakeDialog;
 
 // Silicon under a film of material 6 on the left and a mask of 7 on the right, open between.
 uint32_t substrate(unsigned x, unsigned, unsigned z)
@@ -61,15 +49,8 @@ struct Scene
     template <class Op>
     boost::shared_ptr<Op> start(boost::shared_ptr<Op> op, std::function<void(Op &)> setParameters)
     {
-        boost::weak_ptr<Op> weak = op;
-        dialog->accept = setParameters && !rejectDialog ? std::function<void()>([weak, setParameters]() {
-            if (boost::shared_ptr<Op> locked = weak.lock())
-                setParameters(*locked);
-        })
-                                       : std::function<void()>();
-        op->setDialogObserver(dialog);
-        workspace.startOperation(op);
-        return op;
+        return TestSupport::startWithDialog(workspace, op, dialog,
+                                            rejectDialog ? std::function<void(Op &)>() : setParameters);
     }
 };
 

@@ -2,6 +2,8 @@
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,25 +14,8 @@ using Model::Automaton::TotalVolume;
 
 namespace {
 
-class FakeDialog : public Util::IObserver
-{
-public:
-    std::function<void()> accept;
-    void notify() override
-    {
-        if (accept)
-            accept();
-    }
-};
-
-std::vector<uint32_t> materialsOf(TotalVolume &v)
-{
-    CellLock lock(v);
-    std::vector<uint32_t> out(v.getCellCount());
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lock.cells()[i].material;
-    return out;
-}
+using TestSupport::FakeDialog;
+using TestSupport::materialsOf;
 
 struct Scene
 {

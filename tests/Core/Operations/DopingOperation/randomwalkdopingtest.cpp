@@ -1,6 +1,8 @@
 #include "Core/Operations/DopingOperation/randomwalkdoping.h"
 #include "Model/Automaton/totalvolume.h"
 
+#include "volumetestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QThreadPool>
@@ -22,16 +24,7 @@ namespace {
 const uint32_t Si = 1, NDoped = 14, PDoped = 15, Oxide = 3;
 const double Never = 1e300; // a threshold no count reaches
 
-boost::shared_ptr<TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz,
-                                          const std::function<uint32_t(unsigned, unsigned, unsigned)> &layout)
-{
-    std::vector<uint32_t> m(size_t(sx) * sy * sz);
-    for (unsigned x = 0; x < sx; ++x)
-        for (unsigned y = 0; y < sy; ++y)
-            for (unsigned z = 0; z < sz; ++z)
-                m[(size_t(x) * sy + y) * sz + z] = layout(x, y, z);
-    return boost::shared_ptr<TotalVolume>(new TotalVolume(sx, sy, sz, 1, 1, 1, Util::Vector3D(), m));
-}
+using TestSupport::makeVolume;
 
 uint32_t silicon(unsigned, unsigned, unsigned) { return Si; }
 

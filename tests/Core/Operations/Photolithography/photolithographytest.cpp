@@ -223,17 +223,6 @@ TEST(CutCellVolume, SlabsFollowTheRemainderByCount)
 
 namespace {
 
-class FakeDialog : public Util::IObserver
-{
-public:
-    std::function<void()> accept;
-    void notify() override
-    {
-        if (accept)
-            accept();
-    }
-};
-
 struct Scene
 {
     Workspace workspace;
@@ -243,17 +232,9 @@ struct Scene
     template <class Op>
     boost::shared_ptr<Op> start(std::function<void(Op &)> set)
     {
-        boost::shared_ptr<Op> op(new Op(&workspace));
-        boost::shared_ptr<FakeDialog> dialog(new FakeDialog);
-        boost::weak_ptr<Op> weak = op;
-        if (set)
-            dialog->accept = [weak, set]() {
-                if (boost::shared_ptr<Op> locked = weak.lock())
-                    set(*locked);
-            };
-        op->setDialogObserver(dialog);
-        workspace.startOperation(op);
-        return op;
+        return TestSupport::startWithDialog(workspace, boost::shared_ptr<Op>(new Op(&workspace)),
+                                            boost::shared_ptr<TestSupport::FakeDialog>(new TestSupport::FakeDialog),
+                                            set);
     }
 };
 

@@ -2,29 +2,19 @@
 
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
+#include "volumetestsupport.h"
 
 #include <boost/shared_ptr.hpp>
-
-#include <QThreadPool>
 
 #include <functional>
 #include <vector>
 
 namespace WetEtchTest {
 
-typedef std::function<uint32_t(unsigned, unsigned, unsigned)> MaterialAt;
-
-inline boost::shared_ptr<Model::Automaton::TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz,
-                                                                  const MaterialAt &material)
-{
-    std::vector<uint32_t> m(size_t(sx) * sy * sz);
-    for (unsigned x = 0; x < sx; ++x)
-        for (unsigned y = 0; y < sy; ++y)
-            for (unsigned z = 0; z < sz; ++z)
-                m[(size_t(x) * sy + y) * sz + z] = material(x, y, z);
-    return boost::shared_ptr<Model::Automaton::TotalVolume>(
-        new Model::Automaton::TotalVolume(sx, sy, sz, 1, 1, 1, Util::Vector3D(), m));
-}
+typedef TestSupport::Layout MaterialAt;
+using TestSupport::makeVolume;
+using TestSupport::materialAt;
+using TestSupport::PoolSize;
 
 // Silicon below z = top, empty above.
 inline MaterialAt flatTop(unsigned top)
@@ -50,18 +40,5 @@ inline std::vector<Model::Automaton::Voxel> cellsOf(Model::Automaton::TotalVolum
     Model::Automaton::CellLock lock(volume);
     return std::vector<Model::Automaton::Voxel>(lock.cells(), lock.cells() + volume.getCellCount());
 }
-
-inline uint32_t materialAt(Model::Automaton::TotalVolume &volume, unsigned x, unsigned y, unsigned z)
-{
-    Model::Automaton::CellLock lock(volume);
-    return lock.cells()[volume.cellIndex(x, y, z)].material;
-}
-
-// Restores the pool size a test changed.
-struct PoolSize
-{
-    int saved = QThreadPool::globalInstance()->maxThreadCount();
-    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(saved); }
-};
 
 } // namespace WetEtchTest

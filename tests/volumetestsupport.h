@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Util/iobserver.h"
+
+#include <boost/shared_ptr.hpp>
+#include <boost/weak_ptr.hpp>
+
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Volumes built from a layout and read back, and a stand-in for option
+// dialogs: what the engine and operation tests share.
+namespace TestSupport {
+
+typedef std::function<uint32_t(unsigned x, unsigned y, unsigned z)> Layout;
+
+inline boost::shared_ptr<Model::Automaton::TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz,
+                                                                   const Layout &layout, float cx, float cy,
+                                                                   float cz,
+                                                                   const Util::Vector3D &position = Util::Vector3D())
+{
+    std::vector<uint32_t> m(size_t(sx) * sy * sz);
+    for (unsigned x = 0; x < sx; ++x)
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < sz; ++z)
+                m[(size_t(x) * sy + y) * sz + z] = layout(x, y, z);
+    return boost::shared_ptr<Model::Automaton::TotalVolume>(
+        new Model::Automaton::TotalVolume(sx, sy, sz, cx, cy, cz, position, m));
+}
+
+inline boost::shared_ptr<Model::Automaton::TotalVolume> makeVolume(unsigned sx, unsigned sy, unsigned sz,
+                                                                   const Layout &layout, float cellSize = 1.0f,
+                                                                   const Util::Vector3D &position = Util::Vector3D())
+{
+    return makeVolume(sx, sy, sz, layout, cellSize, cellSize, cellSize, position);
+}
+
+inline std::vector<uint32_t> materialsOf(Model::Automaton::TotalVolume &volume)
+{
+    Model::Automaton::CellLock lock(volume);
+    std::vector<uint32_t> out(volume.getCellCount());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = lock.cells()[i].material;
+    return out;
+}
+
+inline uint32_t materialAt(Model::Automaton::TotalVolume &volume, unsigned x, unsigned y, unsigned z)
+{
+    Model::Automaton::CellLock lock(volume);
+    return lock.cells()[volume.cellIndex(x, y, z)].material;
+}
+
+inline size_t countOf(const std::vector<uint32_t> &cells, uint32_t material)
+{
+    return size_t(std::count(cells.begin(), cells.end(), material));
+}
+
+// Restores the global pool's thread count when a test ends.
+class PoolSize
+{
+public:
+    PoolSize() : m_saved(QThreadPool::globalInstance()->maxThreadCount()) {}
+    explicit PoolSize(int threads) : PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(threads); }
+    ~PoolSize() { QThreadPool::globalInstance()->setMaxThreadCount(m_saved); }
+    PoolSize(const PoolSize &) = delete;
+    PoolSize &operator=(const PoolSize &) = delete;
+
+private:
+    int m_saved;
+};
+
+// Stands in for an options dialog: "OK" runs accept, an empty accept is "Cancel".
+class FakeDialog : public Util::IObserver
+{
+public:
+    std::function<void()> accept;
+    int shown = 0;
+    void notify() override
+    {
+        ++shown;
+        if (accept)
+            accept();
+    }
+};
+
+// Starts op on the workspace with dialog as its options dialog, whose "OK"
+// hands the operation to set; an empty set is "Cancel".
+template <class Op>
+boost::shared_ptr<Op> startWithDialog(Core::Operations::Workspace &workspace, const boost::shared_ptr<Op> &op,
+                                      const boost::shared_ptr<FakeDialog> &dialog, std::function<void(Op &)> set)
+{
+    const boost::weak_ptr<Op> weak = op;
+    dialog->accept = set ? std::function<void()>([weak, set]() {
+        if (boost::shared_ptr<Op> locked = weak.lock())
+            set(*locked);
+    })
+                         : std::function<void()>();
+    op->setDialogObserver(dialog);
+    workspace.startOperation(op);
+    return op;
+}
+
+} // namespace TestSupport
