@@ -9,6 +9,8 @@
 #include "UI/mainwindow.h"
 #include "UI/mainwindowform.h"
 
+#include "UI/uitestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -33,28 +35,9 @@ using Ui::MainWindow;
 namespace {
 
 // Runs once the next modal dialog is up; the test's own call then returns.
-void whenModal(const std::function<void(QWidget *)> &handle)
-{
-    QTimer::singleShot(0, [handle]() {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(handle);
-            return;
-        }
-        handle(modal);
-    });
-}
+using UiTest::pressOk;
+using UiTest::whenModal;
 
-void pressOk(QWidget *dialog)
-{
-    if (QMessageBox *box = qobject_cast<QMessageBox *>(dialog)) {
-        box->button(QMessageBox::Ok)->click();
-        return;
-    }
-    QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
-    ASSERT_TRUE(buttons);
-    buttons->button(QDialogButtonBox::Ok)->click();
-}
 
 struct Window
 {

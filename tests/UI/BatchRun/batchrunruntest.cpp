@@ -11,6 +11,8 @@
 #include "UI/mainwindowpresenter.h"
 #include "Util/vector3d.h"
 
+#include "UI/uitestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -197,30 +199,11 @@ TEST(BatchRun, DestroyingTheDialogDuringARunWaitsForTheWorker)
 
 // ---- with the main window ----
 
-void whenModal(const std::function<void(QWidget *)> &handle)
-{
-    QTimer::singleShot(0, [handle]() {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(handle);
-            return;
-        }
-        handle(modal);
-    });
-}
+using UiTest::whenModal;
 
-struct Window
+struct Window : UiTest::ShownWindow
 {
-    Ui::MainWindow *window = new Ui::MainWindow;
-    Window()
-    {
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->resize(640, 480);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    }
-    ~Window() { delete window; }
-    Core::Operations::Workspace &workspace() { return window->presenter().workspace(); }
+    Window() : ShownWindow(640, 480) {}
 };
 
 TEST(BatchRunWindow, SaveImageStepWritesTheViewsPicture)

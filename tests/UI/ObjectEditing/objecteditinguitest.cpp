@@ -8,6 +8,8 @@
 #include "UI/operationfactory.h"
 #include "UI/Operations/materialcombobox.h"
 
+#include "UI/uitestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -28,37 +30,12 @@ using Ui::MainWindow;
 
 namespace {
 
-void whenModal(const std::function<void(QWidget *)> &handle)
-{
-    QTimer::singleShot(0, [handle]() {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(handle);
-            return;
-        }
-        handle(modal);
-    });
-}
+using UiTest::pressOk;
+using UiTest::whenModal;
 
-void pressOk(QWidget *dialog)
-{
-    QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
-    ASSERT_TRUE(buttons);
-    buttons->button(QDialogButtonBox::Ok)->click();
-}
 
-struct Window
+struct Window : UiTest::ShownWindow
 {
-    MainWindow *window = new MainWindow;
-    Window()
-    {
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->resize(800, 600);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-    }
-    ~Window() { delete window; }
-    Core::Operations::Workspace &workspace() const { return window->presenter().workspace(); }
 
     boost::shared_ptr<Model::Automaton::TotalVolume> createSubstrate()
     {

@@ -5,6 +5,8 @@
 #include "UI/mainwindow.h"
 #include "Util/defaultcolors.h"
 
+#include "UI/uitestsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -30,39 +32,14 @@ using Ui::MainWindow;
 
 namespace {
 
-void whenModal(const std::function<void(QWidget *)> &handle)
-{
-    QTimer::singleShot(0, [handle]() {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(handle);
-            return;
-        }
-        handle(modal);
-    });
-}
+using UiTest::pressOk;
+using UiTest::whenModal;
 
-void pressOk(QWidget *dialog)
-{
-    QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
-    ASSERT_TRUE(buttons);
-    buttons->button(QDialogButtonBox::Ok)->click();
-}
 
 // A shown main window whose view has its first frame.
-struct Window
+struct Window : UiTest::ShownWindow
 {
-    MainWindow *window = new MainWindow;
-    Window()
-    {
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->resize(800, 600);
-        window->show();
-        QApplication::setActiveWindow(window);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-        view()->updateGL();
-    }
-    ~Window() { delete window; }
+    Window() { view()->updateGL(); }
     GLWidget *view() const { return window->view(); }
     QWindow *handle() const { return window->windowHandle(); }
     // A view position in the window's coordinates, as QTest's window events take them.
