@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace TestSupport {
@@ -8,5 +9,10 @@ namespace TestSupport {
 QString homeDirectory();
 // The temporary working directory tests run in.
 QString workDirectory();
+
+// The file's bytes; empty when it cannot be read.
+QByteArray readAll(const QString &path);
+// Writes bytes to path, making its folder first; a failure fails the test.
+void writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace TestSupport

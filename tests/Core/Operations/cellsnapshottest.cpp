@@ -4,6 +4,8 @@
 
 #include "volumetestsupport.h"
 
+#include "testsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -27,12 +29,7 @@ void setAll(TotalVolume &volume, uint32_t material)
         lock.cells()[i].material = material;
 }
 
-void writeFile(const QString &name, const QByteArray &content)
-{
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
+using TestSupport::writeFile;
 
 class CellSnapshotFile : public ::testing::Test
 {

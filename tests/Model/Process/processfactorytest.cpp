@@ -18,19 +18,8 @@ namespace {
 QString torvaneDir() { return QDir(TestSupport::homeDirectory()).filePath(QStringLiteral("Torvane")); }
 QString catalogueFile() { return torvaneDir() + QStringLiteral("/processes.xml"); }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+using TestSupport::readAll;
+using TestSupport::writeFile;
 
 QByteArray processesWith(const QByteArray &elements)
 {

@@ -7,6 +7,8 @@
 #include "Model/Materials/materialfactory.h"
 #include "fakedocumentdialogs.h"
 
+#include "testsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -63,12 +65,7 @@ QByteArray contents(const QString &fileName)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using TestSupport::writeFile;
 
 class DocumentOperationsTest : public ::testing::Test
 {
