@@ -159,8 +159,8 @@ void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
         m_failedCode = code;
         m_failure = QStringLiteral("step %1 %2 failed: %3").arg(position, step.displayName(), text);
     } else {
+        m_stepStarted = m_runClock.elapsed();
         m_current = index + 1;
-        m_stepClock.restart();
     }
 }
 
@@ -173,7 +173,8 @@ void BatchProgram::showProgress()
         return;
     QMutexLocker lock(&m_printLock);
     std::fprintf(m_out, "\r\033[K[%d/%d] %s ... %.1f s", index + 1, int(m_list.size()),
-                 m_list.at(index).displayName().toLocal8Bit().constData(), m_stepClock.elapsed() / 1000.0);
+                 m_list.at(index).displayName().toLocal8Bit().constData(),
+                 (m_runClock.elapsed() - m_stepStarted) / 1000.0);
     std::fflush(m_out);
 }
 
@@ -190,7 +191,7 @@ void BatchProgram::runSteps()
     QTimer progress;
     progress.setInterval(500);
     connect(&progress, &QTimer::timeout, this, &BatchProgram::showProgress);
-    m_stepClock.start();
+    m_runClock.start();
     progress.start();
     worker->start();
     loop.exec();

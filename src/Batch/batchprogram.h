@@ -75,12 +75,13 @@ private:
     Ui::ProcessList m_list;
     Core::Operations::ProcessRunContext m_context;
     BatchRenderer *m_renderer = nullptr;
-    std::atomic<int> m_current{0};
+    std::atomic<int> m_current{0};        // the step running now
+    std::atomic<qint64> m_stepStarted{0}; // when it started, on m_runClock
     int m_completed = 0;
     int m_failedCode = 0;
     QString m_failure;
     QMutex m_printLock;
-    QElapsedTimer m_stepClock;
+    QElapsedTimer m_runClock; // started once, then only read by both threads
 };
 
 } // namespace Batch
