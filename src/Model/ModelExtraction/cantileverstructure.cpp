@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace Model {
 namespace ModelExtraction {
@@ -33,11 +34,16 @@ double CantileverStructure::mass(const Cantilever &c)
     return double(c.t) * c.u * c.v * VolumeFactor * density * 33.0 / 140.0;
 }
 
+double CantileverStructure::cellEdge() { return std::cbrt(VolumeFactor); }
+
 double CantileverStructure::stiffness(const Cantilever &c)
 {
     double density, young;
     materialConstants(c.material, &density, &young);
-    const double v = c.v, shorter = std::min(c.t, c.u), longer = std::max(c.t, c.u);
+    // Lengths in metres with the cell edge the mass uses, so that k and m give
+    // the beam's resonance: k = 3 E I / L^3 with I = w h^3 / 12.
+    const double edge = cellEdge();
+    const double v = c.v * edge, shorter = std::min(c.t, c.u) * edge, longer = std::max(c.t, c.u) * edge;
     return 3.0 * young * (v * v * v * shorter / 12.0) / (longer * longer * longer);
 }
 

@@ -38,11 +38,12 @@ QString netlistOf(const CellBlocks &cells, CantileverModelRule *rule = nullptr)
 
 TEST(CantileverModelRuleTest, BeamGivesOneCapacitorAndOneInductorWorkedByHand)
 {
-    // copper: m = 10*2*1 * 2.00129819772e-17 * 8940 * 33/140, 1/k = 1000 / (3 * 7e10 * 2/12)
+    // copper: m = 10*2*1 * 2.00129819772e-17 * 8940 * 33/140,
+    // 1/k = 1000 / (3 * 7e10 * 2/12) / a with the cell edge a = (2.00129819772e-17)^(1/3) m
     CantileverModelRule rule;
     EXPECT_EQ(QStringLiteral("Model extracted by Torvane\n"
                              "c1 1 0 8.43461e-13 \n"
-                             "l1 1 0 2.85714e-08 \n"
+                             "l1 1 0 0.0105235 \n"
                              ".end \n"),
               netlistOf(anchoredBeams({3}), &rule));
     ASSERT_EQ(1u, rule.getCantilevers().size());
@@ -53,8 +54,8 @@ TEST(CantileverModelRuleTest, BeamGivesOneCapacitorAndOneInductorWorkedByHand)
 TEST(CantileverModelRuleTest, TwoBeamsGiveNodesInTheOrderFound)
 {
     EXPECT_EQ(QStringLiteral("Model extracted by Torvane\n"
-                             "c1 1 0 8.43461e-13 \nl1 1 0 2.85714e-08 \n"
-                             "c2 2 0 8.40442e-13 \nl2 2 0 2.85714e-08 \n"
+                             "c1 1 0 8.43461e-13 \nl1 1 0 0.0105235 \n"
+                             "c2 2 0 8.40442e-13 \nl2 2 0 0.0105235 \n"
                              ".end \n"),
               netlistOf(anchoredBeams({3, 4})));
 }
@@ -107,17 +108,73 @@ TEST(CantileverStructureTest, MaterialsBeyondTheTableUseTheCatalogue)
     EXPECT_DOUBLE_EQ(20 * CantileverStructure::VolumeFactor * density * 33 / 140, CantileverStructure::mass(c));
 }
 
+namespace {
+
+// A block of material 2 holding one beam along +x with nothing above or below it.
+CellBlocks clampedBeam(unsigned length, unsigned width, unsigned thickness, uint32_t material)
+{
+    CellBlocks cells(length + 5, width + 2, thickness + 2);
+    cells.fill(0, 0, 0, 3, cells.sy, cells.sz, 2);
+    cells.fill(3, 1, 1, length, width, thickness, material);
+    return cells;
+}
+
+double netlistValue(const QString &text, const QString &name)
+{
+    for (const QString &line : text.split('\n')) {
+        const QStringList f = line.split(' ', Qt::SkipEmptyParts);
+        if (f.size() == 4 && f[0] == name)
+            return f[3].toDouble();
+    }
+    return 0;
+}
+
+struct BeamCase
+{
+    unsigned length, width, thickness;
+    uint32_t material;
+    double density; // kg/m^3, from the netlist's material table
+};
+
+void PrintTo(const BeamCase &c, std::ostream *os)
+{
+    *os << c.length << "x" << c.width << "x" << c.thickness << " of " << c.material;
+}
+
+class ClampedBeamResonance : public ::testing::TestWithParam<BeamCase>
+{
+};
+
+} // namespace
+
+TEST_P(ClampedBeamResonance, LcFrequencyIsTheEulerBernoulliFirstMode)
+{
+    const BeamCase b = GetParam();
+    const QString text = netlistOf(clampedBeam(b.length, b.width, b.thickness, b.material));
+    const double c = netlistValue(text, "c1"), l = netlistValue(text, "l1");
+    ASSERT_GT(c, 0) << text.toStdString();
+    ASSERT_GT(l, 0) << text.toStdString();
+    const double lc = 1.0 / (2 * M_PI * std::sqrt(l * c));
+
+    // f1 = (beta1^2 / 2 pi) sqrt(E I / (rho A)) / L^2 with lengths in metres,
+    // a cell being a cube of 2.00129819772e-17 m^3, and beta1 the first root
+    // of cos(x) cosh(x) = -1.
+    const double edge = std::cbrt(2.00129819772e-17), E = 7e10;
+    const double L = b.length * edge, w = b.width * edge, h = b.thickness * edge;
+    const double beta = 1.8751040687119611;
+    const double f1 = beta * beta / (2 * M_PI) * std::sqrt(E * (w * h * h * h / 12) / (b.density * w * h)) / (L * L);
+    EXPECT_NEAR(lc, f1, 0.03 * f1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Beams, ClampedBeamResonance,
+                         ::testing::Values(BeamCase{10, 2, 1, 3, 8940}, BeamCase{28, 4, 3, 5, 2648},
+                                           BeamCase{40, 8, 2, 6, 2810}, BeamCase{15, 3, 4, 4, 8908},
+                                           BeamCase{60, 5, 1, 7, 1000}));
+
 TEST(CantileverStructureTest, BeamNetlistResonatesAtTheLcFrequency)
 {
     const QString text = netlistOf(anchoredBeams({3}));
-    double c = 0, l = 0;
-    for (const QString &line : text.split('\n')) {
-        const QStringList f = line.split(' ', Qt::SkipEmptyParts);
-        if (f.size() == 4 && f[0] == "c1")
-            c = f[3].toDouble();
-        if (f.size() == 4 && f[0] == "l1")
-            l = f[3].toDouble();
-    }
+    const double c = netlistValue(text, "c1"), l = netlistValue(text, "l1");
     ASSERT_GT(c, 0);
     ASSERT_GT(l, 0);
     const double expected = 1.0 / (2 * M_PI * std::sqrt(l * c));
@@ -143,5 +200,5 @@ TEST(CantileverStructureTest, BeamNetlistResonatesAtTheLcFrequency)
     ASSERT_GT(crossings, 10);
     const double simulated = (crossings - 1) / (2 * (lastCrossing - firstCrossing));
     EXPECT_NEAR(expected, simulated, expected * 1e-3);
-    EXPECT_NEAR(1.02523e9, simulated, 1e6); // sqrt(k/m) / 2 pi from the hand-worked values
+    EXPECT_NEAR(1.6893e6, simulated, 1e3); // sqrt(k/m) / 2 pi from the hand-worked values
 }

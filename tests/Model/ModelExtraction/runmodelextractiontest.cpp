@@ -106,7 +106,7 @@ TEST(RunModelExtractionTest, StepsRunInOrderAndWriteTheNetlist)
     EXPECT_EQ("Model Extraction: Model extracted.", f.workspace.console().lastMessage());
     EXPECT_EQ(2, f.user->fileRequests);
     EXPECT_TRUE(f.user->messages.isEmpty());
-    EXPECT_EQ(QStringLiteral("Model extracted by Torvane\nc1 1 0 8.43461e-13 \nl1 1 0 2.85714e-08 \n.end \n"),
+    EXPECT_EQ(QStringLiteral("Model extracted by Torvane\nc1 1 0 8.43461e-13 \nl1 1 0 0.0105235 \n.end \n"),
               readAll(f.user->fileName));
 }
 
