@@ -519,11 +519,11 @@ int runOxidation(StepRun &run)
     StepParameters &p = run.parameters;
     const bool byTime = p.boolValue("OxidationTimeSet");
     const double conversion = p.positiveDouble("Micron Conversion");
-    double microns = 0;
+    double microns = 0, hours = 0, temperature = 0, pressure = 0;
     if (byTime) {
-        const double pressure = p.positiveDouble("Oxidation Pressure");
-        const double temperature = p.positiveDouble("Oxidation Temperature");
-        const double hours = p.nonNegativeDouble("Oxidation Time");
+        pressure = p.positiveDouble("Oxidation Pressure");
+        temperature = p.positiveDouble("Oxidation Temperature");
+        hours = p.nonNegativeDouble("Oxidation Time");
         if (p.ok()) {
             microns = SimpleSiOxidation::dealGroveThickness(hours, temperature, pressure);
             if (!(std::isfinite(microns) && microns >= 0))
@@ -537,7 +537,10 @@ int runOxidation(StepRun &run)
         return p.code();
     SimpleSiOxidation oxidation(run.volume(), MaterialSet::fromProcess(SimpleSiOxidationOperation::OxidizableProcessId),
                                 conversion);
-    oxidation.oxidize(microns);
+    if (byTime)
+        oxidation.oxidizeFor(hours, temperature, pressure);
+    else
+        oxidation.oxidize(microns);
     run.touchedSilicon = true;
     return StepSucceeded;
 }

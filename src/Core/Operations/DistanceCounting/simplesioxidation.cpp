@@ -1,5 +1,6 @@
 #include "simplesioxidation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Core {
@@ -12,9 +13,13 @@ const double SimpleSiOxidation::OutwardShare = double(0.56f);
 SimpleSiOxidation::SimpleSiOxidation(Model::Automaton::TotalVolume &volume, const MaterialSet &oxidizable,
                                      double micronConversion)
     : AbstractDistanceCountingAutomatonBase(volume),
+      m_target(volume),
       m_oxidizable(oxidizable),
       m_micronConversion(micronConversion),
-      m_surface(getSlabCount())
+      m_surface(getSlabCount()),
+      m_outer(getSlabCount()),
+      m_underCursor(getSlabCount()),
+      m_onCursor(getSlabCount())
 {
     m_propagatingMaterials = oxidizable;
     m_propagatingMaterials.insert(0);
@@ -24,22 +29,54 @@ SimpleSiOxidation::SimpleSiOxidation(Model::Automaton::TotalVolume &volume, cons
             m_absoluteSteps[d][a] = std::fabs(m_steps[d][a]);
 }
 
-double SimpleSiOxidation::dealGroveThickness(double hours, double kelvin, double atm)
+namespace {
+
+// Linear and parabolic Deal–Grove constants at kelvin and atm: x² + A x = B (t + τ).
+void dealGroveConstants(double kelvin, double atm, double *linear, double *parabolic)
 {
     const double b = 1297.907373 * std::exp(-14.92366568 * 1000 / kelvin) * atm * 0.999264839884312;
-    const double a = b / (7973245.767 * std::exp(-23.43965534 * 1000 / kelvin));
+    *parabolic = b;
+    *linear = b / (7973245.767 * std::exp(-23.43965534 * 1000 / kelvin));
+}
+
+// The vector component a neighbour direction steps along: -z, +z on z, -y, +y on y, -x, +x on x.
+unsigned componentOf(unsigned direction) { return 2 - direction / 2; }
+
+// The entry of a table sorted by cell for this cell, if any; cells must be asked in increasing order.
+const OxideDepth::Entry *entryFor(const std::vector<OxideDepth::Entry> &table, size_t &cursor, uint32_t index)
+{
+    while (cursor < table.size() && table[cursor].cell < index)
+        ++cursor;
+    return cursor < table.size() && table[cursor].cell == index ? &table[cursor] : nullptr;
+}
+
+} // namespace
+
+double SimpleSiOxidation::dealGroveThickness(double hours, double kelvin, double atm)
+{
+    double a, b;
+    dealGroveConstants(kelvin, atm, &a, &b);
     const double tau = (a * 0.025 + 0.000625) / b;
     return (std::sqrt((tau + hours) * 4 * b + a * a) - a) * 0.5;
+}
+
+double SimpleSiOxidation::dealGroveThickness(double hours, double kelvin, double atm, double initialMicrons)
+{
+    double a, b;
+    dealGroveConstants(kelvin, atm, &a, &b);
+    // τ = (x_i² + A x_i) / B, so 4 B (t + τ) + A² = (2 x_i + A)² + 4 B t.
+    const double s = 2 * initialMicrons + a;
+    return (std::sqrt(s * s + 4 * b * hours) - a) * 0.5;
 }
 
 void SimpleSiOxidation::setThickness(double thicknessMicrons)
 {
     m_thickness = thicknessMicrons * m_micronConversion;
     m_outward = OutwardShare * m_thickness;
-    const double inward = m_thickness - m_outward;
+    m_inward = m_thickness - m_outward;
     m_fill = float(m_thickness);
     m_outwardSq = float(m_outward * m_outward);
-    m_inwardSq = float(inward * inward);
+    m_inwardSq = float(m_inward * m_inward);
 }
 
 int SimpleSiOxidation::iterationCount() const
@@ -47,15 +84,65 @@ int SimpleSiOxidation::iterationCount() const
     return toIterations(std::ceil(m_outward * DistanceFactor / double(minCellSize())));
 }
 
+double SimpleSiOxidation::growthAt(double existingCells) const
+{
+    if (!(existingCells > 0))
+        return m_thickness;
+    // Below the 0.025 µm that bare silicon is taken to carry, oxide slows nothing down.
+    const double existing = existingCells / m_micronConversion;
+    const double total = dealGroveThickness(m_hours, m_kelvin, m_atm, std::max(existing, 0.025));
+    return std::min(m_thickness, std::max(0.0, total - existing) * m_micronConversion);
+}
+
+void SimpleSiOxidation::grow(double bareThicknessMicrons)
+{
+    setThickness(bareThicknessMicrons);
+    // Bare silicon grows the most, so its thickness bounds the limits and
+    // the iteration count; covered silicon starts its distances further out.
+    m_underOxide.clear();
+    m_onOxide.clear();
+    if (m_thickness > 0 && OxideDepth::volumeHoldsOxide(m_target)) {
+        m_underOxide = OxideDepth(m_target, m_oxidizable, OxideDepth::AtSilicon).measure();
+        m_onOxide = OxideDepth(m_target, m_oxidizable, OxideDepth::AtSurface).measure();
+    }
+    run(iterationCount());
+    m_underOxide = std::vector<OxideDepth::Entry>();
+    m_onOxide = std::vector<OxideDepth::Entry>();
+}
+
+double SimpleSiOxidation::equivalentHours(double thicknessMicrons)
+{
+    double a, b;
+    dealGroveConstants(ThicknessKelvin, ThicknessAtm, &a, &b);
+    const double tau = (a * 0.025 + 0.000625) / b;
+    return std::max(0.0, (thicknessMicrons * thicknessMicrons + a * thicknessMicrons) / b - tau);
+}
+
 void SimpleSiOxidation::oxidize(double thicknessMicrons)
 {
-    setThickness(thicknessMicrons);
-    run(iterationCount());
+    m_hours = equivalentHours(thicknessMicrons);
+    m_kelvin = ThicknessKelvin;
+    m_atm = ThicknessAtm;
+    grow(thicknessMicrons);
 }
 
 void SimpleSiOxidation::oxidizeFor(double hours, double kelvin, double atm)
 {
-    oxidize(dealGroveThickness(hours, kelvin, atm));
+    m_hours = hours;
+    m_kelvin = kelvin;
+    m_atm = atm;
+    grow(dealGroveThickness(hours, kelvin, atm));
+}
+
+void SimpleSiOxidation::initializeSlab(unsigned first, unsigned last, unsigned slab)
+{
+    const uint32_t begin = uint32_t(uint64_t(first) * m_sizeY * m_sizeZ);
+    auto before = [](const OxideDepth::Entry &e, uint32_t cell) { return e.cell < cell; };
+    m_underCursor[slab] = size_t(std::lower_bound(m_underOxide.begin(), m_underOxide.end(), begin, before) -
+                                 m_underOxide.begin());
+    m_onCursor[slab] =
+        size_t(std::lower_bound(m_onOxide.begin(), m_onOxide.end(), begin, before) - m_onOxide.begin());
+    AbstractDistanceCountingAutomatonBase::initializeSlab(first, last, slab);
 }
 
 void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
@@ -74,10 +161,38 @@ void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
         m_surface[slab].push_back(index);
         return;
     }
+    if (!empty) {
+        if (const OxideDepth::Entry *e = entryFor(m_underOxide, m_underCursor[slab], index)) {
+            // Silicon under oxide: a source like a bare one, but as far beyond it as
+            // its growth falls short of the bare one's, along the way the oxidant comes.
+            const double grown = growthAt(e->depth);
+            const double shortfall = std::max(0.0, m_inward - (grown - OutwardShare * grown));
+            float v[3] = {0, 0, 0};
+            const unsigned c = componentOf(e->direction);
+            v[c] = float(0.5 * m_absoluteSteps[e->direction][c] + shortfall);
+            voxel.automatonFlag = 1;
+            setVector(voxel, v[0], v[1], v[2]);
+            m_surface[slab].push_back(index);
+            return;
+        }
+    }
     voxel.automatonFlag = 0;
     setVector(voxel, x, x, x);
+    if (!empty)
+        return;
+    if (const OxideDepth::Entry *e = entryFor(m_onOxide, m_onCursor[slab], index)) {
+        // On oxide over silicon: the outward share grows from the oxide's face;
+        // bare silicon next to the cell may still give it a shorter distance.
+        const double grown = growthAt(e->depth);
+        const double shortfall = std::max(0.0, m_outward - OutwardShare * grown);
+        float v[3] = {0, 0, 0};
+        const unsigned c = componentOf(e->direction);
+        v[c] = float(0.5 * m_absoluteSteps[e->direction][c] + shortfall);
+        setVector(voxel, v[0], v[1], v[2]);
+        m_outer[slab].push_back(index);
+    }
     const MaterialSet &oxidizable = m_oxidizable;
-    if (empty && anyNeighbour(index, slab, [&oxidizable](const Voxel &n) { return oxidizable.contains(n.material); }))
+    if (anyNeighbour(index, slab, [&oxidizable](const Voxel &n) { return oxidizable.contains(n.material); }))
         addToFront(index, slab);
     // An oxidizable cell enters when a neighbour is a surface cell; linkSlab() does that
     // from the surface cells, which are far fewer than the bulk.
@@ -97,9 +212,21 @@ void SimpleSiOxidation::linkSlab(unsigned first, unsigned last, unsigned slab)
                 route(n, first, last, front, slab);
         }
     }
+    // The empty cells beside oxide that grows outwards take their distances from it.
+    for (uint32_t index : m_outer[slab]) {
+        const unsigned mask = neighbourMask(index);
+        for (unsigned d = 0; d < 6; ++d) {
+            if (!(mask & (1u << d)))
+                continue;
+            const uint32_t n = neighbour(index, d);
+            if (cell(n).material == 0)
+                route(n, first, last, front, slab);
+        }
+    }
     for (uint32_t index : front)
         addToFront(index, slab);
     m_surface[slab].clear();
+    m_outer[slab].clear();
 }
 
 void SimpleSiOxidation::updateCell(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront,

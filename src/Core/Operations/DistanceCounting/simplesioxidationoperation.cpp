@@ -22,7 +22,10 @@ void SimpleSiOxidationOperation::runEngine(Model::Automaton::TotalVolume &volume
 {
     SimpleSiOxidation oxidation(volume, MaterialSet::fromProcess(OxidizableProcessId),
                                 m_conversion.isGiven() ? m_conversion.value() : 1.0);
-    oxidation.oxidize(thicknessMicrons());
+    if (m_thickness.isGiven())
+        oxidation.oxidize(m_thickness.value());
+    else
+        oxidation.oxidizeFor(m_time.value(), m_temperature.value(), m_pressure.value());
 }
 
 } // namespace Operations

@@ -29,7 +29,7 @@ public:
     // Cell units per micron.
     void setMicronConversion(double cellsPerMicron) { refuseUnless(m_conversion.setPositive(cellsPerMicron)); }
 
-    // The thickness the step grows, in microns: the given one, else Deal–Grove.
+    // The thickness the step grows on bare silicon, in microns: the given one, else Deal–Grove.
     double thicknessMicrons() const;
 
 protected:

@@ -432,6 +432,158 @@ TEST(SimpleSiOxidation, OtherMaterialsAreNotOxidized)
 
 namespace {
 
+// Deal–Grove solved on its own: x² + A x = B (t + τ), with τ from an initial
+// 0.025 µm, by bisection. Constants of dry oxidation at kelvin and 1 atm.
+double dealGroveReference(double hours, double kelvin)
+{
+    const double B = 1297.907373 * std::exp(-14923.66568 / kelvin) * 0.999264839884312;
+    const double A = B / (7973245.767 * std::exp(-23439.65534 / kelvin));
+    const double tau = (0.025 * 0.025 + A * 0.025) / B;
+    double lo = 0, hi = 100;
+    for (int i = 0; i < 200; ++i) {
+        const double x = 0.5 * (lo + hi);
+        (x * x + A * x < B * (hours + tau) ? lo : hi) = x;
+    }
+    return lo;
+}
+
+// Along a line of cells from (x, y, z) in steps of (dx, 0, dz): the first and
+// the count of the run of oxide after the first non-empty cell.
+struct OxideRun
+{
+    int start = -1, length = 0;
+};
+
+OxideRun oxideAlong(TotalVolume &volume, int x, int y, int z, int dx, int dz)
+{
+    OxideRun run;
+    for (int step = 0; x >= 0 && z >= 0 && x < int(volume.getSizeX()) && z < int(volume.getSizeZ());
+         ++step, x += dx, z += dz) {
+        const uint32_t m = materialAt(volume, unsigned(x), unsigned(y), unsigned(z));
+        if (m == 3) {
+            if (run.start < 0)
+                run.start = step;
+            ++run.length;
+        } else if (run.start >= 0) {
+            break;
+        }
+    }
+    return run;
+}
+
+// Silicon below z = 45, with a trench 40 cells wide down to z = 15: flat tops and side walls.
+uint32_t trench(unsigned x, unsigned, unsigned z) { return z < 15 || (z < 45 && (x < 20 || x >= 60)) ? Si : 0u; }
+
+struct SplitCase
+{
+    std::vector<double> hours; // the steps one after another
+    double kelvin;
+};
+
+void PrintTo(const SplitCase &c, std::ostream *os)
+{
+    for (double h : c.hours)
+        *os << h << "h ";
+    *os << "at " << c.kelvin << " K";
+}
+
+class OxidationSteps : public ::testing::TestWithParam<SplitCase>
+{
+};
+
+} // namespace
+
+TEST_P(OxidationSteps, StepsOfT1AndT2GiveTheOxideOfOneStepOfT1PlusT2)
+{
+    const SplitCase c = GetParam();
+    double total = 0;
+    for (double h : c.hours)
+        total += h;
+    const double cellsPerMicron = 100;
+    const boost::shared_ptr<TotalVolume> split = makeVolume(80, 2, 70, trench);
+    for (double h : c.hours)
+        SimpleSiOxidation(*split, MaterialSet{1}, cellsPerMicron).oxidizeFor(h, c.kelvin, 1);
+    const boost::shared_ptr<TotalVolume> once = makeVolume(80, 2, 70, trench);
+    SimpleSiOxidation(*once, MaterialSet{1}, cellsPerMicron).oxidizeFor(total, c.kelvin, 1);
+
+    // Flat wafer, from the top down: the oxide of the Deal–Grove thickness,
+    // 56 % above the former surface at z = 45 and 44 % below it.
+    const double expected = dealGroveReference(total, c.kelvin) * cellsPerMicron;
+    const OxideRun flatSplit = oxideAlong(*split, 5, 0, 69, 0, -1), flatOnce = oxideAlong(*once, 5, 0, 69, 0, -1);
+    EXPECT_NEAR(flatSplit.length, flatOnce.length, 1);
+    EXPECT_NEAR(flatSplit.length, expected, 1.5);
+    EXPECT_NEAR(flatSplit.start, flatOnce.start, 1);
+    EXPECT_NEAR(69 - flatSplit.start + 1 - 45, 0.56 * expected, 1.5);
+    // The trench's floor and both side walls at mid height.
+    const OxideRun floorSplit = oxideAlong(*split, 40, 0, 69, 0, -1), floorOnce = oxideAlong(*once, 40, 0, 69, 0, -1);
+    EXPECT_NEAR(floorSplit.length, floorOnce.length, 1);
+    EXPECT_NEAR(floorSplit.length, expected, 1.5);
+    for (int dx : {-1, 1}) {
+        const int from = dx < 0 ? 40 : 40;
+        const OxideRun wallSplit = oxideAlong(*split, from, 1, 30, dx, 0), wallOnce = oxideAlong(*once, from, 1, 30, dx, 0);
+        EXPECT_NEAR(wallSplit.length, wallOnce.length, 1) << "wall " << dx;
+        EXPECT_NEAR(wallSplit.start, wallOnce.start, 1) << "wall " << dx;
+        EXPECT_NEAR(wallSplit.length, expected, 1.5) << "wall " << dx;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Splits, OxidationSteps,
+                         ::testing::Values(SplitCase{{2, 2}, 1273}, SplitCase{{1, 1, 1, 1}, 1273},
+                                           SplitCase{{0.5, 3}, 1273}, SplitCase{{3, 0.5}, 1273},
+                                           SplitCase{{1, 2}, 1373}));
+
+TEST(SimpleSiOxidation, SiliconUnderThickOxideGrowsLessThanBareSilicon)
+{
+    // Half the wafer carries 20 cells (0.2 µm) of oxide, the other half is bare.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(60, 2, 70, [](unsigned x, unsigned, unsigned z) {
+        if (z < 40)
+            return Si;
+        return x < 30 && z < 60 ? 3u : 0u;
+    });
+    SimpleSiOxidation(*volume, MaterialSet{1}, 100).oxidizeFor(4, 1273, 1);
+    // Bare: the Deal–Grove thickness of 4 h. Covered: up to the thickness for 4 h from 0.2 µm.
+    const double bare = dealGroveReference(4, 1273) * 100;
+    const double B = 1297.907373 * std::exp(-14923.66568 / 1273.0) * 0.999264839884312;
+    const double A = B / (7973245.767 * std::exp(-23439.65534 / 1273.0));
+    const double covered = (-A + std::sqrt(A * A + 4 * (0.2 * 0.2 + A * 0.2 + B * 4))) / 2 * 100;
+    ASSERT_GT(covered - 20, 1.0);
+    EXPECT_NEAR(oxideAlong(*volume, 55, 0, 69, 0, -1).length, bare, 1.5);
+    const OxideRun thick = oxideAlong(*volume, 5, 0, 69, 0, -1);
+    EXPECT_NEAR(thick.length, covered, 1.5);
+    // 56 % of the new oxide on top of the old, 44 % below the former interface at z = 40.
+    EXPECT_NEAR(69 - thick.start + 1 - 60, 0.56 * (covered - 20), 1.0);
+    EXPECT_NEAR(40 - (69 - thick.start + 1 - thick.length), 0.44 * (covered - 20), 1.0);
+}
+
+TEST(SimpleSiOxidation, AThicknessStepIsTheOxidationThatGrowsItOnBareSilicon)
+{
+    // Bare silicon on the left, silicon under 0.3 µm of oxide in the middle, and
+    // on the right oxide on a material that does not oxidize, far from silicon.
+    const Layout layout = [](unsigned x, unsigned, unsigned z) {
+        if (x >= 60)
+            return z < 20 ? Mask : z < 50 ? 3u : 0u;
+        if (z < 20)
+            return Si;
+        return x >= 20 && z < 50 ? 3u : 0u;
+    };
+    const double thickness = dealGroveReference(5, 1273);
+    const boost::shared_ptr<TotalVolume> byThickness = makeVolume(150, 2, 80, layout);
+    SimpleSiOxidation(*byThickness, MaterialSet{1}, 100).oxidize(thickness);
+    const boost::shared_ptr<TotalVolume> byTime = makeVolume(150, 2, 80, layout);
+    SimpleSiOxidation(*byTime, MaterialSet{1}, 100).oxidizeFor(5, 1273, 1);
+    for (int x : {5, 40, 140}) {
+        const OxideRun a = oxideAlong(*byThickness, x, 0, 79, 0, -1), b = oxideAlong(*byTime, x, 0, 79, 0, -1);
+        EXPECT_NEAR(a.start, b.start, 1) << x;
+        EXPECT_NEAR(a.length, b.length, 1) << x;
+    }
+    EXPECT_GT(oxideAlong(*byThickness, 40, 0, 79, 0, -1).length, 32);
+    EXPECT_EQ(oxideAlong(*byThickness, 140, 0, 79, 0, -1).length, 30);
+    EXPECT_EQ(oxideAlong(*byThickness, 140, 0, 79, 0, -1).start, 79 - 49);
+    EXPECT_DOUBLE_EQ(SimpleSiOxidation::equivalentHours(SimpleSiOxidation::dealGroveThickness(5, 1273, 1)) , 5.0);
+}
+
+namespace {
+
 // Uneven terrain with a mask, a conductor and some dopable cells, so every engine has work at slab borders.
 uint32_t terrain(unsigned x, unsigned y, unsigned z)
 {
@@ -514,5 +666,9 @@ INSTANTIATE_TEST_SUITE_P(
         EngineCase{"IonImplantation",
                    [](TotalVolume &v) { IonImplantation(v, Doped, 2, 0.5f, 1.7f, Dopable).simulate(); }},
         EngineCase{"SimpleSiOxidation",
-                   [](TotalVolume &v) { SimpleSiOxidation(v, MaterialSet{1, 15}, 2).oxidize(2.1); }}),
+                   [](TotalVolume &v) { SimpleSiOxidation(v, MaterialSet{1, 15}, 2).oxidize(2.1); }},
+        EngineCase{"SimpleSiOxidationUnderOxide", [](TotalVolume &v) {
+                       SimpleSiOxidation(v, MaterialSet{1, 15}, 20).oxidizeFor(2, 1273, 1);
+                       SimpleSiOxidation(v, MaterialSet{1, 15}, 20).oxidizeFor(3, 1373, 1);
+                   }}),
     [](const ::testing::TestParamInfo<EngineCase> &info) { return std::string(info.param.name); });
