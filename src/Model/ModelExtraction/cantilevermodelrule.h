@@ -6,13 +6,15 @@
 namespace Model {
 namespace ModelExtraction {
 
-// Finds beams with one free end: a non-silicon box with a single side link,
-// walked back towards its anchor along boxes of the same material.
+// Finds beams with one free end: a stretch of a non-silicon material whose
+// only link is at its end along the beam, walked back towards its anchor
+// along stretches of the same material (see apply()).
 class CantileverModelRule : public IModelRule
 {
 public:
     boost::shared_ptr<IStructure> apply(const BoxList &boxes) override;
 
+    // The first box of each free end that gave a beam.
     const std::vector<RectangularCuboidEnvelope *> &getCandidates() const { return m_candidates; }
     const std::vector<CantileverStructure::Cantilever> &getCantilevers() const { return m_cantilevers; }
     // The boxes of every beam found, free end first.

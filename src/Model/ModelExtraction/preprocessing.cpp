@@ -1,38 +1,15 @@
 #include "Model/ModelExtraction/preprocessing.h"
 
 #include "Model/Automaton/totalvolume.h"
-#include "Util/slabrunner.h"
 
 #include <cstdint>
-#include <deque>
+#include <algorithm>
 #include <unordered_map>
 
 namespace Model {
 namespace ModelExtraction {
 
 namespace {
-
-std::vector<int> planesFromFlags(const std::vector<char> &flags)
-{
-    std::vector<int> planes;
-    for (size_t i = 0; i < flags.size(); ++i)
-        if (flags[i])
-            planes.push_back(int(i));
-    return planes;
-}
-
-// Interval bounds of one axis: 0, the planes, the volume's end.
-std::vector<int> boundsOf(const std::vector<int> &planes, unsigned size)
-{
-    std::vector<int> bounds;
-    bounds.reserve(planes.size() + 2);
-    bounds.push_back(0);
-    for (int p : planes)
-        if (p > bounds.back() && p < int(size))
-            bounds.push_back(p);
-    bounds.push_back(int(size));
-    return bounds;
-}
 
 // A face: the plane it lies in and its rectangle in the two other axes.
 struct FaceKey
@@ -77,97 +54,134 @@ void link(RectangularCuboidEnvelope &lower, RectangularCuboidEnvelope &upper, in
 BoxList Preprocessing::run(Automaton::TotalVolume &volume)
 {
     Automaton::CellLock lock(volume);
-    const unsigned sx = volume.getSizeX(), sy = volume.getSizeY(), sz = volume.getSizeZ();
-    const SplitPlanes planes = findSplitPlanes(lock.cells(), sx, sy, sz);
-    BoxList boxes = buildBoxes(lock.cells(), sx, sy, sz, planes);
+    BoxList boxes = buildBoxes(lock.cells(), volume.getSizeX(), volume.getSizeY(), volume.getSizeZ());
     linkBoxes(boxes);
     return boxes;
 }
 
-// Every pair of neighbouring cells is compared, the outermost layers included,
-// so that each box holds one material. Slabs along x only read cells and keep
-// flags of their own, merged afterwards, so the planes never depend on the slab count.
-Preprocessing::SplitPlanes Preprocessing::findSplitPlanes(const Automaton::Voxel *cells, unsigned sizeX,
-                                                          unsigned sizeY, unsigned sizeZ)
+namespace {
+
+struct Body
 {
-    struct Flags
-    {
-        std::vector<char> x, y, z;
+    uint32_t material = 0;
+    int lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    std::vector<int> planes[3]; // where the body begins or ends inside its bounds
+    std::vector<uint32_t> touching;
+};
+
+void sortUnique(std::vector<int> &v)
+{
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+}
+
+} // namespace
+
+BoxList Preprocessing::buildBoxes(const Automaton::Voxel *cells, unsigned sizeX, unsigned sizeY, unsigned sizeZ)
+{
+    BoxList boxes;
+    const size_t count = size_t(sizeX) * sizeY * sizeZ;
+    if (count == 0)
+        return boxes;
+    const size_t stride[3] = {size_t(sizeY) * sizeZ, sizeZ, 1};
+    const unsigned size[3] = {sizeX, sizeY, sizeZ};
+    auto coordinates = [&](size_t i, int c[3]) {
+        c[0] = int(i / stride[0]);
+        c[1] = int(i % stride[0] / sizeZ);
+        c[2] = int(i % sizeZ);
     };
-    const size_t strideX = size_t(sizeY) * sizeZ, strideY = sizeZ;
-    const Util::SlabPlan plan =
-        Util::planSlabs(0, sizeX, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount, 2);
-    const std::vector<Flags> perSlab = Util::mapSlabs<Flags>(plan, [&](const Util::SlabRange &range, unsigned) {
-        Flags f{std::vector<char>(sizeX + 1, 0), std::vector<char>(sizeY + 1, 0), std::vector<char>(sizeZ + 1, 0)};
-        for (unsigned x = range.first; x < range.last; ++x) {
-            for (unsigned y = 0; y < sizeY; ++y) {
-                const size_t row = size_t(x) * strideX + size_t(y) * strideY;
-                for (unsigned z = 0; z < sizeZ; ++z) {
-                    const size_t i = row + z;
-                    const uint32_t m = cells[i].material;
-                    if (z + 1 < sizeZ && cells[i + 1].material != m)
-                        f.z[z + 1] = 1;
-                    if (y + 1 < sizeY && cells[i + strideY].material != m)
-                        f.y[y + 1] = 1;
-                    if (x + 1 < sizeX && cells[i + strideX].material != m)
-                        f.x[x + 1] = 1;
+
+    // Bodies: face-connected cells of one material, numbered from 1 in the order of their first cell.
+    std::vector<uint32_t> label(count, 0);
+    std::vector<Body> bodies(1);
+    std::vector<size_t> stack;
+    for (size_t start = 0; start < count; ++start) {
+        const uint32_t material = cells[start].material;
+        if (material == 0 || label[start] != 0)
+            continue;
+        const uint32_t id = uint32_t(bodies.size());
+        bodies.emplace_back();
+        Body &body = bodies.back();
+        body.material = material;
+        coordinates(start, body.lo);
+        for (int a = 0; a < 3; ++a)
+            body.hi[a] = body.lo[a] + 1;
+        label[start] = id;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            const size_t i = stack.back();
+            stack.pop_back();
+            int c[3];
+            coordinates(i, c);
+            for (int a = 0; a < 3; ++a) {
+                body.lo[a] = std::min(body.lo[a], c[a]);
+                body.hi[a] = std::max(body.hi[a], c[a] + 1);
+                if (c[a] > 0 && label[i - stride[a]] == 0 && cells[i - stride[a]].material == material) {
+                    label[i - stride[a]] = id;
+                    stack.push_back(i - stride[a]);
+                }
+                if (unsigned(c[a]) + 1 < size[a] && label[i + stride[a]] == 0 && cells[i + stride[a]].material == material) {
+                    label[i + stride[a]] = id;
+                    stack.push_back(i + stride[a]);
                 }
             }
         }
-        return f;
-    });
-    Flags all{std::vector<char>(sizeX + 1, 0), std::vector<char>(sizeY + 1, 0), std::vector<char>(sizeZ + 1, 0)};
-    for (const Flags &f : perSlab) {
-        for (size_t i = 0; i < all.x.size(); ++i)
-            all.x[i] |= f.x[i];
-        for (size_t i = 0; i < all.y.size(); ++i)
-            all.y[i] |= f.y[i];
-        for (size_t i = 0; i < all.z.size(); ++i)
-            all.z[i] |= f.z[i];
     }
-    SplitPlanes planes;
-    planes.x = planesFromFlags(all.x);
-    planes.y = planesFromFlags(all.y);
-    planes.z = planesFromFlags(all.z);
-    return planes;
-}
 
-BoxList Preprocessing::buildBoxes(const Automaton::Voxel *cells, unsigned sizeX, unsigned sizeY,
-                                  unsigned sizeZ, const SplitPlanes &planes)
-{
-    BoxList boxes;
-    if (sizeX == 0 || sizeY == 0 || sizeZ == 0)
-        return boxes;
-    const std::vector<int> bx = boundsOf(planes.x, sizeX), by = boundsOf(planes.y, sizeY),
-                           bz = boundsOf(planes.z, sizeZ);
-    const size_t nx = bx.size() - 1, ny = by.size() - 1, nz = bz.size() - 1;
-    // A box starts only at a crossing of split planes, so the queue holds
-    // interval indices and each crossing enters it once.
-    std::vector<char> queued(nx * ny * nz, 0);
-    struct Start { size_t i, j, k; };
-    std::deque<Start> queue;
-    queue.push_back({0, 0, 0});
-    queued[0] = 1;
-    auto enqueue = [&](size_t i, size_t j, size_t k) {
-        if (i >= nx || j >= ny || k >= nz)
-            return;
-        char &flag = queued[(i * ny + j) * nz + k];
-        if (!flag) {
-            flag = 1;
-            queue.push_back({i, j, k});
+    // Each body's own planes, and which bodies touch it.
+    for (size_t i = 0; i < count; ++i) {
+        int c[3];
+        coordinates(i, c);
+        for (int a = 0; a < 3; ++a) {
+            if (unsigned(c[a]) + 1 >= size[a])
+                continue;
+            const uint32_t here = label[i], there = label[i + stride[a]];
+            if (here == there)
+                continue;
+            if (here != 0)
+                bodies[here].planes[a].push_back(c[a] + 1);
+            if (there != 0)
+                bodies[there].planes[a].push_back(c[a] + 1);
+            if (here != 0 && there != 0) {
+                bodies[here].touching.push_back(there);
+                bodies[there].touching.push_back(here);
+            }
         }
-    };
-    while (!queue.empty()) {
-        const Start s = queue.front();
-        queue.pop_front();
-        const int x = bx[s.i], y = by[s.j], z = bz[s.k];
-        const uint32_t material = cells[(size_t(x) * sizeY + y) * sizeZ + z].material;
-        if (material != 0)
-            boxes.push_back(BoxPtr(new RectangularCuboidEnvelope(
-                x, y, z, bx[s.i + 1] - x, by[s.j + 1] - y, bz[s.k + 1] - z, material)));
-        enqueue(s.i + 1, s.j, s.k);
-        enqueue(s.i, s.j + 1, s.k);
-        enqueue(s.i, s.j, s.k + 1);
+    }
+    for (Body &body : bodies) {
+        for (std::vector<int> &planes : body.planes)
+            sortUnique(planes);
+        std::sort(body.touching.begin(), body.touching.end());
+        body.touching.erase(std::unique(body.touching.begin(), body.touching.end()), body.touching.end());
+    }
+
+    // A body's grid: its bounds, its own planes and those of the bodies it
+    // touches, so that its faces meet theirs whole. Each block of the grid
+    // lies wholly inside or outside the body.
+    for (uint32_t id = 1; id < bodies.size(); ++id) {
+        const Body &body = bodies[id];
+        std::vector<int> bounds[3];
+        for (int a = 0; a < 3; ++a) {
+            std::vector<int> &b = bounds[a];
+            b = body.planes[a];
+            for (uint32_t other : body.touching)
+                b.insert(b.end(), bodies[other].planes[a].begin(), bodies[other].planes[a].end());
+            b.push_back(body.lo[a]);
+            b.push_back(body.hi[a]);
+            sortUnique(b);
+            b.erase(std::remove_if(b.begin(), b.end(), [&](int p) { return p < body.lo[a] || p > body.hi[a]; }),
+                    b.end());
+        }
+        for (size_t i = 0; i + 1 < bounds[0].size(); ++i)
+            for (size_t j = 0; j + 1 < bounds[1].size(); ++j)
+                for (size_t k = 0; k + 1 < bounds[2].size(); ++k) {
+                    const int x = bounds[0][i], y = bounds[1][j], z = bounds[2][k];
+                    if (label[size_t(x) * stride[0] + size_t(y) * stride[1] + size_t(z)] != id)
+                        continue;
+                    boxes.push_back(BoxPtr(new RectangularCuboidEnvelope(x, y, z, bounds[0][i + 1] - x,
+                                                                         bounds[1][j + 1] - y,
+                                                                         bounds[2][k + 1] - z, body.material)));
+                }
     }
     return boxes;
 }

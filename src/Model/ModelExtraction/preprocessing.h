@@ -17,25 +17,21 @@ namespace ModelExtraction {
 typedef boost::shared_ptr<RectangularCuboidEnvelope> BoxPtr;
 typedef std::vector<BoxPtr> BoxList;
 
-// Splits a cell volume into boxes of uniform material and links the boxes
-// that share whole faces.
+// Splits a cell volume into boxes of uniform material that follow each body
+// (a face-connected region of one material), and links the boxes that share
+// whole faces.
 class Preprocessing
 {
 public:
-    struct SplitPlanes
-    {
-        std::vector<int> x, y, z; // sorted, each plane once
-    };
-
     // Locks the volume's cells for the whole run.
     static BoxList run(Automaton::TotalVolume &volume);
 
-    // cells in the volume's order: (x * sizeY + y) * sizeZ + z.
-    static SplitPlanes findSplitPlanes(const Automaton::Voxel *cells, unsigned sizeX, unsigned sizeY,
-                                       unsigned sizeZ);
-    // Boxes in the order a queue from cell 0 reaches them; empty boxes dropped.
-    static BoxList buildBoxes(const Automaton::Voxel *cells, unsigned sizeX, unsigned sizeY,
-                              unsigned sizeZ, const SplitPlanes &planes);
+    // cells in the volume's order: (x * sizeY + y) * sizeZ + z. Each body is
+    // cut only by the planes where it or a body touching it begins or ends,
+    // so edges elsewhere in the volume do not cut it into strips, while a
+    // body meets a smaller one it touches with a whole face. Boxes come body
+    // by body, in the order of each body's first cell; empty cells give none.
+    static BoxList buildBoxes(const Automaton::Voxel *cells, unsigned sizeX, unsigned sizeY, unsigned sizeZ);
     // Links boxes whose faces coincide whole, found through an index of the
     // faces by plane and rectangle: linear in the number of boxes.
     // The boxes must not overlap.

@@ -78,10 +78,10 @@ TEST(CantileverModelRuleTest, NoFreeEndGivesNoStructure)
     }
 }
 
-TEST(CantileverModelRuleTest, BeamOfSeveralBoxesAnchoredOnEitherSideHasItsFullLength)
+TEST(CantileverModelRuleTest, EdgesElsewhereDoNotCutTheBeamAndItHasItsFullLengthFromEitherSide)
 {
-    // A silicon post elsewhere puts a split plane through the beam, so the walk
-    // crosses two boxes; the anchor sits at the beam's low end or high end.
+    // A silicon post elsewhere once put a split plane through the beam; the
+    // beam is one box now. The anchor sits at the beam's low end or high end.
     for (bool anchorLow : {true, false}) {
         CellBlocks cells(16, 8, 3);
         cells.fill(anchorLow ? 0 : 13, 0, 0, 3, 4, 3, 2);
@@ -90,9 +90,35 @@ TEST(CantileverModelRuleTest, BeamOfSeveralBoxesAnchoredOnEitherSideHasItsFullLe
         CantileverModelRule rule;
         ASSERT_TRUE(rule.apply(cells.boxes())) << anchorLow;
         ASSERT_EQ(1u, rule.getCantilevers().size());
-        EXPECT_EQ(3u, rule.getCantileverBoxes().size());
+        EXPECT_EQ(1u, rule.getCantileverBoxes().size());
         const CantileverStructure::Cantilever c = rule.getCantilevers()[0];
         EXPECT_EQ((std::vector<int>{3, 1, 1, 10, 2, 1}), (std::vector<int>{c.x, c.y, c.z, c.t, c.u, c.v}))
+            << anchorLow;
+    }
+}
+
+TEST(CantileverModelRuleTest, BeamWithASteppedCrossSectionIsOneBeam)
+{
+    // As an isotropic etch leaves it: a beam along y, 3 wide at the bottom and
+    // 1 wide above, whose bottom layer reaches one cell further; a fillet two
+    // cells wider at the anchor. Found from either end of the axis, with the
+    // length from the anchor to the tip and the cross-section of its longest stretch.
+    for (bool anchorLow : {true, false}) {
+        CellBlocks cells(12, 24, 6);
+        const unsigned anchorY = anchorLow ? 0 : 18;
+        cells.fill(0, 0, 0, 12, 24, 1, 1);       // silicon below
+        cells.fill(0, anchorY, 1, 12, 6, 1, 3);  // the oxide the anchor stands on
+        cells.fill(0, anchorY, 2, 12, 6, 3, 16); // the anchor
+        cells.fill(3, anchorLow ? 6 : 17, 2, 5, 1, 1, 16); // the fillet
+        cells.fill(4, anchorLow ? 6 : 5, 2, 3, 13, 1, 16);
+        cells.fill(5, 6, 3, 1, 12, 2, 16);
+        CantileverModelRule rule;
+        ASSERT_TRUE(rule.apply(cells.boxes())) << anchorLow;
+        ASSERT_EQ(1u, rule.getCantilevers().size()) << anchorLow;
+        EXPECT_GT(rule.getCantileverBoxes().size(), 2u);
+        const CantileverStructure::Cantilever c = rule.getCantilevers()[0];
+        EXPECT_EQ((std::vector<int>{4, anchorLow ? 6 : 5, 2, 3, 13, 3}),
+                  (std::vector<int>{c.x, c.y, c.z, c.t, c.u, c.v}))
             << anchorLow;
     }
 }
