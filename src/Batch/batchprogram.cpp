@@ -2,6 +2,7 @@
 
 #include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Operations/Document/documentstorage.h"
+#include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Model/Automaton/totalvolume.h"
 #include "batchrenderer.h"
 
@@ -16,6 +17,7 @@
 namespace Batch {
 
 using Core::Operations::ProcessListFile;
+using Core::Operations::RunModelExtraction;
 using Ui::ProcessData;
 
 BatchOptions BatchOptions::parse(const QStringList &arguments)
@@ -36,6 +38,8 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.outFile);
         else if (argument == QLatin1String("--image"))
             value(options.imageFile);
+        else if (argument == QLatin1String("--netlist"))
+            value(options.netlistFile);
         else if (argument.startsWith(QLatin1Char('-')))
             options.error = QStringLiteral("unknown option %1").arg(argument);
         else if (options.listFile.isEmpty())
@@ -55,9 +59,12 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
 QString BatchOptions::usage()
 {
     return QStringLiteral(
-        "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png]\n"
+        "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [--netlist MODEL.cir]\n"
         "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
         "with --image, a picture of it (needs a display; xvfb-run will do).\n"
+        "With --netlist, extracts the cantilevers of the final cell volume (preprocessing,\n"
+        "feature detection, model extraction) and writes them as a circuit netlist; when\n"
+        "none is found it says \"No model data was extracted.\" and exits with 2.\n"
         "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
         "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
 }
@@ -138,6 +145,25 @@ bool BatchProgram::drawPicture(const QString &fileName)
         return false;
     }
     return true;
+}
+
+int BatchProgram::writeNetlist()
+{
+    if (!m_context.volume) {
+        problem(RunModelExtraction::noModelDataText());
+        return ExitStepFailed;
+    }
+    const QString text = RunModelExtraction::extractNetlist(*m_context.volume);
+    if (text.isEmpty()) {
+        problem(RunModelExtraction::noModelDataText());
+        return ExitStepFailed;
+    }
+    if (!RunModelExtraction::writeNetlist(m_options.netlistFile, text)) {
+        problem(QStringLiteral("the netlist \"%1\" could not be written").arg(m_options.netlistFile));
+        return ExitNotWritten;
+    }
+    line(QStringLiteral("netlist written to %1").arg(QFileInfo(m_options.netlistFile).absoluteFilePath()));
+    return ExitSuccess;
 }
 
 void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
@@ -221,6 +247,11 @@ int BatchProgram::exec()
     } else {
         problem(QStringLiteral("the document \"%1\" could not be written").arg(out));
         exitCode = exitCode == ExitSuccess ? ExitNotWritten : exitCode;
+    }
+    if (!m_options.netlistFile.isEmpty() && m_failedCode == 0) {
+        const int netlistCode = writeNetlist();
+        if (exitCode == ExitSuccess)
+            exitCode = netlistCode;
     }
     if (!m_options.imageFile.isEmpty()) {
         if (drawPicture(m_options.imageFile))

@@ -30,6 +30,7 @@ struct BatchOptions
     QString listFile;
     QString outFile;
     QString imageFile;
+    QString netlistFile; // --netlist: the final volume's cantilevers as a circuit netlist
     bool help = false;
     QString error; // why the command line was refused
 
@@ -63,6 +64,7 @@ private:
     void runSteps();
     void stepDone(int index, int code, qint64 milliseconds);
     bool drawPicture(const QString &fileName);
+    int writeNetlist();
     void line(const QString &text);
     void problem(const QString &text);
 

@@ -1,8 +1,12 @@
 #include "Batch/batchprogram.h"
 #include "Core/Operations/BatchRun/processlistfile.h"
+#include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/ModelExtraction/cantilevermodelrule.h"
+#include "Model/ModelExtraction/preprocessing.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +17,9 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <climits>
+#include <cmath>
+#include <map>
 #include <set>
 
 using Batch::BatchOptions;
@@ -206,4 +213,132 @@ TEST(BatchProgramTest, OptionsAcceptAnyOrder)
     EXPECT_FALSE(BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("a.plst"), QStringLiteral("b.plst"),
                                       QStringLiteral("--out"), QStringLiteral("r")})
                      .error.isEmpty());
+}
+
+namespace {
+
+// The example's final volume, run in this process with the step runner.
+boost::shared_ptr<Model::Automaton::TotalVolume> exampleVolume(const char *name)
+{
+    ProcessListFile::LoadResult loaded;
+    if (!ProcessListFile::load(QStringLiteral(TORVANE_EXAMPLES_DIR "/%1.plst").arg(QLatin1String(name)), loaded))
+        return boost::shared_ptr<Model::Automaton::TotalVolume>();
+    QMap<int, bool> stale;
+    Core::Operations::ProcessRunContext context;
+    context.latticeStale = &stale;
+    if (Core::Operations::runProcessSteps(loaded.list, context) != loaded.list.size())
+        return boost::shared_ptr<Model::Automaton::TotalVolume>();
+    return context.volume;
+}
+
+int mostCommon(const std::vector<int> &values)
+{
+    std::map<int, int> counts;
+    for (int v : values)
+        ++counts[v];
+    int best = 0, seen = 0;
+    for (const auto &c : counts)
+        if (c.second > seen) {
+            best = c.first;
+            seen = c.second;
+        }
+    return best;
+}
+
+} // namespace
+
+TEST(ExampleCantilever, BeamIsFoundWithItsDimensionsAndResonatesAtItsFirstMode)
+{
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = exampleVolume("cantilever");
+    ASSERT_TRUE(volume);
+    const unsigned poly = 16;
+
+    // The beam measured from the cells: the planes across x at the far end
+    // whose poly-Si spans less than half the anchor's width in y; its width
+    // and thickness are the spans most of those planes have.
+    std::vector<int> spanY(volume->getSizeX(), 0), spanZ(volume->getSizeX(), 0);
+    {
+        const Model::Automaton::Voxel *cells = volume->lockCells();
+        for (unsigned x = 0; x < volume->getSizeX(); ++x) {
+            int y0 = INT_MAX, y1 = -1, z0 = INT_MAX, z1 = -1;
+            for (unsigned y = 0; y < volume->getSizeY(); ++y)
+                for (unsigned z = 0; z < volume->getSizeZ(); ++z)
+                    if (cells[volume->cellIndex(x, y, z)].material == poly) {
+                        y0 = std::min(y0, int(y));
+                        y1 = std::max(y1, int(y));
+                        z0 = std::min(z0, int(z));
+                        z1 = std::max(z1, int(z));
+                    }
+            spanY[x] = y1 - y0 + 1;
+            spanZ[x] = z1 - z0 + 1;
+        }
+        volume->unlockCells();
+    }
+    const int anchorWidth = *std::max_element(spanY.begin(), spanY.end());
+    int tip = int(volume->getSizeX()) - 1;
+    while (tip >= 0 && spanY[tip] <= 0)
+        --tip;
+    int root = tip;
+    while (root > 0 && spanY[root - 1] > 0 && 2 * spanY[root - 1] < anchorWidth)
+        --root;
+    const int length = tip - root + 1;
+    const int width = mostCommon(std::vector<int>(spanY.begin() + root, spanY.begin() + tip + 1));
+    const int thickness = mostCommon(std::vector<int>(spanZ.begin() + root, spanZ.begin() + tip + 1));
+    ASSERT_GT(length, 20);
+
+    const Model::ModelExtraction::BoxList boxes = Model::ModelExtraction::Preprocessing::run(*volume);
+    Model::ModelExtraction::CantileverModelRule rule;
+    const boost::shared_ptr<Model::ModelExtraction::IStructure> structure = rule.apply(boxes);
+    ASSERT_TRUE(structure);
+    ASSERT_EQ(1u, rule.getCantilevers().size());
+    const Model::ModelExtraction::CantileverStructure::Cantilever c = rule.getCantilevers()[0];
+    EXPECT_EQ(poly, c.material);
+    EXPECT_NEAR(c.t, length, 1);
+    EXPECT_NEAR(c.u, width, 1);
+    EXPECT_NEAR(c.v, thickness, 1);
+
+    // Its LC pair against Euler–Bernoulli's first mode of a beam of the size found.
+    double l = 0, cap = 0;
+    for (const QString &line : structure->netlist().split('\n')) {
+        const QStringList f = line.split(' ', Qt::SkipEmptyParts);
+        if (f.size() == 4 && f[0] == "c1")
+            cap = f[3].toDouble();
+        if (f.size() == 4 && f[0] == "l1")
+            l = f[3].toDouble();
+    }
+    ASSERT_GT(l * cap, 0);
+    const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->getMaterial(poly);
+    const double edge = std::cbrt(2.00129819772e-17), E = m.getYoungModulus(), rho = m.getDensity();
+    const double L = c.t * edge, w = c.u * edge, h = c.v * edge, beta = 1.8751040687119611;
+    const double f1 = beta * beta / (2 * M_PI) * std::sqrt(E * w * h * h * h / 12 / (rho * w * h)) / (L * L);
+    EXPECT_NEAR(1 / (2 * M_PI * std::sqrt(l * cap)), f1, 0.03 * f1);
+}
+
+TEST(BatchProgramTest, NetlistOptionWritesTheCantileversOrSaysThereAreNone)
+{
+    QTemporaryDir out;
+    const QString netlist = out.filePath(QStringLiteral("beam.cir"));
+    const BatchRun found = runBatch({QStringLiteral(TORVANE_EXAMPLES_DIR "/cantilever.plst"), QStringLiteral("--out"),
+                                     out.filePath(QStringLiteral("c.tvn")), QStringLiteral("--netlist"), netlist},
+                                    false);
+    EXPECT_EQ(Batch::ExitSuccess, found.exitCode) << found.err.toStdString();
+    QFile file(netlist);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Model extracted by Torvane\nc1 1 0 "))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(".end \n")));
+
+    const QString none = out.filePath(QStringLiteral("none.cir"));
+    const BatchRun missing = runBatch({QStringLiteral(TORVANE_EXAMPLES_DIR "/doping-oxidation.plst"), QStringLiteral("--out"),
+                                       out.filePath(QStringLiteral("d.tvn")), QStringLiteral("--netlist"), none},
+                                      false);
+    EXPECT_EQ(Batch::ExitStepFailed, missing.exitCode);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("No model data was extracted."))) << missing.err.toStdString();
+    EXPECT_FALSE(QFile::exists(none));
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("d.tvn"))));
+
+    EXPECT_EQ(QStringLiteral("--netlist needs a file name"),
+              BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--out"),
+                                   QStringLiteral("r.tvn"), QStringLiteral("--netlist")})
+                  .error);
 }

@@ -5,6 +5,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/extractedmodel.h"
+#include "Model/ModelExtraction/istructure.h"
 
 #include <QSaveFile>
 #include <QTextStream>
@@ -97,7 +98,7 @@ bool RunModelExtraction::runStepThree()
     m_progress = 3;
     const QString text = netlist();
     if (text.isEmpty()) {
-        m_user->showInformation(QStringLiteral("No model data"), QStringLiteral("No model data was extracted."));
+        m_user->showInformation(QStringLiteral("No model data"), noModelDataText());
         return false;
     }
     const QString fileName = m_user->chooseNetlistFile();
@@ -110,21 +111,29 @@ bool RunModelExtraction::runStepThree()
     return true;
 }
 
-// Written to a temporary file and moved into place, so a failed write leaves
-// whatever the file held before.
-bool RunModelExtraction::saveNetlist(const QString &fileName) const
+bool RunModelExtraction::saveNetlist(const QString &fileName) const { return writeNetlist(fileName, netlist()); }
+
+bool RunModelExtraction::writeNetlist(const QString &fileName, const QString &text)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     QTextStream out(&file);
-    out << netlist();
+    out << text;
     out.flush();
     if (out.status() != QTextStream::Ok) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+QString RunModelExtraction::extractNetlist(TotalVolume &volume)
+{
+    const BoxList boxes = Preprocessing::run(volume);
+    CantileverModelRule rule;
+    const boost::shared_ptr<IStructure> structure = rule.apply(boxes);
+    return structure ? structure->netlist() : QString();
 }
 
 void RunModelExtraction::cancel()

@@ -48,6 +48,14 @@ public:
     // Writes the netlist as text; false when the file cannot be opened.
     bool saveNetlist(const QString &fileName) const;
 
+    // The three steps without a person: boxes, cantilevers, netlist text
+    // (empty when no cantilever was found). Locks the volume's cells while splitting.
+    static QString extractNetlist(Model::Automaton::TotalVolume &volume);
+    // Writes text to fileName through a temporary file, so a failed write
+    // leaves whatever the file held before.
+    static bool writeNetlist(const QString &fileName, const QString &text);
+    static QString noModelDataText() { return QStringLiteral("No model data was extracted."); }
+
     QString netlist() const;
     boost::shared_ptr<Model::Automaton::TotalVolume> getVolume() const { return m_volume; }
     const Model::ModelExtraction::BoxList &getBoxes() const { return m_boxes; }
