@@ -78,4 +78,28 @@ void BM_SiOxidation(benchmark::State &state)
 }
 BENCHMARK(BM_SiOxidation)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A second micron on the trench once it carries 1 µm of oxide: the oxide in
+// front of the silicon is measured first.
+void BM_SiOxidationUnderOxide(benchmark::State &state)
+{
+    TotalVolume volume(SizeX, SizeY, SizeZ, 1, 1, 1, Util::Vector3D(), trenchMaterials());
+    SimpleSiOxidation(volume, MaterialSet{1, 14, 15, 16}, 10).oxidize(1.0);
+    std::vector<uint32_t> oxidized(volume.getCellCount());
+    {
+        Model::Automaton::CellLock lock(volume);
+        for (size_t i = 0; i < oxidized.size(); ++i)
+            oxidized[i] = lock.cells()[i].material;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetMaterials(volume, oxidized);
+        state.ResumeTiming();
+        SimpleSiOxidation(volume, MaterialSet{1, 14, 15, 16}, 10).oxidize(1.0);
+    }
+    state.counters["cells"] = double(volume.getCellCount());
+    state.counters["cells_per_s"] =
+        benchmark::Counter(double(volume.getCellCount()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SiOxidationUnderOxide)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

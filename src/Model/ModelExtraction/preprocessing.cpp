@@ -129,25 +129,28 @@ BoxList Preprocessing::buildBoxes(const Automaton::Voxel *cells, unsigned sizeX,
     }
 
     // Each body's own planes, and which bodies touch it.
-    for (size_t i = 0; i < count; ++i) {
-        int c[3];
-        coordinates(i, c);
-        for (int a = 0; a < 3; ++a) {
-            if (unsigned(c[a]) + 1 >= size[a])
-                continue;
-            const uint32_t here = label[i], there = label[i + stride[a]];
-            if (here == there)
-                continue;
-            if (here != 0)
-                bodies[here].planes[a].push_back(c[a] + 1);
-            if (there != 0)
-                bodies[there].planes[a].push_back(c[a] + 1);
-            if (here != 0 && there != 0) {
-                bodies[here].touching.push_back(there);
-                bodies[there].touching.push_back(here);
+    size_t i = 0;
+    for (unsigned x = 0; x < sizeX; ++x)
+        for (unsigned y = 0; y < sizeY; ++y)
+            for (unsigned z = 0; z < sizeZ; ++z, ++i) {
+                const uint32_t here = label[i];
+                const unsigned c[3] = {x, y, z};
+                for (int a = 0; a < 3; ++a) {
+                    if (c[a] + 1 >= size[a])
+                        continue;
+                    const uint32_t there = label[i + stride[a]];
+                    if (here == there)
+                        continue;
+                    if (here != 0)
+                        bodies[here].planes[a].push_back(int(c[a]) + 1);
+                    if (there != 0)
+                        bodies[there].planes[a].push_back(int(c[a]) + 1);
+                    if (here != 0 && there != 0) {
+                        bodies[here].touching.push_back(there);
+                        bodies[there].touching.push_back(here);
+                    }
+                }
             }
-        }
-    }
     for (Body &body : bodies) {
         for (std::vector<int> &planes : body.planes)
             sortUnique(planes);
