@@ -137,6 +137,24 @@ protected:
                              std::vector<uint32_t> &newFront, unsigned slab);
     // Puts a cell into newFront, or hands it to the slab before or after when it lies outside [first, last).
     void route(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront, unsigned slab);
+    // Routes every face neighbour inside the volume of the given cells for which pred(Voxel) holds.
+    template <class Pred>
+    void routeNeighbours(const std::vector<uint32_t> &cells, unsigned first, unsigned last,
+                         std::vector<uint32_t> &newFront, unsigned slab, Pred pred)
+    {
+        for (uint32_t index : cells) {
+            const unsigned mask = neighbourMask(index);
+            for (unsigned d = 0; d < 6; ++d) {
+                if (!(mask & (1u << d)))
+                    continue;
+                const uint32_t n = neighbour(index, d);
+                if (pred(m_cells[n]))
+                    route(n, first, last, newFront, slab);
+            }
+        }
+    }
+    // The vector component a neighbour direction steps along: -z, +z on z, -y, +y on y, -x, +x on x.
+    static unsigned componentOf(unsigned direction) { return 2 - direction / 2; }
     // Adds a cell of the slab to its front during the initialize pass.
     void addToFront(uint32_t index, unsigned slab);
     void clearFront(unsigned slab);

@@ -18,9 +18,6 @@ const uint32_t Oxide = SimpleSiOxidation::OxideMaterial;
 // Oxide not reached from the measured side: far beyond any volume, yet squares stay finite in float.
 const float Far = 1e15f;
 
-// The vector component a neighbour direction steps along: -z, +z on z, -y, +y on y, -x, +x on x.
-unsigned componentOf(unsigned direction) { return 2 - direction / 2; }
-
 } // namespace
 
 OxideDepth::OxideDepth(Model::Automaton::TotalVolume &volume, const MaterialSet &oxidizable, Side side)
@@ -108,17 +105,8 @@ void OxideDepth::initializeCell(uint32_t index, unsigned slab)
 void OxideDepth::linkSlab(unsigned first, unsigned last, unsigned slab)
 {
     std::vector<uint32_t> front;
-    for (uint32_t index : m_sources[slab]) {
-        const unsigned mask = neighbourMask(index);
-        for (unsigned d = 0; d < 6; ++d) {
-            if (!(mask & (1u << d)))
-                continue;
-            const uint32_t n = neighbour(index, d);
-            const Voxel &voxel = cell(n);
-            if (voxel.material == Oxide && !voxel.automatonFlag)
-                route(n, first, last, front, slab);
-        }
-    }
+    routeNeighbours(m_sources[slab], first, last, front, slab,
+                    [](const Voxel &n) { return n.material == Oxide && !n.automatonFlag; });
     for (uint32_t index : front)
         addToFront(index, slab);
     m_sources[slab].clear();

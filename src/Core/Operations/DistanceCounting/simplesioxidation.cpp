@@ -39,9 +39,6 @@ void dealGroveConstants(double kelvin, double atm, double *linear, double *parab
     *linear = b / (7973245.767 * std::exp(-23.43965534 * 1000 / kelvin));
 }
 
-// The vector component a neighbour direction steps along: -z, +z on z, -y, +y on y, -x, +x on x.
-unsigned componentOf(unsigned direction) { return 2 - direction / 2; }
-
 // The entry of a table sorted by cell for this cell, if any; cells must be asked in increasing order.
 const OxideDepth::Entry *entryFor(const std::vector<OxideDepth::Entry> &table, size_t &cursor, uint32_t index)
 {
@@ -201,28 +198,12 @@ void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
 void SimpleSiOxidation::linkSlab(unsigned first, unsigned last, unsigned slab)
 {
     std::vector<uint32_t> front;
-    for (uint32_t index : m_surface[slab]) {
-        const unsigned mask = neighbourMask(index);
-        for (unsigned d = 0; d < 6; ++d) {
-            if (!(mask & (1u << d)))
-                continue;
-            const uint32_t n = neighbour(index, d);
-            const Voxel &voxel = cell(n);
-            if (voxel.material != 0 && !voxel.automatonFlag && m_oxidizable.contains(voxel.material))
-                route(n, first, last, front, slab);
-        }
-    }
+    const MaterialSet &oxidizable = m_oxidizable;
+    routeNeighbours(m_surface[slab], first, last, front, slab, [&oxidizable](const Voxel &n) {
+        return n.material != 0 && !n.automatonFlag && oxidizable.contains(n.material);
+    });
     // The empty cells beside oxide that grows outwards take their distances from it.
-    for (uint32_t index : m_outer[slab]) {
-        const unsigned mask = neighbourMask(index);
-        for (unsigned d = 0; d < 6; ++d) {
-            if (!(mask & (1u << d)))
-                continue;
-            const uint32_t n = neighbour(index, d);
-            if (cell(n).material == 0)
-                route(n, first, last, front, slab);
-        }
-    }
+    routeNeighbours(m_outer[slab], first, last, front, slab, [](const Voxel &n) { return n.material == 0; });
     for (uint32_t index : front)
         addToFront(index, slab);
     m_surface[slab].clear();

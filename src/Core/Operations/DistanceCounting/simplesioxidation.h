@@ -51,7 +51,8 @@ public:
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
     void finalizeCell(uint32_t cell, unsigned slab) override;
-    // Enters the oxidizable neighbours of the surface cells into the front.
+    // Enters the oxidizable neighbours of the surface cells, and the empty
+    // neighbours of the empty cells on oxide, into the front.
     void linkSlab(unsigned first, unsigned last, unsigned slab) override;
 
 private:
