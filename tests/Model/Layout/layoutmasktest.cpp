@@ -1,0 +1,375 @@
+#include "Model/Layout/gdsiilibrary.h"
+#include "Model/Layout/layoutmask.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace Model::Layout;
+
+namespace {
+
+// Runs the gdspy script once per test binary; empty when gdspy is not there.
+QString fixtureFolder()
+{
+    static QString folder;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        const QString out = QDir(TestSupport::workDirectory()).filePath(QStringLiteral("layout-fixtures"));
+        QProcess python;
+        python.start(QStringLiteral(TORVANE_GDSPY_PYTHON),
+                     {QStringLiteral(TORVANE_LAYOUT_FIXTURE_SCRIPT), out});
+        if (python.waitForFinished(120000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0)
+            folder = out;
+        else
+            ADD_FAILURE() << "The fixture script failed: " << python.readAllStandardError().toStdString();
+    }
+    return folder;
+}
+
+struct Expected
+{
+    MaskPlacement placement;
+    MaskGrid grid;
+    std::vector<bool> bits;
+};
+
+Expected readExpected(const QString &path)
+{
+    Expected e;
+    const QList<QByteArray> lines = TestSupport::readAll(path).split('\n');
+    EXPECT_GE(lines.size(), 2);
+    const QList<QByteArray> f = lines.value(0).split(' ');
+    EXPECT_EQ(f.size(), 10);
+    if (f.size() != 10)
+        return e;
+    e.placement.structure = f[0].toStdString();
+    e.placement.layer = f[1].toInt();
+    e.placement.datatype = f[2].toInt();
+    e.placement.originX = f[3].toDouble();
+    e.placement.originY = f[4].toDouble();
+    e.placement.scale = f[5].toDouble();
+    e.grid.sizeX = f[6].toUInt();
+    e.grid.sizeY = f[7].toUInt();
+    e.grid.cellSizeX = f[8].toDouble();
+    e.grid.cellSizeY = f[9].toDouble();
+    for (char c : lines.value(1))
+        e.bits.push_back(c == '1');
+    return e;
+}
+
+std::string picture(const std::vector<bool> &bits, unsigned sizeX, unsigned sizeY)
+{
+    std::string s;
+    for (unsigned y = sizeY; y-- > 0;) {
+        for (unsigned x = 0; x < sizeX; ++x)
+            s += bits[size_t(x) * sizeY + y] ? '#' : '.';
+        s += '\n';
+    }
+    return s;
+}
+
+class LayoutFixture : public ::testing::TestWithParam<const char *>
+{
+};
+
+} // namespace
+
+TEST_P(LayoutFixture, BitsMatchThoseTheWriterFindsInside)
+{
+    const QString folder = fixtureFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    const QString name = QString::fromLatin1(GetParam());
+    const Expected expected = readExpected(QDir(folder).filePath(name + QStringLiteral(".txt")));
+    ASSERT_EQ(expected.bits.size(), size_t(expected.grid.sizeX) * expected.grid.sizeY);
+    ASSERT_NE(std::count(expected.bits.begin(), expected.bits.end(), true), 0);
+
+    GdsiiLibrary library;
+    QString error;
+    ASSERT_TRUE(GdsiiLibrary::readFile(QDir(folder).filePath(name + QStringLiteral(".gds")), library, error))
+        << error.toStdString();
+    for (int threads : {1, 2, 3, 7}) {
+        QThreadPool::globalInstance()->setMaxThreadCount(threads);
+        std::vector<bool> bits;
+        ASSERT_TRUE(rasterizeLayout(library, expected.placement, expected.grid, bits, error)) << error.toStdString();
+        EXPECT_EQ(picture(bits, expected.grid.sizeX, expected.grid.sizeY),
+                  picture(expected.bits, expected.grid.sizeX, expected.grid.sizeY))
+            << "with " << threads << " threads";
+    }
+    QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LayoutFixture,
+                         ::testing::Values("rectangle", "rectangle-any-datatype", "rectangle-placed",
+                                           "rotated-reflected", "array", "path", "ring"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             std::string s = info.param;
+                             std::replace(s.begin(), s.end(), '-', '_');
+                             return s;
+                         });
+
+TEST(GdsiiLibrary, ListsStructuresTopFirstAndTheLayersEachDraws)
+{
+    const QString folder = fixtureFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    GdsiiLibrary library;
+    QString error;
+    ASSERT_TRUE(GdsiiLibrary::readFile(QDir(folder).filePath(QStringLiteral("array.gds")), library, error));
+    EXPECT_DOUBLE_EQ(library.micronsPerDatabaseUnit(), 1e-3);
+    const std::vector<int> tops = library.topStructures();
+    ASSERT_EQ(tops.size(), 1u);
+    EXPECT_EQ(library.structures()[size_t(tops[0])].name, "ARRAY");
+    const std::vector<LayerKey> keys = library.layers(tops[0]);
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].layer, 4);
+    EXPECT_EQ(keys[0].datatype, 0);
+
+    ASSERT_TRUE(GdsiiLibrary::readFile(QDir(folder).filePath(QStringLiteral("rectangle.gds")), library, error));
+    const std::vector<LayerKey> rect = library.layers(library.structureIndex("RECT"));
+    ASSERT_EQ(rect.size(), 3u);
+    EXPECT_EQ(layerName(rect[1].layer, rect[1].datatype), QStringLiteral("1/5"));
+}
+
+// Writes stream records by hand for layouts no writer would produce.
+namespace {
+
+class Stream
+{
+public:
+    Stream()
+    {
+        record(0x00, 2, int16s({600}));
+        record(0x01, 2, int16s(std::vector<int>(12, 1)));
+        record(0x02, 6, "LIB");
+        // 1e-3 user units and 1e-9 m per database unit, as excess-64 base-16 reals.
+        record(0x03, 5, real8(1e-3) + real8(1e-9));
+    }
+    Stream &begin(const std::string &name)
+    {
+        record(0x05, 2, int16s(std::vector<int>(12, 1)));
+        record(0x06, 6, name);
+        return *this;
+    }
+    Stream &end()
+    {
+        record(0x07, 0, std::string());
+        return *this;
+    }
+    Stream &box(int layer, int x0, int y0, int x1, int y1)
+    {
+        record(0x08, 0, std::string());
+        record(0x0D, 2, int16s({layer}));
+        record(0x0E, 2, int16s({0}));
+        record(0x10, 3, int32s({x0, y0, x1, y0, x1, y1, x0, y1, x0, y0}));
+        record(0x11, 0, std::string());
+        return *this;
+    }
+    Stream &reference(const std::string &name, int x, int y)
+    {
+        record(0x0A, 0, std::string());
+        record(0x12, 6, name);
+        record(0x10, 3, int32s({x, y}));
+        record(0x11, 0, std::string());
+        return *this;
+    }
+    Stream &array(const std::string &name, int columns, int rows, int pitch)
+    {
+        record(0x0B, 0, std::string());
+        record(0x12, 6, name);
+        record(0x13, 2, int16s({columns, rows}));
+        record(0x10, 3, int32s({0, 0, columns * pitch, 0, 0, rows * pitch}));
+        record(0x11, 0, std::string());
+        return *this;
+    }
+    QByteArray finish()
+    {
+        record(0x04, 0, std::string());
+        return m_bytes;
+    }
+    void record(int type, int dataType, std::string payload)
+    {
+        if (payload.size() % 2)
+            payload.push_back('\0');
+        const size_t length = payload.size() + 4;
+        m_bytes.append(char(length >> 8)).append(char(length & 0xff)).append(char(type)).append(char(dataType));
+        m_bytes.append(payload.data(), int(payload.size()));
+    }
+
+private:
+    static std::string int16s(const std::vector<int> &values)
+    {
+        std::string s;
+        for (int v : values)
+            s += {char((v >> 8) & 0xff), char(v & 0xff)};
+        return s;
+    }
+    static std::string int32s(const std::vector<int> &values)
+    {
+        std::string s;
+        for (int v : values)
+            s += {char((v >> 24) & 0xff), char((v >> 16) & 0xff), char((v >> 8) & 0xff), char(v & 0xff)};
+        return s;
+    }
+    static std::string real8(double value)
+    {
+        int exponent = 64;
+        while (value >= 1) {
+            value /= 16;
+            ++exponent;
+        }
+        while (value < 1.0 / 16) {
+            value *= 16;
+            --exponent;
+        }
+        uint64_t mantissa = uint64_t(std::ldexp(value, 56) + 0.5);
+        std::string s(1, char(exponent));
+        for (int i = 6; i >= 0; --i)
+            s += char((mantissa >> (8 * i)) & 0xff);
+        return s;
+    }
+    QByteArray m_bytes;
+};
+
+MaskGrid grid(unsigned size)
+{
+    MaskGrid g;
+    g.sizeX = g.sizeY = size;
+    return g;
+}
+
+QString rasterError(const QByteArray &bytes, const MaskPlacement &placement, const MaskGrid &g = grid(10))
+{
+    GdsiiLibrary library;
+    QString error;
+    if (!GdsiiLibrary::parse(bytes.constData(), size_t(bytes.size()), library, error))
+        return error;
+    std::vector<bool> bits(3, true);
+    if (rasterizeLayout(library, placement, g, bits, error))
+        return QString();
+    EXPECT_EQ(bits, std::vector<bool>(3, true)) << "bits changed on failure";
+    return error;
+}
+
+MaskPlacement layer(int l, const std::string &structure = std::string())
+{
+    MaskPlacement p;
+    p.layer = l;
+    p.structure = structure;
+    return p;
+}
+
+} // namespace
+
+TEST(LayoutMask, HandWrittenStreamRasterisesWithUnitsAndReferences)
+{
+    // A 4 x 2 µm box at (1, 1) µm, once directly and once through a reference 5 µm up.
+    const QByteArray bytes =
+        Stream().begin("CELL").box(7, 1000, 1000, 5000, 3000).end().begin("TOP").reference("CELL", 0, 5000).box(7, 1000, 1000, 5000, 3000).end().finish();
+    GdsiiLibrary library;
+    QString error;
+    ASSERT_TRUE(GdsiiLibrary::parse(bytes.constData(), size_t(bytes.size()), library, error)) << error.toStdString();
+    std::vector<bool> bits;
+    ASSERT_TRUE(rasterizeLayout(library, layer(7), grid(10), bits, error)) << error.toStdString();
+    std::vector<bool> expected(100, false);
+    for (unsigned x = 1; x < 5; ++x)
+        for (unsigned y : {1u, 2u, 6u, 7u})
+            expected[x * 10 + y] = true;
+    EXPECT_EQ(picture(bits, 10, 10), picture(expected, 10, 10));
+}
+
+struct BadLayout
+{
+    const char *name;
+    QByteArray bytes;
+    MaskPlacement placement;
+    const char *message; // a part of the sentence the person reads
+};
+
+class BadLayoutTest : public ::testing::TestWithParam<BadLayout>
+{
+};
+
+TEST_P(BadLayoutTest, FailsWithAClearSentenceAndLeavesTheBits)
+{
+    const QString error = rasterError(GetParam().bytes, GetParam().placement);
+    EXPECT_TRUE(error.contains(QString::fromUtf8(GetParam().message))) << error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, BadLayoutTest,
+    ::testing::Values(
+        BadLayout{"UnknownStructure", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(1, "B"),
+                  "no structure named \"B\""},
+        BadLayout{"UnknownLayer", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(2),
+                  "has no shapes on layer 2"},
+        BadLayout{"MissingReferencedStructure",
+                  Stream().begin("A").box(1, 0, 0, 5000, 5000).reference("GONE", 0, 0).end().finish(), layer(1),
+                  "refers to \"GONE\""},
+        BadLayout{"ReferenceCycle",
+                  Stream().begin("TOP").reference("A", 0, 0).end().begin("A").box(1, 0, 0, 5000, 5000).reference("B", 0, 0).end()
+                      .begin("B").reference("A", 10, 10).end().finish(),
+                  layer(1), "reference cycle"},
+        BadLayout{"HugeArray",
+                  Stream().begin("A").box(1, 0, 0, 500, 500).end().begin("TOP").array("A", 32000, 32000, 1000).end().finish(),
+                  layer(1), "32000 x 32000 copies"},
+        BadLayout{"CoordinatesBeyond32Bits",
+                  Stream().begin("A").box(1, 0, 0, 2000000000, 5000).end().begin("TOP").reference("A", 2000000000, 0).end().finish(),
+                  layer(1, "TOP"), "beyond the coordinates"},
+        BadLayout{"NoOverlapWithTheVolume", Stream().begin("A").box(1, 50000, 50000, 60000, 60000).end().finish(),
+                  layer(1), "lies over the volume"},
+        BadLayout{"NotAStream", QByteArray("PK\x03\x04 not a layout at all", 26), layer(1), "does not start"},
+        BadLayout{"RecordPastTheEnd", Stream().finish().left(62) + QByteArray("\x7f\xf0\x08\x00", 4),
+                  layer(1), "claims"},
+        BadLayout{"NoEnd", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish().chopped(4), layer(1),
+                  "ends before"}),
+    [](const ::testing::TestParamInfo<BadLayout> &info) { return std::string(info.param.name); });
+
+TEST(LayoutMask, EveryTruncationOfAGoodFileIsRefusedWithAMessage)
+{
+    const QByteArray bytes = Stream().begin("A").box(1, 0, 0, 5000, 5000).end().begin("TOP").array("A", 3, 2, 6000).end().finish();
+    for (int n = 0; n < bytes.size(); ++n) {
+        GdsiiLibrary library;
+        QString error;
+        EXPECT_FALSE(GdsiiLibrary::parse(bytes.constData(), size_t(n), library, error)) << n;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("The layout is damaged"))) << n << error.toStdString();
+    }
+}
+
+TEST(LayoutMask, AMissingFileIsNamedInTheMessage)
+{
+    GdsiiLibrary library;
+    QString error;
+    EXPECT_FALSE(GdsiiLibrary::readFile(QStringLiteral("no-such.gds"), library, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("no-such.gds"))) << error.toStdString();
+}
+
+TEST(LayoutMask, LayerNamesReadBack)
+{
+    struct Row
+    {
+        const char *text;
+        bool ok;
+        int layer, datatype;
+    } rows[] = {{"3", true, 3, -1}, {"3/0", true, 3, 0}, {" 12 / 7 ", true, 12, 7}, {"x", false, 0, 0},
+                {"-1", false, 0, 0}, {"70000", false, 0, 0}, {"", false, 0, 0}};
+    for (const Row &r : rows) {
+        int l = 0, d = 0;
+        EXPECT_EQ(parseLayerName(QString::fromLatin1(r.text), l, d), r.ok) << r.text;
+        if (r.ok) {
+            EXPECT_EQ(l, r.layer) << r.text;
+            EXPECT_EQ(d, r.datatype) << r.text;
+            EXPECT_EQ(layerName(l, d).remove(QLatin1Char(' ')), QString::fromLatin1(r.text).remove(QLatin1Char(' ')));
+        }
+    }
+}
