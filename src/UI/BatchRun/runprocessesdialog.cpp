@@ -299,7 +299,7 @@ void RunProcessesDialog::on_btnAddProcess_clicked()
     ProcessStepEditor editor(*m_prompts, this);
     const boost::shared_ptr<TotalVolume> volume = currentVolume();
     if (volume)
-        editor.setVolumeHeight(volume->getSizeZ());
+        editor.setVolume(*volume);
     if (!editor.edit(step, true))
         return;
     m_list.append(step);
@@ -315,7 +315,7 @@ void RunProcessesDialog::editStep(int index)
     ProcessStepEditor editor(*m_prompts, this);
     const boost::shared_ptr<TotalVolume> volume = currentVolume();
     if (volume)
-        editor.setVolumeHeight(volume->getSizeZ());
+        editor.setVolume(*volume);
     if (!editor.edit(step, false))
         return;
     // The list may not have changed while the dialog was open, but look the step up again anyway.

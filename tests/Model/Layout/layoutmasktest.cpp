@@ -1,6 +1,7 @@
 #include "Model/Layout/gdsiilibrary.h"
 #include "Model/Layout/layoutmask.h"
 
+#include "Model/Layout/gdsiiteststream.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -141,105 +142,9 @@ TEST(GdsiiLibrary, ListsStructuresTopFirstAndTheLayersEachDraws)
     EXPECT_EQ(layerName(rect[1].layer, rect[1].datatype), QStringLiteral("1/5"));
 }
 
-// Writes stream records by hand for layouts no writer would produce.
 namespace {
 
-class Stream
-{
-public:
-    Stream()
-    {
-        record(0x00, 2, int16s({600}));
-        record(0x01, 2, int16s(std::vector<int>(12, 1)));
-        record(0x02, 6, "LIB");
-        // 1e-3 user units and 1e-9 m per database unit, as excess-64 base-16 reals.
-        record(0x03, 5, real8(1e-3) + real8(1e-9));
-    }
-    Stream &begin(const std::string &name)
-    {
-        record(0x05, 2, int16s(std::vector<int>(12, 1)));
-        record(0x06, 6, name);
-        return *this;
-    }
-    Stream &end()
-    {
-        record(0x07, 0, std::string());
-        return *this;
-    }
-    Stream &box(int layer, int x0, int y0, int x1, int y1)
-    {
-        record(0x08, 0, std::string());
-        record(0x0D, 2, int16s({layer}));
-        record(0x0E, 2, int16s({0}));
-        record(0x10, 3, int32s({x0, y0, x1, y0, x1, y1, x0, y1, x0, y0}));
-        record(0x11, 0, std::string());
-        return *this;
-    }
-    Stream &reference(const std::string &name, int x, int y)
-    {
-        record(0x0A, 0, std::string());
-        record(0x12, 6, name);
-        record(0x10, 3, int32s({x, y}));
-        record(0x11, 0, std::string());
-        return *this;
-    }
-    Stream &array(const std::string &name, int columns, int rows, int pitch)
-    {
-        record(0x0B, 0, std::string());
-        record(0x12, 6, name);
-        record(0x13, 2, int16s({columns, rows}));
-        record(0x10, 3, int32s({0, 0, columns * pitch, 0, 0, rows * pitch}));
-        record(0x11, 0, std::string());
-        return *this;
-    }
-    QByteArray finish()
-    {
-        record(0x04, 0, std::string());
-        return m_bytes;
-    }
-    void record(int type, int dataType, std::string payload)
-    {
-        if (payload.size() % 2)
-            payload.push_back('\0');
-        const size_t length = payload.size() + 4;
-        m_bytes.append(char(length >> 8)).append(char(length & 0xff)).append(char(type)).append(char(dataType));
-        m_bytes.append(payload.data(), int(payload.size()));
-    }
-
-private:
-    static std::string int16s(const std::vector<int> &values)
-    {
-        std::string s;
-        for (int v : values)
-            s += {char((v >> 8) & 0xff), char(v & 0xff)};
-        return s;
-    }
-    static std::string int32s(const std::vector<int> &values)
-    {
-        std::string s;
-        for (int v : values)
-            s += {char((v >> 24) & 0xff), char((v >> 16) & 0xff), char((v >> 8) & 0xff), char(v & 0xff)};
-        return s;
-    }
-    static std::string real8(double value)
-    {
-        int exponent = 64;
-        while (value >= 1) {
-            value /= 16;
-            ++exponent;
-        }
-        while (value < 1.0 / 16) {
-            value *= 16;
-            --exponent;
-        }
-        uint64_t mantissa = uint64_t(std::ldexp(value, 56) + 0.5);
-        std::string s(1, char(exponent));
-        for (int i = 6; i >= 0; --i)
-            s += char((mantissa >> (8 * i)) & 0xff);
-        return s;
-    }
-    QByteArray m_bytes;
-};
+using TestSupport::GdsiiStream;
 
 MaskGrid grid(unsigned size)
 {
@@ -275,7 +180,7 @@ TEST(LayoutMask, HandWrittenStreamRasterisesWithUnitsAndReferences)
 {
     // A 4 x 2 µm box at (1, 1) µm, once directly and once through a reference 5 µm up.
     const QByteArray bytes =
-        Stream().begin("CELL").box(7, 1000, 1000, 5000, 3000).end().begin("TOP").reference("CELL", 0, 5000).box(7, 1000, 1000, 5000, 3000).end().finish();
+        GdsiiStream().begin("CELL").box(7, 1000, 1000, 5000, 3000).end().begin("TOP").reference("CELL", 0, 5000).box(7, 1000, 1000, 5000, 3000).end().finish();
     GdsiiLibrary library;
     QString error;
     ASSERT_TRUE(GdsiiLibrary::parse(bytes.constData(), size_t(bytes.size()), library, error)) << error.toStdString();
@@ -309,35 +214,35 @@ TEST_P(BadLayoutTest, FailsWithAClearSentenceAndLeavesTheBits)
 INSTANTIATE_TEST_SUITE_P(
     Layouts, BadLayoutTest,
     ::testing::Values(
-        BadLayout{"UnknownStructure", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(1, "B"),
+        BadLayout{"UnknownStructure", GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(1, "B"),
                   "no structure named \"B\""},
-        BadLayout{"UnknownLayer", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(2),
+        BadLayout{"UnknownLayer", GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).end().finish(), layer(2),
                   "has no shapes on layer 2"},
         BadLayout{"MissingReferencedStructure",
-                  Stream().begin("A").box(1, 0, 0, 5000, 5000).reference("GONE", 0, 0).end().finish(), layer(1),
+                  GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).reference("GONE", 0, 0).end().finish(), layer(1),
                   "refers to \"GONE\""},
         BadLayout{"ReferenceCycle",
-                  Stream().begin("TOP").reference("A", 0, 0).end().begin("A").box(1, 0, 0, 5000, 5000).reference("B", 0, 0).end()
+                  GdsiiStream().begin("TOP").reference("A", 0, 0).end().begin("A").box(1, 0, 0, 5000, 5000).reference("B", 0, 0).end()
                       .begin("B").reference("A", 10, 10).end().finish(),
                   layer(1), "reference cycle"},
         BadLayout{"HugeArray",
-                  Stream().begin("A").box(1, 0, 0, 500, 500).end().begin("TOP").array("A", 32000, 32000, 1000).end().finish(),
+                  GdsiiStream().begin("A").box(1, 0, 0, 500, 500).end().begin("TOP").array("A", 32000, 32000, 1000).end().finish(),
                   layer(1), "32000 x 32000 copies"},
         BadLayout{"CoordinatesBeyond32Bits",
-                  Stream().begin("A").box(1, 0, 0, 2000000000, 5000).end().begin("TOP").reference("A", 2000000000, 0).end().finish(),
+                  GdsiiStream().begin("A").box(1, 0, 0, 2000000000, 5000).end().begin("TOP").reference("A", 2000000000, 0).end().finish(),
                   layer(1, "TOP"), "beyond the coordinates"},
-        BadLayout{"NoOverlapWithTheVolume", Stream().begin("A").box(1, 50000, 50000, 60000, 60000).end().finish(),
+        BadLayout{"NoOverlapWithTheVolume", GdsiiStream().begin("A").box(1, 50000, 50000, 60000, 60000).end().finish(),
                   layer(1), "lies over the volume"},
         BadLayout{"NotAStream", QByteArray("PK\x03\x04 not a layout at all", 26), layer(1), "does not start"},
-        BadLayout{"RecordPastTheEnd", Stream().finish().left(62) + QByteArray("\x7f\xf0\x08\x00", 4),
+        BadLayout{"RecordPastTheEnd", GdsiiStream().finish().left(62) + QByteArray("\x7f\xf0\x08\x00", 4),
                   layer(1), "claims"},
-        BadLayout{"NoEnd", Stream().begin("A").box(1, 0, 0, 5000, 5000).end().finish().chopped(4), layer(1),
+        BadLayout{"NoEnd", GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).end().finish().chopped(4), layer(1),
                   "ends before"}),
     [](const ::testing::TestParamInfo<BadLayout> &info) { return std::string(info.param.name); });
 
 TEST(LayoutMask, EveryTruncationOfAGoodFileIsRefusedWithAMessage)
 {
-    const QByteArray bytes = Stream().begin("A").box(1, 0, 0, 5000, 5000).end().begin("TOP").array("A", 3, 2, 6000).end().finish();
+    const QByteArray bytes = GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).end().begin("TOP").array("A", 3, 2, 6000).end().finish();
     for (int n = 0; n < bytes.size(); ++n) {
         GdsiiLibrary library;
         QString error;
