@@ -200,16 +200,30 @@ void LayoutMaskPanel::select(const MaskPlacement &placement)
     m_originX->setValue(placement.originX);
     m_originY->setValue(placement.originY);
     m_scale->setValue(placement.scale);
-    const int s = m_structure->findText(QString::fromStdString(placement.structure));
-    if (s >= 0)
+    // A stored choice the file no longer offers (or a file not here) stays
+    // shown and chosen, so OK keeps it.
+    const QString structure = QString::fromStdString(placement.structure);
+    int s = m_structure->findText(structure);
+    if (s < 0 && !structure.isEmpty()) {
+        const QSignalBlocker block(m_structure);
+        m_structure->addItem(structure);
+        s = m_structure->count() - 1;
+    }
+    if (s >= 0) {
+        const QSignalBlocker block(m_structure);
         m_structure->setCurrentIndex(s);
+    }
+    fillLayers();
     for (int i = 0; i < m_layer->count(); ++i) {
         const QVariantList key = m_layer->itemData(i).toList();
         if (key.value(0).toInt() == placement.layer && key.value(1).toInt() == placement.datatype) {
             m_layer->setCurrentIndex(i);
-            break;
+            return;
         }
     }
+    m_layer->addItem(Model::Layout::layerName(placement.layer, placement.datatype),
+                     QVariantList{placement.layer, placement.datatype});
+    m_layer->setCurrentIndex(m_layer->count() - 1);
 }
 
 bool LayoutMaskPanel::apply()
@@ -226,12 +240,19 @@ bool LayoutMaskPanel::rasterize(QString &error)
 {
     error.clear();
     if (!m_loaded) {
+        // A file that cannot be read leaves the combos as they are: they may
+        // hold a stored choice the step keeps.
+        Model::Layout::GdsiiLibrary library;
+        if (!Model::Layout::GdsiiLibrary::readFile(fileName(), library, error))
+            return false;
+        const MaskPlacement kept = placement();
+        const bool chosen = m_structure->count() > 0;
         const std::function<void(const QString &)> quiet = warn;
-        warn = [&error](const QString &text) { error = text; };
+        warn = nullptr;
         load();
         warn = quiet;
-        if (!m_loaded)
-            return false;
+        if (chosen)
+            select(kept);
     }
     if (!hasGrid())
         error = QStringLiteral("There is no cell volume to draw the layout on.");
