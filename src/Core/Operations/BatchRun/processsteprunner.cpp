@@ -284,7 +284,8 @@ bool readMaskOrLayout(StepRun &run, const char *prefix, std::vector<bool> &bits,
     const std::string bitsName = prefix, heightName = (base + QStringLiteral(" Height")).toStdString(),
                       widthName = (base + QStringLiteral(" Width")).toStdString();
     const Ui::ProcessData &step = p.step();
-    const bool layout = step.getProcessParameter(base + QStringLiteral(" Source")).toString() == MaskSourceLayout;
+    const QString sourceName = base + QStringLiteral(" Source");
+    const bool layout = step.hasParameter(sourceName) && step.getProcessParameter(sourceName).toString() == MaskSourceLayout;
     const bool carriesBits = step.hasParameter(base) && step.getProcessParameter(base + QStringLiteral(" Width")).toUInt() != 0;
     if (!layout || carriesBits)
         return readMask(p, bitsName.c_str(), heightName.c_str(), widthName.c_str(), bits, width, height);

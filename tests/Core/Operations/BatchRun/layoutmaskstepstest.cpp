@@ -1,7 +1,9 @@
+#include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Layout/gdsiiteststream.h"
+#include "Model/Layout/layoutmask.h"
 
 #include "testsupport.h"
 #include "volumetestsupport.h"
@@ -198,3 +200,31 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutFault{"ZeroScale", "Top Mask Scale", 0.0, "above zero"},
                       LayoutFault{"FarAway", "Top Mask Origin X", 1e6, "lies over the volume"}),
     [](const ::testing::TestParamInfo<LayoutFault> &info) { return std::string(info.param.name); });
+
+TEST(LayoutExample, TheCombListCarriesTheBitsItsLayoutDraws)
+{
+    Core::Operations::ProcessListFile::LoadResult loaded;
+    ASSERT_TRUE(Core::Operations::ProcessListFile::load(QStringLiteral(TORVANE_EXAMPLES_DIR "/gdsii-comb.plst"), loaded))
+        << loaded.error.toStdString();
+    int layoutSteps = 0;
+    for (const Ui::ProcessData &step : loaded.list) {
+        if (step.getType() != Ui::ProcessData::Photolithography)
+            continue;
+        ++layoutSteps;
+        const auto v = [&](const char *name) { return step.getProcessParameter(QLatin1String(name)); };
+        ASSERT_EQ(v("Top Mask Source").toString(), MaskSourceLayout);
+        Model::Layout::MaskPlacement placement;
+        placement.structure = v("Top Mask Structure").toString().toStdString();
+        placement.layer = v("Top Mask Layer").toInt();
+        placement.datatype = v("Top Mask Datatype").toInt();
+        placement.scale = v("Top Mask Scale").toDouble();
+        const Model::Layout::MaskGrid grid{v("Top Mask Width").toUInt(), v("Top Mask Height").toUInt(), 1.0, 1.0};
+        std::vector<bool> bits;
+        QString error;
+        ASSERT_TRUE(Model::Layout::rasterizeLayoutFile(
+            QStringLiteral(TORVANE_EXAMPLES_DIR "/") + v("Top Mask File").toString(), placement, grid, bits, error))
+            << error.toStdString();
+        EXPECT_EQ(bits, v("Top Mask").value<std::vector<bool>>()) << "layer " << placement.layer;
+    }
+    EXPECT_EQ(layoutSteps, 2);
+}
