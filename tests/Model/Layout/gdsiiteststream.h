@@ -43,6 +43,18 @@ public:
         record(0x11, 0, std::string());
         return *this;
     }
+    // A boundary through the points (x0, y0, x1, y1, ...); the closing point is added.
+    GdsiiStream &polygon(int layer, std::vector<int> xy)
+    {
+        xy.push_back(xy[0]);
+        xy.push_back(xy[1]);
+        record(0x08, 0, std::string());
+        record(0x0D, 2, int16s({layer}));
+        record(0x0E, 2, int16s({0}));
+        record(0x10, 3, int32s(xy));
+        record(0x11, 0, std::string());
+        return *this;
+    }
     GdsiiStream &reference(const std::string &name, int x, int y)
     {
         record(0x0A, 0, std::string());
