@@ -32,6 +32,22 @@ QByteArray scatteredShapes(int count)
     return stream.end().finish();
 }
 
+// Rasterises once per iteration onto the 1024 x 1024 grid; false after reporting a failure.
+bool rasterizeEach(benchmark::State &state, const GdsiiLibrary &library, const MaskPlacement &placement)
+{
+    const MaskGrid grid{GridSize, GridSize, 1.0, 1.0};
+    std::vector<bool> bits;
+    QString error;
+    for (auto _ : state) {
+        if (!rasterizeLayout(library, placement, grid, bits, error)) {
+            state.SkipWithError(error.toStdString().c_str());
+            return false;
+        }
+        benchmark::DoNotOptimize(bits);
+    }
+    return true;
+}
+
 void BM_LayoutRasterizeScattered(benchmark::State &state)
 {
     const int count = int(state.range(0));
@@ -44,15 +60,8 @@ void BM_LayoutRasterizeScattered(benchmark::State &state)
     }
     MaskPlacement placement;
     placement.layer = 1;
-    const MaskGrid grid{GridSize, GridSize, 1.0, 1.0};
-    std::vector<bool> bits;
-    for (auto _ : state) {
-        if (!rasterizeLayout(library, placement, grid, bits, error)) {
-            state.SkipWithError(error.toStdString().c_str());
-            return;
-        }
-        benchmark::DoNotOptimize(bits);
-    }
+    if (!rasterizeEach(state, library, placement))
+        return;
     state.counters["polygons"] = count;
     state.counters["cells"] = double(GridSize) * GridSize;
     state.counters["polygons_per_s"] = benchmark::Counter(double(count) * state.iterations(), benchmark::Counter::kIsRate);
@@ -91,15 +100,8 @@ void BM_LayoutRasterizeArray(benchmark::State &state)
     MaskPlacement placement;
     placement.layer = 1;
     placement.structure = "TOP";
-    const MaskGrid grid{GridSize, GridSize, 1.0, 1.0};
-    std::vector<bool> bits;
-    for (auto _ : state) {
-        if (!rasterizeLayout(library, placement, grid, bits, error)) {
-            state.SkipWithError(error.toStdString().c_str());
-            return;
-        }
-        benchmark::DoNotOptimize(bits);
-    }
+    if (!rasterizeEach(state, library, placement))
+        return;
     state.counters["polygons_per_s"] = benchmark::Counter(100000.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LayoutRasterizeArray)->Unit(benchmark::kMillisecond);

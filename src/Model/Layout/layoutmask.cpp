@@ -374,12 +374,14 @@ private:
     uint64_t m_placements = 0;
 };
 
-// Cells of column x whose centres lie inside polygons (even-odd per polygon,
-// union over polygons). Cell (i, j) has its centre at (i + 0.5, j + 0.5).
+// Cells of the slab's columns whose centres lie inside polygons (even-odd per
+// polygon, union over polygons). Cell (i, j) has its centre at (i + 0.5, j + 0.5).
+// Each edge adds its crossings with the column centre lines it spans, so the
+// work follows the crossings, not vertices times columns.
 void fillColumns(const std::vector<double> &vertices, const std::vector<size_t> &starts, const std::vector<Box> &boxes,
                  const MaskGrid &grid, const Util::SlabRange &range, std::vector<uint8_t> &cells)
 {
-    std::vector<double> crossings;
+    std::vector<std::pair<unsigned, double>> crossings;
     for (size_t k = 0; k < starts.size(); ++k) {
         const Box &b = boxes[k];
         const double firstColumn = std::max(double(range.first), std::ceil(b.x0 - 0.5));
@@ -388,24 +390,37 @@ void fillColumns(const std::vector<double> &vertices, const std::vector<size_t> 
             continue;
         const size_t begin = starts[k], end = k + 1 < starts.size() ? starts[k + 1] : vertices.size();
         const size_t count = (end - begin) / 2;
-        for (unsigned x = unsigned(firstColumn); x <= unsigned(lastColumn); ++x) {
-            const double u = x + 0.5;
-            crossings.clear();
-            for (size_t i = 0; i < count; ++i) {
-                const size_t j = (i + 1 == count) ? 0 : i + 1;
-                const double ax = vertices[begin + 2 * i], ay = vertices[begin + 2 * i + 1];
-                const double bx = vertices[begin + 2 * j], by = vertices[begin + 2 * j + 1];
-                if ((ax <= u) != (bx <= u))
-                    crossings.push_back(ay + (u - ax) * (by - ay) / (bx - ax));
+        crossings.clear();
+        for (size_t i = 0; i < count; ++i) {
+            const size_t j = (i + 1 == count) ? 0 : i + 1;
+            const double ax = vertices[begin + 2 * i], ay = vertices[begin + 2 * i + 1];
+            const double bx = vertices[begin + 2 * j], by = vertices[begin + 2 * j + 1];
+            if (ax == bx)
+                continue;
+            // Centre lines u with min <= u < max: the half-open rule keeps a
+            // vertex on a line from counting twice.
+            const double lo = std::min(ax, bx), hi = std::max(ax, bx);
+            const double x0 = std::max(firstColumn, std::ceil(lo - 0.5));
+            const double x1 = std::min(lastColumn, std::ceil(hi - 0.5) - 1);
+            for (double x = x0; x <= x1; x += 1) {
+                const double u = x + 0.5;
+                crossings.emplace_back(unsigned(x), ay + (u - ax) * (by - ay) / (bx - ax));
             }
-            std::sort(crossings.begin(), crossings.end());
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (size_t i = 0; i + 1 < crossings.size();) {
+            const unsigned x = crossings[i].first;
+            size_t n = i;
+            while (n < crossings.size() && crossings[n].first == x)
+                ++n;
             uint8_t *column = cells.data() + size_t(x) * grid.sizeY;
-            for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-                const double y0 = std::max(0.0, std::ceil(crossings[i] - 0.5));
-                const double y1 = std::min(double(grid.sizeY), std::ceil(crossings[i + 1] - 0.5));
+            for (size_t c = i; c + 1 < n; c += 2) {
+                const double y0 = std::max(0.0, std::ceil(crossings[c].second - 0.5));
+                const double y1 = std::min(double(grid.sizeY), std::ceil(crossings[c + 1].second - 0.5));
                 for (double y = y0; y < y1; y += 1)
                     column[size_t(y)] = 1;
             }
+            i = n;
         }
     }
 }

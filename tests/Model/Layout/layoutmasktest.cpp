@@ -278,3 +278,31 @@ TEST(LayoutMask, LayerNamesReadBack)
         }
     }
 }
+
+TEST(LayoutMask, AManyVertexCircleCoversTheCellsWhoseCentresLieInside)
+{
+    // 2000 vertices on a circle of radius 20 µm about (25.3, 24.7) µm.
+    const double cx = 25.3, cy = 24.7, r = 20.0;
+    std::vector<int> xy;
+    for (int k = 0; k < 2000; ++k) {
+        const double t = 2 * 3.14159265358979 * k / 2000;
+        xy.push_back(int(std::lround((cx + r * std::cos(t)) * 1000)));
+        xy.push_back(int(std::lround((cy + r * std::sin(t)) * 1000)));
+    }
+    const QByteArray bytes = GdsiiStream().begin("DOT").polygon(2, xy).end().finish();
+    GdsiiLibrary library;
+    QString error;
+    ASSERT_TRUE(GdsiiLibrary::parse(bytes.constData(), size_t(bytes.size()), library, error)) << error.toStdString();
+    std::vector<bool> bits;
+    ASSERT_TRUE(rasterizeLayout(library, layer(2), grid(50), bits, error)) << error.toStdString();
+    int checked = 0;
+    for (unsigned x = 0; x < 50; ++x)
+        for (unsigned y = 0; y < 50; ++y) {
+            const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            if (std::fabs(d - r) < 0.01) // the polygon's chords lie within 0.001 µm of the circle
+                continue;
+            EXPECT_EQ(bool(bits[x * 50 + y]), d < r) << x << "," << y;
+            ++checked;
+        }
+    EXPECT_GT(checked, 2400);
+}
