@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -510,6 +511,9 @@ void RunProcessesDialog::runProcessList()
     context.volume = currentVolume();
     context.latticeStale = m_workspace ? &m_workspace->latticeStaleByVolume() : nullptr;
     context.host = this;
+    // Layout masks named relative to a saved list are found beside it.
+    if (!m_fileName.isEmpty())
+        context.listFolder = QFileInfo(m_fileName).absolutePath();
     Core::Operations::runProcessSteps(
         m_runList, context,
         [this, &context](int index, int code, qint64) {
