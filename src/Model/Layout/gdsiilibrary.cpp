@@ -53,8 +53,7 @@ class Reader
 public:
     Reader(const unsigned char *data, size_t size, QString &error) : m_data(data), m_size(size), m_error(error) {}
 
-    bool read(GdsiiLibrary &out, std::string &name, double &metersPerUnit, double &userPerUnit,
-              std::vector<LayoutStructure> &structures)
+    bool read(std::string &name, double &metersPerUnit, double &userPerUnit, std::vector<LayoutStructure> &structures)
     {
         bool sawHeader = false, sawUnits = false, ended = false;
         LayoutStructure *structure = nullptr;
@@ -204,7 +203,6 @@ public:
             return fail(QStringLiteral("it ends inside a structure"));
         if (!sawUnits)
             return fail(QStringLiteral("it has no units record"));
-        (void)out;
         return true;
     }
 
@@ -346,7 +344,7 @@ bool GdsiiLibrary::parse(const char *data, size_t size, GdsiiLibrary &out, QStri
     error.clear();
     GdsiiLibrary library;
     Reader reader(reinterpret_cast<const unsigned char *>(data), data ? size : 0, error);
-    if (!reader.read(library, library.m_name, library.m_metersPerUnit, library.m_userPerUnit, library.m_structures))
+    if (!reader.read(library.m_name, library.m_metersPerUnit, library.m_userPerUnit, library.m_structures))
         return false;
     std::unordered_map<std::string, int> byName;
     for (size_t i = 0; i < library.m_structures.size(); ++i)

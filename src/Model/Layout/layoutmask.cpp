@@ -490,7 +490,6 @@ bool rasterizeLayout(const GdsiiLibrary &library, const MaskPlacement &placement
     if (layoutBox.transformed(toCells).overlaps(window) && !flattener.collect(s, toCells, window, vertices, starts))
         return false;
     if (starts.empty()) {
-        const Box cells = layoutBox.transformed(toCells);
         error = QStringLiteral("No shape of layer %1 in structure \"%2\" lies over the volume: the layer spans "
                                "x %3 to %4 µm and y %5 to %6 µm of the layout, the volume x %7 to %8 µm and "
                                "y %9 to %10 µm.")
@@ -503,7 +502,6 @@ bool rasterizeLayout(const GdsiiLibrary &library, const MaskPlacement &placement
                     .arg(placement.originX + grid.sizeX * cellX)
                     .arg(placement.originY)
                     .arg(placement.originY + grid.sizeY * cellY);
-        (void)cells;
         return false;
     }
 

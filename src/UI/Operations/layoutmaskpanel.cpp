@@ -330,12 +330,14 @@ MaskSourceBox::MaskSourceBox(const QString &prefix, const QString &notFound, QWi
     layout->addWidget(m_pages);
     // The stack is as tall as its current page, not its tallest.
     const auto fit = [this]() {
-        for (int i = 0; i < m_pages->count(); ++i)
+        for (int i = 0; i < m_pages->count(); ++i) {
             m_pages->widget(i)->setSizePolicy(QSizePolicy::Preferred,
                                               i == m_pages->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored);
-        m_pages->adjustSize();
-        if (window())
-            window()->adjustSize();
+            m_pages->widget(i)->updateGeometry();
+        }
+        // Tell the enclosing layouts, so a dialog of fixed size takes the new height.
+        m_pages->updateGeometry();
+        updateGeometry();
     };
     connect(m_source, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, fit](int index) {
         m_pages->setCurrentIndex(index);

@@ -192,7 +192,11 @@ TEST_F(ColumnDialogs, MaskedCutDrawsAGdsiiLayerOnTheVolumeGrid)
     whenDialogOpens(
         [&](QDialog *d) {
             child<QComboBox>(d, "cbxMaskSource")->setCurrentIndex(1);
-            EXPECT_FALSE(child<QLineEdit>(d, "lieMaskLayout")->isHidden());
+            QApplication::processEvents();
+            // The dialog grows to the layout page instead of squeezing it into the image row's height.
+            QWidget *page = child<QLineEdit>(d, "lieMaskLayout")->parentWidget()->parentWidget();
+            EXPECT_FALSE(page->isHidden());
+            EXPECT_GE(page->height(), page->minimumSizeHint().height());
             child<QLineEdit>(d, "lieMaskLayout")->setText(file);
             child<QPushButton>(d, "btnLoadMaskLayout")->click();
             QComboBox *layer = child<QComboBox>(d, "cbxMaskLayer");
