@@ -113,7 +113,7 @@ TEST_P(LayoutFixture, BitsMatchThoseTheWriterFindsInside)
 
 INSTANTIATE_TEST_SUITE_P(Layouts, LayoutFixture,
                          ::testing::Values("rectangle", "rectangle-any-datatype", "rectangle-placed",
-                                           "rotated-reflected", "array", "path", "ring"),
+                                           "rotated-reflected", "rotated-reflected-fine", "array", "path", "ring"),
                          [](const ::testing::TestParamInfo<const char *> &info) {
                              std::string s = info.param;
                              std::replace(s.begin(), s.end(), '-', '_');

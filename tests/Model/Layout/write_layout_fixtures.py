@@ -68,6 +68,8 @@ def main():
     top.add(gdspy.CellReference(child, (20, 12), rotation=30, magnification=1.5, x_reflection=True))
     top.add(gdspy.CellReference(child, (4, 4), rotation=90))
     write_case(folder, "rotated-reflected", lib, top, 3, 0, (0.0, 0.0, 1.0, 32, 28, 1.0, 1.0))
+    # The same at a quarter µm per cell: enough columns for several slabs.
+    write_case(folder, "rotated-reflected-fine", lib, top, 3, 0, (0.0, 0.0, 0.25, 128, 112, 1.0, 1.0))
 
     # An array of 4 x 3 copies, itself nested in a reference.
     lib = gdspy.GdsLibrary(unit=1e-6, precision=1e-9)

@@ -297,14 +297,22 @@ bool readMaskOrLayout(StepRun &run, const char *prefix, std::vector<bool> &bits,
                       originXName = (base + QStringLiteral(" Origin X")).toStdString(),
                       originYName = (base + QStringLiteral(" Origin Y")).toStdString(),
                       scaleName = (base + QStringLiteral(" Scale")).toStdString();
+    // File and layer are needed; the rest default to the top structure, any
+    // datatype, the layout origin and 1 µm per unit, as the dialog starts.
+    const auto given = [&](const std::string &name) { return step.hasParameter(QString::fromStdString(name)); };
     QString file = p.textValue(fileName.c_str());
     Model::Layout::MaskPlacement placement;
-    placement.structure = p.textValue(structureName.c_str()).toStdString();
     placement.layer = int(p.uintValue(layerName.c_str()));
-    placement.datatype = p.intValue(datatypeName.c_str());
-    placement.originX = p.doubleValue(originXName.c_str());
-    placement.originY = p.doubleValue(originYName.c_str());
-    placement.scale = p.positiveDouble(scaleName.c_str());
+    if (given(structureName))
+        placement.structure = p.textValue(structureName.c_str()).toStdString();
+    if (given(datatypeName))
+        placement.datatype = p.intValue(datatypeName.c_str());
+    if (given(originXName))
+        placement.originX = p.doubleValue(originXName.c_str());
+    if (given(originYName))
+        placement.originY = p.doubleValue(originYName.c_str());
+    if (given(scaleName))
+        placement.scale = p.positiveDouble(scaleName.c_str());
     if (!p.ok())
         return false;
     if (placement.layer > 65535 || placement.datatype < -1 || placement.datatype > 65535) {

@@ -140,6 +140,25 @@ TEST_F(LayoutSteps, ScaleAndOriginPlaceTheLayoutOnCellsOfAnySize)
     EXPECT_EQ(run(step, makeVolume(), code, detail), viaImage);
 }
 
+TEST_F(LayoutSteps, AHandWrittenStepNeedsOnlyTheFileAndTheLayer)
+{
+    Ui::ProcessData step = layoutStep(file);
+    for (const char *name : {"Top Mask Structure", "Top Mask Datatype", "Top Mask Origin X", "Top Mask Origin Y",
+                             "Top Mask Scale"})
+        step.removeParameter(QLatin1String(name));
+    int code = -1;
+    QString detail;
+    EXPECT_EQ(run(step, makeVolume(), code, detail), expected);
+    EXPECT_EQ(code, StepSucceeded) << detail.toStdString();
+
+    step.removeParameter(QStringLiteral("Top Mask Layer"));
+    const boost::shared_ptr<TotalVolume> volume = makeVolume();
+    const std::vector<uint32_t> before = TestSupport::materialsOf(*volume);
+    EXPECT_EQ(run(step, volume, code, detail), before);
+    EXPECT_EQ(code, StepMissingParameter);
+    EXPECT_TRUE(detail.contains(QStringLiteral("Top Mask Layer"))) << detail.toStdString();
+}
+
 TEST_F(LayoutSteps, StoredBitsRunWithoutTheLayoutFile)
 {
     Ui::ProcessData step = layoutStep(QStringLiteral("elsewhere/corner.gds"));
