@@ -104,6 +104,8 @@ bool BatchProgram::loadList()
     if (loaded.upgraded)
         line(ProcessListFile::upgradeText());
     m_list = loaded.list;
+    // Layout masks named relative to the list are found beside it, wherever the program runs.
+    m_context.listFolder = QFileInfo(m_options.listFile).absolutePath();
     if (m_list.isEmpty()) {
         problem(QStringLiteral("the process list \"%1\" has no steps").arg(m_options.listFile));
         return false;

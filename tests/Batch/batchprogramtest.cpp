@@ -118,7 +118,7 @@ TEST_P(ExampleList, RunsToTheEndAndWritesADocumentThatOpens)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "cantilever", "doping-oxidation"));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "cantilever", "doping-oxidation", "gdsii-comb"));
 
 TEST(BatchProgramTest, FailingStepStopsTheRunKeepsEarlierStepsAndExitsWithItsCode)
 {

@@ -2,7 +2,9 @@
 
 #include "batchrunprompts.h"
 
+#include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/Photolithography/maskimage.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
@@ -13,6 +15,7 @@
 #include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/layoutmaskpanel.h"
 #include "UI/Operations/maskfilerow.h"
 #include "UI/Operations/materialcombobox.h"
 #include "UI/Operations/mooreoptionsdialog.h"
@@ -93,6 +96,18 @@ bool readMask(const QString &fileName, MaskImage &mask)
     return fileName.isEmpty() || MaskImage::load(fileName, mask);
 }
 
+// The bits a step carries under prefix; false when it holds none that fit their size.
+bool storedMask(const QString &prefix, const ProcessData::Parameters &preset, MaskImage &mask)
+{
+    const QVariant bits = preset.value(prefix);
+    if (bits.userType() != qMetaTypeId<std::vector<bool>>())
+        return false;
+    mask.bits = bits.value<std::vector<bool>>();
+    mask.height = preset.value(prefix + QStringLiteral(" Height")).toUInt();
+    mask.width = preset.value(prefix + QStringLiteral(" Width")).toUInt();
+    return uint64_t(mask.bits.size()) == uint64_t(mask.width) * mask.height;
+}
+
 // The mask a step keeps: read from the file named now, or, when the file
 // named is the one the step already holds and it cannot be read (a list
 // opened on another machine or from another folder), the bits the step
@@ -104,13 +119,7 @@ bool maskFor(const QString &prefix, const QString &fileName, const ProcessData::
         return true;
     if (isNew || preset.value(prefix + QStringLiteral(" File")).toString().trimmed() != fileName)
         return false;
-    const QVariant bits = preset.value(prefix);
-    if (bits.userType() != qMetaTypeId<std::vector<bool>>())
-        return false;
-    mask.bits = bits.value<std::vector<bool>>();
-    mask.height = preset.value(prefix + QStringLiteral(" Height")).toUInt();
-    mask.width = preset.value(prefix + QStringLiteral(" Width")).toUInt();
-    return uint64_t(mask.bits.size()) == uint64_t(mask.width) * mask.height;
+    return storedMask(prefix, preset, mask);
 }
 
 void setMask(ProcessStepEditor::Values &v, const QString &prefix, const QString &fileName, const MaskImage &mask)
@@ -121,7 +130,74 @@ void setMask(ProcessStepEditor::Values &v, const QString &prefix, const QString 
     v.set(prefix + QStringLiteral(" Width"), uint(mask.width), true);
 }
 
+const char *const LayoutSettings[] = {" Source", " Structure", " Layer", " Datatype", " Origin X", " Origin Y", " Scale"};
+
+// A layout mask as the step keeps it: the choice, and the bits drawn on the
+// current volume now, or, when the layout cannot be read here but the choice
+// is the one the step already holds, the bits it carries. Without a volume
+// the step keeps the choice only and the runner draws it. False with the
+// reason when there is neither.
+bool layoutMaskFor(const MaskSourceBox &source, const QString &prefix, const ProcessData::Parameters &preset,
+                   bool isNew, MaskImage &mask, QString &error)
+{
+    LayoutMaskPanel &panel = *source.layoutPanel();
+    const Model::Layout::MaskPlacement p = panel.placement();
+    mask = MaskImage();
+    if (panel.hasGrid() && panel.rasterize(error)) {
+        mask = panel.mask();
+        return true;
+    }
+    const bool unchanged =
+        !isNew && preset.value(prefix + QStringLiteral(" Source")).toString() == Core::Operations::MaskSourceLayout &&
+        preset.value(prefix + QStringLiteral(" File")).toString().trimmed() == panel.fileName() &&
+        preset.value(prefix + QStringLiteral(" Structure")).toString().toStdString() == p.structure &&
+        preset.value(prefix + QStringLiteral(" Layer")).toInt() == p.layer &&
+        preset.value(prefix + QStringLiteral(" Datatype")).toInt() == p.datatype &&
+        preset.value(prefix + QStringLiteral(" Origin X")).toDouble() == p.originX &&
+        preset.value(prefix + QStringLiteral(" Origin Y")).toDouble() == p.originY &&
+        preset.value(prefix + QStringLiteral(" Scale")).toDouble() == p.scale;
+    if (unchanged && storedMask(prefix, preset, mask) && !mask.isEmpty()) {
+        error.clear();
+        return true;
+    }
+    if (panel.hasGrid())
+        return false;
+    // No volume yet: the layout must at least be readable and hold the choice.
+    Model::Layout::GdsiiLibrary library;
+    if (!Model::Layout::GdsiiLibrary::readFile(panel.fileName(), library, error))
+        return false;
+    mask = MaskImage();
+    error.clear();
+    return true;
+}
+
+void setLayoutMask(ProcessStepEditor::Values &v, const QString &prefix, const LayoutMaskPanel &panel,
+                   const MaskImage &mask)
+{
+    setMask(v, prefix, panel.fileName(), mask);
+    const Model::Layout::MaskPlacement p = panel.placement();
+    v.set(prefix + QStringLiteral(" Source"), Core::Operations::MaskSourceLayout, true);
+    v.set(prefix + QStringLiteral(" Structure"), QString::fromStdString(p.structure), true);
+    v.set(prefix + QStringLiteral(" Layer"), uint(p.layer), true);
+    v.set(prefix + QStringLiteral(" Datatype"), p.datatype, true);
+    v.set(prefix + QStringLiteral(" Origin X"), p.originX, true);
+    v.set(prefix + QStringLiteral(" Origin Y"), p.originY, true);
+    v.set(prefix + QStringLiteral(" Scale"), p.scale, true);
+}
+
+void dropLayoutSettings(ProcessStepEditor::Values &v, const QString &prefix)
+{
+    for (const char *name : LayoutSettings)
+        v.removed.insert(prefix + QLatin1String(name));
+}
+
 } // namespace
+
+void ProcessStepEditor::setVolume(const Model::Automaton::TotalVolume &volume)
+{
+    m_volumeHeight = volume.getSizeZ();
+    m_grid = Model::Layout::MaskGrid{volume.getSizeX(), volume.getSizeY(), volume.getCellSizeX(), volume.getCellSizeY()};
+}
 
 void ProcessStepEditor::Values::set(const QString &name, const QVariant &value, bool visible)
 {
@@ -163,6 +239,9 @@ bool ProcessStepEditor::edit(ProcessData &step, bool isNew)
 
 void ProcessStepEditor::apply(ProcessData &step, const Values &values, bool isNew)
 {
+    for (const QString &name : values.removed)
+        if (!values.parameters.contains(name))
+            step.removeParameter(name);
     for (auto it = values.parameters.constBegin(); it != values.parameters.constEnd(); ++it) {
         const QString &name = it.key();
         const bool keep = !isNew && step.hasParameter(name) && !values.optionDependent.contains(name);
@@ -176,27 +255,46 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
     switch (type) {
     case ProcessData::Photolithography: {
         PhotolithographyDialog dialog(m_parent);
-        dialog.topRow()->warn = [this, &dialog](const QString &message) {
+        dialog.setGrid(m_grid);
+        const std::function<void(const QString &)> warn = [this, &dialog](const QString &message) {
             m_prompts.showWarning(&dialog, dialog.windowTitle(), message);
         };
-        dialog.bottomRow()->warn = dialog.topRow()->warn;
+        dialog.topSource()->setWarn(warn);
+        dialog.bottomSource()->setWarn(warn);
         if (!presetAndRun(dialog, preset, isNew))
             return false;
         // The run needs the bits themselves: read them from the files named now.
-        const QString topFile = dialog.topRow()->fileName().trimmed();
-        const QString bottomFile = dialog.bottomRow()->fileName().trimmed();
-        MaskImage top, bottom;
-        if (!maskFor(QStringLiteral("Top Mask"), topFile, preset, isNew, top)) {
-            m_prompts.showWarning(m_parent, dialog.windowTitle(), text(PhotolithographyDialog::TopMaskNotFound));
-            return false;
-        }
-        if (!maskFor(QStringLiteral("Bottom Mask"), bottomFile, preset, isNew, bottom)) {
-            m_prompts.showWarning(m_parent, dialog.windowTitle(), text(PhotolithographyDialog::BottomMaskNotFound));
-            return false;
+        const struct
+        {
+            MaskSourceBox *source;
+            QString prefix;
+            const char *notFound;
+        } masks[] = {{dialog.topSource(), QStringLiteral("Top Mask"), PhotolithographyDialog::TopMaskNotFound},
+                     {dialog.bottomSource(), QStringLiteral("Bottom Mask"), PhotolithographyDialog::BottomMaskNotFound}};
+        ProcessStepEditor::Values read;
+        for (const auto &m : masks) {
+            MaskImage mask;
+            if (m.source->isLayout()) {
+                QString error;
+                if (!layoutMaskFor(*m.source, m.prefix, preset, isNew, mask, error)) {
+                    m_prompts.showWarning(m_parent, dialog.windowTitle(), error);
+                    return false;
+                }
+                setLayoutMask(read, m.prefix, *m.source->layoutPanel(), mask);
+                continue;
+            }
+            const QString file = m.source->imageRow()->fileName().trimmed();
+            if (!maskFor(m.prefix, file, preset, isNew, mask)) {
+                m_prompts.showWarning(m_parent, dialog.windowTitle(), text(m.notFound));
+                return false;
+            }
+            setMask(read, m.prefix, file, mask);
+            dropLayoutSettings(read, m.prefix);
         }
         v.setMaterial(material, dialog.materialId());
-        setMask(v, QStringLiteral("Top Mask"), topFile, top);
-        setMask(v, QStringLiteral("Bottom Mask"), bottomFile, bottom);
+        for (auto it = read.parameters.constBegin(); it != read.parameters.constEnd(); ++it)
+            v.set(it.key(), it.value(), read.visibility.value(it.key()));
+        v.removed += read.removed;
         return true;
     }
     case ProcessData::SiWetEtching: {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/BatchRun/processdata.h"
+#include "Model/Layout/layoutmask.h"
 
 #include <QSet>
 #include <QString>
@@ -10,6 +11,9 @@ class QDialog;
 class QWidget;
 
 namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
 namespace Materials {
 class Material;
 }
@@ -31,6 +35,9 @@ public:
     // Height of the current volume, the upper bound the height dialogs start
     // from; 0 when there is no volume.
     void setVolumeHeight(unsigned sizeZ) { m_volumeHeight = sizeZ; }
+    // The current volume: its height as above and the x-y grid layout masks
+    // are drawn on (without one, a layout step keeps no bits and is drawn when it runs).
+    void setVolume(const Model::Automaton::TotalVolume &volume);
 
     // False (step unchanged) when the person cancels or a value cannot be read.
     bool edit(ProcessData &step, bool isNew);
@@ -43,6 +50,8 @@ public:
         // Names whose visibility follows the chosen option (box or sphere,
         // by time or by thickness) and must follow it after a change too.
         QSet<QString> optionDependent;
+        // Names a modified step must lose (the layout settings of a mask that became an image).
+        QSet<QString> removed;
 
         void set(const QString &name, const QVariant &value, bool visible);
         // The triple base + "_Id", base, base + "_Color" from the catalogue,
@@ -73,6 +82,7 @@ private:
     BatchRunPrompts &m_prompts;
     QWidget *m_parent;
     unsigned m_volumeHeight = 0;
+    Model::Layout::MaskGrid m_grid;
 };
 
 } // namespace Ui

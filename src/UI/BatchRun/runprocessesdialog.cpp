@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -299,7 +300,7 @@ void RunProcessesDialog::on_btnAddProcess_clicked()
     ProcessStepEditor editor(*m_prompts, this);
     const boost::shared_ptr<TotalVolume> volume = currentVolume();
     if (volume)
-        editor.setVolumeHeight(volume->getSizeZ());
+        editor.setVolume(*volume);
     if (!editor.edit(step, true))
         return;
     m_list.append(step);
@@ -315,7 +316,7 @@ void RunProcessesDialog::editStep(int index)
     ProcessStepEditor editor(*m_prompts, this);
     const boost::shared_ptr<TotalVolume> volume = currentVolume();
     if (volume)
-        editor.setVolumeHeight(volume->getSizeZ());
+        editor.setVolume(*volume);
     if (!editor.edit(step, false))
         return;
     // The list may not have changed while the dialog was open, but look the step up again anyway.
@@ -510,6 +511,9 @@ void RunProcessesDialog::runProcessList()
     context.volume = currentVolume();
     context.latticeStale = m_workspace ? &m_workspace->latticeStaleByVolume() : nullptr;
     context.host = this;
+    // Layout masks named relative to a saved list are found beside it.
+    if (!m_fileName.isEmpty())
+        context.listFolder = QFileInfo(m_fileName).absolutePath();
     Core::Operations::runProcessSteps(
         m_runList, context,
         [this, &context](int index, int code, qint64) {

@@ -14,6 +14,7 @@ namespace Ui {
 namespace Operations {
 
 class MaskFileRow;
+class MaskSourceBox;
 
 // The "Top Down Cut Mask" of a masked cut; an applied mask is shown on the volume at once.
 class MaskedCutOptionsDialog : public QDialog
@@ -25,12 +26,14 @@ public:
     explicit MaskedCutOptionsDialog(QWidget *parent = nullptr);
 
     const Core::Operations::MaskImage &mask() const;
-    MaskFileRow *maskRow() const { return m_row; }
+    // The image row of the mask.
+    MaskFileRow *maskRow() const;
+    MaskSourceBox *maskSource() const { return m_source; }
     void applyTo(Core::Operations::MaskedCutCellVolumeOperation &operation) const;
 
 private:
     Core::Operations::MaskedCutCellVolumeOperation *m_preview;
-    MaskFileRow *m_row;
+    MaskSourceBox *m_source;
 };
 
 } // namespace Operations

@@ -1,10 +1,12 @@
 #include "photolithographydialog.h"
 
 #include "dialogfields.h"
+#include "layoutmaskpanel.h"
 #include "maskfilerow.h"
 #include "materialcombobox.h"
 
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Model/Automaton/totalvolume.h"
 
 #include <QDialogButtonBox>
 #include <QComboBox>
@@ -27,11 +29,12 @@ PhotolithographyDialog::PhotolithographyDialog(Core::Operations::Photolithograph
 {
     setObjectName(QStringLiteral("PhotolithographyDialog"));
     setWindowTitle(QStringLiteral("Photolithography Options"));
-    setFixedSize(370, 360);
+    // The layout page is taller than the image row: the dialog follows its contents.
+    setMinimumWidth(370);
     QVBoxLayout *layout = new QVBoxLayout(this);
     QGridLayout *grid = new QGridLayout;
-    m_top = new MaskFileRow(QStringLiteral("TopMask"), QString::fromLatin1(TopMaskNotFound), this);
-    m_bottom = new MaskFileRow(QStringLiteral("BottomMask"), QString::fromLatin1(BottomMaskNotFound), this);
+    m_top = new MaskSourceBox(QStringLiteral("TopMask"), QString::fromLatin1(TopMaskNotFound), this);
+    m_bottom = new MaskSourceBox(QStringLiteral("BottomMask"), QString::fromLatin1(BottomMaskNotFound), this);
     m_material = DialogFields::materialBox(this, QStringLiteral("cbxFilm"), 0);
     DialogFields::addRow(grid, this, QStringLiteral("lblTopMask"), QStringLiteral("Top Mask"), m_top);
     DialogFields::addRow(grid, this, QStringLiteral("lblBottomMask"), QStringLiteral("Bottom Mask"), m_bottom);
@@ -39,6 +42,11 @@ PhotolithographyDialog::PhotolithographyDialog(Core::Operations::Photolithograph
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(DialogFields::okCancel(this));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (m_preview)
+        if (const boost::shared_ptr<Model::Automaton::TotalVolume> volume = m_preview->getVolume())
+            setGrid(Model::Layout::MaskGrid{volume->getSizeX(), volume->getSizeY(), volume->getCellSizeX(),
+                                            volume->getCellSizeY()});
 
     m_top->onChanged = [this](const MaskImage &mask) {
         if (m_preview)
@@ -56,13 +64,18 @@ void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
 {
     struct Row
     {
+        MaskSourceBox *source;
         MaskFileRow *row;
-        QString file, width;
+        QString prefix, file, width;
     };
-    const Row rows[] = {{m_top, QStringLiteral("Top Mask File"), QStringLiteral("Top Mask Width")},
-                        {m_bottom, QStringLiteral("Bottom Mask File"), QStringLiteral("Bottom Mask Width")}};
+    const Row rows[] = {
+        {m_top, m_top->imageRow(), QStringLiteral("Top Mask"), QStringLiteral("Top Mask File"), QStringLiteral("Top Mask Width")},
+        {m_bottom, m_bottom->imageRow(), QStringLiteral("Bottom Mask"), QStringLiteral("Bottom Mask File"),
+         QStringLiteral("Bottom Mask Width")}};
     for (const Row &r : rows)
-        if (parameters.contains(r.file) && parameters.value(r.width).toUInt() != 0) {
+        if (r.source->fillFromLayout(parameters, r.prefix)) {
+            continue;
+        } else if (parameters.contains(r.file) && parameters.value(r.width).toUInt() != 0) {
             r.row->setFileName(parameters.value(r.file).toString());
             // A list written elsewhere may name a file this machine lacks: no
             // warning here, the step keeps the bits it carries unless another
@@ -73,6 +86,16 @@ void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
             r.row->warn = warn;
         }
     DialogFields::selectMaterial(m_material, parameters, QStringLiteral("Material"));
+}
+
+MaskFileRow *PhotolithographyDialog::topRow() const { return m_top->imageRow(); }
+
+MaskFileRow *PhotolithographyDialog::bottomRow() const { return m_bottom->imageRow(); }
+
+void PhotolithographyDialog::setGrid(const Model::Layout::MaskGrid &grid)
+{
+    m_top->setGrid(grid);
+    m_bottom->setGrid(grid);
 }
 
 unsigned PhotolithographyDialog::materialId() const { return MaterialComboBox::selectedId(m_material); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/Photolithography/maskimage.h"
+#include "Model/Layout/layoutmask.h"
 
 #include <QDialog>
 #include <QVariantMap>
@@ -17,6 +18,7 @@ namespace Ui {
 namespace Operations {
 
 class MaskFileRow;
+class MaskSourceBox;
 
 // The resist and its top and bottom masks. A mask applied or removed here
 // goes to the operation at once, so the volume shows it while the dialog is open.
@@ -35,14 +37,19 @@ public:
     unsigned materialId() const;
     const Core::Operations::MaskImage &topMask() const;
     const Core::Operations::MaskImage &bottomMask() const;
-    MaskFileRow *topRow() const { return m_top; }
-    MaskFileRow *bottomRow() const { return m_bottom; }
+    // The image rows of the two masks.
+    MaskFileRow *topRow() const;
+    MaskFileRow *bottomRow() const;
+    MaskSourceBox *topSource() const { return m_top; }
+    MaskSourceBox *bottomSource() const { return m_bottom; }
+    // The volume's x-y grid that layout masks are drawn on.
+    void setGrid(const Model::Layout::MaskGrid &grid);
     void applyTo(Core::Operations::PhotolithographyOperation &operation) const;
 
 private:
     Core::Operations::PhotolithographyOperation *m_preview;
-    MaskFileRow *m_top;
-    MaskFileRow *m_bottom;
+    MaskSourceBox *m_top;
+    MaskSourceBox *m_bottom;
     QComboBox *m_material;
 };
 

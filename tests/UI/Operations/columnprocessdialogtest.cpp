@@ -13,6 +13,9 @@
 #include "UI/Operations/materialcombobox.h"
 #include "UI/operationfactory.h"
 
+#include "Model/Layout/gdsiiteststream.h"
+#include "testsupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -132,7 +135,7 @@ TEST_F(ColumnDialogs, PhotolithographyAppliesMasksAtOnceAndWarnsAboutUnreadableF
     whenDialogOpens(
         [&](QDialog *d) {
             EXPECT_EQ(d->windowTitle(), QStringLiteral("Photolithography Options"));
-            EXPECT_EQ(d->size(), QSize(370, 360));
+            EXPECT_GE(d->width(), 370);
             child<QLineEdit>(d, "lieTopMask")->setText(file);
             child<QPushButton>(d, "btnApplyTopMask")->click();
             shown = volume->getTopMaskSize();
@@ -172,6 +175,46 @@ TEST_F(ColumnDialogs, MaskedCutRemoveClearsTheMaskSoTheCutCancels)
     EXPECT_TRUE(shown);
     EXPECT_EQ(workspace.console().lastMessage(), QStringLiteral("Masked Cut: Operation Canceled!"));
     EXPECT_EQ(volume->getTopMaskSize(), TotalVolume::MaskSize(0, 0));
+}
+
+TEST_F(ColumnDialogs, MaskedCutDrawsAGdsiiLayerOnTheVolumeGrid)
+{
+    // Layer 5 covers x < 3 µm and y >= 1 µm of the 8 x 4 cells; layer 6 is a decoy.
+    const QString file = QDir::current().filePath(QStringLiteral("cut.gds"));
+    TestSupport::writeFile(file, TestSupport::GdsiiStream()
+                                     .begin("CUT")
+                                     .box(5, -1000, 1000, 3000, 9000)
+                                     .box(6, 0, 0, 8000, 4000)
+                                     .end()
+                                     .finish());
+    TotalVolume::MaskSize shown;
+    QString preview;
+    whenDialogOpens(
+        [&](QDialog *d) {
+            child<QComboBox>(d, "cbxMaskSource")->setCurrentIndex(1);
+            QApplication::processEvents();
+            // The dialog grows to the layout page instead of squeezing it into the image row's height.
+            QWidget *page = child<QLineEdit>(d, "lieMaskLayout")->parentWidget()->parentWidget();
+            EXPECT_FALSE(page->isHidden());
+            EXPECT_GE(page->height(), page->minimumSizeHint().height());
+            child<QLineEdit>(d, "lieMaskLayout")->setText(file);
+            child<QPushButton>(d, "btnLoadMaskLayout")->click();
+            QComboBox *layer = child<QComboBox>(d, "cbxMaskLayer");
+            EXPECT_EQ(layer->count(), 2);
+            layer->setCurrentIndex(layer->findText(QStringLiteral("5/0")));
+            child<QPushButton>(d, "btnApplyMaskLayout")->click();
+            shown = volume->getTopMaskSize();
+        },
+        true);
+    const boost::shared_ptr<MaskedCutCellVolumeOperation> op =
+        start<MaskedCutCellVolumeOperation, Ui::Observers::MaskedCutObserver>();
+    EXPECT_EQ(shown, TotalVolume::MaskSize(8, 4));
+    EXPECT_EQ(workspace.console().lastMessage(), QStringLiteral("Masked Cut: Cut planes changed."));
+    ASSERT_EQ(op->mask().width, 8u);
+    ASSERT_EQ(op->mask().height, 4u);
+    for (unsigned x = 0; x < 8; ++x)
+        for (unsigned y = 0; y < 4; ++y)
+            EXPECT_EQ(bool(op->mask().bits[x * 4 + y]), x < 3 && y >= 1) << x << "," << y;
 }
 
 TEST_F(ColumnDialogs, PlanarizationLimitsFollowTheVolumeAndTheMaximum)

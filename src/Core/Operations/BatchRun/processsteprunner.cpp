@@ -23,10 +23,13 @@
 #include "Core/Operations/Photolithography/photolithography.h"
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Layout/layoutmask.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/vector3d.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QtDebug>
 
 #include <cmath>
@@ -38,6 +41,9 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::TotalVolume;
+
+const QString MaskSourceLayout = QStringLiteral("GDSII");
+const QString MaskSourceImage = QStringLiteral("Image");
 
 namespace {
 
@@ -58,6 +64,7 @@ public:
 
     bool ok() const { return m_code == StepSucceeded; }
     int code() const { return m_code; }
+    const Ui::ProcessData &step() const { return m_step; }
 
     unsigned uintValue(const char *name)
     {
@@ -267,14 +274,84 @@ bool readMask(StepParameters &p, const char *bitsName, const char *heightName, c
     return p.ok();
 }
 
+// A mask drawn from a layout: the bits the list carries when it has them (it
+// runs where the layout file is not), else the layout file rasterised onto
+// the current volume's x-y grid.
+bool readMaskOrLayout(StepRun &run, const char *prefix, std::vector<bool> &bits, unsigned &width, unsigned &height)
+{
+    StepParameters &p = run.parameters;
+    const QString base = QLatin1String(prefix);
+    const std::string bitsName = prefix, heightName = (base + QStringLiteral(" Height")).toStdString(),
+                      widthName = (base + QStringLiteral(" Width")).toStdString();
+    const Ui::ProcessData &step = p.step();
+    const QString sourceName = base + QStringLiteral(" Source");
+    const bool layout = step.hasParameter(sourceName) && step.getProcessParameter(sourceName).toString() == MaskSourceLayout;
+    const bool carriesBits = step.hasParameter(base) && step.getProcessParameter(base + QStringLiteral(" Width")).toUInt() != 0;
+    if (!layout || carriesBits)
+        return readMask(p, bitsName.c_str(), heightName.c_str(), widthName.c_str(), bits, width, height);
+
+    const std::string fileName = (base + QStringLiteral(" File")).toStdString(),
+                      structureName = (base + QStringLiteral(" Structure")).toStdString(),
+                      layerName = (base + QStringLiteral(" Layer")).toStdString(),
+                      datatypeName = (base + QStringLiteral(" Datatype")).toStdString(),
+                      originXName = (base + QStringLiteral(" Origin X")).toStdString(),
+                      originYName = (base + QStringLiteral(" Origin Y")).toStdString(),
+                      scaleName = (base + QStringLiteral(" Scale")).toStdString();
+    // File and layer are needed; the rest default to the top structure, any
+    // datatype, the layout origin and 1 µm per unit, as the dialog starts.
+    const auto given = [&](const std::string &name) { return step.hasParameter(QString::fromStdString(name)); };
+    QString file = p.textValue(fileName.c_str());
+    Model::Layout::MaskPlacement placement;
+    placement.layer = int(p.uintValue(layerName.c_str()));
+    if (given(structureName))
+        placement.structure = p.textValue(structureName.c_str()).toStdString();
+    if (given(datatypeName))
+        placement.datatype = p.intValue(datatypeName.c_str());
+    if (given(originXName))
+        placement.originX = p.doubleValue(originXName.c_str());
+    if (given(originYName))
+        placement.originY = p.doubleValue(originYName.c_str());
+    if (given(scaleName))
+        placement.scale = p.positiveDouble(scaleName.c_str());
+    if (!p.ok())
+        return false;
+    if (placement.layer > 65535 || placement.datatype < -1 || placement.datatype > 65535) {
+        p.reject(QStringLiteral("\"%1\" and \"%2\" must name a layer and a datatype from 0 to 65535 (datatype -1: any).")
+                     .arg(QString::fromStdString(layerName), QString::fromStdString(datatypeName)));
+        return false;
+    }
+    if (!std::isfinite(placement.originX) || !std::isfinite(placement.originY)) {
+        p.reject(QStringLiteral("The origin of \"%1\" must be finite.").arg(base));
+        return false;
+    }
+    if (QFileInfo(file).isRelative() && !run.context.listFolder.isEmpty())
+        file = QDir(run.context.listFolder).filePath(file);
+    const TotalVolume &volume = run.volume();
+    Model::Layout::MaskGrid grid;
+    grid.sizeX = volume.getSizeX();
+    grid.sizeY = volume.getSizeY();
+    grid.cellSizeX = volume.getCellSizeX();
+    grid.cellSizeY = volume.getCellSizeY();
+    QString error;
+    if (!Model::Layout::rasterizeLayoutFile(file, placement, grid, bits, error)) {
+        p.reject(QStringLiteral("%1: %2").arg(base, error));
+        return false;
+    }
+    width = grid.sizeX;
+    height = grid.sizeY;
+    return true;
+}
+
 int runPhotolithography(StepRun &run)
 {
     StepParameters &p = run.parameters;
     const unsigned material = p.material("Material_Id");
     std::vector<bool> top, bottom;
     unsigned topWidth = 0, topHeight = 0, bottomWidth = 0, bottomHeight = 0;
-    readMask(p, "Top Mask", "Top Mask Height", "Top Mask Width", top, topWidth, topHeight);
-    readMask(p, "Bottom Mask", "Bottom Mask Height", "Bottom Mask Width", bottom, bottomWidth, bottomHeight);
+    if (p.ok())
+        readMaskOrLayout(run, "Top Mask", top, topWidth, topHeight);
+    if (p.ok())
+        readMaskOrLayout(run, "Bottom Mask", bottom, bottomWidth, bottomHeight);
     if (!p.ok())
         return p.code();
     Photolithography(run.volume(), material, bottom, bottomWidth, bottomHeight, top, topWidth, topHeight).run();

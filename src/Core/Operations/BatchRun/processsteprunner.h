@@ -53,7 +53,15 @@ struct ProcessRunContext
     QMap<int, bool> *latticeStale = nullptr; // by volume id; true = the atomistic lattice is out of date
     IProcessRunHost *host = nullptr;         // may be null: no scene, no pictures
     QString detail; // why the last step failed, in words, for the log line
+    // Relative layout file names of steps without stored mask bits are read
+    // from here (the list file's folder); empty: the working directory.
+    QString listFolder;
 };
+
+// The value of a mask's " Source" parameter for a mask drawn from a GDSII
+// layout; any other value (or none) is an image mask.
+extern const QString MaskSourceLayout;
+extern const QString MaskSourceImage;
 
 // Runs one step on context.volume by calling the process engines directly and
 // returns its result code. Never throws; a step that fails leaves the volume
