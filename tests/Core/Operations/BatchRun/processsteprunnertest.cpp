@@ -567,8 +567,9 @@ TEST_P(EveryStepType, ListsEveryParameterTheStepReads)
             return info.name == QLatin1String(value.first);
         });
         ASSERT_NE(found, listed.end()) << value.first;
-        if (QByteArray(value.first).endsWith("_Id"))
+        if (QByteArray(value.first).endsWith("_Id")) {
             EXPECT_EQ(found->kind, StepValueKind::Material) << value.first;
+        }
     }
 }
 
