@@ -8,7 +8,9 @@
    substrate, as vol.run and as the step line torvane-batch prints, on a
    large volume (engine-bound) and a 4 x 4 x 4 one (overhead-bound). vol.run
    is timed around the call; the cells are put back, untimed, before each call.
-2. vol.materials (the numpy copy of the cells) on 256 x 256 x 128.
+2. A step the runner refuses after reading every parameter: the cost of the
+   module's conversions and StepError alone (compare BM_BatchStepParameters).
+3. vol.materials (the numpy copy of the cells) on 256 x 256 x 128.
 
 Prints milliseconds per call (median) and the ratios.
 """
@@ -44,6 +46,24 @@ def time_vol_run(size, repeat):
         vol.run("CVD", material="Thermal Si02", thickness=5.0)
         times.append((time.perf_counter() - begin) * 1000)
     return statistics.median(times)
+
+
+def time_refused_run(repeat):
+    """What vol.run adds to the runner: a CVD the runner reads and checks whole, then refuses
+    (thickness -1) before the engine; compare with BM_BatchStepParameters of torvane_bench."""
+    vol = substrate(4, 4, 4)
+    calls = 20000
+    best = None
+    for _ in range(max(3, repeat // 5)):
+        begin = time.perf_counter()
+        for _ in range(calls):
+            try:
+                vol.run("CVD", material="Thermal Si02", thickness=-1.0)
+            except torvane.StepError:
+                pass
+        elapsed = (time.perf_counter() - begin) / calls * 1e6
+        best = elapsed if best is None else min(best, elapsed)
+    return best
 
 
 def substrate_and_cvd_list(size):
@@ -102,6 +122,8 @@ def main():
             print("CVD on %s: vol.run %.3f ms; torvane-batch step line %d ms (whole program %.1f ms); "
                   "vol.run / step line %s" % ("x".join(map(str, size)), python_ms, step_ms, process_ms,
                                              "%.2f" % (python_ms / step_ms) if step_ms else "n/a (step < 1 ms)"))
+    print("refused CVD through vol.run (parameters read and checked, no engine, StepError raised): "
+          "%.2f us per call" % time_refused_run(args.repeat))
     materials_ms, nbytes = time_materials(args.repeat)
     print("vol.materials on 256x256x128: %.2f ms (%.0f Mcells/s, %.0f MB copied)"
           % (materials_ms, 256 * 256 * 128 / materials_ms / 1000, nbytes / 1e6))
