@@ -64,10 +64,12 @@ struct Volume
 {
     explicit Volume(const boost::shared_ptr<TotalVolume> &volume) : cells(volume) {}
 
+    // Read and replaced only with the GIL held; code that releases it works on its own copy.
     boost::shared_ptr<TotalVolume> cells;
     QMap<int, bool> latticeStale;
-    // One run at a time per volume; taken with the GIL released.
-    std::mutex runLock;
+    // One run at a time per volume; taken with the GIL released. Recursive, so
+    // that a progress callback may run steps on, copy or set the volume it reports on.
+    std::recursive_mutex runLock;
 };
 typedef std::shared_ptr<Volume> VolumePtr;
 
@@ -274,19 +276,18 @@ void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
     const StepSignature &signature = signatureOf(name);
     const Ui::ProcessData step = buildStep(signature, keywords);
     ProcessRunContext context;
+    context.volume = self.cells;
+    context.latticeStale = &self.latticeStale;
     int code = 0;
     {
         py::gil_scoped_release release;
-        std::lock_guard<std::mutex> lock(self.runLock);
-        context.volume = self.cells;
-        context.latticeStale = &self.latticeStale;
+        std::lock_guard<std::recursive_mutex> lock(self.runLock);
         code = Core::Operations::runProcessStep(step, context);
-        // "Create Substrate" makes a new volume; this object then holds it.
-        if (code == Core::Operations::StepSucceeded && context.volume)
-            self.cells = context.volume;
     }
     if (code != Core::Operations::StepSucceeded)
         raiseStepError(code, context.detail, signature.name);
+    // "Create Substrate" makes a new volume; this object then holds it.
+    self.cells = context.volume;
 }
 
 // torvane.substrate(...): a "Create Substrate" step on no volume.
@@ -316,7 +317,8 @@ VolumePtr substrate(const py::kwargs &given)
 
 py::array_t<uint32_t> materialsOf(Volume &self)
 {
-    TotalVolume &volume = *self.cells;
+    const boost::shared_ptr<TotalVolume> held = self.cells;
+    TotalVolume &volume = *held;
     py::array_t<uint32_t> out({py::ssize_t(volume.getSizeX()), py::ssize_t(volume.getSizeY()),
                                py::ssize_t(volume.getSizeZ())});
     uint32_t *data = out.mutable_data();
@@ -333,7 +335,8 @@ py::array_t<uint32_t> materialsOf(Volume &self)
 
 void setMaterials(Volume &self, const py::array &array)
 {
-    TotalVolume &volume = *self.cells;
+    const boost::shared_ptr<TotalVolume> held = self.cells;
+    TotalVolume &volume = *held;
     const char kind = array.dtype().kind();
     if (kind != 'i' && kind != 'u')
         raise(PyExc_TypeError, QStringLiteral("set_materials takes an array of whole material ids, not of dtype %1.")
@@ -377,7 +380,7 @@ void setMaterials(Volume &self, const py::array &array)
     if (refused)
         raise(PyExc_ValueError, QStringLiteral("Material %1 is not in the materials catalogue.").arg(unknown));
     py::gil_scoped_release release;
-    std::lock_guard<std::mutex> runGuard(self.runLock);
+    std::lock_guard<std::recursive_mutex> runGuard(self.runLock);
     const CellLock lock(volume);
     Model::Automaton::Voxel *cells = lock.cells();
     for (uint64_t i = 0; i < count; ++i)
@@ -409,11 +412,12 @@ py::object particleCounts(Volume &self, const std::string &type)
 
 VolumePtr copyOf(Volume &self)
 {
+    const boost::shared_ptr<TotalVolume> held = self.cells;
     boost::shared_ptr<TotalVolume> copy;
     {
         py::gil_scoped_release release;
-        std::lock_guard<std::mutex> lock(self.runLock);
-        copy.reset(dynamic_cast<TotalVolume *>(self.cells->clone()));
+        std::lock_guard<std::recursive_mutex> lock(self.runLock);
+        copy.reset(dynamic_cast<TotalVolume *>(held->clone()));
     }
     if (!copy)
         raise(PyExc_MemoryError, QStringLiteral("There is not enough memory to copy the cell volume."));
@@ -431,12 +435,15 @@ struct Scene
 std::string saveDocument(const std::string &path, const std::vector<VolumePtr> &volumes)
 {
     const QString fileName = Core::Operations::DocumentStorage::withExtension(qtext(path));
+    std::vector<boost::shared_ptr<TotalVolume>> held;
+    for (const VolumePtr &volume : volumes)
+        held.push_back(volume->cells);
     bool saved = false;
     {
         py::gil_scoped_release release;
         Scene scene;
-        for (const VolumePtr &volume : volumes)
-            scene.workspace.document().addObject(volume->cells);
+        for (const boost::shared_ptr<TotalVolume> &volume : held)
+            scene.workspace.document().addObject(volume);
         saved = Core::Operations::DocumentStorage::save(fileName, scene.workspace, nullptr);
     }
     if (!saved)
@@ -516,6 +523,8 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
     QMap<int, bool> freshStale;
     ProcessRunContext context;
     context.latticeStale = target ? &target->latticeStale : &freshStale;
+    if (target)
+        context.volume = target->cells;
     const int count = self.steps.size();
     PendingError pending;
     int failedIndex = -1;
@@ -527,9 +536,12 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
             failedCode = code;
             return;
         }
+        py::gil_scoped_acquire gil;
+        // The volume object follows the run, so a callback sees the cells as they are now.
+        if (target)
+            target->cells = context.volume;
         if (progress.is_none())
             return;
-        py::gil_scoped_acquire gil;
         try {
             progress(index + 1, count, text(self.steps.at(index).displayName()));
         } catch (py::error_already_set &error) {
@@ -550,15 +562,13 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
 
     {
         py::gil_scoped_release release;
-        std::unique_lock<std::mutex> lock;
-        if (target) {
-            lock = std::unique_lock<std::mutex>(target->runLock);
-            context.volume = target->cells;
-        }
+        std::unique_lock<std::recursive_mutex> lock;
+        if (target)
+            lock = std::unique_lock<std::recursive_mutex>(target->runLock);
         Core::Operations::runProcessSteps(self.steps, context, report, stopRequested);
-        if (target && context.volume)
-            target->cells = context.volume;
     }
+    if (target)
+        target->cells = context.volume;
 
     py::object result = py::none();
     if (target)

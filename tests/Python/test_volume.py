@@ -158,6 +158,25 @@ def test_process_list_runs_on_a_given_volume(si):
     assert len(rest) > 0
 
 
+def test_progress_callbacks_see_and_may_use_the_volume_being_run():
+    plist = vgroove()
+    vol = torvane.Volume(size=(1, 1, 1))
+    snapshots = []
+
+    def progress(k, n, name):
+        snapshots.append(vol.copy())
+        if name == "CVD":
+            # A step of its own between the list's steps, on the same volume.
+            vol.run("Moore deposition", material="Cu (bulk)", thickness=1)
+
+    plist.run(vol=vol, progress=progress)
+    assert len(snapshots) == len(plist)
+    assert snapshots[0].size == (64, 64, 56)
+    assert count(snapshots[1], 3) > 0 and count(snapshots[1], 5) == 0
+    assert count(vol, 5) > 0
+    assert np.array_equal(snapshots[-1].materials, vol.materials)
+
+
 def test_failed_list_step_raises_with_the_volume_so_far(tmp_path):
     text = open(os.path.join(EXAMPLES, "v-groove.plst")).read()
     # The second step's thickness becomes unreadable.
