@@ -21,6 +21,7 @@
 #include "Model/Process/processfactory.h"
 #include "Util/vector3d.h"
 
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 
 #include <array>
@@ -94,6 +95,10 @@ QVariant plainValue(py::handle value)
     PyObject *object = value.ptr();
     if (PyBool_Check(object))
         return QVariant(object == Py_True);
+    // numpy's bool_ is no Python bool and would otherwise read as an index.
+    if (py::hasattr(value, "dtype") && py::hasattr(value, "item") &&
+        value.attr("dtype").attr("kind").cast<std::string>() == "b")
+        return QVariant(value.attr("item")().cast<bool>());
     if (py::isinstance<py::str>(value))
         return QVariant(qtext(value.cast<std::string>()));
     if (!PyFloat_Check(object) && PyIndex_Check(object)) {
@@ -254,11 +259,23 @@ py::dict stepKeywords(const Ui::ProcessData &step)
     return keywords;
 }
 
+template <class T>
+std::array<T, 3> triple(py::handle value, const char *name, const char *what)
+{
+    try {
+        return value.cast<std::array<T, 3>>();
+    } catch (const py::cast_error &) {
+        raise(PyExc_TypeError, QStringLiteral("%1 must be three %2, not %3.")
+                                   .arg(QLatin1String(name), QLatin1String(what),
+                                        qtext(py::repr(value).cast<std::string>())));
+    }
+}
+
 VolumePtr newVolume(py::object size, py::object cell, py::object origin)
 {
-    const auto n = size.cast<std::array<unsigned, 3>>();
-    const auto c = cell.cast<std::array<float, 3>>();
-    const auto o = origin.cast<std::array<double, 3>>();
+    const auto n = triple<unsigned>(size, "size", "whole numbers of cells (nx, ny, nz)");
+    const auto c = triple<float>(cell, "cell", "numbers (cx, cy, cz)");
+    const auto o = triple<double>(origin, "origin", "numbers (x, y, z)");
     QString error;
     boost::shared_ptr<TotalVolume> volume;
     {
@@ -677,6 +694,10 @@ PYBIND11_MODULE(torvane, m)
 
     // The catalogues live in ~/Torvane, as for the program and torvane-batch.
     Model::Process::initializeCatalogues();
+    // The core's debug lines (a parameter looked up and not found ...) are for the
+    // program's log, not a script's stderr; QT_LOGGING_RULES still decides when set.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     py::dict scope = m.attr("__dict__");
     py::exec(StepErrorSource, scope);

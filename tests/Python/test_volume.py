@@ -77,6 +77,9 @@ def test_impossible_volume_size_is_refused():
         torvane.Volume(size=(0, 4, 4))
     with pytest.raises(ValueError, match="too large"):
         torvane.Volume(size=(100000, 100000, 100000))
+    for size in ((-1, 2, 2), (2, 2), "abc"):
+        with pytest.raises(TypeError, match="size must be three whole numbers"):
+            torvane.Volume(size=size)
 
 
 def test_copy_is_independent(si):
