@@ -1,5 +1,6 @@
 """Every step type through keywords, and the refusals that leave the cells alone."""
 import math
+import warnings
 
 import numpy as np
 import pytest
@@ -100,9 +101,12 @@ def test_numpy_scalars_are_taken_as_numbers(si):
     reference.run("Moore deposition", material=CU, thickness=3)
     si.run("Moore deposition", material=np.uint32(CU), thickness=np.float32(3.0))
     assert np.array_equal(si.materials, reference.materials)
-    # numpy's bool_ is a flag, not the index 0 or 1.
+    # numpy's bool_ is a flag, not the index 0 or 1 (which numpy warns about, and will refuse).
     by_flag = make_substrate()
-    by_flag.run("Si Oxidation", oxidation_time_set=np.bool_(False), micron_conversion=1.0, oxidation_thickness=2.0)
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        by_flag.run("Si Oxidation", oxidation_time_set=np.bool_(False), micron_conversion=1.0,
+                    oxidation_thickness=2.0)
     by_bool = make_substrate()
     by_bool.run("Si Oxidation", oxidation_time_set=False, micron_conversion=1.0, oxidation_thickness=2.0)
     assert np.array_equal(by_flag.materials, by_bool.materials)
