@@ -3,17 +3,16 @@
 // is the runner's; nothing here simulates.
 
 // Python's headers first: they use "slots" as a name, which Qt's headers define as a macro.
-#include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include "stepkeywords.h"
+#include "stepvalues.h"
+#include "volume.h"
 
 #include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/Document/documentstorage.h"
-#include "Core/Operations/Photolithography/maskimage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/fieldpainter.h"
@@ -26,7 +25,6 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <unordered_set>
 
 namespace py = pybind11;
@@ -34,230 +32,9 @@ namespace py = pybind11;
 namespace {
 
 using Core::Operations::ProcessRunContext;
-using Core::Operations::StepParameterInfo;
-using Core::Operations::StepValueKind;
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
-using Python::StepSignature;
-
-PyObject *stepErrorType = nullptr; // torvane.StepError, kept for the life of the process
-
-std::string text(const QString &value) { return value.toStdString(); }
-QString qtext(const std::string &value) { return QString::fromStdString(value); }
-
-[[noreturn]] void raiseStepError(int code, const QString &reason, const QString &step, const QString &hint = QString(),
-                                 py::object volume = py::none())
-{
-    py::object error = py::reinterpret_borrow<py::object>(stepErrorType)(code, text(reason), text(step), text(hint));
-    error.attr("volume") = volume;
-    PyErr_SetObject(stepErrorType, error.ptr());
-    throw py::error_already_set();
-}
-
-[[noreturn]] void raise(PyObject *type, const QString &message)
-{
-    PyErr_SetString(type, message.toUtf8().constData());
-    throw py::error_already_set();
-}
-
-// A cell volume with the run state the runner keeps per volume.
-struct Volume
-{
-    explicit Volume(const boost::shared_ptr<TotalVolume> &volume) : cells(volume) {}
-
-    // Read and replaced only with the GIL held; code that releases it works on its own copy.
-    boost::shared_ptr<TotalVolume> cells;
-    QMap<int, bool> latticeStale;
-    // One run at a time per volume; taken with the GIL released. Recursive, so
-    // that a progress callback may run steps on, copy or set the volume it reports on.
-    std::recursive_mutex runLock;
-};
-typedef std::shared_ptr<Volume> VolumePtr;
-
-const StepSignature &signatureOf(const std::string &name)
-{
-    QString detail;
-    const int type = Core::Operations::processStepType(qtext(name), &detail);
-    if (type < 0) {
-        QStringList names;
-        for (const StepSignature &signature : Python::stepSignatures())
-            names << signature.name;
-        raiseStepError(Core::Operations::StepUnknownProcess, detail, qtext(name),
-                       QStringLiteral("The steps are: %1.").arg(names.join(QStringLiteral(", "))));
-    }
-    return Python::stepSignatures().at(type);
-}
-
-// A Python number, flag or text as the runner reads values; anything else as
-// its repr, which the runner then refuses with its own sentence.
-QVariant plainValue(py::handle value)
-{
-    PyObject *object = value.ptr();
-    if (PyBool_Check(object))
-        return QVariant(object == Py_True);
-    // numpy's bool_ is no Python bool and would otherwise read as an index.
-    if (py::hasattr(value, "dtype") && py::hasattr(value, "item") &&
-        value.attr("dtype").attr("kind").cast<std::string>() == "b")
-        return QVariant(value.attr("item")().cast<bool>());
-    if (py::isinstance<py::str>(value))
-        return QVariant(qtext(value.cast<std::string>()));
-    if (!PyFloat_Check(object) && PyIndex_Check(object)) {
-        py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(object));
-        if (!index)
-            throw py::error_already_set();
-        int overflow = 0;
-        const long long whole = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-        if (overflow == 0)
-            return QVariant(qlonglong(whole));
-        return QVariant(PyLong_AsDouble(index.ptr()));
-    }
-    if (PyFloat_Check(object) || PyObject_HasAttrString(object, "__float__")) {
-        const double number = PyFloat_AsDouble(object);
-        if (number == -1.0 && PyErr_Occurred())
-            throw py::error_already_set();
-        return QVariant(number);
-    }
-    return QVariant(qtext(py::repr(value).cast<std::string>()));
-}
-
-QVariant positionValue(py::handle value)
-{
-    if (py::isinstance<py::sequence>(value) && !py::isinstance<py::str>(value)) {
-        const py::sequence items = py::reinterpret_borrow<py::sequence>(value);
-        if (items.size() == 3) {
-            double xyz[3];
-            bool numbers = true;
-            for (int i = 0; i < 3; ++i) {
-                const QVariant component = plainValue(items[i]);
-                bool ok = component.userType() != QMetaType::QString && component.userType() != QMetaType::Bool;
-                xyz[i] = component.toDouble();
-                numbers = numbers && ok;
-            }
-            if (numbers)
-                return QVariant::fromValue(Util::Vector3D(xyz[0], xyz[1], xyz[2]));
-        }
-    }
-    return QVariant(qtext(py::repr(value).cast<std::string>()));
-}
-
-// A mask given as a 2-D array indexed [x, y] (non-zero = opaque) or as the
-// name of a mask image; sets the bits and, unless given, the mask's size.
-void setMask(Ui::ProcessData &step, const StepParameterInfo &parameter, py::handle value, const QString &stepName)
-{
-    Core::Operations::MaskImage mask;
-    if (py::isinstance<py::str>(value)) {
-        const QString fileName = qtext(value.cast<std::string>());
-        if (!Core::Operations::MaskImage::load(fileName, mask))
-            raiseStepError(Core::Operations::StepInvalidParameter,
-                           QStringLiteral("The mask image \"%1\" given for \"%2\" cannot be read.")
-                               .arg(fileName, parameter.name),
-                           stepName);
-    } else {
-        const py::array array = py::array::ensure(value);
-        if (!array || array.ndim() != 2 || !(array.dtype().kind() == 'b' || array.dtype().kind() == 'i' ||
-                                              array.dtype().kind() == 'u')) {
-            PyErr_Clear();
-            step.setParameter(parameter.name, QVariant(qtext(py::repr(value).cast<std::string>())), false);
-            return;
-        }
-        const py::object asBits = array.attr("astype")("bool");
-        const auto bits = py::array_t<uint8_t, py::array::c_style | py::array::forcecast>::ensure(asBits);
-        mask.width = unsigned(bits.shape(0));
-        mask.height = unsigned(bits.shape(1));
-        mask.bits.resize(size_t(bits.size()));
-        const uint8_t *data = bits.data();
-        for (size_t i = 0; i < mask.bits.size(); ++i)
-            mask.bits[i] = data[i] != 0;
-    }
-    step.setParameter(parameter.name, QVariant::fromValue(mask.bits), false);
-    if (!step.hasParameter(parameter.widthName))
-        step.setParameter(parameter.widthName, QVariant(mask.width), true);
-    if (!step.hasParameter(parameter.heightName))
-        step.setParameter(parameter.heightName, QVariant(mask.height), true);
-}
-
-Ui::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords)
-{
-    Ui::ProcessData step(signature.type);
-    QList<const StepParameterInfo *> masks;
-    QList<py::handle> maskValues;
-    for (const auto &item : keywords) {
-        const QString keyword = qtext(py::str(item.first).cast<std::string>());
-        const int index = signature.indexOf(keyword);
-        if (index < 0)
-            raiseStepError(Core::Operations::StepInvalidParameter,
-                           Core::Operations::unknownParameterText(signature.type, keyword), signature.name,
-                           QStringLiteral("Its keywords are: %1.").arg(signature.keywords.join(QStringLiteral(", "))));
-        const StepParameterInfo &parameter = signature.parameters.at(index);
-        switch (parameter.kind) {
-        case StepValueKind::Mask:
-            // Sizes given by keyword win over the array's shape, so set them first.
-            masks << &parameter;
-            maskValues << item.second;
-            break;
-        case StepValueKind::Position:
-            step.setParameter(parameter.name, positionValue(item.second), true);
-            break;
-        default:
-            step.setParameter(parameter.name, plainValue(item.second), true);
-        }
-    }
-    for (int i = 0; i < masks.size(); ++i)
-        setMask(step, *masks.at(i), maskValues.at(i), signature.name);
-    return step;
-}
-
-py::object pythonValue(const QVariant &value, const Ui::ProcessData &step, const StepParameterInfo &parameter)
-{
-    switch (value.userType()) {
-    case QMetaType::Bool:
-        return py::bool_(value.toBool());
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-        return py::int_(value.toLongLong());
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return py::int_(value.toULongLong());
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return py::float_(value.toDouble());
-    default:
-        break;
-    }
-    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
-        double x = 0, y = 0, z = 0;
-        value.value<Util::Vector3D>().get(x, y, z);
-        return py::make_tuple(x, y, z);
-    }
-    if (value.userType() == qMetaTypeId<std::vector<bool>>()) {
-        const std::vector<bool> bits = value.value<std::vector<bool>>();
-        const size_t width = step.getParameters().value(parameter.widthName).toUInt();
-        const size_t height = step.getParameters().value(parameter.heightName).toUInt();
-        if (width * height != bits.size())
-            return py::array_t<bool>(std::vector<py::ssize_t>{py::ssize_t(bits.size())});
-        py::array_t<bool> array({py::ssize_t(width), py::ssize_t(height)});
-        bool *data = array.mutable_data();
-        for (size_t i = 0; i < bits.size(); ++i)
-            data[i] = bits[i];
-        return std::move(array);
-    }
-    return py::str(text(value.toString()));
-}
-
-py::dict stepKeywords(const Ui::ProcessData &step)
-{
-    py::dict keywords;
-    if (step.getType() < 0 || step.getType() >= Ui::ProcessData::TypeCount)
-        return keywords;
-    const StepSignature &signature = Python::stepSignatures().at(step.getType());
-    for (int i = 0; i < signature.parameters.size(); ++i) {
-        const StepParameterInfo &parameter = signature.parameters.at(i);
-        if (step.hasParameter(parameter.name))
-            keywords[py::str(text(signature.keywords.at(i)))] =
-                pythonValue(step.getParameters().value(parameter.name), step, parameter);
-    }
-    return keywords;
-}
+using namespace Python;
 
 template <class T>
 std::array<T, 3> triple(py::handle value, const char *name, const char *what)
@@ -620,71 +397,6 @@ py::list materialCatalogue()
     return materials;
 }
 
-QString kindText(StepValueKind kind)
-{
-    switch (kind) {
-    case StepValueKind::WholeNumber:
-        return QStringLiteral("whole number >= 0");
-    case StepValueKind::Integer:
-        return QStringLiteral("whole number");
-    case StepValueKind::Number:
-        return QStringLiteral("number");
-    case StepValueKind::Flag:
-        return QStringLiteral("bool");
-    case StepValueKind::Text:
-        return QStringLiteral("text");
-    case StepValueKind::Mask:
-        return QStringLiteral("2-D array [x, y] or mask image file");
-    case StepValueKind::Position:
-        return QStringLiteral("(x, y, z)");
-    case StepValueKind::Material:
-        return QStringLiteral("material name or id");
-    }
-    return QString();
-}
-
-py::dict stepTypes()
-{
-    py::dict types;
-    for (const StepSignature &signature : Python::stepSignatures()) {
-        py::dict keywords;
-        for (int i = 0; i < signature.parameters.size(); ++i)
-            keywords[py::str(text(signature.keywords.at(i)))] = py::make_tuple(
-                text(signature.parameters.at(i).name), text(kindText(signature.parameters.at(i).kind)));
-        types[py::str(text(signature.name))] = keywords;
-    }
-    return types;
-}
-
-QString stepTable()
-{
-    QString table;
-    for (const StepSignature &signature : Python::stepSignatures())
-        table += QStringLiteral("    %1: %2\n").arg(signature.name, signature.keywords.join(QStringLiteral(", ")));
-    return table;
-}
-
-const char *const StepErrorSource = R"(
-class StepError(Exception):
-    """A step the runner refused or that failed.
-
-    code   -- the runner's result code: 1 a parameter is missing, 2 a value is
-              invalid (not convertible, not finite, outside the volume, an
-              unknown material), 3 no such process, -1 no volume to work on.
-    reason -- the runner's sentence saying why.
-    step   -- the step's list name.
-    volume -- for ProcessList.run, the volume as the steps before the failure
-              left it (None when no volume was made); None otherwise.
-    """
-
-    def __init__(self, code, reason, step="", hint=""):
-        super().__init__(reason + (" " + hint if hint else ""))
-        self.code = code
-        self.reason = reason
-        self.step = step
-        self.volume = None
-)";
-
 } // namespace
 
 PYBIND11_MODULE(torvane, m)
@@ -699,11 +411,7 @@ PYBIND11_MODULE(torvane, m)
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
-    py::dict scope = m.attr("__dict__");
-    py::exec(StepErrorSource, scope);
-    stepErrorType = m.attr("StepError").ptr();
-    Py_INCREF(stepErrorType);
-    m.attr("StepError").attr("__module__") = "torvane";
+    Python::defineStepError(m);
 
     const std::string runDoc =
         "run(step, **keywords)\n\n"
