@@ -185,8 +185,6 @@ public:
     // A material id that names a material of the catalogue.
     unsigned material(const char *name)
     {
-        if (m_listing)
-            record(name, StepValueKind::Material);
         // A front end may name the material instead of giving its id.
         const QVariant value = read(name, StepValueKind::Material);
         if (ok() && value.userType() == QMetaType::QString) {
