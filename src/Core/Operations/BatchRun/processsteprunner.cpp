@@ -58,7 +58,16 @@ public:
     // conversionCode: the code of a value that cannot be converted (2, or 1
     // for the steps that report every failure as a missing parameter).
     StepParameters(const Ui::ProcessData &step, QString &detail, int conversionCode)
-        : m_step(step), m_detail(detail), m_conversionCode(conversionCode)
+        : m_step(&step), m_detail(detail), m_conversionCode(conversionCode)
+    {
+    }
+
+    // Listing: every read records its parameter and kind and gives no value, so
+    // the step stops before its engine; flag reads answer listingFlag, which
+    // lets a second walk take the other branch of a choice.
+    StepParameters(QList<StepParameterInfo> &listing, bool listingFlag, QString &detail)
+        : m_detail(detail), m_conversionCode(StepMissingParameter), m_code(StepMissingParameter),
+          m_listing(&listing), m_listingFlag(listingFlag)
     {
     }
 
@@ -68,7 +77,7 @@ public:
 
     unsigned uintValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::WholeNumber);
         if (!ok())
             return 0;
         bool converted = false;
@@ -83,7 +92,7 @@ public:
 
     int intValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Integer);
         if (!ok())
             return 0;
         bool converted = false;
@@ -95,7 +104,7 @@ public:
 
     float floatValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Number);
         if (!ok())
             return 0;
         bool converted = false;
@@ -107,7 +116,7 @@ public:
 
     double doubleValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Number);
         if (!ok())
             return 0;
         bool converted = false;
@@ -119,7 +128,9 @@ public:
 
     bool boolValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Flag);
+        if (m_listing)
+            return m_listingFlag;
         if (!ok())
             return false;
         if (!value.canConvert<bool>())
@@ -129,7 +140,7 @@ public:
 
     QString textValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Text);
         if (!ok())
             return QString();
         if (!value.canConvert<QString>()) {
@@ -141,7 +152,7 @@ public:
 
     std::vector<bool> maskValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Mask);
         if (!ok())
             return std::vector<bool>();
         if (value.userType() != qMetaTypeId<std::vector<bool>>()) {
@@ -153,7 +164,7 @@ public:
 
     Util::Vector3D vectorValue(const char *name)
     {
-        const QVariant value = read(name);
+        const QVariant value = read(name, StepValueKind::Position);
         if (!ok())
             return Util::Vector3D();
         if (value.userType() != qMetaTypeId<Util::Vector3D>()) {
@@ -181,6 +192,21 @@ public:
     // A material id that names a material of the catalogue.
     unsigned material(const char *name)
     {
+        // A front end may name the material instead of giving its id.
+        const QVariant value = read(name, StepValueKind::Material);
+        if (ok() && value.userType() == QMetaType::QString) {
+            bool isNumber = false;
+            value.toString().toUInt(&isNumber);
+            if (!isNumber) {
+                const Model::Materials::Material named =
+                    Model::Materials::MaterialFactory::instance()->getMaterialByName(value.toString());
+                if (named.isEmpty())
+                    reject(QStringLiteral("There is no material named \"%1\" (given by \"%2\") in the materials "
+                                          "catalogue.")
+                               .arg(value.toString(), QLatin1String(name)));
+                return named.getId();
+            }
+        }
         const unsigned id = uintValue(name);
         if (ok() && Model::Materials::MaterialFactory::instance()->getMaterial(id).isEmpty())
             reject(QStringLiteral("Material %1 given by \"%2\" is not in the materials catalogue.")
@@ -198,12 +224,39 @@ public:
         m_detail = sentence;
     }
 
-private:
-    QVariant read(const char *name)
+    // A mask's bits with the parameters that give its size.
+    void describeMask(const char *bitsName, const char *widthName, const char *heightName)
     {
+        if (!m_listing)
+            return;
+        for (StepParameterInfo &info : *m_listing)
+            if (info.name == QLatin1String(bitsName)) {
+                info.widthName = QLatin1String(widthName);
+                info.heightName = QLatin1String(heightName);
+            }
+    }
+
+private:
+    void record(const char *name, StepValueKind kind)
+    {
+        for (const StepParameterInfo &info : *m_listing)
+            if (info.name == QLatin1String(name))
+                return;
+        StepParameterInfo info;
+        info.name = QLatin1String(name);
+        info.kind = kind;
+        m_listing->append(info);
+    }
+
+    QVariant read(const char *name, StepValueKind kind)
+    {
+        if (m_listing) {
+            record(name, kind);
+            return QVariant();
+        }
         if (!ok())
             return QVariant();
-        const QVariant value = m_step.getProcessParameter(QLatin1String(name));
+        const QVariant value = m_step->getProcessParameter(QLatin1String(name));
         if (!value.isValid()) {
             m_code = StepMissingParameter;
             m_detail = QStringLiteral("The parameter \"%1\" is missing or has no value.").arg(QLatin1String(name));
@@ -228,10 +281,12 @@ private:
         return value;
     }
 
-    const Ui::ProcessData &m_step;
+    const Ui::ProcessData *m_step = nullptr;
     QString &m_detail;
     int m_conversionCode;
     int m_code = StepSucceeded;
+    QList<StepParameterInfo> *m_listing = nullptr;
+    bool m_listingFlag = false;
 };
 
 // One step while it runs: its parameters, the run's state and what the step
@@ -264,6 +319,7 @@ bool readMask(StepParameters &p, const char *bitsName, const char *heightName, c
     bits = p.maskValue(bitsName);
     height = p.uintValue(heightName);
     width = p.uintValue(widthName);
+    p.describeMask(bitsName, widthName, heightName);
     if (p.ok() && uint64_t(bits.size()) != uint64_t(width) * height)
         p.reject(QStringLiteral("\"%1\" holds %2 bits, but a mask of %3 x %4 cells needs %5.")
                      .arg(QLatin1String(bitsName))
@@ -735,6 +791,36 @@ QString processStepResultText(int code)
     default:
         return QString();
     }
+}
+
+QList<StepParameterInfo> processStepParameters(int type)
+{
+    QList<StepParameterInfo> listing;
+    if (type < 0 || type >= Ui::ProcessData::TypeCount)
+        return listing;
+    // The step's own reads are the list of its parameters; two walks take both sides of its choices.
+    ProcessRunContext context;
+    for (const bool flag : {false, true}) {
+        StepParameters parameters(listing, flag, context.detail);
+        StepRun run{parameters, context};
+        stepKinds[type].run(run);
+    }
+    return listing;
+}
+
+int processStepType(const QString &name, QString *detail)
+{
+    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
+        if (Ui::ProcessData::displayName(type) == name)
+            return type;
+    if (detail)
+        *detail = QStringLiteral("There is no process named \"%1\".").arg(name);
+    return -1;
+}
+
+QString unknownParameterText(int type, const QString &name)
+{
+    return QStringLiteral("The process \"%1\" has no parameter \"%2\".").arg(Ui::ProcessData::displayName(type), name);
 }
 
 int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)

@@ -4,6 +4,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <QList>
 #include <QMap>
 #include <QString>
 
@@ -62,6 +63,37 @@ struct ProcessRunContext
 // layout; any other value (or none) is an image mask.
 extern const QString MaskSourceLayout;
 extern const QString MaskSourceImage;
+// What kind of value a step's parameter takes.
+enum class StepValueKind {
+    WholeNumber, // zero or more
+    Integer,
+    Number,
+    Flag,
+    Text,
+    Mask,     // bits x * height + y; widthName and heightName give its size
+    Position, // Util::Vector3D
+    Material  // an id of the catalogue, or a material's name
+};
+
+struct StepParameterInfo
+{
+    QString name; // as a process list spells it
+    StepValueKind kind = StepValueKind::Number;
+    QString widthName, heightName; // a mask's size parameters
+};
+
+// The parameters a step of this type reads, in the order it reads them, both
+// sides of its choices included (a spherical or box substrate, oxidation by
+// time or by thickness). Taken from the step's own reads, so it cannot drift
+// from what the step runs on. Empty for an unknown type.
+QList<StepParameterInfo> processStepParameters(int type);
+
+// The type whose list name is name ("CVD", "Si wet etching"); -1, with the
+// sentence in detail, when there is none.
+int processStepType(const QString &name, QString *detail = nullptr);
+
+// The sentence for a value given under a name the step does not read.
+QString unknownParameterText(int type, const QString &name);
 
 // Runs one step on context.volume by calling the process engines directly and
 // returns its result code. Never throws; a step that fails leaves the volume

@@ -556,4 +556,99 @@ TEST(ProcessSteps, RunOnADedicatedThread)
     EXPECT_GT(countOf(materialsOf(*context.volume), Oxide), 0u);
 }
 
+// The listing is what front ends build their keywords from: every value a
+// working step is given must be in it, with the kind the step reads.
+TEST_P(EveryStepType, ListsEveryParameterTheStepReads)
+{
+    const StepCase &c = GetParam();
+    const QList<StepParameterInfo> listed = processStepParameters(c.type);
+    for (const auto &value : c.values) {
+        const auto found = std::find_if(listed.begin(), listed.end(), [&](const StepParameterInfo &info) {
+            return info.name == QLatin1String(value.first);
+        });
+        ASSERT_NE(found, listed.end()) << value.first;
+        if (QByteArray(value.first).endsWith("_Id")) {
+            EXPECT_EQ(found->kind, StepValueKind::Material) << value.first;
+        }
+    }
+}
+
+TEST(ProcessStepParameters, BothSidesOfAChoiceAreListed)
+{
+    QStringList substrate, oxidation;
+    for (const StepParameterInfo &info : processStepParameters(Ui::ProcessData::CreateSubstrate))
+        substrate << info.name;
+    for (const StepParameterInfo &info : processStepParameters(Ui::ProcessData::SiOxidation))
+        oxidation << info.name;
+    for (const char *name : {"SphericalSubstrate", "Substrate Size X", "Substrate Delta Z", "Substrate Center Y",
+                             "Substrate Radius", "Lower Left Front Corner"})
+        EXPECT_TRUE(substrate.contains(QLatin1String(name))) << name;
+    EXPECT_EQ(substrate.size(), 16);
+    for (const char *name : {"Oxidation Thickness", "Oxidation Time", "Oxidation Pressure", "Oxidation Temperature"})
+        EXPECT_TRUE(oxidation.contains(QLatin1String(name))) << name;
+    EXPECT_TRUE(processStepParameters(-1).isEmpty());
+    EXPECT_TRUE(processStepParameters(Ui::ProcessData::TypeCount).isEmpty());
+}
+
+TEST(ProcessStepParameters, AMaskNamesItsSizeParameters)
+{
+    const QList<StepParameterInfo> listed = processStepParameters(Ui::ProcessData::Photolithography);
+    int masks = 0;
+    for (const StepParameterInfo &info : listed)
+        if (info.kind == StepValueKind::Mask) {
+            ++masks;
+            EXPECT_EQ(info.widthName, info.name + QStringLiteral(" Width"));
+            EXPECT_EQ(info.heightName, info.name + QStringLiteral(" Height"));
+        }
+    EXPECT_EQ(masks, 2);
+}
+
+TEST(ProcessStepParameters, ListingRunsNothing)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+    const std::vector<uint32_t> before = materialsOf(*volume);
+    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
+        processStepParameters(type);
+    EXPECT_EQ(materialsOf(*volume), before);
+}
+
+TEST(ProcessStepType, EveryListNameGivesItsType)
+{
+    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
+        EXPECT_EQ(processStepType(Ui::ProcessData::displayName(type)), type);
+    QString detail;
+    EXPECT_EQ(processStepType(QStringLiteral("cvd"), &detail), -1);
+    EXPECT_EQ(detail, QStringLiteral("There is no process named \"cvd\"."));
+}
+
+TEST(ProcessStepRunner, AMaterialMayBeGivenByName)
+{
+    const boost::shared_ptr<TotalVolume> byName = makeVolume(siliconBase);
+    const boost::shared_ptr<TotalVolume> byId = makeVolume(siliconBase);
+    for (const auto &run : {std::make_pair(byName, QVariant(QStringLiteral("Thermal Si02"))),
+                            std::make_pair(byId, QVariant(Oxide))}) {
+        ProcessRunContext context;
+        context.volume = run.first;
+        ASSERT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(2.0)}, {"Material_Id", run.second}}), context),
+                  StepSucceeded)
+            << qPrintable(context.detail);
+    }
+    EXPECT_GT(countOf(materialsOf(*byName), Oxide), 0u);
+    EXPECT_EQ(materialsOf(*byName), materialsOf(*byId));
+
+    ProcessRunContext context;
+    context.volume = byName;
+    const std::vector<uint32_t> before = materialsOf(*byName);
+    EXPECT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(QStringLiteral("Kryptonite"))}}),
+                             context),
+              StepInvalidParameter);
+    EXPECT_EQ(context.detail, QStringLiteral("There is no material named \"Kryptonite\" (given by \"Material_Id\") in "
+                                             "the materials catalogue."));
+    EXPECT_EQ(materialsOf(*byName), before);
+    // A number written as text is still an id.
+    EXPECT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(1.0)}, {"Material_Id", QVariant(QStringLiteral("3"))}}),
+                             context),
+              StepSucceeded);
+}
+
 } // namespace
