@@ -36,6 +36,16 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.outFile);
         else if (argument == QLatin1String("--image"))
             value(options.imageFile);
+        else if (argument == QLatin1String("--set")) {
+            QString text;
+            if (i + 1 >= arguments.size())
+                options.error = QStringLiteral("--set needs POSITION:PARAMETER=VALUE");
+            else
+                text = arguments.at(++i);
+            Core::Operations::ParameterOverride override;
+            if (options.error.isEmpty() && Core::Operations::ParameterOverride::parse(text, override, &options.error))
+                options.overrides.append(override);
+        }
         else if (argument.startsWith(QLatin1Char('-')))
             options.error = QStringLiteral("unknown option %1").arg(argument);
         else if (options.listFile.isEmpty())
@@ -56,8 +66,13 @@ QString BatchOptions::usage()
 {
     return QStringLiteral(
         "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png]\n"
+        "                     [--set POSITION:PARAMETER=VALUE ...]\n"
         "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
         "with --image, a picture of it (needs a display; xvfb-run will do).\n"
+        "--set replaces one stored value before the run (repeatable): POSITION is the step's\n"
+        "number from 1, PARAMETER its name as the list stores it (for example\n"
+        "--set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as the\n"
+        "list file's text of that parameter would be and checked by the run in the same way.\n"
         "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
         "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
 }
@@ -97,6 +112,13 @@ bool BatchProgram::loadList()
     if (loaded.upgraded)
         line(ProcessListFile::upgradeText());
     m_list = loaded.list;
+    for (const Core::Operations::ParameterOverride &override : m_options.overrides) {
+        QString error;
+        if (!override.apply(m_list, &error)) {
+            problem(QStringLiteral("--set %1").arg(error));
+            return false;
+        }
+    }
     if (m_list.isEmpty()) {
         problem(QStringLiteral("the process list \"%1\" has no steps").arg(m_options.listFile));
         return false;

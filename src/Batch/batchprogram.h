@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/BatchRun/parameteroverride.h"
 #include "Core/Operations/BatchRun/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
@@ -30,6 +31,7 @@ struct BatchOptions
     QString listFile;
     QString outFile;
     QString imageFile;
+    QList<Core::Operations::ParameterOverride> overrides; // --set, applied in order after loading
     bool help = false;
     QString error; // why the command line was refused
 
