@@ -40,6 +40,16 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.imageFile);
         else if (argument == QLatin1String("--netlist"))
             value(options.netlistFile);
+        else if (argument == QLatin1String("--set")) {
+            QString text;
+            if (i + 1 >= arguments.size())
+                options.error = QStringLiteral("--set needs POSITION:PARAMETER=VALUE");
+            else
+                text = arguments.at(++i);
+            Core::Operations::ParameterOverride override;
+            if (options.error.isEmpty() && Core::Operations::ParameterOverride::parse(text, override, &options.error))
+                options.overrides.append(override);
+        }
         else if (argument.startsWith(QLatin1Char('-')))
             options.error = QStringLiteral("unknown option %1").arg(argument);
         else if (options.listFile.isEmpty())
@@ -60,11 +70,16 @@ QString BatchOptions::usage()
 {
     return QStringLiteral(
         "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [--netlist MODEL.cir]\n"
+        "                     [--set POSITION:PARAMETER=VALUE ...]\n"
         "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
         "with --image, a picture of it (needs a display; xvfb-run will do).\n"
         "With --netlist, extracts the cantilevers of the final cell volume (preprocessing,\n"
         "feature detection, model extraction) and writes them as a circuit netlist; when\n"
         "none is found it says \"No model data was extracted.\" and exits with 2.\n"
+        "--set POSITION:PARAMETER=VALUE replaces one stored value before the run (repeatable):\n"
+        "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
+        "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
+        "the list file's text of that parameter would be and checked by the run in the same way.\n"
         "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
         "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
 }
@@ -106,6 +121,13 @@ bool BatchProgram::loadList()
     m_list = loaded.list;
     // Layout masks named relative to the list are found beside it, wherever the program runs.
     m_context.listFolder = QFileInfo(m_options.listFile).absolutePath();
+    for (const Core::Operations::ParameterOverride &override : m_options.overrides) {
+        QString error;
+        if (!override.apply(m_list, &error)) {
+            problem(QStringLiteral("--set %1").arg(error));
+            return false;
+        }
+    }
     if (m_list.isEmpty()) {
         problem(QStringLiteral("the process list \"%1\" has no steps").arg(m_options.listFile));
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/BatchRun/parameteroverride.h"
 #include "Core/Operations/BatchRun/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
@@ -31,6 +32,7 @@ struct BatchOptions
     QString outFile;
     QString imageFile;
     QString netlistFile; // --netlist: the final volume's cantilevers as a circuit netlist
+    QList<Core::Operations::ParameterOverride> overrides; // --set, applied in order after loading
     bool help = false;
     QString error; // why the command line was refused
 
