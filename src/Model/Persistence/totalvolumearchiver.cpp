@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -90,26 +89,28 @@ class StateParser
 public:
     StateParser(Sink sink, const IdTranslation &translate) : m_sink(sink), m_translate(translate) {}
 
-    void feed(const QChar *p, const QChar *const end)
+    // Text as the reader reports it (QChar) or as read from the file (char).
+    template <class Char>
+    void feed(const Char *p, const Char *const end)
     {
         for (; p < end; ++p) {
             // Fast path for what the writer makes: digits and one space.
             if (m_state == Idle) {
-                const QChar *q = p;
+                const Char *q = p;
                 uint32_t value = 0;
                 unsigned digit;
-                while (q < end && q - p < 9 && (digit = unsigned(q->unicode()) - '0') < 10) {
+                while (q < end && q - p < 9 && (digit = code(*q) - '0') < 10) {
                     value = value * 10 + digit;
                     ++q;
                 }
-                if (q > p && q < end && q->unicode() == ' ') {
+                if (q > p && q < end && code(*q) == ' ') {
                     m_sink.store(m_index, m_translate(value));
                     ++m_index;
                     p = q;
                     continue;
                 }
             }
-            const unsigned c = p->unicode();
+            const unsigned c = code(*p);
             const unsigned digit = c - '0';
             if (digit < 10) {
                 if (m_state == Bad)
@@ -141,6 +142,9 @@ public:
 private:
     enum State { Idle, Sign, Digits, Bad };
 
+    static unsigned code(QChar c) { return c.unicode(); }
+    static unsigned code(char c) { return uchar(c); }
+
     void emitPiece()
     {
         m_sink.store(m_index, m_state == Digits ? m_translate(uint32_t(m_value)) : 0u);
@@ -158,35 +162,53 @@ private:
 
 // The reader reports text only once the markup after it has arrived, so the
 // text a broken-off document ends with never reaches it. That text is what
-// follows the last complete tag of the device's contents; skip: characters of
-// it the reader did report. Empty when the device cannot be read again.
-QString trailingText(QIODevice *device, qint64 skip)
+// follows the last complete tag of the device's contents; it is handed to
+// feed(begin, end) in chunks, without its first `skip` bytes (the part the
+// reader did report). Nothing when the device cannot be read again.
+template <class Feed>
+void readTrailingText(QIODevice *device, qint64 skip, Feed feed)
 {
     if (!device || device->isSequential() || !device->isReadable())
-        return QString();
+        return;
     const qint64 size = device->size();
     constexpr qint64 Chunk = qint64(1) << 16;
-    QByteArray tail;
-    qint64 start = size;
-    int open = -1;
-    while (start > 0 && open < 0) {
-        const qint64 from = std::max<qint64>(0, start - Chunk);
+    QByteArray piece;
+    // The last '<', going back a chunk at a time.
+    qint64 open = -1;
+    for (qint64 end = size; end > 0 && open < 0;) {
+        const qint64 from = std::max<qint64>(0, end - Chunk);
         if (!device->seek(from))
-            return QString();
-        const QByteArray piece = device->read(start - from);
-        if (piece.size() != start - from)
-            return QString();
-        tail.prepend(piece);
-        start = from;
-        open = tail.lastIndexOf('<');
+            return;
+        piece = device->read(end - from);
+        if (piece.size() != end - from)
+            return;
+        const int at = piece.lastIndexOf('<');
+        if (at >= 0)
+            open = from + at;
+        end = from;
     }
-    if (open < 0)
-        return QString();
-    const int close = tail.indexOf('>', open);
-    // The file breaks off inside a tag: the text before it was reported.
-    if (close < 0)
-        return QString();
-    return QString::fromUtf8(tail.constData() + close + 1, tail.size() - close - 1).mid(int(std::min<qint64>(skip, INT_MAX)));
+    if (open < 0 || !device->seek(open))
+        return;
+    // Past the tag's '>'; a file that breaks off inside the tag has no text
+    // after it (the text before the tag was reported).
+    bool inTag = true;
+    while (!device->atEnd()) {
+        piece = device->read(Chunk);
+        if (piece.isEmpty())
+            return;
+        const char *begin = piece.constData();
+        const char *const end = begin + piece.size();
+        if (inTag) {
+            begin = std::find(begin, end, '>');
+            if (begin == end)
+                continue;
+            ++begin;
+            inTag = false;
+        }
+        const qint64 skipped = std::min<qint64>(skip, end - begin);
+        skip -= skipped;
+        feed(begin + skipped, end);
+    }
 }
 
 // Reads the "State" element the reader stands on, up to its end element.
@@ -216,14 +238,10 @@ bool readState(QXmlStreamReader &reader, Parser &parser)
         }
     }
     // The text broke off: its last piece may be cut short (an id of "12" cut
-    // to "1"), so only the pieces a blank ends are used.
-    if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
-        const QString rest = trailingText(reader.device(), sinceMarkup);
-        int end = rest.size();
-        while (end > 0 && !rest.at(end - 1).isSpace())
-            --end;
-        parser.feed(rest.unicode(), rest.unicode() + end);
-    }
+    // to "1"), so the parser is not finished here and only pieces a blank ends count.
+    if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+        readTrailingText(reader.device(), sinceMarkup,
+                         [&parser](const char *begin, const char *end) { parser.feed(begin, end); });
     return false;
 }
 
