@@ -82,4 +82,30 @@ void BM_DocumentLoad(benchmark::State &state)
 }
 BENCHMARK(BM_DocumentLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A small document whose volumes claim far more cells than it holds:
+// range(0) empty "Object" elements of 256 x 256 x 1 cells (64 KB for 1000).
+// Run alone under /usr/bin/time -v to see the peak memory of the refusal.
+void BM_DocumentLoadClaimingVolumes(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    {
+        QFile file(documentFile());
+        if (!file.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the document");
+            return;
+        }
+        file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Document><Header version=\"1\"/>");
+        for (int i = 0; i < count; ++i)
+            file.write("<Object object-type=\"1\" size-x=\"256\" size-y=\"256\" size-z=\"1\"/>");
+        file.write("</Document>");
+    }
+    for (auto _ : state) {
+        Workspace target;
+        if (DocumentStorage::load(documentFile(), target, nullptr) != DocumentStorage::Refused)
+            state.SkipWithError("the document was not refused");
+    }
+    setCounters(state, 256.0 * 256.0 * count, documentFile());
+}
+BENCHMARK(BM_DocumentLoadClaimingVolumes)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

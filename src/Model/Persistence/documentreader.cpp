@@ -3,7 +3,10 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/object.h"
 #include "archiverregistry.h"
+#include "cellbudget.h"
 
+#include <QIODevice>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 namespace Model {
@@ -32,9 +35,15 @@ QString xmlError(const QXmlStreamReader &reader)
 
 DocumentReader::Result DocumentReader::read(QXmlStreamReader &reader, ArchiverRegistry &registry,
                                             const ObjectArchiver::MaterialMap *map,
-                                            const MaterialHandler &onMaterial)
+                                            const MaterialHandler &onMaterial, qint64 documentLength)
 {
     Result result;
+    if (documentLength < 0 && reader.device() && !reader.device()->isSequential())
+        documentLength = reader.device()->size();
+    // One budget for all objects, so that many volumes cannot claim together
+    // what none of them could alone.
+    CellBudget budget(documentLength);
+    QStringList notes;
     if (!readToStartElement(reader) || reader.name() != QLatin1String("Document")
         || !readToStartElement(reader) || reader.name() != QLatin1String("Header")) {
         result.errorString = reader.hasError()
@@ -66,12 +75,20 @@ DocumentReader::Result DocumentReader::read(QXmlStreamReader &reader, ArchiverRe
         }
         archiver->setReader(&reader);
         archiver->setMaterialMap(map);
+        archiver->setCellBudget(&budget);
         const boost::shared_ptr<Object> object = archiver->read();
         archiver->setReader(nullptr);
         archiver->setMaterialMap(nullptr);
+        archiver->setCellBudget(nullptr);
+        const QString note = archiver->errorString();
         if (object) {
             result.objects.append(object);
-        } else if (!archiver->errorString().isEmpty()) {
+            if (!note.isEmpty())
+                notes << note;
+        } else if (!note.isEmpty() && reader.hasError()) {
+            // The document broke off inside the object: the break is the fault, not the object.
+            notes << note;
+        } else if (!note.isEmpty()) {
             result.objects.clear();
             result.errorString = archiver->errorString();
             result.status = Rejected;
@@ -81,7 +98,8 @@ DocumentReader::Result DocumentReader::read(QXmlStreamReader &reader, ArchiverRe
 
     if (reader.hasError()) {
         result.status = Damaged;
-        result.errorString = xmlError(reader);
+        notes.prepend(xmlError(reader));
+        result.errorString = notes.join(QLatin1Char(' '));
     } else {
         result.status = Read;
     }

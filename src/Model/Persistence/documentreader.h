@@ -46,8 +46,12 @@ public:
 
     // map: the translation the archivers apply to cell ids; it may change while
     // materials are handled, and is read when each object is read.
+    // documentLength: the document's length in characters, which bounds the
+    // cells the objects may allocate; taken from the reader's device when
+    // negative (give it when the reader is fed with addData).
     static Result read(QXmlStreamReader &reader, ArchiverRegistry &registry,
-                       const ObjectArchiver::MaterialMap *map, const MaterialHandler &onMaterial);
+                       const ObjectArchiver::MaterialMap *map, const MaterialHandler &onMaterial,
+                       qint64 documentLength = -1);
 };
 
 } // namespace Persistence

@@ -22,12 +22,6 @@ public:
     // off (tools that only inspect the cells).
     void setRegenerateSurface(bool regenerate) { m_regenerateSurface = regenerate; }
 
-    // Up to this many cells a volume is built whatever the file's length, so a
-    // short hand-made document may leave most cells empty. Beyond it, a volume
-    // whose complete "State" (at least two bytes a cell) could not fit in the
-    // file is refused instead of allocated.
-    static constexpr uint64_t SmallVolumeCells = uint64_t(1) << 16;
-
 private:
     bool m_regenerateSurface = true;
 };

@@ -18,15 +18,37 @@ QString BatchRunPrompts::chooseSaveFile(QWidget *parent, const QString &title, c
     return QFileDialog::getSaveFileName(parent, title, directory, filter);
 }
 
-int BatchRunPrompts::askNewList(QWidget *parent)
+namespace {
+
+int askUnsavedChanges(QWidget *parent, const QString &objectName, const QString &text)
 {
     QMessageBox box(parent);
-    box.setObjectName(QStringLiteral("newListMessageBox"));
-    box.setText(QStringLiteral("Creating a new process list."));
+    box.setObjectName(objectName);
+    box.setText(text);
     box.setInformativeText(QStringLiteral("You will lose any unsaved changes, do you wish to continue?"));
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Save);
     return box.exec();
+}
+
+} // namespace
+
+int BatchRunPrompts::askNewList(QWidget *parent)
+{
+    return askUnsavedChanges(parent, QStringLiteral("newListMessageBox"), QStringLiteral("Creating a new process list."));
+}
+
+int BatchRunPrompts::askCloseList(QWidget *parent)
+{
+    return askUnsavedChanges(parent, QStringLiteral("closeListMessageBox"), QStringLiteral("Closing the batch run."));
+}
+
+bool BatchRunPrompts::confirmReplace(QWidget *parent, const QString &fileName)
+{
+    return QMessageBox::question(parent, QStringLiteral("Replace file"),
+                                 QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(fileName),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 void BatchRunPrompts::showWarning(QWidget *parent, const QString &title, const QString &text)

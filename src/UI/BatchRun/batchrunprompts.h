@@ -23,6 +23,12 @@ public:
     // "Creating a new process list." with Save, Discard and Cancel; the
     // QMessageBox::StandardButton pressed.
     virtual int askNewList(QWidget *parent);
+    // "Closing the batch run." with Save, Discard and Cancel, asked when the
+    // list has unsaved changes; the QMessageBox::StandardButton pressed.
+    virtual int askCloseList(QWidget *parent);
+    // True when the person agrees to replace the existing fileName (a name
+    // completed with the list extension, which the file dialog did not ask about).
+    virtual bool confirmReplace(QWidget *parent, const QString &fileName);
     virtual void showWarning(QWidget *parent, const QString &title, const QString &text);
     virtual void showCritical(QWidget *parent, const QString &title, const QString &text);
     // Runs an already built dialog modally (option dialogs, Move To, material

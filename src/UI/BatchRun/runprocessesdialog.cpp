@@ -24,11 +24,14 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtDebug>
+
+#include <algorithm>
 
 namespace Ui {
 
@@ -144,7 +147,12 @@ void RunProcessesDialog::buildWidgets()
     QPushButton *save = button(this, "btnSaveList", "Save List");
     QPushButton *saveAs = button(this, "btnSaveListAs", "Save List As ...");
     QPushButton *run = button(this, "btnRun", "Run");
+    QPushButton *stop = button(this, "btnStop", "Stop");
+    stop->setEnabled(false);
     QPushButton *close = button(this, "btnClose", "Close");
+    m_run = run;
+    m_stop = stop;
+    m_close = close;
     for (QPushButton *b : {add, remove, modify, up, down, moveTo})
         side->addWidget(b);
     side->addSpacing(12);
@@ -152,6 +160,7 @@ void RunProcessesDialog::buildWidgets()
         side->addWidget(b);
     side->addStretch(1);
     side->addWidget(run);
+    side->addWidget(stop);
     side->addWidget(close);
     top->addLayout(side);
 
@@ -159,10 +168,16 @@ void RunProcessesDialog::buildWidgets()
     m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setValue(0);
     m_progress->setEnabled(false);
+    // "k of n" and the running step's name.
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblRunStatus"));
+    QHBoxLayout *bottom = new QHBoxLayout;
+    bottom->addWidget(m_progress, 1);
+    bottom->addWidget(m_status);
 
     QVBoxLayout *layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addWidget(m_progress);
+    layout->addLayout(bottom);
     resize(640, 480);
 
     connect(add, &QPushButton::clicked, this, &RunProcessesDialog::on_btnAddProcess_clicked);
@@ -176,6 +191,7 @@ void RunProcessesDialog::buildWidgets()
     connect(save, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveList_clicked);
     connect(saveAs, &QPushButton::clicked, this, &RunProcessesDialog::on_btnSaveListAs_clicked);
     connect(run, &QPushButton::clicked, this, &RunProcessesDialog::on_btnRun_clicked);
+    connect(stop, &QPushButton::clicked, this, &RunProcessesDialog::on_btnStop_clicked);
     connect(close, &QPushButton::clicked, this, &RunProcessesDialog::on_btnClose_clicked);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &RunProcessesDialog::on_treeWidget_itemDoubleClicked);
     connect(m_tree, &QTreeWidget::itemExpanded, this, &RunProcessesDialog::on_treeWidget_itemExpanded);
@@ -196,6 +212,8 @@ bool RunProcessesDialog::isRunning() const { return m_runGuard.available() == 0;
 void RunProcessesDialog::setProcessList(const ProcessList &list)
 {
     m_list = list;
+    // A list handed over in code is in no file yet.
+    m_modified = !list.isEmpty();
     rebuildTree();
 }
 
@@ -226,6 +244,13 @@ void RunProcessesDialog::rebuildTree()
             }
         }
         row->setExpanded(step.isExpanded());
+        if (step.getSerial() == m_failedSerial) {
+            row->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxCritical));
+            for (int column = 0; column < 2; ++column) {
+                row->setForeground(column, QBrush(Qt::red));
+                row->setToolTip(column, m_failure.detail);
+            }
+        }
     }
     m_rebuilding = false;
 }
@@ -304,6 +329,7 @@ void RunProcessesDialog::on_btnAddProcess_clicked()
     if (!editor.edit(step, true))
         return;
     m_list.append(step);
+    setModified();
     rebuildTree();
     selectStep(step.getSerial());
 }
@@ -324,6 +350,7 @@ void RunProcessesDialog::editStep(int index)
     if (now < 0)
         return;
     m_list[now] = step;
+    setModified();
     rebuildTree();
     selectStep(step.getSerial());
 }
@@ -350,6 +377,7 @@ void RunProcessesDialog::on_btnRemoveProcess_clicked()
         return;
     for (int i = selected.size() - 1; i >= 0; --i)
         m_list.removeAt(selected.at(i));
+    setModified();
     rebuildTree();
 }
 
@@ -361,6 +389,7 @@ void RunProcessesDialog::on_btnMoveUp_clicked()
     const int index = selected.first();
     const int serial = m_list.at(index).getSerial();
     m_list.move(index, index - 1);
+    setModified();
     rebuildTree();
     selectStep(serial);
 }
@@ -373,6 +402,7 @@ void RunProcessesDialog::on_btnMoveDown_clicked()
     const int index = selected.first();
     const int serial = m_list.at(index).getSerial();
     m_list.move(index, index + 1);
+    setModified();
     rebuildTree();
     selectStep(serial);
 }
@@ -393,11 +423,14 @@ void RunProcessesDialog::on_btnMoveTo_clicked()
     const ProcessData moving = m_list.takeAt(from);
     const int at = indexOfSerial(target);
     m_list.insert(dialog.after() ? at + 1 : at, moving);
+    setModified();
     rebuildTree();
     selectStep(serial);
 }
 
 // ---- files ---------------------------------------------------------------------
+
+void RunProcessesDialog::setModified() { m_modified = true; }
 
 void RunProcessesDialog::setFileName(const QString &fileName)
 {
@@ -425,6 +458,7 @@ void RunProcessesDialog::on_btnNewList_clicked()
         return;
     }
     m_list.clear();
+    m_modified = false;
     setFileName(QString());
     rebuildTree();
 }
@@ -440,6 +474,7 @@ bool RunProcessesDialog::loadList(const QString &fileName)
         return false;
     }
     m_list = result.list;
+    m_modified = false;
     setFileName(fileName);
     rebuildTree();
     if (result.upgraded)
@@ -458,8 +493,10 @@ void RunProcessesDialog::on_btnLoadList_clicked()
 bool RunProcessesDialog::saveTo(const QString &fileName)
 {
     QString error;
-    if (ProcessListFile::save(m_list, fileName, &error))
+    if (ProcessListFile::save(m_list, fileName, &error)) {
+        m_modified = false;
         return true;
+    }
     m_prompts->showWarning(this, ProcessListFile::dialogTitle(),
                            QStringLiteral("The process list could not be saved to %1: %2")
                                .arg(QDir::toNativeSeparators(fileName), error));
@@ -476,8 +513,13 @@ bool RunProcessesDialog::saveList()
 bool RunProcessesDialog::saveListAs()
 {
     const QString start = m_fileName.isEmpty() ? QDir::homePath() : m_fileName;
-    const QString fileName =
+    const QString chosen =
         m_prompts->chooseSaveFile(this, ProcessListFile::dialogTitle(), start, ProcessListFile::filter());
+    // Without ".plst" the list would not show under the filter of Load List.
+    const QString fileName = ProcessListFile::withExtension(chosen);
+    // The file dialog asked about replacing the name it returned, not about the completed one.
+    if (fileName != chosen && QFileInfo::exists(fileName) && !m_prompts->confirmReplace(this, fileName))
+        return false;
     if (fileName.isEmpty() || !saveTo(fileName))
         return false;
     setFileName(fileName);
@@ -500,6 +542,14 @@ void RunProcessesDialog::on_btnRun_clicked()
     // The worker runs a copy, so the list stays editable during the run.
     m_runList = m_list;
     m_completed.storeRelease(0);
+    m_stopRequested.storeRelease(0);
+    m_failure = Failure();
+    if (m_failedSerial >= 0) {
+        m_failedSerial = -1;
+        rebuildTree();
+    }
+    setRunControls(true);
+    showRunStatus();
     m_progressTimer.start();
     m_worker = QtConcurrent::run(&m_workerPool, [this]() { runProcessList(); });
 }
@@ -526,13 +576,16 @@ void RunProcessesDialog::runProcessList()
             // No volume: the finished run says so in a message box.
             if (code == Core::Operations::StepNoVolume)
                 return;
+            m_failure.index = index;
+            m_failure.code = code;
+            m_failure.detail = context.detail;
             qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList"
                                << QStringLiteral("Could not run process ") + m_runList.at(index).displayName() +
                                       QStringLiteral(" : ") + Core::Operations::processStepResultText(code);
             if (!context.detail.isEmpty())
                 qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList" << context.detail;
         },
-        [this]() { return m_closing.loadAcquire() != 0; });
+        [this]() { return m_closing.loadAcquire() != 0 || m_stopRequested.loadAcquire() != 0; });
     m_runGuard.release();
     QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
 }
@@ -543,8 +596,10 @@ void RunProcessesDialog::updateProgress()
     if (!m_progressTimer.isActive())
         return;
     m_progress->setValue(m_completed.loadAcquire());
-    if (!m_runGuard.tryAcquire())
+    if (!m_runGuard.tryAcquire()) {
+        showRunStatus();
         return;
+    }
     m_progressTimer.stop();
     const boost::shared_ptr<TotalVolume> volume = currentVolume();
     if (volume) {
@@ -558,8 +613,62 @@ void RunProcessesDialog::updateProgress()
         m_completed.storeRelease(0);
     }
     m_progress->setValue(m_completed.loadAcquire());
+    setRunControls(false);
+    reportRunEnd();
     m_runGuard.release();
     emit runFinished();
+}
+
+void RunProcessesDialog::on_btnStop_clicked()
+{
+    if (!isRunning())
+        return;
+    m_stopRequested.storeRelease(1);
+    m_stop->setEnabled(false);
+    m_status->setText(QStringLiteral("Stopping after the running step ..."));
+}
+
+void RunProcessesDialog::setRunControls(bool running)
+{
+    m_run->setEnabled(!running);
+    m_close->setEnabled(!running);
+    m_stop->setEnabled(running);
+}
+
+void RunProcessesDialog::showRunStatus()
+{
+    if (m_stopRequested.loadAcquire())
+        return;
+    const int n = m_runList.size();
+    const int k = std::min(m_completed.loadAcquire(), n - 1);
+    if (k < 0)
+        return;
+    m_status->setText(QStringLiteral("%1 of %2: %3").arg(k + 1).arg(n).arg(m_runList.at(k).displayName()));
+}
+
+void RunProcessesDialog::reportRunEnd()
+{
+    const int n = m_runList.size();
+    const int done = m_completed.loadAcquire();
+    if (m_failure.index >= 0 && m_failure.index < n) {
+        const ProcessData &step = m_runList.at(m_failure.index);
+        m_failedSerial = step.getSerial();
+        rebuildTree();
+        m_status->setText(
+            QStringLiteral("%1 of %2 failed: %3").arg(m_failure.index + 1).arg(n).arg(step.displayName()));
+        QString text = QStringLiteral("Step %1 of %2, \"%3\", could not be run: %4")
+                           .arg(m_failure.index + 1)
+                           .arg(n)
+                           .arg(step.displayName(), Core::Operations::processStepResultText(m_failure.code));
+        if (!m_failure.detail.isEmpty())
+            text += QLatin1Char('\n') + m_failure.detail;
+        text += QStringLiteral("\nThe steps before it stay applied.");
+        m_prompts->showWarning(this, QStringLiteral("Process Failed"), text);
+    } else if (m_stopRequested.loadAcquire() && done < n) {
+        m_status->setText(QStringLiteral("Stopped after %1 of %2 steps.").arg(done).arg(n));
+    } else {
+        m_status->setText(QStringLiteral("%1 of %2 steps done.").arg(done).arg(n));
+    }
 }
 
 void RunProcessesDialog::setCurrentVolume(const boost::shared_ptr<TotalVolume> &volume)
@@ -616,23 +725,37 @@ void RunProcessesDialog::updateGeometry(const QString &fileName)
 
 // ---- closing ---------------------------------------------------------------------
 
-void RunProcessesDialog::on_btnClose_clicked()
+bool RunProcessesDialog::mayClose()
 {
     if (!m_runGuard.tryAcquire())
-        return;
+        return false;
     m_runGuard.release();
     // A run that ended since the last tick still has its volume to show.
     if (m_progressTimer.isActive())
         updateProgress();
-    accept();
+    if (m_list.isEmpty() || !m_modified)
+        return true;
+    switch (m_prompts->askCloseList(this)) {
+    case QMessageBox::Save:
+        return saveList();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void RunProcessesDialog::on_btnClose_clicked()
+{
+    if (mayClose())
+        accept();
 }
 
 void RunProcessesDialog::reject()
 {
-    // Escape must not leave a run behind the person's back either.
-    if (isRunning())
-        return;
-    QDialog::reject();
+    // Escape and the window's close button: no run left behind, no list lost unasked.
+    if (mayClose())
+        QDialog::reject();
 }
 
 void RunProcessesDialog::closeEvent(QCloseEvent *event)
@@ -641,6 +764,7 @@ void RunProcessesDialog::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // QDialog turns the event into reject(), which asks about an unsaved list.
     QDialog::closeEvent(event);
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QComboBox;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -62,6 +63,8 @@ public:
     boost::shared_ptr<Model::Automaton::TotalVolume> currentVolume() const;
     int completedSteps() const { return m_completed.loadAcquire(); }
     bool isRunning() const;
+    // The list has changes that are in no file.
+    bool isModified() const { return m_modified; }
 
     // Replaces the list by the one in fileName; false (list kept, the person
     // told why) when it cannot be read.
@@ -78,6 +81,8 @@ public Q_SLOTS:
     void on_btnAddProcess_clicked();
     void on_btnClose_clicked();
     void on_btnRun_clicked();
+    // Ends a run before its next step; the steps done stay applied.
+    void on_btnStop_clicked();
     void on_btnRemoveProcess_clicked();
     void on_btnMoveUp_clicked();
     void on_btnMoveDown_clicked();
@@ -118,6 +123,14 @@ private:
     bool saveListAs();
     void setFileName(const QString &fileName);
     bool onGuiThread() const;
+    void setModified();
+    // False when a run is in progress or the person keeps an unsaved list open.
+    bool mayClose();
+    // Buttons a run refuses are disabled while it lasts; Stop only then enabled.
+    void setRunControls(bool running);
+    void showRunStatus();
+    // The finished run: a box for a failed step, its row marked, the status line.
+    void reportRunEnd();
 
     Core::Operations::Workspace *m_workspace;
     QPointer<GLWidget> m_view;
@@ -137,6 +150,16 @@ private:
     QSemaphore m_runGuard{1};
     QAtomicInt m_completed{0};
     QAtomicInt m_closing{0};
+    QAtomicInt m_stopRequested{0};
+    // Written by the worker before it releases the run guard, read after.
+    struct Failure
+    {
+        int index = -1; // in m_runList; -1: no step failed
+        int code = 0;
+        QString detail;
+    } m_failure;
+    int m_failedSerial = -1; // the step whose row shows the last run's failure
+    bool m_modified = false;
     QTimer m_progressTimer;
     // The worker's own pool: the engines wait on the global pool, which the
     // worker must not occupy.
@@ -147,6 +170,10 @@ private:
     QTreeWidget *m_tree;
     QComboBox *m_process;
     QProgressBar *m_progress;
+    QLabel *m_status;
+    QPushButton *m_run;
+    QPushButton *m_close;
+    QPushButton *m_stop;
 };
 
 } // namespace Ui

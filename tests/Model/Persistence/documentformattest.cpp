@@ -11,10 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <array>
+#include <cstdlib>
 #include <vector>
+
+#include <sys/resource.h>
 
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
@@ -359,4 +364,161 @@ TEST(DocumentFormat, TruncatedDocumentKeepsWhatWasRead)
     const ReadBack between = readScene(whole.left(whole.indexOf("<Object", whole.indexOf("</Object>"))));
     EXPECT_EQ(between.result.status, DocumentReader::Damaged);
     EXPECT_EQ(between.result.objects.size(), 1);
+}
+
+namespace {
+
+QByteArray emptyObjects(int count, unsigned sx, unsigned sy, unsigned sz)
+{
+    QByteArray objects;
+    const QByteArray one = QStringLiteral("<Object object-type=\"1\" size-x=\"%1\" size-y=\"%2\" size-z=\"%3\"/>")
+                               .arg(sx)
+                               .arg(sy)
+                               .arg(sz)
+                               .toLatin1();
+    for (int i = 0; i < count; ++i)
+        objects += one;
+    return document(objects);
+}
+
+// Pieces a blank ends in the cut text after the last "<State>": the cells of the broken volume it can fill.
+uint64_t completePiecesAfterLastState(const QByteArray &cut)
+{
+    const int start = cut.lastIndexOf("<State>") + 7;
+    return uint64_t(cut.mid(start).count(' '));
+}
+
+std::vector<uint32_t> patternIds(uint64_t count, uint32_t seed)
+{
+    std::vector<uint32_t> ids(count);
+    for (uint64_t i = 0; i < count; ++i)
+        ids[i] = 1 + uint32_t((i * 7 + seed) % 9);
+    return ids;
+}
+
+} // namespace
+
+TEST(DocumentFormat, ManyVolumesTogetherCannotClaimMoreThanTheFileHolds)
+{
+    // Each volume alone is small; together they claim far more cells than the file can fill.
+    const QByteArray bytes = emptyObjects(1000, 64, 64, 1);
+    const ReadBack back = readScene(bytes);
+    EXPECT_EQ(back.result.status, DocumentReader::Rejected);
+    EXPECT_TRUE(back.result.objects.isEmpty());
+    EXPECT_TRUE(back.result.errorString.contains(QStringLiteral("more than the file can hold")))
+        << back.result.errorString.toStdString();
+}
+
+TEST(DocumentFormat, ShortHandMadeStatesStillLoad)
+{
+    // A few small volumes with short "State" texts stay within the allowance.
+    const ReadBack back = readScene(document(
+        "<Object object-type=\"1\" size-x=\"3\" size-y=\"3\" size-z=\"3\"><State>1 2 </State></Object>"
+        "<Object object-type=\"1\" size-x=\"40\" size-y=\"40\" size-z=\"20\"/>"));
+    EXPECT_EQ(back.result.status, DocumentReader::Read);
+    EXPECT_EQ(back.result.objects.size(), 2);
+}
+
+// The small document of large empty volumes, read in a process of its own
+// whose address space is capped well below what its volumes claim (1.3 GB).
+TEST(DocumentFormatDeathTest, ThousandLargeVolumesReadWithinAMemoryCeiling)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QByteArray bytes = emptyObjects(1000, 256, 256, 1);
+    EXPECT_EXIT(
+        {
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            statm.open(QIODevice::ReadOnly);
+            const qulonglong pages = statm.readAll().split(' ').value(0).toULongLong();
+            struct rlimit ceiling {};
+            ceiling.rlim_cur = ceiling.rlim_max = rlim_t(pages * 4096 + (qulonglong(384) << 20));
+            setrlimit(RLIMIT_AS, &ceiling);
+            const ReadBack back = readScene(bytes);
+            const bool refused = back.result.status == DocumentReader::Rejected && back.result.objects.isEmpty() &&
+                                 back.result.errorString.contains(QStringLiteral("more than the file can hold"));
+            std::exit(refused ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+struct CutCase
+{
+    friend void PrintTo(const CutCase &c, std::ostream *os) { *os << c.name; }
+    const char *name;
+    std::vector<std::array<unsigned, 3>> volumes;
+    // Where the file is cut: this many bytes into the last volume's "State"
+    // text, or, with fromEnd, this many bytes before its "</State>".
+    int offset;
+    bool fromEnd;
+    unsigned keptX; // size-x the broken last volume keeps; 0: it is dropped
+};
+
+class CutDocument : public ::testing::TestWithParam<CutCase>
+{
+};
+
+TEST_P(CutDocument, KeepsTheVolumesBeforeTheBreakAndTheCellsReadOfTheLast)
+{
+    const CutCase &c = GetParam();
+    Model::Document scene;
+    std::vector<std::vector<uint32_t>> ids;
+    for (size_t v = 0; v < c.volumes.size(); ++v) {
+        const std::array<unsigned, 3> &s = c.volumes[v];
+        ids.push_back(patternIds(uint64_t(s[0]) * s[1] * s[2], uint32_t(v)));
+        scene.addObject(volumeOf(s[0], s[1], s[2], ids.back()));
+    }
+    const QByteArray whole = writeScene(scene);
+    const int at = c.fromEnd ? whole.lastIndexOf("</State>") - c.offset : whole.lastIndexOf("<State>") + 7 + c.offset;
+    ASSERT_GT(at, whole.lastIndexOf("<State>"));
+    const QByteArray cut = whole.left(at);
+
+    const ReadBack back = readScene(cut);
+    ASSERT_EQ(back.result.status, DocumentReader::Damaged) << back.result.errorString.toStdString();
+    const int whole_ = int(c.volumes.size()) - 1;
+    ASSERT_EQ(back.result.objects.size(), c.keptX ? whole_ + 1 : whole_);
+    for (int v = 0; v < whole_; ++v)
+        EXPECT_EQ(materialsOf(*boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[v])), ids[size_t(v)]) << v;
+    if (!c.keptX)
+        return;
+
+    const boost::shared_ptr<TotalVolume> last = boost::dynamic_pointer_cast<TotalVolume>(back.result.objects.last());
+    const std::array<unsigned, 3> &s = c.volumes.back();
+    EXPECT_EQ(last->getSizeX(), c.keptX);
+    EXPECT_EQ(last->getSizeY(), s[1]);
+    EXPECT_EQ(last->getSizeZ(), s[2]);
+    const uint64_t read = completePiecesAfterLastState(cut);
+    const std::vector<uint32_t> cells = materialsOf(*last);
+    ASSERT_LE(read, cells.size());
+    std::vector<uint32_t> expected(cells.size(), 0u);
+    std::copy(ids.back().begin(), ids.back().begin() + std::ptrdiff_t(read), expected.begin());
+    EXPECT_EQ(cells, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DocumentFormat, CutDocument,
+    ::testing::Values(
+        // Most of the last volume was read: it keeps its size, the rest empty.
+        CutCase{"FourVolumes", {{2, 1, 3}, {20, 20, 16}, {20, 20, 16}, {160, 160, 120}}, 6000000, false, 160},
+        // Less than half of it was read: still kept whole.
+        CutCase{"VGrooveCutTo200KB", {{64, 64, 56}}, 200000, false, 64},
+        // The text ends just before "</State>" or inside it: every cell was read.
+        CutCase{"CutRightBeforeTheEndOfState", {{64, 64, 56}}, 0, true, 64},
+        CutCase{"CutInsideTheEndOfState", {{64, 64, 56}}, -4, true, 64},
+        // A cut-short last id is not taken for a smaller one.
+        CutCase{"CutInsideAnId", {{4, 4, 4}, {30, 30, 30}}, 1001, false, 30},
+        // A few cells of a large claim: only the x slices read are kept, the last one in part.
+        CutCase{"FewCellsOfALargeVolume", {{4, 4, 4}, {400, 64, 56}}, 2 * (2 * 64 * 56 + 100), false, 3}),
+    [](const ::testing::TestParamInfo<CutCase> &info) { return std::string(info.param.name); });
+
+TEST(DocumentFormat, CutRightAfterStateOpensKeepsTheEarlierVolumes)
+{
+    Model::Document scene;
+    scene.addObject(volumeOf(2, 2, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
+    scene.addObject(volumeOf(200, 200, 100, std::vector<uint32_t>(200 * 200 * 100, 1u)));
+    const QByteArray whole = writeScene(scene);
+    const ReadBack back = readScene(whole.left(whole.lastIndexOf("<State>") + 7));
+    EXPECT_EQ(back.result.status, DocumentReader::Damaged);
+    ASSERT_EQ(back.result.objects.size(), 1);
+    EXPECT_EQ(materialsOf(*boost::dynamic_pointer_cast<TotalVolume>(back.result.objects[0])),
+              (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }

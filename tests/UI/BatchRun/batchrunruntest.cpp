@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
+#include <QTreeWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -158,8 +160,10 @@ TEST(BatchRun, PressingRunTwiceStartsOneWorker)
     QSignalSpy finished(&d.dialog, SIGNAL(runFinished()));
     d.click("btnRun");
     EXPECT_TRUE(d.dialog.isRunning());
+    // The button is refused while the run lasts; the slot itself starts nothing either.
+    EXPECT_FALSE(d.dialog.findChild<QPushButton *>(QStringLiteral("btnRun"))->isEnabled());
     d.progress()->setValue(1);
-    d.click("btnRun");
+    d.dialog.on_btnRun_clicked();
     EXPECT_EQ(d.progress()->value(), 0); // Run resets the bar, starts nothing
     ASSERT_TRUE(finished.wait(60000) || finished.count() > 0);
     EXPECT_EQ(d.objectCount(), 1);
@@ -291,3 +295,102 @@ TEST(BatchRunWindow, OpenProcessListOpensTheDialogWithTheList)
 }
 
 } // namespace
+
+// ---- feedback while a list runs ----
+
+QString statusText(const Dialog &d)
+{
+    const QLabel *label = d.dialog.findChild<QLabel *>(QStringLiteral("lblRunStatus"));
+    return label ? label->text() : QStringLiteral("(no status label)");
+}
+
+bool enabled(const Dialog &d, const char *name)
+{
+    const QPushButton *b = d.dialog.findChild<QPushButton *>(QLatin1String(name));
+    return b && b->isEnabled();
+}
+
+TEST(BatchRun, FailedStepIsShownInABoxAndItsRowIsMarked)
+{
+    Dialog d;
+    ProcessData cvd = BatchRunTest::cvdStep();
+    cvd.removeParameter(QStringLiteral("Thickness"));
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::substrateStep() << cvd << BatchRunTest::cvdStep());
+    d.run();
+    ASSERT_EQ(d.prompts.warnings.size(), 1);
+    EXPECT_EQ(d.prompts.warnings.first().first, QStringLiteral("Process Failed"));
+    const QString text = d.prompts.warnings.first().second;
+    EXPECT_TRUE(text.contains(QStringLiteral("Step 2 of 3, \"CVD\""))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("A required parameter was not found. Check input list.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\"Thickness\""))) << text.toStdString();
+    EXPECT_TRUE(d.prompts.criticals.isEmpty());
+
+    const QTreeWidget *tree = d.dialog.findChild<QTreeWidget *>(QStringLiteral("treeWidget"));
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        const QTreeWidgetItem *item = tree->topLevelItem(row);
+        EXPECT_EQ(!item->icon(0).isNull(), row == 1) << row;
+        EXPECT_EQ(item->foreground(1).color() == QColor(Qt::red), row == 1) << row;
+    }
+    EXPECT_TRUE(statusText(d).contains(QStringLiteral("2 of 3"))) << statusText(d).toStdString();
+
+    // The next run starts unmarked; a clean run shows no box.
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    d.run();
+    EXPECT_EQ(d.prompts.warnings.size(), 1);
+    EXPECT_TRUE(tree->topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(statusText(d), QStringLiteral("1 of 1 steps done."));
+}
+
+// Calls back on every redraw request the workspace makes.
+class RedrawHook : public Util::IObserver
+{
+public:
+    explicit RedrawHook(std::function<void()> onRedraw) : m_onRedraw(std::move(onRedraw)) {}
+    void notify() override { m_onRedraw(); }
+
+private:
+    std::function<void()> m_onRedraw;
+};
+
+TEST(BatchRun, StopEndsTheRunBetweenStepsAndShowsKOfN)
+{
+    Dialog d;
+    // Step 2 ("Save Image") redraws on the user-interface thread while the worker waits for it.
+    d.dialog.setProcessList(blockingList() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep());
+    QString duringSaveImage;
+    bool runDisabled = false, closeDisabled = false;
+    const boost::shared_ptr<RedrawHook> hook(new RedrawHook([&]() {
+        if (!d.dialog.isRunning() || !duringSaveImage.isEmpty())
+            return;
+        duringSaveImage = statusText(d);
+        runDisabled = !enabled(d, "btnRun");
+        closeDisabled = !enabled(d, "btnClose");
+        d.click("btnStop");
+    }));
+    d.workspace.addUpdateObserver(hook);
+
+    QSignalSpy finished(&d.dialog, SIGNAL(runFinished()));
+    d.click("btnRun");
+    EXPECT_TRUE(enabled(d, "btnStop"));
+    EXPECT_FALSE(enabled(d, "btnRun"));
+    EXPECT_TRUE(statusText(d).startsWith(QStringLiteral("1 of 4"))) << statusText(d).toStdString();
+    ASSERT_TRUE(finished.wait(60000) || finished.count() > 0);
+    d.workspace.removeUpdateObserver(hook);
+
+    EXPECT_EQ(duringSaveImage, QStringLiteral("2 of 4: Save Image"));
+    EXPECT_TRUE(runDisabled);
+    EXPECT_TRUE(closeDisabled);
+    // The steps before the stop stay; nothing after it ran.
+    EXPECT_EQ(d.dialog.completedSteps(), 2);
+    EXPECT_EQ(d.progress()->value(), 2);
+    ASSERT_TRUE(d.dialog.currentVolume());
+    EXPECT_EQ(countMaterial(*d.dialog.currentVolume(), BatchRunTest::materialId(1)), 0u);
+    EXPECT_EQ(statusText(d), QStringLiteral("Stopped after 2 of 4 steps."));
+    EXPECT_TRUE(d.prompts.warnings.isEmpty());
+    EXPECT_TRUE(d.prompts.criticals.isEmpty());
+    EXPECT_TRUE(enabled(d, "btnRun"));
+    EXPECT_TRUE(enabled(d, "btnClose"));
+    EXPECT_FALSE(enabled(d, "btnStop"));
+}

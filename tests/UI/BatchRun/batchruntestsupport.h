@@ -4,6 +4,7 @@
 #include "UI/BatchRun/batchrunprompts.h"
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QMutex>
 #include <QPair>
 #include <QStringList>
@@ -25,6 +26,10 @@ public:
     QList<FileQuestion> openQuestions, saveQuestions;
     int newListAnswer = 0;
     int newListAsked = 0;
+    int closeListAnswer = QMessageBox::Discard;
+    int closeListAsked = 0;
+    bool replaceAnswer = false;
+    QStringList replaceQuestions;
     QList<QPair<QString, QString>> warnings, criticals;
     // Fills a dialog and answers it; Accepted when unset.
     std::function<int(QDialog *)> onExec;
@@ -44,6 +49,16 @@ public:
     {
         ++newListAsked;
         return newListAnswer;
+    }
+    int askCloseList(QWidget *) override
+    {
+        ++closeListAsked;
+        return closeListAnswer;
+    }
+    bool confirmReplace(QWidget *, const QString &fileName) override
+    {
+        replaceQuestions << fileName;
+        return replaceAnswer;
     }
     void showWarning(QWidget *, const QString &title, const QString &text) override { warnings.append({title, text}); }
     void showCritical(QWidget *, const QString &title, const QString &text) override

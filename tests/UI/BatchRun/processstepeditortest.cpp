@@ -1,6 +1,8 @@
 #include "batchruntestsupport.h"
 
+#include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Operations/materialcombobox.h"
@@ -427,4 +429,57 @@ TEST(ModifyProcess, PhotolithographyKeepsTheStoredMaskWhenItsFileIsNotHere)
     EXPECT_EQ(d.prompts.warnings.size(), 1);
     EXPECT_EQ(d.dialog.processList().first().getProcessParameter(QStringLiteral("Top Mask File")).toString(),
               QStringLiteral("elsewhere/mask.png"));
+}
+
+// Cells of each material, for comparing two runs.
+std::vector<uint32_t> cellsOf(Model::Automaton::TotalVolume &volume)
+{
+    Model::Automaton::CellLock lock(volume);
+    std::vector<uint32_t> out(size_t(volume.getCellCount()));
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = lock.cells()[i].material;
+    return out;
+}
+
+// Runs the step on a fresh 6 x 6 x 8 volume of 5 substrate layers.
+std::vector<uint32_t> etchedBy(const ProcessData &step)
+{
+    Core::Operations::ProcessRunContext context;
+    EXPECT_EQ(Core::Operations::runProcessStep(BatchRunTest::substrateStep(6, 6, 8, 5), context),
+              Core::Operations::StepSucceeded);
+    EXPECT_EQ(Core::Operations::runProcessStep(step, context), Core::Operations::StepSucceeded)
+        << qPrintable(context.detail);
+    return context.volume ? cellsOf(*context.volume) : std::vector<uint32_t>();
+}
+
+TEST(ModifyProcess, FractionalEtchDepthGivesTheSameLayersInTheDialogAndTheRun)
+{
+    Dialog d;
+    d.add(QStringLiteral("RIE"));
+    ASSERT_EQ(d.dialog.processList().size(), 1);
+    ProcessData stored = d.dialog.processList().first();
+    stored.setParameterValue(QStringLiteral("Material_Id"), BatchRunTest::materialId(0));
+    // A list written by hand or by another tool may hold the depth as a double.
+    stored.setParameterValue(QStringLiteral("Etch Depth"), 2.6);
+    d.dialog.setProcessList(Ui::ProcessList() << stored);
+
+    int shown = -1;
+    d.prompts.onExec = [&](QDialog *dialog) {
+        shown = dialog->findChild<QSpinBox *>(QStringLiteral("sbxEtchDepth"))->value();
+        return int(QDialog::Accepted);
+    };
+    d.selectRow(0);
+    d.click("btnModify");
+    ASSERT_EQ(shown, 2);
+    const QVariant fromDialog = d.dialog.processList().first().getProcessParameter(QStringLiteral("Etch Depth"));
+    ASSERT_EQ(fromDialog.toUInt(), 2u);
+
+    // The stored step and the step with the depth the dialog took etch alike.
+    ProcessData viaDialog = stored;
+    viaDialog.setParameterValue(QStringLiteral("Etch Depth"), fromDialog);
+    const std::vector<uint32_t> byStored = etchedBy(stored);
+    EXPECT_EQ(byStored, etchedBy(viaDialog));
+    // Two of the five substrate layers are gone.
+    const size_t substrate = size_t(std::count(byStored.begin(), byStored.end(), BatchRunTest::materialId(0)));
+    EXPECT_EQ(substrate, size_t(6 * 6 * 3));
 }

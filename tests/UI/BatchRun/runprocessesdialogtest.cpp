@@ -456,3 +456,133 @@ TEST(ListFiles, MaterialConflictIsSettledWithTheConflictDialog)
 }
 
 } // namespace
+
+// ---- closing with an unsaved list ----
+
+struct CloseCase
+{
+    const char *name;
+    int answer;
+    bool chooseFile; // for Save: a file is chosen
+    bool closed;
+};
+
+void PrintTo(const CloseCase &c, std::ostream *os) { *os << c.name; }
+
+class CloseWithUnsavedList : public ::testing::TestWithParam<CloseCase>
+{
+};
+
+TEST_P(CloseWithUnsavedList, AsksAndActsOnTheAnswer)
+{
+    const CloseCase &c = GetParam();
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("closing.plst"));
+    QFile::remove(file);
+    for (const bool escape : {false, true}) {
+        Dialog d;
+        d.dialog.show();
+        d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep(1.0) << BatchRunTest::cvdStep(2.0));
+        d.prompts.closeListAnswer = c.answer;
+        if (c.chooseFile)
+            d.prompts.saveAnswers << file;
+        if (escape)
+            d.dialog.reject();
+        else
+            d.click("btnClose");
+        EXPECT_EQ(d.prompts.closeListAsked, 1) << escape;
+        EXPECT_EQ(d.dialog.isVisible(), !c.closed) << escape;
+        EXPECT_EQ(d.dialog.processList().size(), 2);
+        EXPECT_EQ(QFile::exists(file), c.answer == QMessageBox::Save && c.chooseFile) << escape;
+        QFile::remove(file);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CloseWithUnsavedList,
+                         ::testing::Values(CloseCase{"Save", QMessageBox::Save, true, true},
+                                           CloseCase{"SaveWithoutAFile", QMessageBox::Save, false, false},
+                                           CloseCase{"Discard", QMessageBox::Discard, false, true},
+                                           CloseCase{"Cancel", QMessageBox::Cancel, false, false}),
+                         [](const ::testing::TestParamInfo<CloseCase> &info) { return std::string(info.param.name); });
+
+TEST(CloseWithUnsavedList, SavedOrEmptyListClosesWithoutAsking)
+{
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("saved-before-close.plst"));
+    Dialog d;
+    d.dialog.show();
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep());
+    d.prompts.saveAnswers << file;
+    d.click("btnSaveList");
+    d.click("btnClose");
+    EXPECT_EQ(d.prompts.closeListAsked, 0);
+    EXPECT_FALSE(d.dialog.isVisible());
+    QFile::remove(file);
+
+    Dialog e;
+    e.dialog.show();
+    e.dialog.setProcessList(ProcessList());
+    e.click("btnClose");
+    EXPECT_EQ(e.prompts.closeListAsked, 0);
+    EXPECT_FALSE(e.dialog.isVisible());
+}
+
+TEST(CloseWithUnsavedList, AChangeAfterLoadingIsAskedAbout)
+{
+    const QString file = QDir::current().absoluteFilePath(QStringLiteral("loaded-then-changed.plst"));
+    ASSERT_TRUE(Core::Operations::ProcessListFile::save(ProcessList() << BatchRunTest::cvdStep(1.0)
+                                                                      << BatchRunTest::cvdStep(2.0),
+                                                        file));
+    Dialog d;
+    d.dialog.show();
+    ASSERT_TRUE(d.dialog.loadList(file));
+    EXPECT_FALSE(d.dialog.isModified());
+    d.select({1});
+    d.click("btnMoveUp");
+    EXPECT_TRUE(d.dialog.isModified());
+    d.prompts.closeListAnswer = QMessageBox::Cancel;
+    d.click("btnClose");
+    EXPECT_EQ(d.prompts.closeListAsked, 1);
+    EXPECT_TRUE(d.dialog.isVisible());
+    QFile::remove(file);
+}
+
+// ---- the list extension ----
+
+TEST(ListFiles, SaveAsAddsTheListExtensionToABareName)
+{
+    QDir here = QDir::current();
+    const QString bare = here.absoluteFilePath(QStringLiteral("mylist"));
+    const QString completed = bare + QStringLiteral(".plst");
+    QFile::remove(bare);
+    QFile::remove(completed);
+    Dialog d;
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep());
+    d.prompts.saveAnswers << bare;
+    d.click("btnSaveListAs");
+    EXPECT_TRUE(QFile::exists(completed));
+    EXPECT_FALSE(QFile::exists(bare));
+    EXPECT_EQ(d.dialog.fileName(), completed);
+    EXPECT_TRUE(d.prompts.replaceQuestions.isEmpty());
+
+    // The completed name exists now: the person is asked before it is replaced.
+    const QByteArray before = [&] {
+        QFile f(completed);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    d.dialog.setProcessList(ProcessList() << BatchRunTest::cvdStep() << BatchRunTest::cvdStep());
+    d.prompts.saveAnswers << bare;
+    d.prompts.replaceAnswer = false;
+    d.click("btnSaveListAs");
+    EXPECT_EQ(d.prompts.replaceQuestions, QStringList{completed});
+    QFile f(completed);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    d.prompts.saveAnswers << bare;
+    d.prompts.replaceAnswer = true;
+    d.click("btnSaveListAs");
+    Core::Operations::ProcessListFile::LoadResult saved;
+    ASSERT_TRUE(Core::Operations::ProcessListFile::load(completed, saved));
+    EXPECT_EQ(saved.list.size(), 2);
+    QFile::remove(completed);
+}

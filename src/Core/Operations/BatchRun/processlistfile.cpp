@@ -2,6 +2,7 @@
 
 #include "Core/Operations/Document/materialreconciler.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/filenames.h"
 #include "Util/vector3d.h"
 
 #include <QColor>
@@ -198,6 +199,8 @@ QVariant ProcessListFile::valueFromText(const QString &kind, const QString &text
     return QVariant();
 }
 
+QString ProcessListFile::withExtension(const QString &fileName) { return Util::withExtension(fileName, extension()); }
+
 bool ProcessListFile::save(const ProcessList &list, const QString &fileName, QString *error)
 {
     // Written beside the old file and renamed over it only when complete, so a
@@ -244,13 +247,22 @@ bool ProcessListFile::save(const ProcessList &list, const QString &fileName, QSt
     writer.writeEndElement();
     writer.writeEndDocument();
 
-    if (writer.hasError() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("The process list \"%1\" could not be written completely: %2")
-                         .arg(fileName, file.errorString());
-        return false;
+    // Closing the file inside commit() forgets why writing failed, so the
+    // buffered rest is written first while the reason can still be read.
+    QString reason;
+    if (writer.hasError() || !file.flush()) {
+        reason = file.errorString();
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        reason = file.errorString();
+    } else {
+        return true;
     }
-    return true;
+    if (reason.isEmpty())
+        reason = QStringLiteral("the file system gave no reason");
+    if (error)
+        *error = QStringLiteral("The process list \"%1\" could not be written completely: %2").arg(fileName, reason);
+    return false;
 }
 
 bool ProcessListFile::load(const QString &fileName, LoadResult &result, IListConflictResolver *resolver)

@@ -33,6 +33,9 @@ class ProcessListFile
 public:
     static QString filter() { return QStringLiteral("Process List (*.plst)"); }
     static QString dialogTitle() { return QStringLiteral("Process List File"); }
+    static QString extension() { return QStringLiteral("plst"); }
+    // The chosen name with ".plst" added when it has no extension of its own.
+    static QString withExtension(const QString &fileName);
 
     // False, with the reason in error, when the file cannot be written; the
     // previous file is then left as it was.

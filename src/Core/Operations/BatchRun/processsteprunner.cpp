@@ -55,19 +55,13 @@ const uint32_t SiliconMaterial = 1;
 class StepParameters
 {
 public:
-    // conversionCode: the code of a value that cannot be converted (2, or 1
-    // for the steps that report every failure as a missing parameter).
-    StepParameters(const Ui::ProcessData &step, QString &detail, int conversionCode)
-        : m_step(&step), m_detail(detail), m_conversionCode(conversionCode)
-    {
-    }
+    StepParameters(const Ui::ProcessData &step, QString &detail) : m_step(&step), m_detail(detail) {}
 
     // Listing: every read records its parameter and kind and gives no value, so
     // the step stops before its engine; flag reads answer listingFlag, which
     // lets a second walk take the other branch of a choice.
     StepParameters(QList<StepParameterInfo> &listing, bool listingFlag, QString &detail)
-        : m_detail(detail), m_conversionCode(StepMissingParameter), m_code(StepMissingParameter),
-          m_listing(&listing), m_listingFlag(listingFlag)
+        : m_detail(detail), m_code(StepMissingParameter), m_listing(&listing), m_listingFlag(listingFlag)
     {
     }
 
@@ -85,8 +79,13 @@ public:
         // toUInt wraps negative numbers and truncates large ones without complaint.
         bool isNumber = false;
         const double number = value.toDouble(&isNumber);
-        if (!converted || (isNumber && (number < 0 || number > double(std::numeric_limits<unsigned>::max()))))
+        if (!converted || (isNumber && !(number >= 0 && number <= double(std::numeric_limits<unsigned>::max()))))
             return unconvertible(name, QStringLiteral("a whole number of zero or more"));
+        // toUInt rounds a stored fraction; the option dialogs take its whole part
+        // (2.6 layers are 2), and a step must do the same whoever runs it.
+        const int type = value.userType();
+        if (type == QMetaType::Double || type == QMetaType::Float)
+            return unsigned(number);
         return result;
     }
 
@@ -215,7 +214,7 @@ public:
         return id;
     }
 
-    // A value the engine cannot run on: code 2 whatever the step type.
+    // A value the engine cannot run on: code 2.
     void reject(const QString &sentence)
     {
         if (!ok())
@@ -266,7 +265,7 @@ private:
 
     int unconvertible(const char *name, const QString &expected)
     {
-        m_code = m_conversionCode;
+        m_code = StepInvalidParameter;
         m_detail = QStringLiteral("The value of \"%1\" is not %2.").arg(QLatin1String(name), expected);
         return 0;
     }
@@ -283,7 +282,6 @@ private:
 
     const Ui::ProcessData *m_step = nullptr;
     QString &m_detail;
-    int m_conversionCode;
     int m_code = StepSucceeded;
     QList<StepParameterInfo> *m_listing = nullptr;
     bool m_listingFlag = false;
@@ -735,9 +733,9 @@ struct StepKind
 {
     int (*run)(StepRun &);
     LatticeMark mark;
-    // "Save Image", "Create Substrate" and "Si Oxidation" report a value they
-    // cannot convert as a missing parameter.
-    bool conversionIsMissing;
+    // "Save Image", "Create Substrate" and "Si Oxidation" report every
+    // failure as a missing parameter (code 1); the reason stays in the detail.
+    bool everyFailureIsMissing;
     bool needsVolume;
 };
 
@@ -836,24 +834,24 @@ int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
         return StepMissingParameter;
     }
 
-    StepParameters parameters(step, context.detail,
-                              kind.conversionIsMissing ? StepMissingParameter : StepInvalidParameter);
+    StepParameters parameters(step, context.detail);
     StepRun run{parameters, context};
+    const int failureCode = kind.everyFailureIsMissing ? int(StepMissingParameter) : int(StepInvalidParameter);
     int code = StepSucceeded;
     try {
         code = kind.run(run);
     } catch (const std::bad_alloc &) {
         context.detail = QStringLiteral("There was not enough memory to finish the step; the cells may be incomplete.");
         markLattice(context, true);
-        return StepInvalidParameter;
+        return failureCode;
     } catch (const std::exception &error) {
         context.detail = QStringLiteral("The step failed (%1); the cells may be incomplete.")
                              .arg(QString::fromLocal8Bit(error.what()));
         markLattice(context, true);
-        return StepInvalidParameter;
+        return failureCode;
     }
     if (code != StepSucceeded)
-        return code;
+        return kind.everyFailureIsMissing ? int(StepMissingParameter) : code;
 
     // A step that changed silicon outdates the lattice even where its row leaves the mark alone.
     if (kind.mark == LatticeMark::Set || run.touchedSilicon)

@@ -4,6 +4,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentreader.h"
 #include "Model/Persistence/documentwriter.h"
+#include "Util/filenames.h"
 #include "documentsession.h"
 #include "idocumentdialogs.h"
 #include "materialreconciler.h"
@@ -41,11 +42,7 @@ QString DocumentStorage::windowTitle(const QString &fileName)
 
 QString DocumentStorage::withExtension(const QString &fileName)
 {
-    if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
-        return fileName;
-    if (fileName.endsWith(QLatin1Char('.')))
-        return fileName + extension();
-    return fileName + QLatin1Char('.') + extension();
+    return Util::withExtension(fileName, extension());
 }
 
 bool DocumentStorage::save(const QString &fileName, Workspace &workspace, IDocumentDialogs *dialogs)

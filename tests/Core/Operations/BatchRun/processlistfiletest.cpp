@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace Core::Operations;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
@@ -364,3 +368,57 @@ TEST_F(ProcessListFileTest, FailedSaveKeepsThePreviousFile)
     QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(before, read(path("keep.plst")));
 }
+
+TEST_F(ProcessListFileTest, WriteFailureGivesTheFileSystemsReason)
+{
+    // One list small enough to fail only when the file is completed, one that fails while it is written.
+    for (const int copies : {1, 50}) {
+        ProcessList list;
+        for (int i = 0; i < copies; ++i)
+            list << everyKind();
+        const QString target = path(QStringLiteral("list%1.plst").arg(copies));
+
+        // Writes beyond 1 KiB fail from here on, as on a full disk.
+        struct rlimit saved {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        struct rlimit limited = saved;
+        limited.rlim_cur = 1024;
+        void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        QString error;
+        const bool written = ProcessListFile::save(list, target, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        EXPECT_FALSE(written) << copies;
+        const QString prefix = QStringLiteral("could not be written completely: ");
+        ASSERT_TRUE(error.contains(prefix)) << error.toStdString();
+        const QString reason = error.mid(error.indexOf(prefix) + prefix.size()).trimmed();
+        EXPECT_FALSE(reason.isEmpty()) << copies << " " << error.toStdString();
+        EXPECT_FALSE(QFile::exists(target)) << copies;
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList()) << copies;
+    }
+}
+
+struct ExtensionCase
+{
+    const char *chosen;
+    const char *completed;
+};
+
+class ListExtension : public ::testing::TestWithParam<ExtensionCase>
+{
+};
+
+TEST_P(ListExtension, IsAddedOnlyToANameWithoutOne)
+{
+    EXPECT_EQ(ProcessListFile::withExtension(QString::fromUtf8(GetParam().chosen)),
+              QString::fromUtf8(GetParam().completed));
+}
+
+INSTANTIATE_TEST_SUITE_P(ProcessListFile, ListExtension,
+                         ::testing::Values(ExtensionCase{"mylist", "mylist.plst"},
+                                           ExtensionCase{"/tmp/dir.d/mylist", "/tmp/dir.d/mylist.plst"},
+                                           ExtensionCase{"mylist.", "mylist.plst"},
+                                           ExtensionCase{"mylist.plst", "mylist.plst"},
+                                           ExtensionCase{"mylist.xml", "mylist.xml"}, ExtensionCase{"", ""}));

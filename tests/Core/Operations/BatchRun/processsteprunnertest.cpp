@@ -334,11 +334,11 @@ const std::vector<FaultCase> &faultCases()
         {"RandomWalkProbabilityBelowZero", 19, "Time Step Duration", QVariant(3.3333333333), StepInvalidParameter},
         {"RandomWalkNegativeTime", 19, "Doping Time", QVariant(-1.0), StepInvalidParameter},
         {"RandomWalkNegativeThreshold", 19, "Doping Threshold", QVariant(-1.0), StepInvalidParameter},
-        // Oxidation reports a value it cannot read as missing, but refuses a bad value like any step.
+        // Oxidation reports every failure as a missing parameter, a bad value too.
         {"OxidationMissingSwitch", 15, "OxidationTimeSet", QVariant(), StepMissingParameter},
         {"OxidationTextThickness", 15, "Oxidation Thickness", QVariant(QStringLiteral("abc")), StepMissingParameter},
-        {"OxidationNegativeThickness", 15, "Oxidation Thickness", QVariant(-1.0), StepInvalidParameter},
-        {"OxidationZeroConversion", 15, "Micron Conversion", QVariant(0.0), StepInvalidParameter},
+        {"OxidationNegativeThickness", 15, "Oxidation Thickness", QVariant(-1.0), StepMissingParameter},
+        {"OxidationZeroConversion", 15, "Micron Conversion", QVariant(0.0), StepMissingParameter},
     };
     return cases;
 }
@@ -418,11 +418,12 @@ INSTANTIATE_TEST_SUITE_P(
         SubstrateFault{"TextForASize", "Volume Size X", QVariant(QStringLiteral("abc")), StepMissingParameter},
         SubstrateFault{"TextForTheCorner", "Lower Left Front Corner", QVariant(QStringLiteral("1;2")),
                        StepMissingParameter},
-        SubstrateFault{"UnknownMaterial", "Material_Id", QVariant(4000u), StepInvalidParameter},
-        SubstrateFault{"ZeroSize", "Volume Size Z", QVariant(0u), StepInvalidParameter},
-        SubstrateFault{"AbsurdSize", "Volume Size X", QVariant(4000000000u), StepInvalidParameter},
+        // Every failure of "Create Substrate" is code 1, a value it cannot build a volume of too.
+        SubstrateFault{"UnknownMaterial", "Material_Id", QVariant(4000u), StepMissingParameter},
+        SubstrateFault{"ZeroSize", "Volume Size Z", QVariant(0u), StepMissingParameter},
+        SubstrateFault{"AbsurdSize", "Volume Size X", QVariant(4000000000u), StepMissingParameter},
         SubstrateFault{"CornerNotFinite", "Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(NaN, 0, 0)),
-                       StepInvalidParameter}),
+                       StepMissingParameter}),
     [](const ::testing::TestParamInfo<SubstrateFault> &info) { return std::string(info.param.name); });
 
 TEST(ProcessStepRunner, UnknownTypesGiveCodeThree)

@@ -343,8 +343,16 @@ TEST_F(DocumentOperationsTest, DamagedDocumentShowsWhatWasReadButIsNotBoundToThe
 
     Workspace target;
     EXPECT_EQ(DocumentStorage::load(file, target, dialogs.get()), DocumentStorage::LoadedDamaged);
-    ASSERT_GE(target.document().getObjects().size(), 1);
+    ASSERT_EQ(target.document().getObjects().size(), 2);
     EXPECT_EQ(materialsOf(target.document().getObjects().first()), materialsOf(source.document().getObjects().first()));
+    // The broken volume keeps its size and every id read from the file, the text after the last tag included.
+    const std::vector<uint32_t> original = materialsOf(source.document().getObjects().last());
+    const std::vector<uint32_t> kept = materialsOf(target.document().getObjects().last());
+    ASSERT_EQ(kept.size(), original.size());
+    const size_t read = size_t(cut.mid(cut.lastIndexOf("<State>") + 7).count(' '));
+    ASSERT_GT(read, original.size() / 2);
+    for (size_t i = 0; i < kept.size(); ++i)
+        ASSERT_EQ(kept[i], i < read ? original[i] : 0u) << i;
     ASSERT_EQ(dialogs->shown.size(), 1);
     EXPECT_EQ(dialogs->shown.first().first, QStringLiteral("Error reading from file"));
     EXPECT_TRUE(dialogs->shown.first().second.contains(QStringLiteral("damaged and incomplete")));
