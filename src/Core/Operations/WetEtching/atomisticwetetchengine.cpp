@@ -156,12 +156,29 @@ void AtomisticWetEtchEngine::setupActivate(Slab &slab)
                     continue;
                 Voxel &v = m_cells[a.cellIndex];
                 if (v.material == Silicon) {
+                    const uint32_t id = SiLattice::atomId(cs, n);
+                    if (a.state == SiAtom::Absent) {
+                        // Removed by an earlier etch of this lattice: the etch carries on
+                        // from there. Its partners face the etchant, wherever they lie.
+                        for (uint32_t b : a.bonds) {
+                            if (!SiAtom::isAtom(b) || lattice.atom(b).cellIndex < 0)
+                                continue;
+                            const unsigned target = slabOfCell(lattice.atom(b).cellIndex);
+                            if (&m_slabs[target] == &slab)
+                                slab.silicon.push_back(b);
+                            else
+                                slab.out[target].push_back(b);
+                        }
+                        continue;
+                    }
                     a.state = SiAtom::Present;
                     ++v.latticeIndex;
-                    if (resetLife)
+                    // An atom a continuous etch has already worn keeps what is left of its life;
+                    // a fresh lattice holds no life yet.
+                    if (resetLife && !(a.life > 0.0f))
                         a.life = 1.0f;
                     if (!m_interior[a.cellIndex])
-                        slab.silicon.push_back(SiLattice::atomId(cs, n));
+                        slab.silicon.push_back(id);
                 } else if (v.material == 0) {
                     a.state = SiAtom::Absent;
                 } else {
@@ -176,16 +193,23 @@ void AtomisticWetEtchEngine::setupSurface(Slab &slab)
 {
     SiLattice &lattice = *m_lattice;
     slab.surface.clear();
+    // Partners of atoms an earlier etch removed, handed over by the slabs their removed atoms lie in.
+    const unsigned self = unsigned(&slab - m_slabs.data());
+    for (Slab &other : m_slabs)
+        if (&other != &slab)
+            slab.silicon.insert(slab.silicon.end(), other.out[self].begin(), other.out[self].end());
+    sortUnique(slab.silicon);
     for (uint32_t id : slab.silicon) {
-        if (lattice.firstNeighbours(id) >= 4)
-            continue;
         SiAtom &a = lattice.atom(id);
+        if (a.state != SiAtom::Present || lattice.firstNeighbours(id) >= 4)
+            continue;
         bool surface = false;
         for (unsigned s = 0; s < 4; ++s) {
             const uint32_t b = a.bonds[s];
             if (SiAtom::isAtom(b) && lattice.atom(b).cellIndex >= 0) {
-                // States of atoms in non-silicon cells were settled in the first setup pass.
-                if (m_cells[lattice.atom(b).cellIndex].material == 0)
+                // Every state was settled in the first setup pass: a partner in an empty
+                // cell, or one an earlier etch removed, is absent.
+                if (lattice.atom(b).state == SiAtom::Absent)
                     surface = true;
                 continue;
             }
