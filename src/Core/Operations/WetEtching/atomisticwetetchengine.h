@@ -83,7 +83,8 @@ protected:
     // slab's own surface atoms' remaining life. Call keep() or remove() for
     // each atom that should stay listed or go.
     virtual void examine(Slab &slab) = 0;
-    // Whether setup gives every silicon atom a fresh remaining life.
+    // Whether setup gives a full remaining life to every silicon atom that holds
+    // none yet; atoms an earlier etch of the lattice wore keep what they have left.
     virtual bool resetsLife() const { return false; }
     // Between steps, after all slabs applied their changes.
     virtual void afterStep() {}
