@@ -4,6 +4,8 @@
 
 #include <QMutexLocker>
 
+#include <algorithm>
+
 namespace Core {
 namespace Operations {
 
@@ -31,47 +33,87 @@ void Electrodeposition::run(int iterations)
     m_open = std::vector<uint8_t>();
 }
 
+namespace {
+
+// A run of empty cells in one z column: [first, last).
+struct EmptyRun
+{
+    uint32_t first, last;
+};
+
+} // namespace
+
 std::vector<uint8_t> Electrodeposition::openEmptyCells(const Voxel *cells, unsigned sizeX, unsigned sizeY,
                                                        unsigned sizeZ)
 {
-    const uint64_t layer = uint64_t(sizeY) * sizeZ, count = layer * sizeX;
-    std::vector<uint8_t> open(size_t(count), 0);
-    std::vector<uint32_t> todo;
-    const auto reach = [&](uint64_t i) {
-        if (!open[i] && cells[i].material == 0) {
-            open[i] = 1;
-            todo.push_back(uint32_t(i));
+    // The flood runs over z runs of empty cells rather than over cells: a
+    // column holds few runs, so the walk is about as long as the volume is wide.
+    const size_t columns = size_t(sizeX) * sizeY;
+    std::vector<EmptyRun> runs;
+    std::vector<size_t> start(columns + 1, 0);
+    for (size_t c = 0; c < columns; ++c) {
+        start[c] = runs.size();
+        const Voxel *column = cells + c * sizeZ;
+        for (uint32_t z = 0; z < sizeZ;) {
+            if (column[z].material != 0) {
+                ++z;
+                continue;
+            }
+            const uint32_t first = z;
+            while (z < sizeZ && column[z].material == 0)
+                ++z;
+            runs.push_back({first, z});
+        }
+    }
+    start[columns] = runs.size();
+
+    std::vector<uint8_t> reached(runs.size(), 0);
+    std::vector<size_t> todo;
+    const auto reach = [&](size_t r) {
+        if (!reached[r]) {
+            reached[r] = 1;
+            todo.push_back(r);
         }
     };
     // The electrolyte comes in through the faces of the volume.
     for (unsigned x = 0; x < sizeX; ++x)
         for (unsigned y = 0; y < sizeY; ++y) {
-            const uint64_t column = x * layer + uint64_t(y) * sizeZ;
-            if (x == 0 || x + 1 == sizeX || y == 0 || y + 1 == sizeY) {
-                for (unsigned z = 0; z < sizeZ; ++z)
-                    reach(column + z);
-            } else if (sizeZ > 0) {
-                reach(column);
-                reach(column + sizeZ - 1);
-            }
+            const size_t c = size_t(x) * sizeY + y;
+            const bool side = x == 0 || x + 1 == sizeX || y == 0 || y + 1 == sizeY;
+            for (size_t r = start[c]; r < start[c + 1]; ++r)
+                if (side || runs[r].first == 0 || runs[r].last == sizeZ)
+                    reach(r);
         }
+    // A run joins the runs of the four neighbour columns that overlap it in z.
+    const auto joinColumn = [&](size_t c, const EmptyRun &run) {
+        const auto begin = runs.begin() + std::ptrdiff_t(start[c]), end = runs.begin() + std::ptrdiff_t(start[c + 1]);
+        auto it = std::lower_bound(begin, end, run.first,
+                                   [](const EmptyRun &other, uint32_t z) { return other.last <= z; });
+        for (; it != end && it->first < run.last; ++it)
+            reach(size_t(it - runs.begin()));
+    };
     while (!todo.empty()) {
-        const uint64_t i = todo.back();
+        const size_t r = todo.back();
         todo.pop_back();
-        const unsigned z = unsigned(i % sizeZ), y = unsigned((i / sizeZ) % sizeY), x = unsigned(i / layer);
-        if (z > 0)
-            reach(i - 1);
-        if (z + 1 < sizeZ)
-            reach(i + 1);
-        if (y > 0)
-            reach(i - sizeZ);
-        if (y + 1 < sizeY)
-            reach(i + sizeZ);
+        const size_t c = size_t(std::upper_bound(start.begin(), start.end(), r) - start.begin()) - 1;
+        const unsigned x = unsigned(c / sizeY), y = unsigned(c % sizeY);
+        const EmptyRun run = runs[r];
         if (x > 0)
-            reach(i - layer);
+            joinColumn(c - sizeY, run);
         if (x + 1 < sizeX)
-            reach(i + layer);
+            joinColumn(c + sizeY, run);
+        if (y > 0)
+            joinColumn(c - 1, run);
+        if (y + 1 < sizeY)
+            joinColumn(c + 1, run);
     }
+
+    std::vector<uint8_t> open(columns * sizeZ, 0);
+    for (size_t c = 0; c < columns; ++c)
+        for (size_t r = start[c]; r < start[c + 1]; ++r)
+            if (reached[r])
+                std::fill(open.begin() + std::ptrdiff_t(c * sizeZ + runs[r].first),
+                          open.begin() + std::ptrdiff_t(c * sizeZ + runs[r].last), uint8_t(1));
     return open;
 }
 

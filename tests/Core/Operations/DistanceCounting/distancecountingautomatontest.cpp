@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 using namespace Core::Operations;
 using namespace DistanceCountingTest;
@@ -365,6 +367,57 @@ TEST(Electrodeposition, OpenEmptyCellsAreThoseJoinedToAFaceOfTheVolume)
                 const bool centre = x == 2 && y == 2 && z == 2;
                 ASSERT_EQ(open[volume->cellIndex(x, y, z)], empty && !centre ? 1 : 0) << x << "," << y << "," << z;
             }
+}
+
+TEST(Electrodeposition, OpenEmptyCellsMatchACellByCellFlood)
+{
+    // Random fillings from sparse to dense, where voids of every shape appear.
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const unsigned sx = 11, sy = 9, sz = 10;
+        const double filled = 0.3 + 0.04 * seed;
+        std::mt19937 random(seed);
+        std::vector<uint32_t> layout(size_t(sx) * sy * sz);
+        for (uint32_t &m : layout)
+            m = std::uniform_real_distribution<double>(0, 1)(random) < filled ? 3u : 0u;
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(
+            sx, sy, sz, [&](unsigned x, unsigned y, unsigned z) { return layout[(size_t(x) * sy + y) * sz + z]; });
+        // The reference: a plain flood over cells from every empty cell on a face.
+        std::vector<uint8_t> expected(layout.size(), 0);
+        std::vector<std::array<int, 3>> todo;
+        const auto visit = [&](int x, int y, int z) {
+            if (x < 0 || y < 0 || z < 0 || x >= int(sx) || y >= int(sy) || z >= int(sz))
+                return;
+            const size_t i = (size_t(x) * sy + y) * sz + z;
+            if (layout[i] == 0 && !expected[i]) {
+                expected[i] = 1;
+                todo.push_back({x, y, z});
+            }
+        };
+        for (int x = 0; x < int(sx); ++x)
+            for (int y = 0; y < int(sy); ++y)
+                for (int z = 0; z < int(sz); ++z)
+                    if (x == 0 || y == 0 || z == 0 || x + 1 == int(sx) || y + 1 == int(sy) || z + 1 == int(sz))
+                        visit(x, y, z);
+        while (!todo.empty()) {
+            const std::array<int, 3> c = todo.back();
+            todo.pop_back();
+            visit(c[0] - 1, c[1], c[2]);
+            visit(c[0] + 1, c[1], c[2]);
+            visit(c[0], c[1] - 1, c[2]);
+            visit(c[0], c[1] + 1, c[2]);
+            visit(c[0], c[1], c[2] - 1);
+            visit(c[0], c[1], c[2] + 1);
+        }
+        CellLock lock(*volume);
+        const std::vector<uint8_t> open = Electrodeposition::openEmptyCells(lock.cells(), sx, sy, sz);
+        size_t sealed = 0;
+        for (size_t i = 0; i < layout.size(); ++i) {
+            ASSERT_EQ(open[i], expected[i]) << "cell " << i << ", seed " << seed;
+            sealed += layout[i] == 0 && !expected[i] ? 1 : 0;
+        }
+        if (seed == 12)
+            EXPECT_GT(sealed, 0u); // dense enough to seal some voids
+    }
 }
 
 TEST(SimpleDoping, DepthOneDopesExactlyTheTopLayer)
