@@ -236,6 +236,38 @@ TEST_P(BothEtchers, AReusedLatticeCarriesOnWhereTheLastEtchStopped)
     expectCountsMatchAtoms(*volume);
 }
 
+TEST_P(BothEtchers, ACellFilledWithSiliconAgainGetsItsAtomsBack)
+{
+    const auto volume = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    const std::vector<Voxel> fresh = cellsOf(*volume);
+    // The top layer of cells goes, then something puts silicon back there
+    // without the lattice being built again.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
+    ASSERT_EQ(materialAt(*volume, 10, 10, 5), 0u);
+    const std::vector<Voxel> etched = cellsOf(*volume);
+    std::vector<uint8_t> refilled(etched.size(), 0);
+    {
+        CellLock lock(*volume);
+        for (unsigned x = 0; x < 20; ++x)
+            for (unsigned y = 0; y < 20; ++y) {
+                const size_t i = volume->cellIndex(x, y, 5);
+                refilled[i] = etched[i].material == 0 ? 1 : 0;
+                lock.cells()[i].material = 1;
+            }
+    }
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    // Cells the etch left partly etched at the volume's sides carry on as they were.
+    for (size_t i = 0; i < after.size(); ++i)
+        ASSERT_EQ(after[i].latticeIndex, refilled[i] ? fresh[i].latticeIndex : etched[i].latticeIndex) << "cell " << i;
+    expectCountsMatchAtoms(*volume);
+    // And they etch like any silicon.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
+    EXPECT_EQ(materialAt(*volume, 10, 10, 5), 0u);
+    EXPECT_EQ(materialAt(*volume, 10, 10, 4), 1u);
+}
+
 namespace {
 
 struct SplitEtch
