@@ -1,4 +1,5 @@
 #include "Core/Operations/DistanceCounting/anisotropicfilmdeposition.h"
+#include "Core/Operations/DistanceCounting/electrodeposition.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmetching.h"
 #include "Core/Operations/DistanceCounting/simplesioxidation.h"
@@ -70,6 +71,13 @@ void BM_AnisotropicDeposition(benchmark::State &state)
     runOnTrench(state, [](TotalVolume &v) { AnisotropicFilmDeposition(v, 3, 10, 0.5f).simulate(); });
 }
 BENCHMARK(BM_AnisotropicDeposition)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The silicon as the conductor: the film grows over the whole trench.
+void BM_Electroplating(benchmark::State &state)
+{
+    runOnTrench(state, [](TotalVolume &v) { Electrodeposition(v, 5, 1, 10).simulate(); });
+}
+BENCHMARK(BM_Electroplating)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 2 µm of oxide at 1 cell per 0.1 µm.
 void BM_SiOxidation(benchmark::State &state)

@@ -26,6 +26,7 @@ namespace {
 
 const char *const Location = "Core/Operations/DopingOperation/randomwalkdoping";
 const int32_t CentreSourceCount = 100000;
+const int MaxBinomialRedraws = 64;
 // Keeps the sum of a cell and its six inflows inside 32 bits.
 const double CountLimit = double(std::numeric_limits<int32_t>::max()) / 8.0;
 
@@ -150,13 +151,26 @@ double RandomWalkDoping::normal(Generator &generator, double mean, double sd)
 
 uint32_t RandomWalkDoping::binomial(Generator &generator, uint32_t n, float x)
 {
-    const float mean = float(n) * x;
-    const float sd = std::sqrt((1.0f - x) * mean);
-    for (;;) {
-        const double k = std::floor(double(mean) + double(sd) * double(standardNormal(generator)) + 0.5);
+    // Certain outcomes need no draw. A stay probability that rounds to 1 in
+    // single precision (a tiny D dt / L^2, or D = 0) is one of them.
+    if (n == 0 || !(x > 0.0f))
+        return 0;
+    if (x >= 1.0f)
+        return n;
+    // The mean in double: in single precision n * x rounds above n for large odd
+    // n, and a mean above n refuses about half of all draws, or every one of them
+    // when the spread is 0.
+    const double mean = double(n) * double(x);
+    const double sd = std::sqrt((1.0 - double(x)) * mean);
+    // With the mean inside [0, n] at least about half of the draws fall inside,
+    // so running out of redraws is as good as impossible; the bound only
+    // guarantees that the draw ends.
+    for (int attempt = 0; attempt < MaxBinomialRedraws; ++attempt) {
+        const double k = std::floor(mean + sd * double(standardNormal(generator)) + 0.5);
         if (k >= 0.0 && k <= double(n))
             return uint32_t(k);
     }
+    return uint32_t(std::min(std::floor(mean + 0.5), double(n)));
 }
 
 uint32_t RandomWalkDoping::timeSeed()
@@ -327,7 +341,10 @@ void RandomWalkDoping::distribute(Voxel *cells)
             cell[4] = int32_t(binomial(generator, c, 0.5f));
             cell[5] = int32_t(c) - cell[4];
         }
-        if (uint32_t(cell[6]) > threshold)
+        // The concentration of the cell is all its particles, those that stay and
+        // those leaving in this step alike; the stayers alone would raise the
+        // threshold by 1 / q and make the junction depend on the time step.
+        if (uint32_t(n) > threshold)
             cells[i].material = m_dopedMaterial;
     }
 }

@@ -76,6 +76,8 @@ public:
     // The draws of the walk, on any generator (public for tests).
     static double uniform01(Generator &generator);
     static double normal(Generator &generator, double mean, double sd);
+    // B(n, x) by a rounded normal draw, always in 0..n and always ending:
+    // x <= 0 gives 0 and x >= 1 gives n without a draw.
     static uint32_t binomial(Generator &generator, uint32_t n, float x);
 
 private:

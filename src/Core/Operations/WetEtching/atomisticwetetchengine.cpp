@@ -129,6 +129,7 @@ void AtomisticWetEtchEngine::setupActivate(Slab &slab)
     const bool resetLife = resetsLife();
     SiLattice &lattice = *m_lattice;
     slab.silicon.clear();
+    slab.carried.clear();
 
     // Only the columns of lattice cells whose atoms can lie over this slab: a
     // cell's atoms stay within 0.55 of its origin's x, whose x is ox + (i - j) cos 45.
@@ -156,12 +157,13 @@ void AtomisticWetEtchEngine::setupActivate(Slab &slab)
                     continue;
                 Voxel &v = m_cells[a.cellIndex];
                 if (v.material == Silicon) {
-                    a.state = SiAtom::Present;
-                    ++v.latticeIndex;
-                    if (resetLife)
-                        a.life = 1.0f;
-                    if (!m_interior[a.cellIndex])
-                        slab.silicon.push_back(SiLattice::atomId(cs, n));
+                    const uint32_t id = SiLattice::atomId(cs, n);
+                    if (a.state == SiAtom::Absent) {
+                        // Removed by an earlier etch of this lattice, unless its cell holds no atom at all (below).
+                        slab.carried.push_back(id);
+                        continue;
+                    }
+                    activate(slab, id, resetLife);
                 } else if (v.material == 0) {
                     a.state = SiAtom::Absent;
                 } else {
@@ -170,22 +172,74 @@ void AtomisticWetEtchEngine::setupActivate(Slab &slab)
             }
         }
     }
+    carryOn(slab, resetLife);
+}
+
+void AtomisticWetEtchEngine::activate(Slab &slab, uint32_t id, bool resetLife)
+{
+    SiAtom &a = m_lattice->atom(id);
+    a.state = SiAtom::Present;
+    ++m_cells[a.cellIndex].latticeIndex;
+    // An atom a continuous etch has already worn keeps what is left of its life;
+    // a fresh lattice holds no life yet.
+    if (resetLife && !(a.life > 0.0f))
+        a.life = 1.0f;
+    if (!m_interior[a.cellIndex])
+        slab.silicon.push_back(id);
+}
+
+void AtomisticWetEtchEngine::carryOn(Slab &slab, bool resetLife)
+{
+    SiLattice &lattice = *m_lattice;
+    // An etch empties a cell with its last atom, so a silicon cell without a
+    // present atom was filled again since: its atoms are silicon once more.
+    // Decided for all of them before any comes back.
+    std::vector<uint8_t> refilled(slab.carried.size());
+    for (size_t i = 0; i < slab.carried.size(); ++i)
+        refilled[i] = m_cells[lattice.atom(slab.carried[i]).cellIndex].latticeIndex == 0 ? 1 : 0;
+    for (size_t i = 0; i < slab.carried.size(); ++i) {
+        const uint32_t id = slab.carried[i];
+        const SiAtom &a = lattice.atom(id);
+        if (refilled[i]) {
+            activate(slab, id, resetLife);
+            continue;
+        }
+        // The etch carries on from where the last one stopped: the removed atom's
+        // partners face the etchant, wherever they lie.
+        for (uint32_t b : a.bonds) {
+            if (!SiAtom::isAtom(b) || lattice.atom(b).cellIndex < 0)
+                continue;
+            const unsigned target = slabOfCell(lattice.atom(b).cellIndex);
+            if (&m_slabs[target] == &slab)
+                slab.silicon.push_back(b);
+            else
+                slab.out[target].push_back(b);
+        }
+    }
+    slab.carried = std::vector<uint32_t>();
 }
 
 void AtomisticWetEtchEngine::setupSurface(Slab &slab)
 {
     SiLattice &lattice = *m_lattice;
     slab.surface.clear();
+    // Partners of atoms an earlier etch removed, handed over by the slabs their removed atoms lie in.
+    const unsigned self = unsigned(&slab - m_slabs.data());
+    for (Slab &other : m_slabs)
+        if (&other != &slab)
+            slab.silicon.insert(slab.silicon.end(), other.out[self].begin(), other.out[self].end());
+    sortUnique(slab.silicon);
     for (uint32_t id : slab.silicon) {
-        if (lattice.firstNeighbours(id) >= 4)
-            continue;
         SiAtom &a = lattice.atom(id);
+        if (a.state != SiAtom::Present || lattice.firstNeighbours(id) >= 4)
+            continue;
         bool surface = false;
         for (unsigned s = 0; s < 4; ++s) {
             const uint32_t b = a.bonds[s];
             if (SiAtom::isAtom(b) && lattice.atom(b).cellIndex >= 0) {
-                // States of atoms in non-silicon cells were settled in the first setup pass.
-                if (m_cells[lattice.atom(b).cellIndex].material == 0)
+                // Every state was settled in the first setup pass: a partner in an empty
+                // cell, or one an earlier etch removed, is absent.
+                if (lattice.atom(b).state == SiAtom::Absent)
                     surface = true;
                 continue;
             }

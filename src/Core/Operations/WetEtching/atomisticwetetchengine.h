@@ -64,6 +64,7 @@ protected:
         unsigned xFirst = 0, xLast = 0;
         uint64_t cellFirst = 0, cellLast = 0; // volume cell indices of the slab: [cellFirst, cellLast)
         std::vector<uint32_t> silicon;        // setup: present atoms in silicon cells of the slab
+        std::vector<uint32_t> carried;        // setup: absent atoms in silicon cells of the slab
         std::vector<uint32_t> surface;        // atoms to examine in the next step
         std::vector<uint32_t> next;           // the slab's own part of the next surface list
         std::vector<std::vector<uint32_t>> out; // per target slab: atoms handed to it
@@ -83,7 +84,8 @@ protected:
     // slab's own surface atoms' remaining life. Call keep() or remove() for
     // each atom that should stay listed or go.
     virtual void examine(Slab &slab) = 0;
-    // Whether setup gives every silicon atom a fresh remaining life.
+    // Whether setup gives a full remaining life to every silicon atom that holds
+    // none yet; atoms an earlier etch of the lattice wore keep what they have left.
     virtual bool resetsLife() const { return false; }
     // Between steps, after all slabs applied their changes.
     virtual void afterStep() {}
@@ -99,6 +101,9 @@ private:
     unsigned slabOfCell(int32_t cellIndex) const { return m_slabOfX[size_t(cellIndex) / m_cellsPerX]; }
     void prepareCells(const Slab &slab, bool findInterior);
     void setupActivate(Slab &slab);
+    void activate(Slab &slab, uint32_t atom, bool resetLife);
+    // Setup's look at the atoms an earlier etch of the lattice removed.
+    void carryOn(Slab &slab, bool resetLife);
     void setupSurface(Slab &slab);
     void applyStep(unsigned s);
     void emptyAtomlessCells(const Slab &slab);

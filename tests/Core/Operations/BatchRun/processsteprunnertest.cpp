@@ -653,3 +653,28 @@ TEST(ProcessStepRunner, AMaterialMayBeGivenByName)
 }
 
 } // namespace
+
+// Wet etches in a row keep the lattice current, so a split etch adds up.
+TEST(ProcessSteps, WetEtchesInARowAddUpToOneEtch)
+{
+    const auto etchedIn = [](int parts) {
+        Ui::ProcessData substrate = makeStep(11, substrateValues(16, 16, 14));
+        substrate.setParameter(QStringLiteral("Substrate Size Z"), QVariant(12u), true);
+        Ui::ProcessList list{substrate};
+        for (int i = 0; i < parts; ++i)
+            list.push_back(makeStep(1, {{"Depth", QVariant(8.0 / parts)}}));
+        RecordingHost host;
+        QMap<int, bool> stale;
+        ProcessRunContext context;
+        context.host = &host;
+        context.latticeStale = &stale;
+        EXPECT_EQ(runProcessSteps(list, context), parts + 1) << qPrintable(context.detail);
+        return context.volume;
+    };
+    const boost::shared_ptr<TotalVolume> whole = etchedIn(1), split = etchedIn(16);
+    ASSERT_TRUE(whole && split);
+    EXPECT_EQ(materialsOf(*split), materialsOf(*whole));
+    // Away from the volume's side faces the (100) top went down 8 cells, from 12 to 4.
+    EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 3), Si);
+    EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 4), 0u);
+}

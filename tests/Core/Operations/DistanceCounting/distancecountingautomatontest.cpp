@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 using namespace Core::Operations;
 using namespace DistanceCountingTest;
@@ -302,6 +304,120 @@ TEST(Electrodeposition, GrowsOnlyAroundTheConductor)
     EXPECT_EQ(materialAt(*volume, 3, 0, 2), Film); // beside the conductor, on silicon
     EXPECT_EQ(materialAt(*volume, 4, 0, 2), 0u);   // silicon alone does not plate
     EXPECT_EQ(materialAt(*volume, 1, 0, 4), 0u);
+}
+
+TEST(Electrodeposition, VoidsTheElectrolyteCannotReachStayEmpty)
+{
+    const uint32_t Conductor = 6;
+    enum Part { Bulk, Single, Sealed, Pocket, Well, Above };
+    // A conductor block on silicon, from z = 1 to 8, holding a closed cell, a
+    // closed 2 x 2 x 2 void, a cell closed off at the volume's side face and a
+    // well open to the top.
+    const auto partOf = [](unsigned x, unsigned y, unsigned z) {
+        if (z >= 8)
+            return Above;
+        if (x == 5 && y == 5 && z == 3)
+            return Single;
+        if (x >= 6 && x < 8 && y >= 2 && y < 4 && z >= 4 && z < 6)
+            return Sealed;
+        if (x == 0 && y == 7 && z == 4)
+            return Pocket;
+        if (x >= 2 && x < 4 && y >= 6 && y < 8 && z >= 5)
+            return Well;
+        return Bulk;
+    };
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(10, 10, 12, [&](unsigned x, unsigned y, unsigned z) {
+        if (z == 0)
+            return Si;
+        return partOf(x, y, z) == Bulk ? Conductor : 0u;
+    });
+    Electrodeposition(*volume, Film, Conductor, 1).simulate();
+    int wrong[Above + 1] = {0, 0, 0, 0, 0, 0};
+    for (unsigned x = 0; x < 10; ++x)
+        for (unsigned y = 0; y < 10; ++y)
+            for (unsigned z = 1; z < 12; ++z) {
+                const Part part = partOf(x, y, z);
+                // Every cell of the well touches the conductor: one unit of film fills it.
+                // Above the well the nearest conductor lies a diagonal away, beyond one unit.
+                const bool overWell = x >= 2 && x < 4 && y >= 6 && y < 8;
+                const bool film = part == Well || (part == Above && z == 8 && !overWell);
+                const uint32_t expected = part == Bulk ? Conductor : film ? Film : 0u;
+                wrong[part] += materialAt(*volume, x, y, z) != expected ? 1 : 0;
+            }
+    EXPECT_EQ(wrong[Single], 0) << "of 1 cell closed in by the conductor";
+    EXPECT_EQ(wrong[Sealed], 0) << "of 8 cells in the sealed void";
+    EXPECT_EQ(wrong[Pocket], 0) << "of 1 cell closed off at the side face";
+    EXPECT_EQ(wrong[Well], 0) << "of 12 cells in the open well";
+    EXPECT_EQ(wrong[Bulk] + wrong[Above], 0);
+}
+
+TEST(Electrodeposition, OpenEmptyCellsAreThoseJoinedToAFaceOfTheVolume)
+{
+    // A closed shell of oxide around one empty cell, inside an empty volume.
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(5, 5, 5, [](unsigned x, unsigned y, unsigned z) {
+        const bool inShell = x >= 1 && x <= 3 && y >= 1 && y <= 3 && z >= 1 && z <= 3;
+        return inShell && !(x == 2 && y == 2 && z == 2) ? 3u : 0u;
+    });
+    CellLock lock(*volume);
+    const std::vector<uint8_t> open = Electrodeposition::openEmptyCells(lock.cells(), 5, 5, 5);
+    for (unsigned x = 0; x < 5; ++x)
+        for (unsigned y = 0; y < 5; ++y)
+            for (unsigned z = 0; z < 5; ++z) {
+                const bool empty = lock.cells()[volume->cellIndex(x, y, z)].material == 0;
+                const bool centre = x == 2 && y == 2 && z == 2;
+                ASSERT_EQ(open[volume->cellIndex(x, y, z)], empty && !centre ? 1 : 0) << x << "," << y << "," << z;
+            }
+}
+
+TEST(Electrodeposition, OpenEmptyCellsMatchACellByCellFlood)
+{
+    // Random fillings from sparse to dense, where voids of every shape appear.
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const unsigned sx = 11, sy = 9, sz = 10;
+        const double filled = 0.3 + 0.04 * seed;
+        std::mt19937 random(seed);
+        std::vector<uint32_t> layout(size_t(sx) * sy * sz);
+        for (uint32_t &m : layout)
+            m = std::uniform_real_distribution<double>(0, 1)(random) < filled ? 3u : 0u;
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(
+            sx, sy, sz, [&](unsigned x, unsigned y, unsigned z) { return layout[(size_t(x) * sy + y) * sz + z]; });
+        // The reference: a plain flood over cells from every empty cell on a face.
+        std::vector<uint8_t> expected(layout.size(), 0);
+        std::vector<std::array<int, 3>> todo;
+        const auto visit = [&](int x, int y, int z) {
+            if (x < 0 || y < 0 || z < 0 || x >= int(sx) || y >= int(sy) || z >= int(sz))
+                return;
+            const size_t i = (size_t(x) * sy + y) * sz + z;
+            if (layout[i] == 0 && !expected[i]) {
+                expected[i] = 1;
+                todo.push_back({x, y, z});
+            }
+        };
+        for (int x = 0; x < int(sx); ++x)
+            for (int y = 0; y < int(sy); ++y)
+                for (int z = 0; z < int(sz); ++z)
+                    if (x == 0 || y == 0 || z == 0 || x + 1 == int(sx) || y + 1 == int(sy) || z + 1 == int(sz))
+                        visit(x, y, z);
+        while (!todo.empty()) {
+            const std::array<int, 3> c = todo.back();
+            todo.pop_back();
+            visit(c[0] - 1, c[1], c[2]);
+            visit(c[0] + 1, c[1], c[2]);
+            visit(c[0], c[1] - 1, c[2]);
+            visit(c[0], c[1] + 1, c[2]);
+            visit(c[0], c[1], c[2] - 1);
+            visit(c[0], c[1], c[2] + 1);
+        }
+        CellLock lock(*volume);
+        const std::vector<uint8_t> open = Electrodeposition::openEmptyCells(lock.cells(), sx, sy, sz);
+        size_t sealed = 0;
+        for (size_t i = 0; i < layout.size(); ++i) {
+            ASSERT_EQ(open[i], expected[i]) << "cell " << i << ", seed " << seed;
+            sealed += layout[i] == 0 && !expected[i] ? 1 : 0;
+        }
+        if (seed == 12)
+            EXPECT_GT(sealed, 0u); // dense enough to seal some voids
+    }
 }
 
 TEST(SimpleDoping, DepthOneDopesExactlyTheTopLayer)

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <random>
 
 using Core::Operations::RandomWalkDoping;
@@ -25,6 +26,7 @@ const uint32_t Si = 1, NDoped = 14, PDoped = 15, Oxide = 3;
 const double Never = 1e300; // a threshold no count reaches
 
 using TestSupport::makeVolume;
+using TestSupport::materialAt;
 
 uint32_t silicon(unsigned, unsigned, unsigned) { return Si; }
 
@@ -76,9 +78,6 @@ TEST(RandomWalkGenerator, MersenneTwisterMatchesPublishedOutputs)
 TEST(RandomWalkGenerator, BinomialStaysInRangeAndHasTheRightMean)
 {
     RandomWalkDoping::Generator g(7u);
-    EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 1.0f), 500u);
-    EXPECT_EQ(RandomWalkDoping::binomial(g, 500, 0.0f), 0u);
-    EXPECT_EQ(RandomWalkDoping::binomial(g, 0, 0.5f), 0u);
     double sum = 0;
     const int draws = 4000;
     for (int i = 0; i < draws; ++i) {
@@ -90,6 +89,150 @@ TEST(RandomWalkGenerator, BinomialStaysInRangeAndHasTheRightMean)
     RandomWalkDoping::Generator top(1u);
     EXPECT_GE(RandomWalkDoping::uniform01(top), 0.0);
     EXPECT_LE(RandomWalkDoping::uniform01(top), 1.0);
+}
+
+namespace {
+
+struct CertainDraw
+{
+    uint32_t n;
+    float x;
+    uint32_t expected;
+};
+
+void PrintTo(const CertainDraw &d, std::ostream *out) { *out << "B(" << d.n << ", " << d.x << ")"; }
+
+class BinomialCertainOutcomes : public ::testing::TestWithParam<CertainDraw>
+{
+};
+
+const uint32_t Beyond24Bits = (1u << 24) + 1; // the smallest count a float cannot hold
+const uint32_t RoundsUp = (1u << 24) + 3;     // float(n) > n
+
+} // namespace
+
+// A stay probability of 0 or 1, however it was reached (D = 0, or 6 D dt / L^2
+// below single precision), leaves nothing to draw: all go or all stay.
+TEST_P(BinomialCertainOutcomes, EndAndGiveTheOnlyPossibleCount)
+{
+    const CertainDraw d = GetParam();
+    RandomWalkDoping::Generator g(11u);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(RandomWalkDoping::binomial(g, d.n, d.x), d.expected) << d.n << " at " << d.x;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CountsAndProbabilities, BinomialCertainOutcomes,
+    ::testing::Values(CertainDraw{500, 1.0f, 500}, CertainDraw{500, 0.0f, 0}, CertainDraw{0, 0.5f, 0},
+                      CertainDraw{Beyond24Bits, 1.0f, Beyond24Bits}, CertainDraw{Beyond24Bits, 0.0f, 0},
+                      CertainDraw{RoundsUp, 1.0f, RoundsUp}, CertainDraw{RoundsUp, 0.0f, 0},
+                      CertainDraw{0x7fffffffu, 1.0f, 0x7fffffffu},
+                      CertainDraw{Beyond24Bits, float(1.0 - 6e-10), Beyond24Bits}));
+
+TEST(RandomWalkGenerator, BinomialOfLargeOddCountsNearCertaintyStaysInRange)
+{
+    // The largest probability below 1: n * x in single precision would exceed n.
+    const float nearlyOne = std::nextafter(1.0f, 0.0f);
+    RandomWalkDoping::Generator g(5u);
+    for (uint32_t n : {Beyond24Bits, RoundsUp, (1u << 25) + 1, 0x7fffffffu}) {
+        double sum = 0;
+        for (int i = 0; i < 200; ++i) {
+            const uint32_t k = RandomWalkDoping::binomial(g, n, nearlyOne);
+            ASSERT_LE(k, n);
+            sum += double(n - k);
+        }
+        // On average n (1 - x) leave, a few at most for these counts.
+        const double leave = double(n) * (1.0 - double(nearlyOne));
+        EXPECT_NEAR(sum / 200, leave, 3.0 * std::sqrt(leave) + 1.0) << n;
+    }
+}
+
+// A walk at 1e8 particles per cell spreads large odd counts; a second walk
+// whose stay probability rounds to 1 must end, and move nothing.
+TEST(RandomWalkDoping, WalkWithAStayProbabilityOfOneEndsAndMovesNothing)
+{
+    for (double still : {1e-20, 0.0}) {
+        const boost::shared_ptr<TotalVolume> v =
+            makeVolume(10, 10, 20, [](unsigned, unsigned, unsigned z) { return z < 15 ? Si : 0u; });
+        Walk w;
+        w.cs = 1e26;
+        w.cth = 1e30;
+        ASSERT_TRUE(walker(*v, PDoped, w, 3).dope(4.27));
+        w.D = still;
+        w.dt = 0.01;
+        RandomWalkDoping again = walker(*v, PDoped, w, 4);
+        ASSERT_EQ(again.stayProbability(), 1.0f);
+        ASSERT_TRUE(again.dope(0.02));
+        const ParticleCounterArray &a = again.counters();
+        size_t large = 0;
+        for (unsigned x = 0; x < 10; ++x)
+            for (unsigned y = 0; y < 10; ++y)
+                for (unsigned z = 0; z < 14; ++z) {
+                    const ParticleCounter &c = (*a)[v->cellIndex(x, y, z)];
+                    for (int l = 0; l < 6; ++l)
+                        ASSERT_EQ(c.values[l], 0) << x << "," << y << "," << z;
+                    // Odd counts beyond 24 bits are the ones single precision rounds up.
+                    large += c.values[6] > int32_t(Beyond24Bits) && c.values[6] % 2 == 1 ? 1 : 0;
+                }
+        EXPECT_GT(large, 20u) << "D = " << still;
+    }
+}
+
+namespace {
+
+// x with erfc(x) = y, by bisection on the standard library's erfc.
+double inverseErfc(double y)
+{
+    double lo = 0.0, hi = 6.0;
+    for (int i = 0; i < 200; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (std::erfc(mid) > y ? lo : hi) = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+// Silicon below z = 40 under an open top, doped from the constant surface
+// concentration for the time given; returns the junction depth in cells below
+// the surface cell: halfway between the deepest doped cell and the next.
+double junctionDepth(double dt, double time)
+{
+    const unsigned top = 40;
+    const boost::shared_ptr<TotalVolume> v =
+        makeVolume(4, 4, top + 4, [top](unsigned, unsigned, unsigned z) { return z < top ? Si : 0u; });
+    Walk w;
+    w.dt = dt;
+    w.cs = 1e26;  // 1e8 particles per cell of 1 um
+    w.cth = 1e25; // a tenth of it
+    RandomWalkDoping doping = walker(*v, PDoped, w, 17);
+    EXPECT_TRUE(doping.dope(time));
+    double depths = 0;
+    for (unsigned x = 0; x < 4; ++x)
+        for (unsigned y = 0; y < 4; ++y) {
+            unsigned z = top;
+            while (z > 0 && materialAt(*v, x, y, z - 1) == PDoped)
+                --z;
+            // The surface cell, held at the surface concentration, is depth 0.
+            depths += double(top - 1 - z) + 0.5;
+        }
+    return depths / 16.0;
+}
+
+} // namespace
+
+TEST(RandomWalkDoping, JunctionDepthFollowsTheErfcProfileForEveryTimeStep)
+{
+    // D = 1e-13 m^2/s in cells of 1 um: the dialog's own step 0.8333 s (q = 0.5), its half and its quarter.
+    const double D = 1e-13, L = 1e-6, time = 250.0;
+    const double expected = 2.0 * std::sqrt(D * time) * inverseErfc(0.1) / L;
+    ASSERT_NEAR(expected, 11.63, 0.01);
+    const double steps[] = {0.8333333333, 0.8333333333 / 2, 0.8333333333 / 4};
+    double depths[3];
+    for (int i = 0; i < 3; ++i) {
+        depths[i] = junctionDepth(steps[i], time);
+        EXPECT_NEAR(depths[i], expected, 1.5) << "dt = " << steps[i];
+    }
+    EXPECT_NEAR(depths[1], depths[0], 1.0);
+    EXPECT_NEAR(depths[2], depths[0], 1.0);
 }
 
 TEST(RandomWalkDoping, RefusesATimeStepWithNegativeStayProbability)

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <memory>
+#include <ostream>
+#include <string>
 
 using namespace Core::Operations;
 using namespace WetEtchTest;
@@ -202,17 +205,25 @@ TEST_P(BothEtchers, ACellEmptiesOnlyWithItsLastAtom)
     expectCountsMatchAtoms(*four);
 }
 
-TEST_P(BothEtchers, AReusedLatticeRefillsCellsThatStillHoldSilicon)
+TEST_P(BothEtchers, AReusedLatticeCarriesOnWhereTheLastEtchStopped)
 {
     const auto volume = makeVolume(20, 20, 8, flatTop(6));
     ASSERT_TRUE(volume->createLattice());
-    const std::vector<Voxel> fresh = cellsOf(*volume);
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.5)->run());
-    // A cell is the whole truth the next etch starts from: setup brings its atoms back.
+    const std::vector<Voxel> etched = cellsOf(*volume);
+    const SiLattice &l = *volume->getLattice();
+    std::vector<int8_t> states(l.getAtomCount());
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id)
+        states[id] = l.atom(id).state;
+    // An etch of no depth only sets up: the two removed layers of the top cells stay removed.
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
     const std::vector<Voxel> after = cellsOf(*volume);
-    for (size_t i = 0; i < after.size(); ++i)
-        ASSERT_EQ(after[i].latticeIndex, fresh[i].latticeIndex) << "cell " << i;
+    for (size_t i = 0; i < after.size(); ++i) {
+        ASSERT_EQ(after[i].material, etched[i].material) << "cell " << i;
+        ASSERT_EQ(after[i].latticeIndex, etched[i].latticeIndex) << "cell " << i;
+    }
+    for (uint32_t id = 0; id < l.getAtomCount(); ++id)
+        ASSERT_EQ(l.atom(id).state == SiAtom::Present, states[id] == SiAtom::Present) << "atom " << id;
     expectCountsMatchAtoms(*volume);
 
     // Counts left wrong by someone else's change of the cells are counted afresh.
@@ -224,6 +235,144 @@ TEST_P(BothEtchers, AReusedLatticeRefillsCellsThatStillHoldSilicon)
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
     expectCountsMatchAtoms(*volume);
 }
+
+TEST_P(BothEtchers, ACellFilledWithSiliconAgainGetsItsAtomsBack)
+{
+    const auto volume = makeVolume(20, 20, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    const std::vector<Voxel> fresh = cellsOf(*volume);
+    // The top layer of cells goes, then something puts silicon back there
+    // without the lattice being built again.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
+    ASSERT_EQ(materialAt(*volume, 10, 10, 5), 0u);
+    const std::vector<Voxel> etched = cellsOf(*volume);
+    std::vector<uint8_t> refilled(etched.size(), 0);
+    {
+        CellLock lock(*volume);
+        for (unsigned x = 0; x < 20; ++x)
+            for (unsigned y = 0; y < 20; ++y) {
+                const size_t i = volume->cellIndex(x, y, 5);
+                refilled[i] = etched[i].material == 0 ? 1 : 0;
+                lock.cells()[i].material = 1;
+            }
+    }
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
+    const std::vector<Voxel> after = cellsOf(*volume);
+    // Cells the etch left partly etched at the volume's sides carry on as they were.
+    for (size_t i = 0; i < after.size(); ++i)
+        ASSERT_EQ(after[i].latticeIndex, refilled[i] ? fresh[i].latticeIndex : etched[i].latticeIndex) << "cell " << i;
+    expectCountsMatchAtoms(*volume);
+    // And they etch like any silicon.
+    ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
+    EXPECT_EQ(materialAt(*volume, 10, 10, 5), 0u);
+    EXPECT_EQ(materialAt(*volume, 10, 10, 4), 1u);
+}
+
+namespace {
+
+struct SplitEtch
+{
+    Etcher etcher;
+    bool masked;
+    int parts;
+};
+
+std::string nameOf(const SplitEtch &e)
+{
+    return std::string(nameOf(e.etcher)) + (e.masked ? "Masked" : "Flat") + "In" + std::to_string(e.parts);
+}
+
+void PrintTo(const SplitEtch &e, std::ostream *out) { *out << nameOf(e); }
+
+class SplitEtches : public ::testing::TestWithParam<SplitEtch>
+{
+};
+
+// Silicon below z = 20 under an open top, or below z = 16 under an oxide mask
+// with a square opening: the volumes of the two cases.
+boost::shared_ptr<TotalVolume> splitVolume(bool masked)
+{
+    return masked ? makeVolume(36, 36, 18, maskedTop(16, 12, 24)) : makeVolume(30, 30, 22, flatTop(20));
+}
+
+// Highest silicon cell of a column plus one; 0 when the column holds none.
+unsigned siliconTop(TotalVolume &volume, unsigned x, unsigned y)
+{
+    for (unsigned z = volume.getSizeZ(); z-- > 0;)
+        if (materialAt(volume, x, y, z) == 1)
+            return z + 1;
+    return 0;
+}
+
+} // namespace
+
+TEST_P(SplitEtches, EtchesOfAPartOfTheDepthAddUpToOneEtchOfTheWhole)
+{
+    const SplitEtch e = GetParam();
+    // Deep enough to leave the top cells, shallow enough for the groove under the mask to keep a floor.
+    const double depth = e.masked ? 6.0 : 10.0;
+    const auto whole = splitVolume(e.masked);
+    const auto split = splitVolume(e.masked);
+    ASSERT_TRUE(whole->createLattice());
+    ASSERT_TRUE(split->createLattice());
+    ASSERT_TRUE(makeEtcher(e.etcher, *whole, depth)->run());
+    // The lattice stays current between the parts, as after the etch operations.
+    for (int i = 0; i < e.parts; ++i)
+        ASSERT_TRUE(makeEtcher(e.etcher, *split, depth / e.parts)->run());
+    expectCountsMatchAtoms(*split);
+
+    const unsigned size = whole->getSizeX(), top = e.masked ? 16 : 20;
+    // Away from the volume's fixed side faces a (100) floor goes down one cell per unit of depth.
+    const unsigned centre = size / 2;
+    EXPECT_EQ(siliconTop(*split, centre, centre), top - unsigned(depth)) << nameOf(e);
+    EXPECT_EQ(siliconTop(*whole, centre, centre), top - unsigned(depth)) << nameOf(e);
+    // Everywhere the parts leave the same cells as the whole, within one layer of cells.
+    size_t differing = 0;
+    for (unsigned x = 0; x < size; ++x)
+        for (unsigned y = 0; y < size; ++y) {
+            const int a = int(siliconTop(*whole, x, y)), b = int(siliconTop(*split, x, y));
+            EXPECT_LE(std::abs(a - b), 1) << nameOf(e) << " column " << x << "," << y;
+            differing += a != b ? 1 : 0;
+        }
+    // The bond-counting etch decides by states alone, so it carries on exactly.
+    if (e.etcher == Etcher::BondCounting)
+        EXPECT_EQ(differing, 0u) << nameOf(e);
+    else
+        EXPECT_LE(differing, size_t(size) * size / 20) << nameOf(e);
+    // What an atom has lived through carries over too: its state, and in the
+    // continuous etch the life the slow (111) walls have used up.
+    const SiLattice &wl = *whole->getLattice(), &sl = *split->getLattice();
+    ASSERT_EQ(wl.getAtomCount(), sl.getAtomCount());
+    size_t states = 0;
+    double wholeWear = 0, splitWear = 0;
+    for (uint32_t id = 0; id < wl.getAtomCount(); ++id) {
+        states += wl.atom(id).state != sl.atom(id).state ? 1 : 0;
+        if (wl.atom(id).state == SiAtom::Present)
+            wholeWear += 1.0 - double(wl.atom(id).life);
+        if (sl.atom(id).state == SiAtom::Present)
+            splitWear += 1.0 - double(sl.atom(id).life);
+    }
+    if (e.etcher == Etcher::BondCounting) {
+        EXPECT_EQ(states, 0u) << nameOf(e);
+    } else if (e.masked) {
+        ASSERT_GT(wholeWear, 1.0);
+        EXPECT_NEAR(splitWear, wholeWear, 0.05 * wholeWear) << nameOf(e);
+    }
+    // The mask is never etched.
+    if (e.masked)
+        for (unsigned x = 0; x < size; ++x)
+            for (unsigned y = 0; y < size; ++y)
+                if (!(x >= 12 && x < 24 && y >= 12 && y < 24))
+                    ASSERT_EQ(materialAt(*split, x, y, 16), 2u) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Etchers, SplitEtches,
+    ::testing::Values(SplitEtch{Etcher::BondCounting, false, 4}, SplitEtch{Etcher::BondCounting, false, 20},
+                      SplitEtch{Etcher::BondCounting, true, 4}, SplitEtch{Etcher::BondCounting, true, 12},
+                      SplitEtch{Etcher::Continuous, false, 4}, SplitEtch{Etcher::Continuous, false, 20},
+                      SplitEtch{Etcher::Continuous, true, 4}, SplitEtch{Etcher::Continuous, true, 12}),
+    [](const ::testing::TestParamInfo<SplitEtch> &info) { return nameOf(info.param); });
 
 TEST_P(BothEtchers, SiliconUnderTheMaskIsNotEtchedFromAboveAndTheMaskStays)
 {
@@ -270,33 +419,41 @@ TEST_P(BothEtchers, SideFacesOfTheVolumeDoNotEtch)
 TEST_P(BothEtchers, ResultIsBitIdenticalForEveryPoolSize)
 {
     PoolSize restore;
-    std::vector<Voxel> reference;
-    std::vector<SiAtom> referenceAtoms;
-    for (int threads : {1, 2, 3, 7}) {
-        QThreadPool::globalInstance()->setMaxThreadCount(threads);
-        const auto volume = makeVolume(29, 23, 12, maskedTop(10, 7, 19));
-        ASSERT_TRUE(volume->createLattice());
-        std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 3.0);
-        ASSERT_TRUE(etch->run());
-        EXPECT_EQ(etch->getSlabCount(), unsigned(threads));
-        const std::vector<Voxel> cells = cellsOf(*volume);
-        const SiLattice &l = *volume->getLattice();
-        std::vector<SiAtom> atoms;
-        for (uint32_t id = 0; id < l.getAtomCount(); ++id)
-            atoms.push_back(l.atom(id));
-        if (reference.empty()) {
-            reference = cells;
-            referenceAtoms = atoms;
-            continue;
-        }
-        for (size_t i = 0; i < cells.size(); ++i) {
-            ASSERT_EQ(cells[i].material, reference[i].material) << "cell " << i << ", " << threads << " threads";
-            ASSERT_EQ(cells[i].latticeIndex, reference[i].latticeIndex) << "cell " << i;
-        }
-        ASSERT_EQ(atoms.size(), referenceAtoms.size());
-        for (size_t i = 0; i < atoms.size(); ++i) {
-            ASSERT_EQ(atoms[i].state, referenceAtoms[i].state) << "atom " << i << ", " << threads << " threads";
-            ASSERT_EQ(atoms[i].life, referenceAtoms[i].life) << "atom " << i << ", " << threads << " threads";
+    // One etch, and three on the same lattice: the later ones hand the atoms an
+    // earlier etch left bare across slab borders during setup.
+    for (int parts : {1, 3}) {
+        std::vector<Voxel> reference;
+        std::vector<SiAtom> referenceAtoms;
+        for (int threads : {1, 2, 3, 7}) {
+            QThreadPool::globalInstance()->setMaxThreadCount(threads);
+            const auto volume = makeVolume(29, 23, 12, maskedTop(10, 7, 19));
+            ASSERT_TRUE(volume->createLattice());
+            for (int i = 0; i < parts; ++i) {
+                std::unique_ptr<AtomisticWetEtchEngine> etch = makeEtcher(GetParam(), *volume, 3.0 / parts);
+                ASSERT_TRUE(etch->run());
+                EXPECT_EQ(etch->getSlabCount(), unsigned(threads));
+            }
+            const std::vector<Voxel> cells = cellsOf(*volume);
+            const SiLattice &l = *volume->getLattice();
+            std::vector<SiAtom> atoms;
+            for (uint32_t id = 0; id < l.getAtomCount(); ++id)
+                atoms.push_back(l.atom(id));
+            if (reference.empty()) {
+                reference = cells;
+                referenceAtoms = atoms;
+                continue;
+            }
+            for (size_t i = 0; i < cells.size(); ++i) {
+                ASSERT_EQ(cells[i].material, reference[i].material)
+                    << "cell " << i << ", " << threads << " threads, " << parts << " parts";
+                ASSERT_EQ(cells[i].latticeIndex, reference[i].latticeIndex) << "cell " << i;
+            }
+            ASSERT_EQ(atoms.size(), referenceAtoms.size());
+            for (size_t i = 0; i < atoms.size(); ++i) {
+                ASSERT_EQ(atoms[i].state, referenceAtoms[i].state)
+                    << "atom " << i << ", " << threads << " threads, " << parts << " parts";
+                ASSERT_EQ(atoms[i].life, referenceAtoms[i].life) << "atom " << i << ", " << threads << " threads";
+            }
         }
     }
 }
