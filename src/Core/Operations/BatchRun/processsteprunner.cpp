@@ -67,7 +67,12 @@ public:
 
     bool ok() const { return m_code == StepSucceeded; }
     int code() const { return m_code; }
-    const Ui::ProcessData &step() const { return m_step; }
+    // A listing walks no real step: it sees one without parameters.
+    const Ui::ProcessData &step() const
+    {
+        static const Ui::ProcessData none;
+        return m_step ? *m_step : none;
+    }
 
     unsigned uintValue(const char *name)
     {
