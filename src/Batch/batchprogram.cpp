@@ -23,9 +23,9 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
     BatchOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        auto value = [&](QString &target) {
+        auto value = [&](QString &target, const char *what = "a file name") {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                options.error = QStringLiteral("%1 needs a file name").arg(argument);
+                options.error = QStringLiteral("%1 needs %2").arg(argument, QLatin1String(what));
                 return;
             }
             target = arguments.at(++i);
@@ -36,7 +36,12 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.outFile);
         else if (argument == QLatin1String("--image"))
             value(options.imageFile);
-        else if (argument.startsWith(QLatin1Char('-')))
+        else if (BatchAnalysis::isOption(argument)) {
+            QString text;
+            value(text, "a value");
+            if (options.error.isEmpty())
+                options.error = options.analysis.add(argument, text);
+        } else if (argument.startsWith(QLatin1Char('-')))
             options.error = QStringLiteral("unknown option %1").arg(argument);
         else if (options.listFile.isEmpty())
             options.listFile = argument;
@@ -45,6 +50,10 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         if (!options.error.isEmpty())
             return options;
     }
+    if (!options.help)
+        options.error = options.analysis.check();
+    if (!options.error.isEmpty())
+        return options;
     if (!options.help && options.listFile.isEmpty())
         options.error = QStringLiteral("no process list given");
     else if (!options.help && options.outFile.isEmpty())
@@ -55,11 +64,14 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
 QString BatchOptions::usage()
 {
     return QStringLiteral(
-        "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png]\n"
-        "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
-        "with --image, a picture of it (needs a display; xvfb-run will do).\n"
-        "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
-        "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
+               "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [analysis options]\n"
+               "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
+               "with --image, a picture of it (needs a display; xvfb-run will do).\n") +
+           BatchAnalysis::usage() +
+           QStringLiteral("Exit status: 0 every step ran, 1 bad command line or unreadable list (also a section or\n"
+                          "column outside the final volume: then no analysis file is written),\n"
+                          "2 a step failed (the document holds the steps before it; no analysis file is written),\n"
+                          "3 a file could not be written.\n");
 }
 
 BatchProgram::BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err)
@@ -204,6 +216,11 @@ int BatchProgram::exec()
 {
     if (!loadList())
         return ExitUsage;
+    QString unwritable;
+    if (!m_options.analysis.checkOutputs(&unwritable)) {
+        problem(unwritable);
+        return ExitUsage;
+    }
     line(QStringLiteral("%1: %2 steps").arg(m_options.listFile).arg(m_list.size()));
     QElapsedTimer total;
     total.start();
@@ -227,6 +244,17 @@ int BatchProgram::exec()
             line(QStringLiteral("picture written to %1").arg(QFileInfo(m_options.imageFile).absoluteFilePath()));
         else if (exitCode == ExitSuccess)
             exitCode = ExitNotWritten;
+    }
+    if (m_options.analysis.any()) {
+        // Figures of a run that stopped half-way would pass for results.
+        if (m_failedCode != 0 || !m_context.volume) {
+            problem(QStringLiteral("no analysis file was written: the list did not run to its end"));
+        } else {
+            const int written = m_options.analysis.write(
+                *m_context.volume, [this](const QString &text) { line(text); },
+                [this](const QString &text) { problem(text); });
+            exitCode = exitCode == ExitSuccess ? written : exitCode;
+        }
     }
     return exitCode;
 }

@@ -3,6 +3,7 @@
 #include "Core/Operations/BatchRun/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
+#include "batchanalysis.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -30,6 +31,7 @@ struct BatchOptions
     QString listFile;
     QString outFile;
     QString imageFile;
+    BatchAnalysis analysis; // sections, measurements and exports of the final volume
     bool help = false;
     QString error; // why the command line was refused
 
