@@ -326,6 +326,38 @@ QImage GLWidget::grabImage()
     return grabFrameBuffer(false);
 }
 
+bool GLWidget::scenePointAt(const QPoint &position, Util::Vector3D *point)
+{
+    // The depth of a frame drawn afresh, read before it is shown.
+    makeCurrent();
+    if (format().doubleBuffer())
+        glDrawBuffer(GL_BACK);
+    paintGL();
+    glFinish();
+    if (format().doubleBuffer())
+        glReadBuffer(GL_BACK);
+    applyProjection();
+    applyModelView();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
+    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
+    const int px = int(position.x() * sx), py = viewport[3] - 1 - int(position.y() * sy);
+    if (px < 0 || py < 0 || px >= viewport[2] || py >= viewport[3])
+        return false;
+    GLfloat depth = 1.0f;
+    glReadPixels(px, py, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    if (!(depth < 1.0f))
+        return false;
+    GLdouble model[16], projection[16], x, y, z;
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    if (!gluUnProject(px + 0.5, py + 0.5, depth, model, projection, viewport, &x, &y, &z))
+        return false;
+    *point = Util::Vector3D(x, y, z);
+    return true;
+}
+
 bool GLWidget::pickAt(const QPoint &position)
 {
     Core::Operations::Selection &selection = m_presenter.workspace().selection();
@@ -420,8 +452,10 @@ void GLWidget::mouseReleaseEvent(QMouseEvent *event)
     const bool click = m_clickPending && event->button() == Qt::LeftButton;
     m_clickPending = false;
     m_drag = NoDrag;
-    if (click)
+    if (click) {
         pickAt(event->pos());
+        Q_EMIT clicked(event->pos());
+    }
     event->accept();
 }
 

@@ -11,6 +11,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 
@@ -163,6 +164,18 @@ TopSurface measureTopSurface(TotalVolume &volume)
         s.min = s.max = bottom;
     s.mean = filled ? sum / double(filled) : bottom;
     return s;
+}
+
+bool columnAtPoint(const TotalVolume &volume, double px, double py, ColumnRequest *column)
+{
+    const Util::Vector3D origin = volume.getPosition();
+    const double x = std::floor((px - origin.x) / unitLength(volume.getCellSizeX()));
+    const double y = std::floor((py - origin.y) / unitLength(volume.getCellSizeY()));
+    if (!(x >= 0.0 && y >= 0.0 && x < double(volume.getSizeX()) && y < double(volume.getSizeY())))
+        return false;
+    column->x = unsigned(x);
+    column->y = unsigned(y);
+    return true;
 }
 
 bool parseColumn(const QString &text, ColumnRequest *column, QString *error)

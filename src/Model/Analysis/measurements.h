@@ -72,7 +72,11 @@ std::vector<MaterialTally> measureMaterials(Automaton::TotalVolume &volume, uint
 bool measureColumn(Automaton::TotalVolume &volume, unsigned x, unsigned y, ColumnStack *stack, QString *error);
 TopSurface measureTopSurface(Automaton::TotalVolume &volume);
 
-// "x" or "x,y": two whole numbers. False with a sentence otherwise.
+// The cell column under a point in scene coordinates (a picked surface
+// point, say). False when the point lies beside the volume.
+bool columnAtPoint(const Automaton::TotalVolume &volume, double px, double py, ColumnRequest *column);
+
+// "x,y": two whole numbers. False with a sentence otherwise.
 bool parseColumn(const QString &text, ColumnRequest *column, QString *error);
 // The stack as console lines: a heading and one line per layer, top first.
 QStringList columnText(const ColumnStack &stack);
