@@ -312,10 +312,8 @@ void GLWidget::drawTemporaryObjects()
     glPopAttrib();
 }
 
-QImage GLWidget::grabImage()
+void GLWidget::renderForReading()
 {
-    // The front buffer is undefined where the window is covered or off
-    // screen; render the frame again and read it before it is shown.
     makeCurrent();
     if (format().doubleBuffer())
         glDrawBuffer(GL_BACK);
@@ -323,26 +321,34 @@ QImage GLWidget::grabImage()
     glFinish();
     if (format().doubleBuffer())
         glReadBuffer(GL_BACK);
+}
+
+QPoint GLWidget::framebufferPixel(const QPoint &position, const GLint viewport[4]) const
+{
+    // Widget coordinates to framebuffer pixels (they differ on high-density screens), y still downwards.
+    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
+    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
+    return QPoint(int(position.x() * sx), int(position.y() * sy));
+}
+
+QImage GLWidget::grabImage()
+{
+    // The front buffer is undefined where the window is covered or off
+    // screen; render the frame again and read it before it is shown.
+    renderForReading();
     return grabFrameBuffer(false);
 }
 
 bool GLWidget::scenePointAt(const QPoint &position, Util::Vector3D *point)
 {
     // The depth of a frame drawn afresh, read before it is shown.
-    makeCurrent();
-    if (format().doubleBuffer())
-        glDrawBuffer(GL_BACK);
-    paintGL();
-    glFinish();
-    if (format().doubleBuffer())
-        glReadBuffer(GL_BACK);
+    renderForReading();
     applyProjection();
     applyModelView();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
-    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
-    const int px = int(position.x() * sx), py = viewport[3] - 1 - int(position.y() * sy);
+    const QPoint pixel = framebufferPixel(position, viewport);
+    const int px = pixel.x(), py = viewport[3] - 1 - pixel.y();
     if (px < 0 || py < 0 || px >= viewport[2] || py >= viewport[3])
         return false;
     GLfloat depth = 1.0f;
@@ -368,10 +374,8 @@ bool GLWidget::pickAt(const QPoint &position)
     applyModelView();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    // Widget coordinates to framebuffer pixels (they differ on high-density screens).
-    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
-    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
-    const bool hit = selection.pick(int(position.x() * sx), int(position.y() * sy));
+    const QPoint pixel = framebufferPixel(position, viewport);
+    const bool hit = selection.pick(pixel.x(), pixel.y());
     if (hit)
         update();
     return hit;

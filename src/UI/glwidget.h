@@ -114,6 +114,9 @@ private:
 
     void applyProjection();
     void applyModelView();
+    // Draws a frame into the back buffer and leaves it there to be read.
+    void renderForReading();
+    QPoint framebufferPixel(const QPoint &position, const GLint viewport[4]) const;
     void loadLamps();
     void drawAxis();
     void drawGrid();

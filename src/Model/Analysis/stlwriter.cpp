@@ -83,9 +83,8 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
         return cells[nb].material != m;
     };
 
-    // First pass: the triangle count of each material, for the headers.
-    std::map<uint32_t, uint64_t> faces;
-    {
+    // Calls face(material, cell index, cell, direction) for every surface face, in cell order.
+    auto eachFace = [&](auto face) {
         size_t i = 0;
         unsigned c[3];
         for (c[0] = 0; c[0] < size[0]; ++c[0])
@@ -94,12 +93,24 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
                     const uint32_t m = cells[i].material;
                     if (m == 0)
                         continue;
-                    int n = 0;
                     for (int d = 0; d < 6; ++d)
-                        n += faceOf(i, c, d, m) ? 1 : 0;
-                    if (n)
-                        faces[m] += uint64_t(n);
+                        if (faceOf(i, c, d, m))
+                            face(m, c, d);
                 }
+    };
+
+    // First pass: the triangle count of each material, for the headers.
+    std::map<uint32_t, uint64_t> faces;
+    {
+        uint32_t lastMaterial = 0;
+        uint64_t *count = nullptr;
+        eachFace([&](uint32_t m, const unsigned *, int) {
+            if (!count || m != lastMaterial) {
+                count = &faces[m];
+                lastMaterial = m;
+            }
+            ++*count;
+        });
     }
     if (faces.empty())
         return fail(QStringLiteral("the volume holds no material: there is no surface to write"));
@@ -129,53 +140,42 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
     }
 
     // Second pass: the triangles, in cell order.
-    size_t i = 0;
-    unsigned c[3];
     StlOut *last = nullptr;
     uint32_t lastMaterial = 0;
-    for (c[0] = 0; c[0] < size[0]; ++c[0])
-        for (c[1] = 0; c[1] < size[1]; ++c[1])
-            for (c[2] = 0; c[2] < size[2]; ++c[2], ++i) {
-                const uint32_t m = cells[i].material;
-                if (m == 0)
-                    continue;
-                for (int d = 0; d < 6; ++d) {
-                    if (!faceOf(i, c, d, m))
-                        continue;
-                    if (!last || m != lastMaterial) {
-                        last = &outs[m];
-                        lastMaterial = m;
-                    }
-                    const Direction &dir = Directions[d];
-                    const int a = dir.axis, u = (a + 1) % 3, v = (a + 2) % 3;
-                    // Corner offsets (du, dv), counter-clockwise seen from the outside.
-                    static const int plus[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-                    static const int minus[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-                    const int(*corner)[2] = dir.sign > 0 ? plus : minus;
-                    float p[4][3];
-                    for (int k = 0; k < 4; ++k) {
-                        p[k][a] = float(origin[a] + double(c[a] + (dir.sign > 0 ? 1 : 0)) * cell[a]);
-                        p[k][u] = float(origin[u] + double(c[u] + unsigned(corner[k][0])) * cell[u]);
-                        p[k][v] = float(origin[v] + double(c[v] + unsigned(corner[k][1])) * cell[v]);
-                    }
-                    float record[2][12];
-                    for (int t = 0; t < 2; ++t) {
-                        float *r = record[t];
-                        r[0] = r[1] = r[2] = 0.0f;
-                        r[a] = float(dir.sign);
-                        const int ids[2][3] = {{0, 1, 2}, {0, 2, 3}};
-                        for (int k = 0; k < 3; ++k)
-                            std::memcpy(r + 3 + 3 * k, p[ids[t][k]], sizeof(float) * 3);
-                    }
-                    static const char attribute[2] = {0, 0};
-                    for (int t = 0; t < 2; ++t) {
-                        last->buffer.append(reinterpret_cast<const char *>(record[t]), sizeof(record[t]));
-                        last->buffer.append(attribute, 2);
-                    }
-                    if (last->buffer.size() >= FlushAt)
-                        last->flush();
-                }
-            }
+    eachFace([&](uint32_t m, const unsigned *c, int d) {
+        if (!last || m != lastMaterial) {
+            last = &outs[m];
+            lastMaterial = m;
+        }
+        const Direction &dir = Directions[d];
+        const int a = dir.axis, u = (a + 1) % 3, v = (a + 2) % 3;
+        // Corner offsets (du, dv), counter-clockwise seen from the outside.
+        static const int plus[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        static const int minus[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+        const int(*corner)[2] = dir.sign > 0 ? plus : minus;
+        float p[4][3];
+        for (int k = 0; k < 4; ++k) {
+            p[k][a] = float(origin[a] + double(c[a] + (dir.sign > 0 ? 1 : 0)) * cell[a]);
+            p[k][u] = float(origin[u] + double(c[u] + unsigned(corner[k][0])) * cell[u]);
+            p[k][v] = float(origin[v] + double(c[v] + unsigned(corner[k][1])) * cell[v]);
+        }
+        float record[2][12];
+        for (int t = 0; t < 2; ++t) {
+            float *r = record[t];
+            r[0] = r[1] = r[2] = 0.0f;
+            r[a] = float(dir.sign);
+            const int ids[2][3] = {{0, 1, 2}, {0, 2, 3}};
+            for (int k = 0; k < 3; ++k)
+                std::memcpy(r + 3 + 3 * k, p[ids[t][k]], sizeof(float) * 3);
+        }
+        static const char attribute[2] = {0, 0};
+        for (int t = 0; t < 2; ++t) {
+            last->buffer.append(reinterpret_cast<const char *>(record[t]), sizeof(record[t]));
+            last->buffer.append(attribute, 2);
+        }
+        if (last->buffer.size() >= FlushAt)
+            last->flush();
+    });
     for (auto &entry : outs) {
         entry.second.flush();
         if (!entry.second.ok)
