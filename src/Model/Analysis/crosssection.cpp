@@ -154,16 +154,11 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
 
     CellLock lock(volume);
     const Voxel *cells = lock.cells();
-    const size_t n = volume.getCellCount();
-    auto counts = [&](const QString &property) {
-        const ParticleCounterArray c = FieldPainter::countersOf(volume.getProperty(property));
-        return c && c->size() == n ? c : ParticleCounterArray();
-    };
     ParticleCounterArray nCounts, pCounts;
     if (particles == ParticleView::NType || particles == ParticleView::Total)
-        nCounts = counts(FieldPainter::nTypeProperty());
+        nCounts = particleCounts(volume, FieldPainter::nTypeProperty());
     if (particles == ParticleView::PType || particles == ParticleView::Total)
-        pCounts = counts(FieldPainter::pTypeProperty());
+        pCounts = particleCounts(volume, FieldPainter::pTypeProperty());
     if (nCounts || pCounts)
         g.particles.resize(g.materials.size());
     unsigned c[3];

@@ -1,5 +1,6 @@
 #include "outputfiles.h"
 
+#include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 
 #include <QDir>
@@ -20,6 +21,12 @@ QString materialName(uint32_t id)
     const Materials::Material material = catalogue ? catalogue->getMaterial(id) : Materials::Material();
     const QString name = material.isEmpty() ? QString() : material.getName();
     return name.isEmpty() ? QStringLiteral("Material %1").arg(id) : name;
+}
+
+Geometry::ParticleCounterArray particleCounts(const Automaton::TotalVolume &volume, const QString &property)
+{
+    const Geometry::ParticleCounterArray counts = Geometry::FieldPainter::countersOf(volume.getProperty(property));
+    return counts && counts->size() == volume.getCellCount() ? counts : Geometry::ParticleCounterArray();
 }
 
 double unitLength(float value) { return QString::number(double(value), 'g', 7).toDouble(); }

@@ -5,10 +5,20 @@
 #include <QPair>
 #include <QString>
 
+#include "Model/Geometry/fieldpainter.h"
+
 #include <cstdint>
 
 namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+
 namespace Analysis {
+
+// The random-walk counters a volume property holds (FieldPainter's N or P
+// property name), or empty when it holds none for every cell of the volume.
+Geometry::ParticleCounterArray particleCounts(const Automaton::TotalVolume &volume, const QString &property);
 
 // The catalogue's name of a material, "empty" for id 0 and "Material N" for
 // an id the catalogue does not know (a volume may outlive a catalogue edit).

@@ -119,13 +119,8 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error)
         const Voxel *cells = lock.cells();
         writeArray<uint32_t>(xml, volume, "UInt32", QStringLiteral("material"),
                              [cells](size_t i) { return cells[i].material; });
-        const size_t n = volume.getCellCount();
-        auto counts = [&](const QString &property) {
-            const ParticleCounterArray a = FieldPainter::countersOf(volume.getProperty(property));
-            return a && a->size() == n ? a : ParticleCounterArray();
-        };
-        const ParticleCounterArray nCounts = counts(FieldPainter::nTypeProperty());
-        const ParticleCounterArray pCounts = counts(FieldPainter::pTypeProperty());
+        const ParticleCounterArray nCounts = particleCounts(volume, FieldPainter::nTypeProperty());
+        const ParticleCounterArray pCounts = particleCounts(volume, FieldPainter::pTypeProperty());
         if (nCounts || pCounts) {
             const Geometry::ParticleCounter *np = nCounts ? nCounts->data() : nullptr;
             const Geometry::ParticleCounter *pp = pCounts ? pCounts->data() : nullptr;
