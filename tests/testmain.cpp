@@ -7,6 +7,9 @@
 #ifdef TORVANE_TEST_WIDGETS
 #include <QApplication>
 typedef QApplication TestApplication;
+#elif defined(TORVANE_TEST_GUI)
+#include <QGuiApplication>
+typedef QGuiApplication TestApplication;
 #else
 #include <QCoreApplication>
 typedef QCoreApplication TestApplication;
@@ -24,6 +27,11 @@ int main(int argc, char **argv)
     qputenv("HOME", home.path().toLocal8Bit());
     QDir::setCurrent(work.path());
 
+#ifdef TORVANE_TEST_GUI
+    // Drawing into images needs a GUI application, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -25,9 +25,9 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
     BatchOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        auto value = [&](QString &target) {
+        auto value = [&](QString &target, const char *what = "a file name") {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                options.error = QStringLiteral("%1 needs a file name").arg(argument);
+                options.error = QStringLiteral("%1 needs %2").arg(argument, QLatin1String(what));
                 return;
             }
             target = arguments.at(++i);
@@ -42,15 +42,16 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.netlistFile);
         else if (argument == QLatin1String("--set")) {
             QString text;
-            if (i + 1 >= arguments.size())
-                options.error = QStringLiteral("--set needs POSITION:PARAMETER=VALUE");
-            else
-                text = arguments.at(++i);
+            value(text, "POSITION:PARAMETER=VALUE");
             Core::Operations::ParameterOverride override;
             if (options.error.isEmpty() && Core::Operations::ParameterOverride::parse(text, override, &options.error))
                 options.overrides.append(override);
-        }
-        else if (argument.startsWith(QLatin1Char('-')))
+        } else if (BatchAnalysis::isOption(argument)) {
+            QString text;
+            value(text, "a value");
+            if (options.error.isEmpty())
+                options.error = options.analysis.add(argument, text);
+        } else if (argument.startsWith(QLatin1Char('-')))
             options.error = QStringLiteral("unknown option %1").arg(argument);
         else if (options.listFile.isEmpty())
             options.listFile = argument;
@@ -59,6 +60,10 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         if (!options.error.isEmpty())
             return options;
     }
+    if (!options.help)
+        options.error = options.analysis.check();
+    if (!options.error.isEmpty())
+        return options;
     if (!options.help && options.listFile.isEmpty())
         options.error = QStringLiteral("no process list given");
     else if (!options.help && options.outFile.isEmpty())
@@ -69,19 +74,22 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
 QString BatchOptions::usage()
 {
     return QStringLiteral(
-        "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [--netlist MODEL.cir]\n"
-        "                     [--set POSITION:PARAMETER=VALUE ...]\n"
-        "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
-        "with --image, a picture of it (needs a display; xvfb-run will do).\n"
-        "With --netlist, extracts the cantilevers of the final cell volume (preprocessing,\n"
-        "feature detection, model extraction) and writes them as a circuit netlist; when\n"
-        "none is found it says \"No model data was extracted.\" and exits with 2.\n"
-        "--set POSITION:PARAMETER=VALUE replaces one stored value before the run (repeatable):\n"
-        "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
-        "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
-        "the list file's text of that parameter would be and checked by the run in the same way.\n"
-        "Exit status: 0 every step ran, 1 bad command line or unreadable list,\n"
-        "2 a step failed (the document holds the steps before it), 3 a file could not be written.\n");
+               "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [--netlist MODEL.cir]\n"
+               "                     [--set POSITION:PARAMETER=VALUE ...] [analysis options]\n"
+               "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
+               "with --image, a picture of it (needs a display; xvfb-run will do).\n"
+               "With --netlist, extracts the cantilevers of the final cell volume (preprocessing,\n"
+               "feature detection, model extraction) and writes them as a circuit netlist; when\n"
+               "none is found it says \"No model data was extracted.\" and exits with 2.\n"
+               "--set POSITION:PARAMETER=VALUE replaces one stored value before the run (repeatable):\n"
+               "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
+               "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
+               "the list file's text of that parameter would be and checked by the run in the same way.\n") +
+           BatchAnalysis::usage() +
+           QStringLiteral("Exit status: 0 every step ran, 1 bad command line or unreadable list (also a section or\n"
+                          "column outside the final volume: then no analysis file is written),\n"
+                          "2 a step failed (the document holds the steps before it; no analysis file is written),\n"
+                          "3 a file could not be written.\n");
 }
 
 BatchProgram::BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err)
@@ -254,6 +262,11 @@ int BatchProgram::exec()
 {
     if (!loadList())
         return ExitUsage;
+    QString unwritable;
+    if (!m_options.analysis.checkOutputs(&unwritable)) {
+        problem(unwritable);
+        return ExitUsage;
+    }
     line(QStringLiteral("%1: %2 steps").arg(m_options.listFile).arg(m_list.size()));
     QElapsedTimer total;
     total.start();
@@ -282,6 +295,17 @@ int BatchProgram::exec()
             line(QStringLiteral("picture written to %1").arg(QFileInfo(m_options.imageFile).absoluteFilePath()));
         else if (exitCode == ExitSuccess)
             exitCode = ExitNotWritten;
+    }
+    if (m_options.analysis.any()) {
+        // Figures of a run that stopped half-way would pass for results.
+        if (m_failedCode != 0 || !m_context.volume) {
+            problem(QStringLiteral("no analysis file was written: the list did not run to its end"));
+        } else {
+            const int written = m_options.analysis.write(
+                *m_context.volume, [this](const QString &text) { line(text); },
+                [this](const QString &text) { problem(text); });
+            exitCode = exitCode == ExitSuccess ? written : exitCode;
+        }
     }
     return exitCode;
 }

@@ -4,6 +4,7 @@
 #include "Core/Operations/BatchRun/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
+#include "batchanalysis.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -33,6 +34,7 @@ struct BatchOptions
     QString imageFile;
     QString netlistFile; // --netlist: the final volume's cantilevers as a circuit netlist
     QList<Core::Operations::ParameterOverride> overrides; // --set, applied in order after loading
+    BatchAnalysis analysis; // sections, measurements and exports of the final volume
     bool help = false;
     QString error; // why the command line was refused
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -41,9 +42,13 @@ int main(int argc, char *argv[])
 
     const bool display = hasDisplay();
     std::unique_ptr<QCoreApplication> app;
-    if (display)
+    if (display) {
         app.reset(new QApplication(argc, argv));
-    else
+    } else if (options.analysis.needsGui()) {
+        // Cross-sections draw text, which needs a GUI application but no screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app.reset(new QGuiApplication(argc, argv));
+    } else
         app.reset(new QCoreApplication(argc, argv));
     Batch::BatchProgram program(options, display, stdout, stderr);
     return program.exec();

@@ -312,10 +312,8 @@ void GLWidget::drawTemporaryObjects()
     glPopAttrib();
 }
 
-QImage GLWidget::grabImage()
+void GLWidget::renderForReading()
 {
-    // The front buffer is undefined where the window is covered or off
-    // screen; render the frame again and read it before it is shown.
     makeCurrent();
     if (format().doubleBuffer())
         glDrawBuffer(GL_BACK);
@@ -323,7 +321,47 @@ QImage GLWidget::grabImage()
     glFinish();
     if (format().doubleBuffer())
         glReadBuffer(GL_BACK);
+}
+
+QPoint GLWidget::framebufferPixel(const QPoint &position, const GLint viewport[4]) const
+{
+    // Widget coordinates to framebuffer pixels (they differ on high-density screens), y still downwards.
+    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
+    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
+    return QPoint(int(position.x() * sx), int(position.y() * sy));
+}
+
+QImage GLWidget::grabImage()
+{
+    // The front buffer is undefined where the window is covered or off
+    // screen; render the frame again and read it before it is shown.
+    renderForReading();
     return grabFrameBuffer(false);
+}
+
+bool GLWidget::scenePointAt(const QPoint &position, Util::Vector3D *point)
+{
+    // The depth of a frame drawn afresh, read before it is shown.
+    renderForReading();
+    applyProjection();
+    applyModelView();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const QPoint pixel = framebufferPixel(position, viewport);
+    const int px = pixel.x(), py = viewport[3] - 1 - pixel.y();
+    if (px < 0 || py < 0 || px >= viewport[2] || py >= viewport[3])
+        return false;
+    GLfloat depth = 1.0f;
+    glReadPixels(px, py, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    if (!(depth < 1.0f))
+        return false;
+    GLdouble model[16], projection[16], x, y, z;
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    if (!gluUnProject(px + 0.5, py + 0.5, depth, model, projection, viewport, &x, &y, &z))
+        return false;
+    *point = Util::Vector3D(x, y, z);
+    return true;
 }
 
 bool GLWidget::pickAt(const QPoint &position)
@@ -336,10 +374,8 @@ bool GLWidget::pickAt(const QPoint &position)
     applyModelView();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    // Widget coordinates to framebuffer pixels (they differ on high-density screens).
-    const double sx = width() > 0 ? double(viewport[2]) / width() : 1.0;
-    const double sy = height() > 0 ? double(viewport[3]) / height() : 1.0;
-    const bool hit = selection.pick(int(position.x() * sx), int(position.y() * sy));
+    const QPoint pixel = framebufferPixel(position, viewport);
+    const bool hit = selection.pick(pixel.x(), pixel.y());
     if (hit)
         update();
     return hit;
@@ -420,8 +456,10 @@ void GLWidget::mouseReleaseEvent(QMouseEvent *event)
     const bool click = m_clickPending && event->button() == Qt::LeftButton;
     m_clickPending = false;
     m_drag = NoDrag;
-    if (click)
+    if (click) {
         pickAt(event->pos());
+        Q_EMIT clicked(event->pos());
+    }
     event->accept();
 }
 

@@ -68,6 +68,9 @@ public:
     QImage grabImage();
     // Picks at a widget position; true when the selection changed.
     bool pickAt(const QPoint &position);
+    // The scene point drawn at a widget position (the nearest surface there);
+    // false where only background shows.
+    bool scenePointAt(const QPoint &position, Util::Vector3D *point);
     // Where the viewer is in scene coordinates, handed to the painters.
     Util::Vector3D viewerPosition() const;
 
@@ -94,6 +97,8 @@ Q_SIGNALS:
     void viewPositionChanged(std::vector<float> position);
     void zoomChanged(float percent);
     void lampPositionChanged(std::vector<float> lamp);
+    // A left click that did not turn the view, at its widget position.
+    void clicked(const QPoint &position);
 
 protected:
     void initializeGL() override;
@@ -109,6 +114,9 @@ private:
 
     void applyProjection();
     void applyModelView();
+    // Draws a frame into the back buffer and leaves it there to be read.
+    void renderForReading();
+    QPoint framebufferPixel(const QPoint &position, const GLint viewport[4]) const;
     void loadLamps();
     void drawAxis();
     void drawGrid();

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "UI/Analysis/analysisactions.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/aboutdialog.h"
@@ -74,6 +75,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     m_view = new GLWidget(this, m_presenter);
     setCentralWidget(m_view);
     m_view->setRotation(-60.0f, 0.0f, 30.0f);
+
+    m_analysis = new Analysis::AnalysisActions(m_presenter, m_view, this);
+    connect(act("actionExport_Cross_Section"), SIGNAL(triggered()), m_analysis, SLOT(exportCrossSection()));
+    connect(act("actionExport_Geometry_VTK"), SIGNAL(triggered()), m_analysis, SLOT(exportVti()));
+    connect(act("actionExport_Surfaces_STL"), SIGNAL(triggered()), m_analysis, SLOT(exportStl()));
+    connect(act("actionMeasure_Column"), SIGNAL(triggered()), m_analysis, SLOT(measureColumn()));
 
     m_updateObserver.reset(new Observers::UpdateObserver);
     m_presenter.workspace().addUpdateObserver(m_updateObserver);

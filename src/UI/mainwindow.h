@@ -18,6 +18,10 @@ namespace Ui {
 class GLWidget;
 class OperationMapper;
 
+namespace Analysis {
+class AnalysisActions;
+}
+
 namespace Observers {
 class SelectionModeObserver;
 class UpdateObserver;
@@ -35,6 +39,7 @@ public:
     GLWidget *view() const { return m_view; }
     QAction *action(const QString &objectName) const { return m_form.action(objectName); }
     const MainWindowForm &form() const { return m_form; }
+    Analysis::AnalysisActions *analysisActions() const { return m_analysis; }
 
     // Called by the presenter when a stack's top changes.
     void setUndoName(const QString &name);
@@ -86,6 +91,7 @@ private:
     QShortcut *m_returnShortcut;
     QShortcut *m_escapeShortcut;
     GLWidget *m_view;
+    Analysis::AnalysisActions *m_analysis;
     boost::shared_ptr<Observers::UpdateObserver> m_updateObserver;
     boost::shared_ptr<Observers::SelectionModeObserver> m_selectionModeObserver;
     QString m_undoName;

@@ -22,6 +22,12 @@ const QList<QPair<QString, QString>> &MainWindowForm::menuTable()
     return menus;
 }
 
+const QList<MainWindowForm::SubMenuSpec> &MainWindowForm::subMenuTable()
+{
+    static const QList<SubMenuSpec> menus = {{"menuExport", "Export", "menuFile"}};
+    return menus;
+}
+
 const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
 {
     static const char *const createTip = "This creates a simulation volume with a substrate inside.";
@@ -32,6 +38,15 @@ const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
         {"menuFile", "Save As ...", "actionSave_as", "Ctrl+Shift+S", no, no, no, 0, 10, no},
         {"menuFile", no, no, no, no, no, no, 0, -1, no},
         {"menuFile", "Export Data", "actionExport_Data", no, no, no, no, 0, 37, no},
+        {"menuExport", "Cross-Section…", "actionExport_Cross_Section", no,
+         "Save a slice of the cell volume as a picture.", "Save a slice of the cell volume as a picture.", no, 0,
+         -1, no},
+        {"menuExport", "Geometry (VTK)…", "actionExport_Geometry_VTK", no,
+         "Save the cells as VTK image data for ParaView.", "Save the cells as VTK image data for ParaView.", no, 0,
+         -1, no},
+        {"menuExport", "Surfaces (STL)…", "actionExport_Surfaces_STL", no,
+         "Save each material's surface as an STL file.", "Save each material's surface as an STL file.", no, 0, -1,
+         no},
         {"menuFile", no, no, no, no, no, no, 0, -1, no},
         {"menuFile", "New Process List", "actionNew_Process_List", "Ctrl+Shift+N", no, no, no, 0, -1, no},
         {"menuFile", "Open Process List", "actionOpen_Process_List", "Ctrl+P", no, no, no, 0, -1, no},
@@ -108,6 +123,9 @@ const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
          16, no},
         {"menuRendering", "Masked Volume Cut", "actionMasked_Volume_Cut", no, no, no, no, 0, 34, no},
         {"menuRendering", "Remove Masked Cuts", "actionRemove_Masked_Cuts", no, no, no, no, 0, 35, no},
+        {"menuRendering", "Measure Column", "actionMeasure_Column", no,
+         "Show the layer stack of a cell column in the console.",
+         "Show the layer stack of a cell column in the console.", no, 0, -1, no},
         {"menuRendering", no, no, no, no, no, no, 0, -1, no},
         {"menuRendering", "Configure Window Colors", "actionConfigure_Window_Colors", no,
          "Change window background colors.", "Change window background colors.", no, 0, -1, no},
@@ -146,8 +164,20 @@ void MainWindowForm::setupUi(QMainWindow *window)
         m_menus.insert(entry.first, menu);
         bar->addMenu(menu);
     }
+    QHash<QString, QMenu *> unplaced; // submenus go in where their first action is listed
+    for (const SubMenuSpec &entry : subMenuTable()) {
+        QMenu *menu = new QMenu(bar);
+        menu->setObjectName(QLatin1String(entry.objectName));
+        m_menus.insert(menu->objectName(), menu);
+        unplaced.insert(menu->objectName(), menu);
+    }
     for (const ActionSpec &entry : actionTable()) {
         QMenu *menu = entry.menu ? m_menus.value(QLatin1String(entry.menu)) : nullptr;
+        if (menu && unplaced.remove(menu->objectName())) {
+            for (const SubMenuSpec &sub : subMenuTable())
+                if (menu->objectName() == QLatin1String(sub.objectName))
+                    m_menus.value(QLatin1String(sub.parent))->addMenu(menu);
+        }
         if (!entry.text) {
             if (menu)
                 menu->addSeparator();
@@ -177,6 +207,9 @@ void MainWindowForm::retranslateUi(QMainWindow *window)
     for (const auto &entry : menuTable())
         if (QMenu *menu = m_menus.value(entry.first))
             menu->setTitle(entry.second);
+    for (const SubMenuSpec &entry : subMenuTable())
+        if (QMenu *menu = m_menus.value(QLatin1String(entry.objectName)))
+            menu->setTitle(QLatin1String(entry.title));
     for (const ActionSpec &entry : actionTable()) {
         if (!entry.text)
             continue;

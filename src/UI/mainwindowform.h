@@ -34,6 +34,13 @@ public:
 
     static const QList<ActionSpec> &actionTable();
     static const QList<QPair<QString, QString>> &menuTable(); // object name, title
+    struct SubMenuSpec
+    {
+        const char *objectName;
+        const char *title;
+        const char *parent; // object name of the menu it sits in, where its first action is listed
+    };
+    static const QList<SubMenuSpec> &subMenuTable();
 
     QAction *action(const QString &objectName) const { return m_actions.value(objectName); }
     QMenu *menu(const QString &objectName) const { return m_menus.value(objectName); }

@@ -7,12 +7,17 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/preprocessing.h"
+#include "testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -81,6 +86,22 @@ void expectDocumentOpens(const QString &fileName)
     EXPECT_GE(materials.size(), 3u) << "substrate, a processed material and empty cells";
 }
 
+// Si 4 cells thick in a 10 x 10 x 12 volume.
+ProcessData substrateStep()
+{
+    ProcessData substrate(ProcessData::CreateSubstrate);
+    substrate.setMaterial(QStringLiteral("Material"), 1, QStringLiteral("Si"), Qt::gray);
+    substrate.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D()), true);
+    for (const char *name : {"Volume Size X", "Volume Size Y", "Substrate Size X", "Substrate Size Y"})
+        substrate.setParameter(QLatin1String(name), QVariant(10u), true);
+    substrate.setParameter(QStringLiteral("Volume Size Z"), QVariant(12u), true);
+    substrate.setParameter(QStringLiteral("Substrate Size Z"), QVariant(4u), true);
+    for (const char *name : {"Substrate Delta X", "Substrate Delta Y", "Substrate Delta Z"})
+        substrate.setParameter(QLatin1String(name), QVariant(0u), true);
+    substrate.setParameter(QStringLiteral("SphericalSubstrate"), QVariant(false), false);
+    return substrate;
+}
+
 class ExampleList : public ::testing::TestWithParam<const char *>
 {
 };
@@ -123,16 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "c
 TEST(BatchProgramTest, FailingStepStopsTheRunKeepsEarlierStepsAndExitsWithItsCode)
 {
     QTemporaryDir out;
-    ProcessData substrate(ProcessData::CreateSubstrate);
-    substrate.setMaterial(QStringLiteral("Material"), 1, QStringLiteral("Si"), Qt::gray);
-    substrate.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D()), true);
-    for (const char *name : {"Volume Size X", "Volume Size Y", "Substrate Size X", "Substrate Size Y"})
-        substrate.setParameter(QLatin1String(name), QVariant(10u), true);
-    substrate.setParameter(QStringLiteral("Volume Size Z"), QVariant(12u), true);
-    substrate.setParameter(QStringLiteral("Substrate Size Z"), QVariant(4u), true);
-    for (const char *name : {"Substrate Delta X", "Substrate Delta Y", "Substrate Delta Z"})
-        substrate.setParameter(QLatin1String(name), QVariant(0u), true);
-    substrate.setParameter(QStringLiteral("SphericalSubstrate"), QVariant(false), false);
+    const ProcessData substrate = substrateStep();
     ProcessData cvd(ProcessData::Cvd);
     cvd.setMaterial(QStringLiteral("Material"), 3, QStringLiteral("Thermal Si02"), Qt::blue);
     const QString list = out.filePath(QStringLiteral("list.plst"));
@@ -243,6 +255,22 @@ int mostCommon(const std::vector<int> &values)
             seen = c.second;
         }
     return best;
+// The substrate with 2 units of oxide on top, saved as a list in folder.
+QString oxideList(const QTemporaryDir &folder)
+{
+    ProcessData cvd(ProcessData::Cvd);
+    cvd.setMaterial(QStringLiteral("Material"), 3, QStringLiteral("Thermal Si02"), Qt::blue);
+    cvd.setParameter(QStringLiteral("Thickness"), QVariant(2.0), true);
+    const QString list = folder.filePath(QStringLiteral("oxide.plst"));
+    EXPECT_TRUE(ProcessListFile::save({substrateStep(), cvd}, list));
+    return list;
+}
+
+QStringList filesIn(const QTemporaryDir &folder, const QString &except)
+{
+    QStringList files = QDir(folder.path()).entryList(QDir::Files);
+    files.removeAll(except);
+    return files;
 }
 
 } // namespace
@@ -341,4 +369,104 @@ TEST(BatchProgramTest, NetlistOptionWritesTheCantileversOrSaysThereAreNone)
               BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--out"),
                                    QStringLiteral("r.tvn"), QStringLiteral("--netlist")})
                   .error);
+TEST(BatchAnalysisTest, SectionsMeasurementsAndExportsOfTheFinalVolumeNeedNoDisplay)
+{
+    QTemporaryDir out;
+    const QString list = oxideList(out);
+    const BatchRun run = runBatch({list, QStringLiteral("--out"), out.filePath("r.tvn"), QStringLiteral("--section"),
+                                   QStringLiteral("x=5:") + out.filePath("x5.png"), QStringLiteral("--section"),
+                                   QStringLiteral("Z=5:") + out.filePath("z5.png"), QStringLiteral("--measure"),
+                                   out.filePath("m.json"), QStringLiteral("--column"), QStringLiteral("3,4"),
+                                   QStringLiteral("--export-vti"), out.filePath("v.vti"),
+                                   QStringLiteral("--export-stl"), out.filePath("s")},
+                                  false);
+    ASSERT_EQ(Batch::ExitSuccess, run.exitCode) << run.out.toStdString() << run.err.toStdString();
+    for (const char *png : {"x5.png", "z5.png"}) {
+        const QImage image(out.filePath(QLatin1String(png)));
+        EXPECT_GE(image.width(), 800) << png;
+    }
+    // Substrate 0-4, oxide on top to 6, then empty.
+    const QJsonObject top = QJsonDocument::fromJson(TestSupport::readAll(out.filePath("m.json"))).object();
+    const QJsonArray layers = top.value("columns").toArray().at(0).toObject().value("layers").toArray();
+    ASSERT_EQ(3, layers.size());
+    EXPECT_EQ(QStringLiteral("Si"), layers[0].toObject().value("material").toString());
+    EXPECT_DOUBLE_EQ(4.0, layers[0].toObject().value("z_to").toDouble());
+    EXPECT_EQ(QStringLiteral("Thermal Si02"), layers[1].toObject().value("material").toString());
+    EXPECT_DOUBLE_EQ(2.0, layers[1].toObject().value("thickness").toDouble());
+    EXPECT_EQ(400, top.value("materials").toArray().at(0).toObject().value("cells").toInt());
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Thermal Si02 (3): z 4 to 6, thickness 2"))) << run.out.toStdString();
+    EXPECT_TRUE(TestSupport::readAll(out.filePath("v.vti")).contains("Name=\"material\""));
+    for (const char *stl : {"s-1.stl", "s-3.stl"})
+        EXPECT_GT(QFileInfo(out.filePath(QLatin1String(stl))).size(), 84) << stl;
+    EXPECT_TRUE(QFile::exists(out.filePath("m-top-surface.csv")));
+}
+
+TEST(BatchAnalysisTest, BadRequestsExitNonZeroWithAClearMessageAndWriteNoAnalysisFile)
+{
+    QTemporaryDir out;
+    const QString list = oxideList(out);
+    // "@" stands for each case's own empty folder.
+    const struct
+    {
+        QStringList options;
+        const char *says;
+        bool documentWritten; // the run went ahead and only the analysis was refused
+    } cases[] = {
+        {{"--section", "w=3:@/a.png"}, "unknown axis \"w\": give x, y or z", false},
+        {{"--section", "x3.png"}, "give AXIS=INDEX:FILE.png", false},
+        {{"--section", "x=-1:@/a.png"}, "is not a cell number", false},
+        {{"--column", "3,4"}, "--column needs --measure FILE.json", false},
+        {{"--measure", "@/m.json", "--column", "3;4"}, "give X,Y as two cell numbers", false},
+        {{"--section-particles", "q", "--section", "x=1:@/a.png"}, "give n, p or total", false},
+        {{"--section", "z=12:@/a.png", "--measure", "@/m.json"}, "z runs from 0 to 11", true},
+        {{"--section", "x=10:@/a.png"}, "x runs from 0 to 9", true},
+        {{"--measure", "@/m.json", "--column", "10,0"}, "lies outside the volume", true},
+        {{"--export-vti", "@/no/such/v.vti"}, "does not exist", false},
+        {{"--export-stl", "@/no/such/s"}, "does not exist", false},
+        {{"--measure", "@"}, "is a folder", false},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir work;
+        QStringList arguments{list, QStringLiteral("--out"), work.filePath("r.tvn")};
+        for (const QString &option : c.options)
+            arguments << QString(option).replace(QLatin1Char('@'), work.path());
+        const BatchRun run = runBatch(arguments, false);
+        EXPECT_EQ(Batch::ExitUsage, run.exitCode) << c.says << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << c.says << ": " << run.err.toStdString();
+        EXPECT_EQ(c.documentWritten ? QStringList{QStringLiteral("r.tvn")} : QStringList(), filesIn(work, QString()))
+            << c.says;
+    }
+}
+
+TEST(BatchAnalysisTest, AFailedListWritesTheDocumentButNoAnalysis)
+{
+    QTemporaryDir out;
+    ProcessData cvd(ProcessData::Cvd); // no "Thickness": the step fails
+    cvd.setMaterial(QStringLiteral("Material"), 3, QStringLiteral("Thermal Si02"), Qt::blue);
+    const QString list = out.filePath(QStringLiteral("list.plst"));
+    ASSERT_TRUE(ProcessListFile::save({substrateStep(), cvd}, list));
+    const BatchRun run = runBatch({list, QStringLiteral("--out"), out.filePath("r.tvn"), QStringLiteral("--measure"),
+                                   out.filePath("m.json")},
+                                  false);
+    EXPECT_EQ(Batch::ExitStepFailed, run.exitCode);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no analysis file was written"))) << run.err.toStdString();
+    EXPECT_EQ(QStringList{QStringLiteral("r.tvn")}, filesIn(out, QStringLiteral("list.plst")));
+}
+
+TEST(BatchAnalysisTest, SectionsAndColumnsRepeat)
+{
+    const BatchOptions options = BatchOptions::parse(
+        {QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--out"), QStringLiteral("r"),
+         QStringLiteral("--section"), QStringLiteral("x=1:a.png"), QStringLiteral("--section"),
+         QStringLiteral("y=2:b:c.png"), QStringLiteral("--measure"), QStringLiteral("m.json"),
+         QStringLiteral("--column"), QStringLiteral("1,2"), QStringLiteral("--column"), QStringLiteral("3,4")});
+    ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+    ASSERT_EQ(2, options.analysis.sections.size());
+    EXPECT_EQ(Model::Analysis::SectionAxis::Y, options.analysis.sections[1].axis);
+    EXPECT_EQ(2u, options.analysis.sections[1].index);
+    EXPECT_EQ(QStringLiteral("b:c.png"), options.analysis.sections[1].file);
+    ASSERT_EQ(2u, options.analysis.columns.size());
+    EXPECT_EQ(3u, options.analysis.columns[1].x);
+    EXPECT_EQ(4u, options.analysis.columns[1].y);
+    EXPECT_TRUE(BatchOptions::usage().contains(QStringLiteral("--export-stl PREFIX")));
 }

@@ -47,6 +47,32 @@ struct Window
     MainWindow *operator->() const { return window; }
 };
 
+// A menu's entries as the table lists them: action names, "-" for a
+// separator and a submenu's name where its first action is listed.
+QStringList tableNames(const QString &menu)
+{
+    QStringList names;
+    for (const Ui::MainWindowForm::ActionSpec &entry : Ui::MainWindowForm::actionTable()) {
+        if (!entry.menu)
+            continue;
+        if (menu == QLatin1String(entry.menu))
+            names << (entry.text ? QString::fromLatin1(entry.objectName) : QStringLiteral("-"));
+        for (const Ui::MainWindowForm::SubMenuSpec &sub : Ui::MainWindowForm::subMenuTable())
+            if (QLatin1String(sub.objectName) == QLatin1String(entry.menu) && menu == QLatin1String(sub.parent) &&
+                !names.contains(QLatin1String(sub.objectName)))
+                names << QLatin1String(sub.objectName);
+    }
+    return names;
+}
+
+QStringList actionNames(QMenu *menu)
+{
+    QStringList names;
+    for (QAction *a : menu->actions())
+        names << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
+    return names;
+}
+
 } // namespace
 
 TEST(MainWindow, MenusListTheirActionsInOrder)
@@ -60,13 +86,13 @@ TEST(MainWindow, MenusListTheirActionsInOrder)
         ASSERT_TRUE(menu);
         EXPECT_EQ(menu->objectName(), menus[m].first);
         EXPECT_EQ(menu->title(), menus[m].second);
-        QStringList expected, actual;
-        for (const Ui::MainWindowForm::ActionSpec &entry : Ui::MainWindowForm::actionTable())
-            if (entry.menu && menus[m].first == QLatin1String(entry.menu))
-                expected << (entry.text ? QString::fromLatin1(entry.objectName) : QStringLiteral("-"));
-        for (QAction *a : menu->actions())
-            actual << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-        EXPECT_EQ(actual, expected) << menus[m].first.toStdString();
+        EXPECT_EQ(actionNames(menu), tableNames(menus[m].first)) << menus[m].first.toStdString();
+    }
+    for (const Ui::MainWindowForm::SubMenuSpec &sub : Ui::MainWindowForm::subMenuTable()) {
+        QMenu *menu = w->form().menu(QLatin1String(sub.objectName));
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->title(), QLatin1String(sub.title));
+        EXPECT_EQ(actionNames(menu), tableNames(QLatin1String(sub.objectName))) << sub.objectName;
     }
     EXPECT_EQ(w.window->findChild<QMenu *>(QStringLiteral("menuSimulation"))->actions().first()->text(),
               QStringLiteral("Create Substrate"));

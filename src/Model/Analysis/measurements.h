@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+
+namespace Analysis {
+
+// Figures measured on a cell volume. Lengths are in the volume's own units
+// (those of its cell sizes and position), volumes in units cubed. The names
+// of the JSON and CSV fields are read by other tools: docs/MEASUREMENTS.md
+// lists them; change them only together with that page.
+
+struct MaterialTally
+{
+    uint32_t id = 0;
+    QString name;
+    uint64_t cells = 0;
+    double volume = 0.0; // cells times one cell's volume
+};
+
+// One run of equal cells in a vertical column, bottom to top. Empty runs
+// (material 0) are kept so gaps under a released beam show.
+struct ColumnLayer
+{
+    uint32_t materialId = 0;
+    QString material;
+    unsigned fromCell = 0; // first cell of the run
+    unsigned toCell = 0;   // one past its last cell
+    double zFrom = 0.0;    // bottom of the run
+    double zTo = 0.0;      // top of the run
+    double thickness = 0.0;
+};
+
+struct ColumnStack
+{
+    unsigned x = 0;
+    unsigned y = 0;
+    std::vector<ColumnLayer> layers;
+};
+
+// The highest non-empty cell of every (x, y) column.
+struct TopSurface
+{
+    unsigned sizeX = 0;
+    unsigned sizeY = 0;
+    std::vector<int> topCell; // x * sizeY + y; -1 for a column with no material
+    std::vector<double> height; // top of that cell, or the volume's bottom for an empty column
+    unsigned emptyColumns = 0;
+    double min = 0.0, max = 0.0, mean = 0.0; // over the columns holding material
+};
+
+struct ColumnRequest
+{
+    unsigned x = 0;
+    unsigned y = 0;
+};
+
+// Each of these takes the volume's cell lock for its reading.
+
+// Every material present (never the empty cells), by ascending id.
+std::vector<MaterialTally> measureMaterials(Automaton::TotalVolume &volume, uint64_t *emptyCells = nullptr);
+// False with a sentence when (x, y) lies outside the volume.
+bool measureColumn(Automaton::TotalVolume &volume, unsigned x, unsigned y, ColumnStack *stack, QString *error);
+TopSurface measureTopSurface(Automaton::TotalVolume &volume);
+
+// The cell column under a point in scene coordinates (a picked surface
+// point, say). False when the point lies beside the volume.
+bool columnAtPoint(const Automaton::TotalVolume &volume, double px, double py, ColumnRequest *column);
+
+// "x,y": two whole numbers. False with a sentence otherwise.
+bool parseColumn(const QString &text, ColumnRequest *column, QString *error);
+// The stack as console lines: a heading and one line per layer, top first.
+QStringList columnText(const ColumnStack &stack);
+
+// The measurement files of one volume.
+struct MeasurementFiles
+{
+    QByteArray json;
+    QByteArray materialsCsv;
+    QByteArray columnsCsv; // empty when no columns were asked for
+    QByteArray topSurfaceCsv;
+};
+
+// The CSV files beside FILE.json: FILE-materials.csv, FILE-columns.csv and
+// FILE-top-surface.csv (".json" dropped first when the name ends with it).
+QString measurementCsvName(const QString &jsonFile, const QString &what);
+
+// Builds the files without writing them. False when a column lies outside.
+bool buildMeasurements(Automaton::TotalVolume &volume, const std::vector<ColumnRequest> &columns,
+                       const QString &jsonFile, MeasurementFiles *files, QString *error);
+// Writes FILE.json and its CSV files, all or none. written gets the names.
+bool writeMeasurements(Automaton::TotalVolume &volume, const std::vector<ColumnRequest> &columns,
+                       const QString &jsonFile, QString *error, QStringList *written = nullptr);
+
+} // namespace Analysis
+} // namespace Model

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+
+namespace Analysis {
+
+// Writes the volume as VTK XML image data (".vti", what ParaView and VTK's
+// own reader open): the volume's origin and cell sizes as Origin and
+// Spacing, one cell per image cell, cell data "material" (UInt32) and, when
+// random-walk particle counts are on the volume, "particles" (N plus P),
+// "particles_n" and "particles_p" (Int32). Inline base64, uncompressed.
+// Takes the cell lock. False with a sentence when the file cannot be
+// written; a previous file of that name is then left as it was.
+bool writeVti(Automaton::TotalVolume &volume, const QString &fileName, QString *error);
+
+} // namespace Analysis
+} // namespace Model

@@ -1,0 +1,47 @@
+// Writes the .vti files test_vti_vtk.py reads with VTK's own reader:
+// folder/sample.vti (5 x 4 x 3 cells, cell size 1 x 2 x 0.5, origin
+// (1, -2, 3), material [0, 1, 3, 9][(x + 2y + 3z) % 4], N particle count
+// 100x + 10y + z) and folder/plain.vti (the same cells, no particles).
+#include "Model/Analysis/vtiwriter.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Geometry/fieldpainter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+using Model::Automaton::TotalVolume;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: analysis_vti_samples FOLDER\n");
+        return 1;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const unsigned sx = 5, sy = 4, sz = 3;
+    static const uint32_t ids[4] = {0, 1, 3, 9};
+    std::vector<uint32_t> materials(sx * sy * sz);
+    Model::Geometry::ParticleCounterArray counts(new std::vector<Model::Geometry::ParticleCounter>(materials.size()));
+    for (unsigned x = 0; x < sx; ++x)
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < sz; ++z) {
+                const size_t i = (size_t(x) * sy + y) * sz + z;
+                materials[i] = ids[(x + 2 * y + 3 * z) % 4];
+                for (int k = 0; k < 7; ++k)
+                    (*counts)[i].values[k] = k == 6 ? int32_t(100 * x + 10 * y + z) : 1;
+            }
+    TotalVolume plain(sx, sy, sz, 1.0f, 2.0f, 0.5f, Util::Vector3D(1.0, -2.0, 3.0), materials);
+    TotalVolume sample(sx, sy, sz, 1.0f, 2.0f, 0.5f, Util::Vector3D(1.0, -2.0, 3.0), materials);
+    sample.setProperty(Model::Geometry::FieldPainter::nTypeProperty(),
+                       Model::Geometry::FieldPainter::toProperty(counts));
+    QString error;
+    if (!Model::Analysis::writeVti(sample, folder.filePath(QStringLiteral("sample.vti")), &error) ||
+        !Model::Analysis::writeVti(plain, folder.filePath(QStringLiteral("plain.vti")), &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
