@@ -4,12 +4,15 @@
 #include "iusermessages.h"
 #include "operation.h"
 
+#include "Model/Automaton/totalvolume.h"
+
 namespace Core {
 namespace Operations {
 
 Workspace::Workspace(const boost::shared_ptr<IOperationFactory> &factory, const QString &scratchDirectory)
     : m_history(this), m_selection(&m_document, &m_viewPicks), m_persistence(scratchDirectory), m_factory(factory)
 {
+    m_viewPicks.setDocument(&m_document);
 }
 
 Workspace::~Workspace()
