@@ -75,6 +75,16 @@ void Workspace::requestRedraw()
         observer->notify();
 }
 
+void Workspace::recolorVolumes()
+{
+    for (const boost::shared_ptr<Model::Object> &object : m_document.getObjects()) {
+        const boost::shared_ptr<Model::Automaton::TotalVolume> volume =
+            boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (volume)
+            volume->getPainter().recolor();
+    }
+}
+
 void Workspace::reportError(const QString &title, const QString &text)
 {
     if (m_userMessages)
