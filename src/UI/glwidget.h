@@ -68,8 +68,8 @@ public:
     QImage grabImage();
     // Picks at a widget position; true when the selection changed.
     bool pickAt(const QPoint &position);
-    // Where the viewer is in scene coordinates, handed to the painters.
-    Util::Vector3D viewerPosition() const;
+    // Unit vector from the scene towards the viewer.
+    Util::Vector3D viewDirection() const;
 
 public Q_SLOTS:
     void setView(const QString &viewAngle);
