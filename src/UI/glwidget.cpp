@@ -154,14 +154,15 @@ void GLWidget::loadLamps()
     glPopMatrix();
 }
 
-Util::Vector3D GLWidget::viewerPosition() const
+Util::Vector3D GLWidget::viewDirection() const
 {
-    // (0,0,1) - (0,0,0) taken back through the model-view is the third row of
-    // the rotation: translations cancel.
+    // The projection is parallel, so the eye is infinitely far along the eye-space +z
+    // axis. Taken back through the model-view that axis is the third row of the
+    // rotation; pan and axis translations do not change it.
     const ViewCamera::Matrix &m = m_camera.rotationMatrix();
     double d[3] = {m[2], m[6], m[10]};
     const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    const double scale = std::max(width(), height()) * double(m_zoom) * 0.5 / (length > 0 ? length : 1.0);
+    const double scale = length > 0 ? 1.0 / length : 1.0;
     return Util::Vector3D(d[0] * scale, d[1] * scale, d[2] * scale);
 }
 
@@ -181,7 +182,7 @@ void GLWidget::paintGL()
     if (m_renderGrid)
         drawGrid();
     Model::Document &document = m_presenter.workspace().document();
-    document.drawAll(m_renderObjects, m_renderObjectEdges, viewerPosition());
+    document.drawAll(m_renderObjects, m_renderObjectEdges, viewDirection());
     drawTemporaryObjects();
     if (m_showAxis)
         drawAxis();

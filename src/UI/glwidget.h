@@ -71,8 +71,8 @@ public:
     // The scene point drawn at a widget position (the nearest surface there);
     // false where only background shows.
     bool scenePointAt(const QPoint &position, Util::Vector3D *point);
-    // Where the viewer is in scene coordinates, handed to the painters.
-    Util::Vector3D viewerPosition() const;
+    // Unit vector from the scene towards the viewer.
+    Util::Vector3D viewDirection() const;
 
 public Q_SLOTS:
     void setView(const QString &viewAngle);

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "UI/Analysis/analysisactions.h"
+#include "UI/Console/commandconsole.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/Observers/updateobserver.h"
 #include "UI/aboutdialog.h"
@@ -60,6 +61,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     connect(act("actionRender_Object_Edges"), SIGNAL(toggled(bool)), this, SLOT(renderObjectEdgesToggled(bool)));
     connect(act("actionConfigure_Window_Colors"), SIGNAL(triggered()), this, SLOT(changeWindowColors()));
     connect(act("actionConsole"), SIGNAL(toggled(bool)), this, SLOT(showConsole(bool)));
+    // However the console is closed, the menu entry must show it with the next click.
+    QAction *consoleAction = act("actionConsole");
+    connect(&m_presenter.console(), &Console::CommandConsole::closed, consoleAction,
+            [consoleAction]() { consoleAction->setChecked(false); });
     connect(act("actionAbout_Torvane"), SIGNAL(triggered()), this, SLOT(showAboutInfo()));
     connect(act("actionShow_Lights"), SIGNAL(toggled(bool)), this, SLOT(on_actionShow_Lights_toggled(bool)));
     connect(act("actionShow_Axis"), SIGNAL(toggled(bool)), this, SLOT(on_actionShow_Axis_toggled(bool)));

@@ -139,7 +139,9 @@ const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
         {"menuView", "Show Axis", "actionShow_Axis", no, no, no, no, 2, -1, no},
         {"menuView", "Show Lights", "actionShow_Lights", no, no, no, no, 1, -1, no},
         {"menuView", no, no, no, no, no, no, 0, -1, no},
-        {"menuView", "Set View", "actionSet_View", "Ctrl+Shift+V", no, no, no, 0, -1, no},
+        // The view dialog is the seventh preset, "manual": the mapper knows it, and the
+        // view leaves the camera to the dialog.
+        {"menuView", "Set View", "actionSet_View", "Ctrl+Shift+V", no, no, no, 0, -1, "manual"},
         {"menuView", "Set Lighting", "actionSet_Lighting", "Ctrl+Shift+L", no, no, no, 0, -1, no},
         {"menuWindows", "Console", "actionConsole", no, "View the console window.", "View the console window.", no,
          2, -1, no},

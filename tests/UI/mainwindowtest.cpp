@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QSignalMapper>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -296,4 +298,44 @@ TEST(GLWidget, ReportsEachMissingFormatFeature)
     EXPECT_EQ(Ui::GLWidget::formatWarnings(poor).size(), 5);
     EXPECT_EQ(Ui::GLWidget::formatWarnings(poor).first(),
               QStringLiteral("Could not get double buffer; results will be suboptimal"));
+}
+
+// Closing the console by its own window button must leave the menu entry unchecked, so
+// the next click shows it again at once.
+TEST(MainWindow, ConsoleClosedByItsWindowButtonUnchecksTheMenuEntry)
+{
+    UiTest::ShownWindow w;
+    Ui::Console::CommandConsole &console = w.window->presenter().console();
+    QAction *entry = w.window->action(QStringLiteral("actionConsole"));
+    ASSERT_TRUE(console.isVisible());
+    ASSERT_TRUE(entry->isChecked());
+    QCloseEvent close; // what the window manager delivers for the title-bar button
+    QApplication::sendEvent(&console, &close);
+    ASSERT_TRUE(close.isAccepted());
+    console.hide();
+    EXPECT_FALSE(entry->isChecked());
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_TRUE(console.isVisible());
+    ASSERT_TRUE(console.close());
+    EXPECT_FALSE(console.isVisible());
+    EXPECT_FALSE(entry->isChecked());
+}
+
+// All seven presets reach the view through the view mapper; "manual" leaves the camera
+// to the view dialog.
+TEST(MainWindow, ViewMapperKnowsTheSevenPresets)
+{
+    Window w;
+    QSignalMapper *views = nullptr;
+    for (QSignalMapper *mapper : w.window->findChildren<QSignalMapper *>())
+        if (mapper->mapping(QStringLiteral("front")))
+            views = mapper;
+    ASSERT_TRUE(views);
+    for (const char *name : {"front", "back", "top", "bottom", "left", "right", "manual"})
+        EXPECT_TRUE(views->mapping(QLatin1String(name))) << name;
+    EXPECT_EQ(views->mapping(QStringLiteral("manual")), w->action(QStringLiteral("actionSet_View")));
+    w->setView(QStringLiteral("front"));
+    w->setView(QStringLiteral("manual"));
+    EXPECT_EQ(w->view()->rotation(), (std::vector<float>{-90, 0, 0}));
 }

@@ -25,6 +25,21 @@ void ConsoleModel::displaceReceiver(Operation *newcomer)
     Operation *previous = m_receiver.data();
     if (previous && previous != newcomer)
         previous->finish();
+    // Whatever the previous receiver left behind (an Enter it waited for, targets that
+    // point into it) must not reach the newcomer.
+    if (m_receiver.data() != newcomer)
+        clearRequest();
+}
+
+void ConsoleModel::clearRequest()
+{
+    m_kind = NoRequest;
+    m_receiver = nullptr;
+    m_vectorTarget = nullptr;
+    m_textTarget = nullptr;
+    m_completedTarget = nullptr;
+    m_enterExpected = false;
+    m_enterTarget = nullptr;
 }
 
 void ConsoleModel::waitForEnter(Operation *operation, bool *enterPressed)
@@ -56,11 +71,9 @@ void ConsoleModel::requestText(Operation *operation, QString *target)
 
 void ConsoleModel::reset()
 {
-    m_kind = NoRequest;
-    m_receiver = nullptr;
-    m_vectorTarget = nullptr;
-    m_textTarget = nullptr;
-    m_completedTarget = nullptr;
+    // Back to the initial state: a stale Enter wait would otherwise swallow the next
+    // operation's input.
+    clearRequest();
 }
 
 bool ConsoleModel::parseVector(const QString &line, double &x, double &y, double &z)
@@ -104,8 +117,9 @@ void ConsoleModel::processInput(const QString &line)
                     receiver->proceed();
                 return;
             }
+            // The request stays in place for the next try; the rejected line is no Enter.
             write(QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
-            break;
+            return;
         }
         case TextRequest: {
             QPointer<Operation> receiver = m_receiver;
@@ -130,9 +144,8 @@ void ConsoleModel::pressEnter()
     QPointer<Operation> receiver = m_receiver;
     if (m_enterTarget)
         *m_enterTarget = true;
-    m_receiver = nullptr;
-    m_enterExpected = false;
-    m_enterTarget = nullptr;
+    // The whole request ends here, so no target of this receiver outlives it.
+    clearRequest();
     receiver->proceed();
 }
 

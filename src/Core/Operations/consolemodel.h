@@ -48,6 +48,7 @@ public:
 private:
     void displaceReceiver(Operation *newcomer);
     void pressEnter();
+    void clearRequest();
 
     QPointer<Operation> m_receiver;
     RequestKind m_kind = NoRequest;

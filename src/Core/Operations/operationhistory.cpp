@@ -52,6 +52,7 @@ bool OperationHistory::undo()
         m_redoStack.push_back(entry);
         notifyRedo();
     }
+    dropRemovedFromSelection();
     notifyUndo();
     return true;
 }
@@ -66,10 +67,19 @@ bool OperationHistory::redo()
     m_redoStack.pop_back();
     cancelCurrent();
     entry->redo();
+    dropRemovedFromSelection();
     m_undoStack.push_back(entry);
     notifyUndo();
     notifyRedo();
     return true;
+}
+
+void OperationHistory::dropRemovedFromSelection()
+{
+    // An undone creation or a redone deletion takes objects out of the document; a
+    // selection still naming them would let the next operation act on ghosts.
+    if (m_workspace)
+        m_workspace->selection().dropMissing();
 }
 
 void OperationHistory::clear()

@@ -38,6 +38,7 @@ public:
 private:
     void notifyUndo();
     void notifyRedo();
+    void dropRemovedFromSelection();
     void cancelCurrent();
 
     Workspace *m_workspace;

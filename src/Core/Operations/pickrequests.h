@@ -6,8 +6,9 @@
 #include <QMutex>
 
 namespace Model {
+class Document;
 class Object;
-}
+} // namespace Model
 
 namespace Core {
 namespace Operations {
@@ -16,10 +17,14 @@ namespace Operations {
 class PickRequests
 {
 public:
+    // With a document set, objects it no longer holds (undone, deleted, replaced) are never
+    // handed to an operation.
+    void setDocument(const Model::Document *document) { m_document = document; }
     void setSelected(const QList<boost::shared_ptr<Model::Object>> &objects);
     QList<boost::shared_ptr<Model::Object>> getSelected() const;
 
 private:
+    const Model::Document *m_document = nullptr;
     mutable QMutex m_mutex;
     QList<boost::shared_ptr<Model::Object>> m_selected;
 };

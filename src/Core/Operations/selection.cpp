@@ -34,6 +34,20 @@ void Selection::clear()
     publish();
 }
 
+void Selection::dropMissing()
+{
+    const QList<boost::shared_ptr<Model::Object>> present = m_document->getObjects();
+    QList<boost::shared_ptr<Model::Object>> kept;
+    for (const boost::shared_ptr<Model::Object> &object : m_selected) {
+        if (present.contains(object))
+            kept.append(object);
+        else
+            object->setSelected(false);
+    }
+    m_selected = kept;
+    publish();
+}
+
 bool Selection::toggleByIds(const QList<int> &ids)
 {
     bool any = false;

@@ -35,6 +35,8 @@ public:
     // What a pick does with the names of the first hit record: each named
     // object is toggled. Returns false when no name matched an object.
     bool toggleByIds(const QList<int> &ids);
+    // Deselects every object the document no longer holds and publishes the rest.
+    void dropMissing();
     // Copies the selected list to the pick requests operations read.
     void publish();
 

@@ -4,12 +4,15 @@
 #include "iusermessages.h"
 #include "operation.h"
 
+#include "Model/Automaton/totalvolume.h"
+
 namespace Core {
 namespace Operations {
 
 Workspace::Workspace(const boost::shared_ptr<IOperationFactory> &factory, const QString &scratchDirectory)
     : m_history(this), m_selection(&m_document, &m_viewPicks), m_persistence(scratchDirectory), m_factory(factory)
 {
+    m_viewPicks.setDocument(&m_document);
 }
 
 Workspace::~Workspace()
@@ -70,6 +73,16 @@ void Workspace::requestRedraw()
     const QList<boost::shared_ptr<Util::IObserver>> observers = m_updateObservers;
     for (const boost::shared_ptr<Util::IObserver> &observer : observers)
         observer->notify();
+}
+
+void Workspace::recolorVolumes()
+{
+    for (const boost::shared_ptr<Model::Object> &object : m_document.getObjects()) {
+        const boost::shared_ptr<Model::Automaton::TotalVolume> volume =
+            boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (volume)
+            volume->getPainter().recolor();
+    }
 }
 
 void Workspace::reportError(const QString &title, const QString &text)

@@ -38,6 +38,9 @@ public:
     void endOperation();
     void completeOperation();
     void requestRedraw();
+    // Every cell volume of the document takes its colours from the catalogue again
+    // (after a catalogue colour changed); does not redraw.
+    void recolorVolumes();
 
     boost::shared_ptr<Operation> currentOperation() const { return m_current; }
 

@@ -75,10 +75,11 @@ SiLattice::SiLattice(TotalVolume *volume)
     : m_volume(volume), m_sizeX(volume->getSizeX()), m_sizeY(volume->getSizeY()), m_sizeZ(volume->getSizeZ()),
       m_cellSizeX(volume->getCellSizeX()), m_cellSizeY(volume->getCellSizeY()), m_cellSizeZ(volume->getCellSizeZ())
 {
-    const Util::Vector3D position = volume->getPosition();
-    m_position.x = position.x;
-    m_position.y = position.y;
-    m_position.z = position.z;
+    // The lattice lives in the volume's own frame (its corner at 0, 0, 0): moving or
+    // copying the volume then changes neither the atoms nor how they meet the cells.
+    m_position.x = 0.0;
+    m_position.y = 0.0;
+    m_position.z = 0.0;
 
     // The lattice must cover the volume turned by 45 degrees: its side is the volume's diagonal extent.
     const double widthX = double(m_sizeX) * m_cellSizeX;

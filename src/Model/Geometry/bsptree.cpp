@@ -142,7 +142,8 @@ boost::shared_ptr<BSPTree> BSPTree::build(const FaceVector &faces, QString *erro
     return tree;
 }
 
-void BSPTree::backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &order) const
+template <typename ViewerBehind>
+void BSPTree::walk(ViewerBehind viewerBehindOf, std::vector<uint32_t> &order) const
 {
     order.clear();
     order.reserve(m_faceCount);
@@ -161,7 +162,7 @@ void BSPTree::backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &o
         const Entry e = stack.back();
         stack.pop_back();
         const Node &n = m_nodes[e.node];
-        const bool viewerBehind = classify(n, viewer) == Behind;
+        const bool viewerBehind = viewerBehindOf(n);
         const int32_t far = viewerBehind ? n.front : n.back;
         const int32_t near = viewerBehind ? n.back : n.front;
         if (e.open) {
@@ -174,6 +175,23 @@ void BSPTree::backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &o
         if (far >= 0)
             stack.push_back({far, false});
     }
+}
+
+void BSPTree::backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &order) const
+{
+    walk([&viewer](const Node &n) { return classify(n, viewer) == Behind; }, order);
+}
+
+void BSPTree::backToFrontAlong(const Util::Vector3D &towardsViewer, std::vector<uint32_t> &order) const
+{
+    // A viewer infinitely far along the direction is behind a plane exactly when the
+    // direction points against the plane's normal; a plane seen edge-on shows nothing,
+    // so either order will do for it.
+    walk(
+        [&towardsViewer](const Node &n) {
+            return n.a * towardsViewer.x + n.b * towardsViewer.y + n.c * towardsViewer.z < -Epsilon;
+        },
+        order);
 }
 
 } // namespace Geometry

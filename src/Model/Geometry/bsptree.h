@@ -39,6 +39,9 @@ public:
 
     // Replaces order with the indices of all faces, farthest from viewer first.
     void backToFront(const Util::Vector3D &viewer, std::vector<uint32_t> &order) const;
+    // The same for a viewer infinitely far away along towardsViewer (a parallel
+    // projection): the order depends on the direction only, not on any position.
+    void backToFrontAlong(const Util::Vector3D &towardsViewer, std::vector<uint32_t> &order) const;
 
     // Node 0 is the root.
     const std::vector<Node> &nodes() const { return m_nodes; }
@@ -48,6 +51,9 @@ public:
     static Side classify(const Node &plane, const Util::Vector3D &point);
 
 private:
+    template <typename ViewerBehind>
+    void walk(ViewerBehind viewerBehindOf, std::vector<uint32_t> &order) const;
+
     std::vector<Node> m_nodes;
     size_t m_faceCount = 0;
 };

@@ -121,7 +121,8 @@ SiLatticePainter::Options SiLatticePainter::regenerate(Automaton::SiLattice *lat
         return options;
 
     Automaton::TotalVolume &volume = *lattice->getVolume();
-    const Util::Vector3D origin = volume.getPosition();
+    // Lattice coordinates are the volume's own frame, the frame the painter draws in, so
+    // the overlay follows the volume wherever it is moved.
     const double cx = volume.getCellSizeX(), cy = volume.getCellSizeY(), cz = volume.getCellSizeZ();
     // The draw range's six planes, in world units of the volume's frame.
     auto inside = [&](double x, double y, double z) {
@@ -142,10 +143,10 @@ SiLatticePainter::Options SiLatticePainter::regenerate(Automaton::SiLattice *lat
     for (size_t slot = 0; slot < lattice->getCellCount(); ++slot) {
         const Automaton::SiCell &cell = lattice->cellAt(slot);
         if ((options.unitCells || options.unitCellOutlines) &&
-            inside(cell.x - origin.x, cell.y - origin.y, cell.z - origin.z)) {
-            m_cells.push_back(float(cell.x - origin.x));
-            m_cells.push_back(float(cell.y - origin.y));
-            m_cells.push_back(float(cell.z - origin.z));
+            inside(cell.x, cell.y, cell.z)) {
+            m_cells.push_back(float(cell.x));
+            m_cells.push_back(float(cell.y));
+            m_cells.push_back(float(cell.z));
         }
         if (!options.atoms && !options.links)
             continue;
@@ -157,7 +158,7 @@ SiLatticePainter::Options SiLatticePainter::regenerate(Automaton::SiLattice *lat
             if (options.surfaceAtomsOnly && !lattice->isSurfaceAtom(id))
                 continue;
             const SiLattice::Point p = lattice->atomPosition(id);
-            const double x = p.x - origin.x, y = p.y - origin.y, z = p.z - origin.z;
+            const double x = p.x, y = p.y, z = p.z;
             if (!inside(x, y, z))
                 continue;
             if (options.atoms) {
@@ -175,7 +176,7 @@ SiLatticePainter::Options SiLatticePainter::regenerate(Automaton::SiLattice *lat
                         continue;
                     // A fixed boundary atom has no cell: it sits at the bond's end.
                     const SiLattice::Point q = SiAtom::isAtom(b) ? lattice->atomPosition(b) : lattice->bondEnd(id, s);
-                    double qx = q.x - origin.x, qy = q.y - origin.y, qz = q.z - origin.z;
+                    double qx = q.x, qy = q.y, qz = q.z;
                     if (!SiAtom::isAtom(b) || !isPresent(lattice->atom(b).state)) {
                         qx = (x + qx) / 2;
                         qy = (y + qy) / 2;

@@ -205,6 +205,12 @@ void TotalVolumePainter::recolor()
         regenerate();
 }
 
+std::vector<uint32_t> TotalVolumePainter::lastTranslucentOrder() const
+{
+    QMutexLocker lock(&m_geometryMutex);
+    return m_order;
+}
+
 FaceVector TotalVolumePainter::opaqueFaces() const
 {
     QMutexLocker lock(&m_geometryMutex);
@@ -328,7 +334,7 @@ void TotalVolumePainter::drawOutlines(const FaceArrays &a, const FaceArrays *b, 
     glPopAttrib();
 }
 
-void TotalVolumePainter::drawTranslucentSorted(const Util::Vector3D &viewer)
+void TotalVolumePainter::drawTranslucentSorted(const Util::Vector3D &towardsViewer)
 {
     const FaceArrays &a = m_arrays.translucent;
     if (a.empty())
@@ -337,7 +343,7 @@ void TotalVolumePainter::drawTranslucentSorted(const Util::Vector3D &viewer)
         drawQuads(a, true);
         return;
     }
-    m_tree->backToFront(viewer, m_order);
+    m_tree->backToFrontAlong(towardsViewer, m_order);
     m_vertexOrder.resize(m_order.size() * 4);
     uint32_t *v = m_vertexOrder.data();
     for (const uint32_t f : m_order)
@@ -358,7 +364,7 @@ void TotalVolumePainter::drawTranslucentSorted(const Util::Vector3D &viewer)
     glPopAttrib();
 }
 
-void TotalVolumePainter::draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewerPosition)
+void TotalVolumePainter::draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewDirection)
 {
     if (m_hidden)
         return;
@@ -413,7 +419,8 @@ void TotalVolumePainter::draw(bool renderFaces, bool renderEdges, const Util::Ve
         if (view == VisualizationOptions::Octree || view == VisualizationOptions::ParticleCountField)
             drawQuads(m_arrays.translucent, true);
         else if (view == VisualizationOptions::DirectCubic)
-            drawTranslucentSorted(viewerPosition - p); // the tree lives in the volume's frame
+            // A direction is the same in the scene's and the volume's frame.
+            drawTranslucentSorted(viewDirection);
         glPopAttrib();
     }
 

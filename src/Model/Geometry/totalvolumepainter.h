@@ -82,8 +82,9 @@ public:
     void setColorOverride(const ColorMap &colors);
     void clearColorOverride();
 
-    // viewerPosition: where the viewer is, in scene coordinates.
-    void draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewerPosition);
+    // viewDirection: unit vector from the scene towards the viewer of the view's
+    // parallel projection; translucent faces are drawn back to front along it.
+    void draw(bool renderFaces, bool renderEdges, const Util::Vector3D &viewDirection);
     void drawForPicking();
 
     // The geometry of the last regeneration (copies, safe while another thread regenerates).
@@ -98,6 +99,8 @@ public:
     double fieldMinimum() const;
     double fieldMaximum() const;
     boost::shared_ptr<BSPTree> translucentTree() const;
+    // Indices into translucentFaces() in the order the last frame drew them.
+    std::vector<uint32_t> lastTranslucentOrder() const;
 
 private:
     struct Arrays
@@ -112,7 +115,7 @@ private:
     void buildArrays(bool selected);
     void drawQuads(const FaceArrays &arrays, bool withNormals) const;
     void drawOutlines(const FaceArrays &a, const FaceArrays *b, const FaceArrays *c) const;
-    void drawTranslucentSorted(const Util::Vector3D &viewer);
+    void drawTranslucentSorted(const Util::Vector3D &towardsViewer);
     void drawMasks();
     void drawBox();
     // Hooks of the Si lattice geometry, which attaches here: rebuilt last in

@@ -18,6 +18,10 @@ public:
 
     const BoxList &getBoxes() const { return m_boxes; }
     Util::Vector3D getOffset() const { return m_offset; }
+    // The four corners of face 0..5 (-x, +x, -y, +y, -z, +z) of box as drawn, in the
+    // model's frame, and that face's outward normal.
+    static void boxFace(const RectangularCuboidEnvelope &box, int face, double out[4][3]);
+    static const double *faceNormal(int face);
     // Palette colour i as r, g, b.
     static const float *paletteColour(int i);
 

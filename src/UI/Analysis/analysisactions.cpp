@@ -166,7 +166,7 @@ void AnalysisActions::viewClicked(const QPoint &position)
     // The point lies on a cell face: step a little further along the line of
     // sight (the view is orthographic: towards the scene from the viewer's
     // side) so it falls inside the cell that face belongs to.
-    const Util::Vector3D viewer = m_view->viewerPosition();
+    const Util::Vector3D viewer = m_view->viewDirection();
     const double d[3] = {-viewer.x, -viewer.y, -viewer.z};
     const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     const double step = 1e-3 * std::min({m_measured->getCellSizeX(), m_measured->getCellSizeY(),

@@ -3,6 +3,7 @@
 #include "Core/Operations/consolemodel.h"
 #include "UI/Observers/consoleobserver.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShortcut>
@@ -85,6 +86,13 @@ void CommandConsole::downArrowPressed()
 }
 
 void CommandConsole::writeMessage(const QString &message) { m_output->appendPlainText(message); }
+
+void CommandConsole::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
+}
 
 } // namespace Console
 } // namespace Ui

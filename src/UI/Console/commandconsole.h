@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QCloseEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QShortcut;
@@ -32,6 +33,14 @@ public:
     ~CommandConsole() override;
 
     QStringList history() const { return m_history; }
+
+Q_SIGNALS:
+    // The window was closed by its own means (title-bar button, window manager), not
+    // hidden by its owner.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 public Q_SLOTS:
     void enterPressed();

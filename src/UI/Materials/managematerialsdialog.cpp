@@ -89,6 +89,8 @@ void ManageMaterialsDialog::accept()
     const bool saved = catalogue->saveMaterials();
     if (m_workspace) {
         m_workspace->selection().clear();
+        // Volumes already drawn keep the colours they were built with until told.
+        m_workspace->recolorVolumes();
         m_workspace->requestRedraw();
     }
     if (!saved)

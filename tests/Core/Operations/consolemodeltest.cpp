@@ -140,3 +140,62 @@ TEST(ConsoleModel, ObserversHearOnlyNonEmptyMessages)
     EXPECT_EQ(observer->count, 1);
     EXPECT_TRUE(console.lastMessage().isEmpty());
 }
+
+// After any cancel the console is back in its initial state, so what one operation
+// left behind never reaches the next one's request.
+TEST(ConsoleModel, ResetForgetsAnEnterWaitSoTheNextVectorRequestSurvivesABadLine)
+{
+    ConsoleModel console;
+    RecordingOperation cancelled, next;
+    bool pressed = false;
+    console.waitForEnter(&cancelled, &pressed);
+    console.reset();
+    EXPECT_FALSE(console.isEnterExpected());
+
+    Util::Vector4D target;
+    bool completed = false;
+    console.requestVector(&next, &target, &completed);
+    console.processInput(QStringLiteral("10 0 0"));
+    EXPECT_EQ(console.lastMessage(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
+    EXPECT_EQ(next.proceeds, 0);
+    EXPECT_FALSE(pressed);
+    EXPECT_EQ(console.receiver(), &next);
+    EXPECT_EQ(console.requestKind(), ConsoleModel::VectorRequest);
+
+    console.processInput(QStringLiteral("10, 0, 0"));
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(next.proceeds, 1);
+    EXPECT_EQ(target, Util::Vector4D(10, 0, 0, 0));
+    EXPECT_EQ(cancelled.proceeds, 0);
+}
+
+TEST(ConsoleModel, ARejectedVectorIsNoEnterEvenWhenTheSameOperationWaitsForOne)
+{
+    ConsoleModel console;
+    RecordingOperation op;
+    Util::Vector4D target;
+    console.waitForEnter(&op);
+    console.requestVector(&op, &target);
+    console.processInput(QStringLiteral("1 2 3"));
+    EXPECT_EQ(op.proceeds, 0);
+    EXPECT_EQ(console.receiver(), &op);
+    EXPECT_EQ(console.requestKind(), ConsoleModel::VectorRequest);
+}
+
+// Enter ends the whole request: a later line must not be written through the old
+// targets into an operation that no longer asks for it.
+TEST(ConsoleModel, EnterClearsTheTextTargetOfTheSameRequest)
+{
+    ConsoleModel console;
+    RecordingOperation op, other;
+    QString text = QStringLiteral("kept");
+    console.requestText(&op, &text);
+    console.waitForEnter(&op);
+    console.processInput(QString());
+    EXPECT_EQ(op.proceeds, 1);
+    EXPECT_EQ(console.requestKind(), ConsoleModel::NoRequest);
+    console.waitForEnter(&other);
+    console.processInput(QStringLiteral("typed later"));
+    EXPECT_EQ(text, QStringLiteral("kept"));
+    EXPECT_EQ(other.proceeds, 1);
+}

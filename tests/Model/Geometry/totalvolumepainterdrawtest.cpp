@@ -88,7 +88,7 @@ TEST_F(PainterDrawing, EveryViewDrawsWithoutGLErrors)
         for (bool selected : {false, true}) {
             m_volume->setSelected(selected);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            painter.draw(true, true, Util::Vector3D(2, 2, 100));
+            painter.draw(true, true, Util::Vector3D(0, 0, 1));
             EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "view " << view;
         }
     }
@@ -98,7 +98,7 @@ TEST_F(PainterDrawing, OpaqueFacesReachTheFramebuffer)
 {
     TotalVolumePainter &painter = m_volume->getPainter();
     painter.regenerate();
-    painter.draw(true, false, Util::Vector3D(2, 2, 100));
+    painter.draw(true, false, Util::Vector3D(0, 0, 1));
     // Over a filled column: red under a translucent blue film; the empty column stays black.
     const QRgb filled = pixel(8, 8);
     EXPECT_GT(qRed(filled), 60);
@@ -108,7 +108,7 @@ TEST_F(PainterDrawing, OpaqueFacesReachTheFramebuffer)
     // Hidden volumes are not drawn at all.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     painter.setHidden(true);
-    painter.draw(true, true, Util::Vector3D(2, 2, 100));
+    painter.draw(true, true, Util::Vector3D(0, 0, 1));
     EXPECT_EQ(qRed(pixel(8, 8)), 0);
 }
 

@@ -221,3 +221,26 @@ TEST_F(ManageMaterialsDialogTest, ColourCellIsEditedThroughAColourDialog)
                                                                         "poisson-ratio=\"0.17\" young-modulus=\"7e+10\" "
                                                                         "color=\"#800AC81E\""));
 }
+
+// A colour changed in the catalogue dialog reaches the faces of volumes already drawn.
+TEST_F(ManageMaterialsDialogTest, OkRecoloursTheFacesOfDrawnVolumes)
+{
+    Core::Operations::Workspace workspace;
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(2, 2, 2, 1, 1, 1, Util::Vector3D(), 1u));
+    workspace.document().addObject(volume);
+    volume->getPainter().regenerate();
+    ASSERT_FALSE(volume->getPainter().opaqueFaces().empty());
+
+    open(&workspace);
+    ASSERT_EQ(model->data(model->index(0, 0)).toUInt(), 1u);
+    ASSERT_TRUE(model->setData(model->index(0, 2), QColor(255, 0, 0)));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    for (const Model::Geometry::QuadFace &face : volume->getPainter().opaqueFaces()) {
+        EXPECT_FLOAT_EQ(face.fill[0], 1.0f);
+        EXPECT_FLOAT_EQ(face.fill[1], 0.0f);
+        EXPECT_FLOAT_EQ(face.fill[2], 0.0f);
+        EXPECT_FLOAT_EQ(face.fill[3], 1.0f);
+    }
+}

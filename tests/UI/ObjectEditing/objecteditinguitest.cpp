@@ -169,3 +169,48 @@ TEST(ObjectEditingUi, VisualizationDialogTabsAndOptions)
     EXPECT_EQ(volume->getPainter().getOptions().viewIndex, Model::Geometry::VisualizationOptions::MarchingCubes);
     EXPECT_EQ(w.workspace().console().lastMessage(), QStringLiteral("Change Visualization: Operation Canceled!"));
 }
+
+// A new user's sequence: Delete asks for a selection, Escape, then a move whose first
+// line is rejected. The second line must still move the volume.
+TEST(ObjectEditingUi, MoveAfterEscapeFromDeleteAndARejectedLine)
+{
+    Window w;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = w.createSubstrate();
+    ASSERT_TRUE(volume);
+    const Util::Vector3D start = volume->getPosition();
+    w.window->action(QStringLiteral("actionDelete"))->trigger();
+    EXPECT_EQ(w.workspace().console().lastMessage(),
+              QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"));
+    QTest::keyClick(w.window, Qt::Key_Escape);
+    EXPECT_EQ(w.workspace().console().lastMessage(), QStringLiteral("Delete: Operation canceled."));
+
+    w.workspace().selection().setSelectionMode(true);
+    w.workspace().selection().toggleByIds({volume->getId()});
+    w.workspace().selection().publish();
+    w.window->action(QStringLiteral("actionMove"))->trigger();
+    w.type(QStringLiteral("10 0 0"));
+    EXPECT_EQ(w.workspace().console().lastMessage(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
+    w.type(QStringLiteral("10, 0, 0"));
+    EXPECT_EQ(w.workspace().console().lastMessage(), QStringLiteral("Move: Object(s) moved"));
+    EXPECT_EQ(volume->getPosition(), start + Util::Vector3D(10, 0, 0));
+    EXPECT_FALSE(volume->isTemporary());
+    EXPECT_EQ(w.window->action(QStringLiteral("actionUndo"))->text(), QStringLiteral("Undo Move Objects"));
+}
+
+// Undo of Create Substrate from the menu: the volume leaves the selection, and Delete
+// afterwards neither deletes a ghost nor wipes the redo entry.
+TEST(ObjectEditingUi, UndoDropsTheRemovedVolumeFromTheSelection)
+{
+    Window w;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = w.createSubstrate();
+    ASSERT_TRUE(volume);
+    w.workspace().selection().setSelectionMode(true);
+    w.workspace().selection().toggleByIds({volume->getId()});
+    w.workspace().selection().publish();
+    w.window->action(QStringLiteral("actionUndo"))->trigger();
+    EXPECT_FALSE(volume->isSelected());
+    w.window->action(QStringLiteral("actionDelete"))->trigger();
+    EXPECT_EQ(w.workspace().console().lastMessage(),
+              QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"));
+    EXPECT_EQ(w.window->action(QStringLiteral("actionRedo"))->text(), QStringLiteral("Redo Create Substrate"));
+}

@@ -1,5 +1,8 @@
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Geometry/bsptree.h"
+#include "Model/Geometry/colormap.h"
+#include "UI/View/viewcamera.h"
 #include "UI/View/changedefaultcolorsdialog.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
@@ -413,4 +416,52 @@ TEST(GLWidget, ParticleCountFieldShowsTheColourScaleLegend)
     EXPECT_LT(left.redF(), 0.15);
     EXPECT_GT(right.redF(), 0.85);
     EXPECT_NEAR(right.redF(), right.blueF(), 0.02);
+}
+
+// Translucent faces are sorted for the real viewer of the parallel projection: one
+// infinitely far along the eye axis, wherever the camera is panned and wherever the
+// volume sits. The reference walks the tree for a point very far along that axis.
+TEST(GLWidget, TranslucentOrderFollowsAFarViewerForAPannedCameraAndAnOffOriginVolume)
+{
+    Window w;
+    const unsigned sx = 40, sy = 40, sz = 4;
+    std::vector<uint32_t> cells(size_t(sx) * sy * sz, 0u);
+    for (unsigned x = 0; x < sx; ++x)
+        for (unsigned y = 0; y < sy; ++y)
+            for (unsigned z = 0; z < sz; ++z)
+                cells[(size_t(x) * sy + y) * sz + z] = (x / 4) % 2 == 0 ? 7u : 0u; // 4-cell stripes
+    const Util::Vector3D position(1000.0, -700.0, 300.0);
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(sx, sy, sz, 1.0f, 1.0f, 1.0f, position, cells));
+    Model::Geometry::ColorMap glass;
+    glass.set(7u, 0.2f, 0.4f, 1.0f, 0.5f);
+    volume->getPainter().setColorOverride(glass);
+    volume->getPainter().regenerate();
+    w.workspace().document().addObject(volume);
+    const boost::shared_ptr<Model::Geometry::BSPTree> tree = volume->getPainter().translucentTree();
+    ASSERT_TRUE(tree);
+    ASSERT_GT(tree->nodes().size(), 10u);
+
+    w.view()->setRotation(-60.0f, 0.0f, 120.0f);
+    w.view()->setScreenPosition(150.0f, -80.0f);
+    w.view()->setAxisPosition(-40.0f, 25.0f, 10.0f);
+    w.view()->updateGL();
+
+    const Ui::ViewCamera::Matrix m = w.view()->camera().modelView();
+    const double d[3] = {m[2], m[6], m[10]}; // eye-space +z in scene coordinates
+    const double far = 1e7;
+    const Util::Vector3D eye(sx / 2.0 + d[0] * far, sy / 2.0 + d[1] * far, sz / 2.0 + d[2] * far); // volume frame
+    std::vector<uint32_t> expected;
+    tree->backToFront(eye, expected);
+    const std::vector<uint32_t> drawn = volume->getPainter().lastTranslucentOrder();
+    ASSERT_EQ(drawn.size(), volume->getPainter().translucentFaces().size());
+    EXPECT_EQ(drawn, expected);
+
+    // Turned half around, the far viewer sees the stripes in the other order.
+    w.view()->setRotation(-60.0f, 0.0f, -60.0f);
+    w.view()->updateGL();
+    const Ui::ViewCamera::Matrix back = w.view()->camera().modelView();
+    const Util::Vector3D eyeBack(sx / 2.0 + back[2] * far, sy / 2.0 + back[6] * far, sz / 2.0 + back[10] * far);
+    tree->backToFront(eyeBack, expected);
+    EXPECT_EQ(volume->getPainter().lastTranslucentOrder(), expected);
 }

@@ -99,11 +99,7 @@ void ChangeTotalVolumeVisualizationOptions::finish()
     }
 
     m_volume->getPainter().setOptions(m_options);
-    for (const boost::shared_ptr<Model::Object> &object : m_workspace->document().getObjects()) {
-        const boost::shared_ptr<TotalVolume> volume = boost::dynamic_pointer_cast<TotalVolume>(object);
-        if (volume)
-            volume->getPainter().recolor();
-    }
+    m_workspace->recolorVolumes();
     m_workspace->console().write(getName() + QStringLiteral(": Options changed."));
     m_workspace->console().reset();
     m_workspace->endOperation();

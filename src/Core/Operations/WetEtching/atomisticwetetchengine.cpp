@@ -51,10 +51,10 @@ AtomisticWetEtchEngine::AtomisticWetEtchEngine(TotalVolume &volume, double depth
       m_divisorX(cellSizeForLocating(volume.getCellSizeX())),
       m_divisorY(cellSizeForLocating(volume.getCellSizeY())), m_divisorZ(cellSizeForLocating(volume.getCellSizeZ()))
 {
-    const Util::Vector3D p = volume.getPosition();
-    m_posX = p.x;
-    m_posY = p.y;
-    m_posZ = p.z;
+    // The lattice is kept in the volume's own frame, whatever the volume's position.
+    m_posX = 0.0;
+    m_posY = 0.0;
+    m_posZ = 0.0;
     m_statistics.stepsPlanned = stepsForDepth(depth);
 }
 

@@ -285,3 +285,69 @@ TEST(ChangeTotalVolumeVisualizationOptions, RejectedDialogCancels)
     EXPECT_EQ(volume->getPainter().getOptions(), Model::Geometry::VisualizationOptions());
     EXPECT_FALSE(workspace.currentOperation());
 }
+
+// The sequence: a cancelled Delete must not leave the console waiting for an
+// Enter that swallows the move's next line.
+TEST(MoveObject, WorksAfterACancelledDeleteAndARejectedLine)
+{
+    Scene s;
+    const boost::shared_ptr<Operation> remove(new DeleteObject(&s.workspace));
+    s.workspace.startOperation(remove);
+    remove->cancel();
+    s.select({s.a});
+    const boost::shared_ptr<MoveObject> move(new MoveObject(&s.workspace));
+    s.workspace.startOperation(move);
+    s.workspace.console().processInput(QStringLiteral("10 0 0"));
+    EXPECT_EQ(s.message(), QStringLiteral("Invalid entry. Enter the x, y, z coordinates."));
+    s.workspace.console().processInput(QStringLiteral("10, 0, 0"));
+    EXPECT_EQ(s.message(), QStringLiteral("Move: Object(s) moved"));
+    EXPECT_EQ(s.a->getPosition(), Util::Vector3D(10, 0, 0));
+    EXPECT_FALSE(s.a->isTemporary());
+    EXPECT_EQ(s.workspace.history().undoName(), QStringLiteral("Move Objects"));
+}
+
+// Undo of a copy and redo of a delete take objects out of the document; none of them
+// may stay selected or reach the next operation.
+TEST(Selection, UndoAndRedoDropObjectsThatLeftTheDocument)
+{
+    Scene s;
+    s.select({s.a});
+    s.workspace.startOperation(boost::shared_ptr<Operation>(new CopyObject(&s.workspace)));
+    s.workspace.console().processInput(QStringLiteral("0, 10, 0"));
+    ASSERT_EQ(s.count(), 3);
+    const boost::shared_ptr<Model::Object> added = s.workspace.document().getObjects().last();
+
+    s.select({VolumePtr(boost::dynamic_pointer_cast<TotalVolume>(added))});
+    ASSERT_TRUE(s.workspace.history().undo());
+    EXPECT_FALSE(added->isSelected());
+    EXPECT_TRUE(s.workspace.selection().getSelected().isEmpty());
+    EXPECT_TRUE(s.workspace.viewPicks().getSelected().isEmpty());
+
+    // Delete now has nothing to act on: it asks, and the redo entry survives.
+    s.workspace.startOperation(boost::shared_ptr<Operation>(new DeleteObject(&s.workspace)));
+    EXPECT_EQ(s.message(), QStringLiteral("Delete: Select the objects to be deleted and press Return/Enter"));
+    s.workspace.currentOperation()->cancel();
+    EXPECT_EQ(s.workspace.history().redoName(), QStringLiteral("Copy Objects"));
+    EXPECT_EQ(s.workspace.history().undoName(), QString());
+
+    // Redo of a delete likewise drops the deleted object, keeping the others.
+    ASSERT_TRUE(s.workspace.history().redo());
+    s.select({s.b});
+    s.workspace.startOperation(boost::shared_ptr<Operation>(new DeleteObject(&s.workspace)));
+    ASSERT_TRUE(s.workspace.history().undo());
+    s.select({s.a, s.b});
+    ASSERT_TRUE(s.workspace.history().redo());
+    EXPECT_FALSE(s.b->isSelected());
+    EXPECT_TRUE(s.a->isSelected());
+    EXPECT_EQ(s.workspace.selection().getSelected(), QList<boost::shared_ptr<Model::Object>>{s.a});
+    EXPECT_EQ(s.workspace.viewPicks().getSelected(), QList<boost::shared_ptr<Model::Object>>{s.a});
+}
+
+// Whatever removed an object, an operation reading the picks never sees it.
+TEST(Selection, PicksNeverNameAnObjectOutsideTheDocument)
+{
+    Scene s;
+    s.select({s.a, s.b});
+    s.workspace.document().removeObject(s.b);
+    EXPECT_EQ(s.workspace.viewPicks().getSelected(), QList<boost::shared_ptr<Model::Object>>{s.a});
+}
