@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "analysisbindings.h"
 #include "stepvalues.h"
 #include "volume.h"
 
@@ -423,8 +424,9 @@ PYBIND11_MODULE(torvane, m)
         "\"Save Image\" has no view to draw here and does nothing.\n\nSteps and keywords:\n" +
         text(stepTable());
 
-    py::class_<Volume, VolumePtr>(m, "Volume",
-                                  "A cell volume: a box of cells, each holding a material id (0 = empty).")
+    py::class_<Volume, VolumePtr> volumeClass(m, "Volume",
+                                              "A cell volume: a box of cells, each holding a material id (0 = empty).");
+    volumeClass
         .def(py::init(&newVolume), py::arg("size"), py::arg("cell") = py::make_tuple(1.0, 1.0, 1.0),
              py::arg("origin") = py::make_tuple(0.0, 0.0, 0.0),
              "Volume(size=(nx, ny, nz), cell=(cx, cy, cz), origin=(x, y, z))\n\n"
@@ -475,6 +477,8 @@ PYBIND11_MODULE(torvane, m)
           "substrate_size_x/y/z (or spherical_substrate=True with substrate_center_x/y/z and\n"
           "substrate_radius). Defaults: spherical_substrate=False, lower_left_front_corner=(0, 0, 0),\n"
           "substrate_delta_x/y/z=0. Raises StepError as Volume.run does.");
+    Python::bindAnalysis(volumeClass);
+
     m.def("load", &loadDocument, py::arg("path"),
           "load(path)\n\nThe cell volumes of a Torvane document, as a list. Raises OSError when the file cannot\n"
           "be opened and ValueError when it is not a document; a damaged document gives what could be read\n"

@@ -255,6 +255,8 @@ int mostCommon(const std::vector<int> &values)
             seen = c.second;
         }
     return best;
+}
+
 // The substrate with 2 units of oxide on top, saved as a list in folder.
 QString oxideList(const QTemporaryDir &folder)
 {
@@ -369,6 +371,8 @@ TEST(BatchProgramTest, NetlistOptionWritesTheCantileversOrSaysThereAreNone)
               BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--out"),
                                    QStringLiteral("r.tvn"), QStringLiteral("--netlist")})
                   .error);
+}
+
 TEST(BatchAnalysisTest, SectionsMeasurementsAndExportsOfTheFinalVolumeNeedNoDisplay)
 {
     QTemporaryDir out;

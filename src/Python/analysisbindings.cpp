@@ -1,0 +1,235 @@
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "analysisbindings.h"
+#include "pythonerrors.h"
+
+#include "Model/Analysis/crosssection.h"
+#include "Model/Analysis/measurements.h"
+#include "Model/Analysis/stlwriter.h"
+#include "Model/Analysis/vtiwriter.h"
+
+#include <QGuiApplication>
+
+#include <memory>
+
+namespace Python {
+
+namespace py = pybind11;
+
+namespace {
+
+using Model::Analysis::ColumnRequest;
+using Model::Analysis::SectionAxis;
+
+// Text in pictures needs a QGuiApplication; a script has none, so one is
+// made on the offscreen platform the first time a section is drawn.
+void ensureGuiApplication()
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (QCoreApplication::instance())
+        raise(PyExc_RuntimeError, QStringLiteral("cross-sections need a QGuiApplication, and this process already "
+                                                 "runs another Qt application object"));
+    static int argc = 3;
+    static char name[] = "torvane", platformOption[] = "-platform", platform[] = "offscreen";
+    static char *argv[] = {name, platformOption, platform, nullptr};
+    static std::unique_ptr<QGuiApplication> app(new QGuiApplication(argc, argv));
+}
+
+SectionAxis axisOf(const std::string &text)
+{
+    SectionAxis axis = SectionAxis::X;
+    QString error;
+    if (!Model::Analysis::parseSectionAxis(qtext(text), &axis, &error))
+        raise(PyExc_ValueError, error);
+    return axis;
+}
+
+Model::Analysis::ParticleView particleViewOf(const py::object &particles)
+{
+    if (particles.is_none())
+        return Model::Analysis::ParticleView::None;
+    const std::string kind = py::str(particles).cast<std::string>();
+    if (kind == "n" || kind == "N")
+        return Model::Analysis::ParticleView::NType;
+    if (kind == "p" || kind == "P")
+        return Model::Analysis::ParticleView::PType;
+    if (kind == "total")
+        return Model::Analysis::ParticleView::Total;
+    raise(PyExc_ValueError, QStringLiteral("particles takes \"n\", \"p\" or \"total\", not \"%1\"").arg(qtext(kind)));
+}
+
+std::vector<ColumnRequest> columnsOf(const py::iterable &columns, const Volume &volume)
+{
+    std::vector<ColumnRequest> requests;
+    for (py::handle item : columns) {
+        std::pair<long long, long long> xy;
+        try {
+            xy = item.cast<std::pair<long long, long long>>();
+        } catch (const py::cast_error &) {
+            raise(PyExc_TypeError, QStringLiteral("a column is a pair (x, y) of cell numbers, not %1")
+                                       .arg(qtext(py::repr(item).cast<std::string>())));
+        }
+        if (xy.first < 0 || xy.second < 0 || xy.first >= volume.cells->getSizeX() ||
+            xy.second >= volume.cells->getSizeY())
+            raise(PyExc_ValueError, QStringLiteral("the column (%1, %2) lies outside the volume of %3 x %4 columns")
+                                        .arg(xy.first)
+                                        .arg(xy.second)
+                                        .arg(volume.cells->getSizeX())
+                                        .arg(volume.cells->getSizeY()));
+        ColumnRequest request;
+        request.x = unsigned(xy.first);
+        request.y = unsigned(xy.second);
+        requests.push_back(request);
+    }
+    return requests;
+}
+
+unsigned indexOf(long long index)
+{
+    if (index < 0)
+        raise(PyExc_ValueError, QStringLiteral("the index %1 lies outside the volume").arg(index));
+    return unsigned(index);
+}
+
+py::object section(const VolumePtr &self, const std::string &axisText, long long indexValue, const py::object &path,
+                   int pixelsPerCell, const py::object &particles)
+{
+    const SectionAxis axis = axisOf(axisText);
+    const unsigned index = indexOf(indexValue);
+    Model::Analysis::CrossSectionOptions options;
+    options.pixelsPerCell = pixelsPerCell;
+    options.particles = particleViewOf(particles);
+    ensureGuiApplication();
+    // Drawing touches Qt's GUI objects, which belong to the thread that made
+    // the application: the GIL stays held for it.
+    std::lock_guard<std::recursive_mutex> lock(self->runLock);
+    QString error;
+    if (!path.is_none()) {
+        const std::string file = py::str(path).cast<std::string>();
+        if (!Model::Analysis::writeCrossSection(*self->cells, axis, index, qtext(file), options, &error))
+            raise(PyExc_OSError, error);
+        return py::str(file);
+    }
+    Model::Analysis::CrossSection drawn;
+    if (!Model::Analysis::drawCrossSection(*self->cells, axis, index, options, &drawn, &error))
+        raise(PyExc_ValueError, error);
+    const QImage image = drawn.image.convertToFormat(QImage::Format_RGBA8888);
+    py::array_t<uint8_t> pixels({image.height(), image.width(), 4});
+    auto out = pixels.mutable_unchecked<3>();
+    for (int row = 0; row < image.height(); ++row) {
+        const uchar *line = image.constScanLine(row);
+        for (int column = 0; column < image.width(); ++column)
+            for (int channel = 0; channel < 4; ++channel)
+                out(row, column, channel) = line[column * 4 + channel];
+    }
+    return std::move(pixels);
+}
+
+py::array_t<uint32_t> sectionCells(const VolumePtr &self, const std::string &axisText, long long indexValue)
+{
+    const SectionAxis axis = axisOf(axisText);
+    const unsigned index = indexOf(indexValue);
+    Model::Analysis::SectionGrid grid;
+    QString error;
+    bool sliced = false;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> lock(self->runLock);
+        sliced = Model::Analysis::sliceVolume(*self->cells, axis, index, &grid, &error);
+    }
+    if (!sliced)
+        raise(PyExc_ValueError, error);
+    // Row 0 of the grid is the bottom; the array keeps that order: [row, column].
+    py::array_t<uint32_t> cells({grid.height, grid.width});
+    std::copy(grid.materials.begin(), grid.materials.end(), cells.mutable_data());
+    return cells;
+}
+
+py::object measure(const VolumePtr &self, const py::iterable &columns, const py::object &path)
+{
+    const std::vector<ColumnRequest> requests = columnsOf(columns, *self);
+    const QString file = path.is_none() ? QStringLiteral("measure.json") : qtext(py::str(path).cast<std::string>());
+    Model::Analysis::MeasurementFiles files;
+    QString error;
+    bool done = false;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> lock(self->runLock);
+        done = path.is_none() ? Model::Analysis::buildMeasurements(*self->cells, requests, file, &files, &error)
+                              : Model::Analysis::writeMeasurements(*self->cells, requests, file, &error) &&
+                                    Model::Analysis::buildMeasurements(*self->cells, requests, file, &files, &error);
+    }
+    if (!done)
+        raise(path.is_none() ? PyExc_ValueError : PyExc_OSError, error);
+    // The file's own JSON, so that a script reads the names the files carry.
+    return py::module_::import("json").attr("loads")(py::str(files.json.constData(), size_t(files.json.size())));
+}
+
+py::str exportVti(const VolumePtr &self, const std::string &path)
+{
+    QString error;
+    bool written = false;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> lock(self->runLock);
+        written = Model::Analysis::writeVti(*self->cells, qtext(path), &error);
+    }
+    if (!written)
+        raise(PyExc_OSError, error);
+    return py::str(path);
+}
+
+std::vector<std::string> exportStl(const VolumePtr &self, const std::string &prefix)
+{
+    QString error;
+    QStringList files;
+    bool written = false;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> lock(self->runLock);
+        written = Model::Analysis::writeStl(*self->cells, qtext(prefix), &error, &files);
+    }
+    if (!written)
+        raise(PyExc_OSError, error);
+    std::vector<std::string> names;
+    for (const QString &file : files)
+        names.push_back(text(file));
+    return names;
+}
+
+} // namespace
+
+void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
+{
+    volumeClass
+        .def("section", &section, py::arg("axis"), py::arg("index"), py::arg("path") = py::none(),
+             py::arg("pixels_per_cell") = 0, py::arg("particles") = py::none(),
+             "section(axis, index, path=None, pixels_per_cell=0, particles=None)\n\n"
+             "The cross-section of the plane x = index (axis \"x\"), y = index or z = index, drawn as\n"
+             "torvane-batch --section draws it: material colours, axes in the volume's units, a scale\n"
+             "bar and a legend. With path, writes it as PNG (a previous file survives a failure, OSError)\n"
+             "and returns path; without, returns the picture as a uint8 array (height, width, 4), RGBA.\n"
+             "pixels_per_cell 0 picks a picture about 800 to 1600 pixels wide. particles \"n\", \"p\" or\n"
+             "\"total\" adds the random-walk counts on a log colour scale. ValueError for an unknown axis\n"
+             "or an index outside the volume.")
+        .def("section_cells", &sectionCells, py::arg("axis"), py::arg("index"),
+             "section_cells(axis, index)\n\nThe material ids of one plane as a uint32 array [row, column]:\n"
+             "for axis \"x\" columns run along y and rows along z, for \"y\" columns along x and rows along\n"
+             "z, for \"z\" columns along x and rows along y; row 0 is the bottom (lowest z or y).")
+        .def("measure", &measure, py::arg("columns") = py::list(), py::arg("path") = py::none(),
+             "measure(columns=(), path=None)\n\nThe measurements torvane-batch --measure writes, as a dict of\n"
+             "the measurement file's names (docs/MEASUREMENTS.md): volume, materials (cells and volume per\n"
+             "material), columns (the layer stack of each (x, y) in columns) and top_surface. With path,\n"
+             "also writes the JSON file and its CSV files beside it, all or none (OSError).")
+        .def("export_vti", &exportVti, py::arg("path"),
+             "export_vti(path)\n\nWrites VTK XML image data (.vti): origin, spacing and cell data \"material\"\n"
+             "(and the particle counts where present), for ParaView or VTK. Returns path; OSError on failure.")
+        .def("export_stl", &exportStl, py::arg("prefix"),
+             "export_stl(prefix)\n\nWrites one binary STL per material of its outer surface, closed and\n"
+             "outward, as PREFIX-<material id>.stl. Returns the file names; OSError on failure.");
+}
+
+} // namespace Python
