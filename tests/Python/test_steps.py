@@ -142,12 +142,12 @@ REFUSED = [
     ("Create Substrate", dict(material=SI, volume_size_x=0, volume_size_y=4, volume_size_z=4,
                               substrate_size_x=1, substrate_size_y=1, substrate_size_z=1,
                               spherical_substrate=False, lower_left_front_corner=(0, 0, 0),
-                              substrate_delta_x=0, substrate_delta_y=0, substrate_delta_z=0), 2,
+                              substrate_delta_x=0, substrate_delta_y=0, substrate_delta_z=0), 1,
      "The cell volume must have at least one cell along each axis."),
     ("Create Substrate", dict(material=SI, volume_size_x=4, volume_size_y=4, volume_size_z=4,
                               substrate_size_x=1, substrate_size_y=1, substrate_size_z=1,
                               spherical_substrate=False, lower_left_front_corner=(0, math.nan, 0),
-                              substrate_delta_x=0, substrate_delta_y=0, substrate_delta_z=0), 2,
+                              substrate_delta_x=0, substrate_delta_y=0, substrate_delta_z=0), 1,
      '"Lower Left Front Corner" must be a finite position.'),
     ("CVDD", dict(), 3, 'There is no process named "CVDD".'),
 ]
@@ -170,7 +170,8 @@ def test_impossible_substrate_size_is_refused_by_the_runner():
     with pytest.raises(torvane.StepError) as raised:
         torvane.substrate(material=SI, volume_size_x=100000, volume_size_y=100000, volume_size_z=100000,
                           substrate_size_x=1, substrate_size_y=1, substrate_size_z=1)
-    assert raised.value.code == 2
+    # Create Substrate reports every failure as code 1, with the reason.
+    assert raised.value.code == 1
     assert "is too large" in raised.value.reason
 
 

@@ -66,6 +66,8 @@ public:
     }
 
     bool ok() const { return m_code == StepSucceeded; }
+    // A listing walk: reads record themselves and nothing runs.
+    bool listing() const { return m_listing != nullptr; }
     int code() const { return m_code; }
     // A listing walks no real step: it sees one without parameters.
     const Ui::ProcessData &step() const
@@ -407,9 +409,11 @@ int runPhotolithography(StepRun &run)
     const unsigned material = p.material("Material_Id");
     std::vector<bool> top, bottom;
     unsigned topWidth = 0, topHeight = 0, bottomWidth = 0, bottomHeight = 0;
-    if (p.ok())
+    // A layout mask is drawn only once the values before it are good; a
+    // listing walks on to name every parameter.
+    if (p.ok() || p.listing())
         readMaskOrLayout(run, "Top Mask", top, topWidth, topHeight);
-    if (p.ok())
+    if (p.ok() || p.listing())
         readMaskOrLayout(run, "Bottom Mask", bottom, bottomWidth, bottomHeight);
     if (!p.ok())
         return p.code();
