@@ -36,7 +36,7 @@ public:
     static const unsigned DopableProcessId = 13;
     static const uint32_t NDopedSiliconId = 14;
     // Counts up to this are moved particle by particle; larger ones are split binomially.
-    static const int32_t SingleParticleLimit = 40;
+    static constexpr int32_t SingleParticleLimit = 40;
 
     // D in m^2/s, dt in s, cellSize (L) in m, concentrations in m^-3. seed: the
     // generator's seed; the default takes the current time so two runs differ.
