@@ -3,6 +3,7 @@
 #include "Core/Operations/Document/materialreconciler.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/vector3d.h"
+#include "Util/xmltokenguard.h"
 
 #include <QColor>
 #include <QFile>
@@ -261,7 +262,8 @@ bool ProcessListFile::load(const QString &fileName, LoadResult &result, IListCon
         result.error = QStringLiteral("The process list \"%1\" cannot be opened: %2").arg(fileName, file.errorString());
         return false;
     }
-    QXmlStreamReader reader(&file);
+    QXmlStreamReader reader;
+    const Util::XmlTokenGuard guard(&file, reader);
     bool found = false;
     while (nextStartElement(reader)) {
         if (reader.name() == QLatin1String("Process-List")) {
