@@ -62,6 +62,10 @@ public:
     // Counts the steps a doping time gives (0 when the time is shorter than a step).
     unsigned stepsFor(double dopingTime) const;
 
+    // Every step walks the whole volume, so ten million of them take days even
+    // on a small one; dope() refuses more.
+    static constexpr unsigned MaxSteps = 10000000;
+
     float stayProbability() const { return m_q; }
     float moveProbability() const { return m_p; }
     int32_t surfaceCount() const { return m_surfaceCount; }

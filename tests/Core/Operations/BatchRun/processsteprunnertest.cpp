@@ -333,6 +333,10 @@ const std::vector<FaultCase> &faultCases()
         // 6 D dt / L^2 = 2: a stay probability of -1.
         {"RandomWalkProbabilityBelowZero", 19, "Time Step Duration", QVariant(3.3333333333), StepInvalidParameter},
         {"RandomWalkNegativeTime", 19, "Doping Time", QVariant(-1.0), StepInvalidParameter},
+        // Capped at 2^32 - 1 steps, it used to run for ever.
+        {"RandomWalkEndlessTime", 19, "Doping Time", QVariant(1e30), StepInvalidParameter},
+        {"RandomWalkTenMillionAndOneSteps", 19, "Doping Time", QVariant(0.8333333333 * 10000001.5),
+         StepInvalidParameter},
         {"RandomWalkNegativeThreshold", 19, "Doping Threshold", QVariant(-1.0), StepInvalidParameter},
         // Oxidation reports a value it cannot read as missing, but refuses a bad value like any step.
         {"OxidationMissingSwitch", 15, "OxidationTimeSet", QVariant(), StepMissingParameter},
@@ -375,6 +379,17 @@ TEST_P(FaultyStep, FailsWithItsCodeAReasonAndTheVolumeUntouched)
 
 INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, FaultyStep, ::testing::ValuesIn(faultCases()),
                          [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
+
+TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
+{
+    const StepCase &valid = caseOfType(19);
+    Ui::ProcessData step = makeStep(19, valid.values);
+    step.setParameterValue(QStringLiteral("Doping Time"), QVariant(1e30));
+    ProcessRunContext context;
+    context.volume = makeVolume(valid.layout);
+    EXPECT_EQ(runProcessStep(step, context), StepInvalidParameter);
+    EXPECT_TRUE(context.detail.contains(QLatin1String("at most 10000000"))) << qPrintable(context.detail);
+}
 
 struct SubstrateFault
 {
