@@ -15,6 +15,10 @@ class TotalVolume;
 }
 } // namespace Model
 
+namespace Util {
+class StopToken;
+}
+
 namespace Core {
 namespace Operations {
 
@@ -25,6 +29,8 @@ enum ProcessStepResult {
     StepInvalidParameter = 2,
     StepUnknownProcess = 3,
     StepNotImplemented = 4,
+    // The run's stop token was set while the step ran: its cells were put back as they were before it.
+    StepStopped = 5,
     // Reported by runProcessSteps for a step that found no volume to work on; nothing was run.
     StepNoVolume = -1
 };
@@ -53,6 +59,9 @@ struct ProcessRunContext
     QMap<int, bool> *latticeStale = nullptr; // by volume id; true = the atomistic lattice is out of date
     IProcessRunHost *host = nullptr;         // may be null: no scene, no pictures
     QString detail; // why the last step failed, in words, for the log line
+    // May be null. When given, the long loops of the engines ask it, and a step
+    // it stops is undone: the cell materials are put back as an undo would.
+    const Util::StopToken *stop = nullptr;
 };
 
 // Runs one step on context.volume by calling the process engines directly and

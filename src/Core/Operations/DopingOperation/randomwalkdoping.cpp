@@ -1,5 +1,7 @@
 #include "randomwalkdoping.h"
 
+#include "Util/stoptoken.h"
+
 #include "Model/Automaton/totalvolume.h"
 #include "Util/slabrunner.h"
 
@@ -193,6 +195,11 @@ bool RandomWalkDoping::dope(double dopingTime)
     if (steps > 0) {
         initialise(cells);
         for (unsigned step = 0; step < steps; ++step) {
+            if (Util::stopRequested()) {
+                // Abandoned: the cells keep their materials; whoever stopped it restores the rest.
+                qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Stopped at step %1").arg(step);
+                return true;
+            }
             if (step % 100 == 0)
                 qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("At step %1").arg(step);
             gather(cells);

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/stoptoken.h"
 #include "Util/vector3d.h"
 
 #include "volumetestsupport.h"
@@ -389,6 +390,72 @@ TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
     context.volume = makeVolume(valid.layout);
     EXPECT_EQ(runProcessStep(step, context), StepInvalidParameter);
     EXPECT_TRUE(context.detail.contains(QLatin1String("at most 10000000"))) << qPrintable(context.detail);
+}
+
+namespace {
+
+// Requests the stop when the random walk logs its hundredth step, so the stop
+// lands inside the engine's loop without any timing.
+Util::StopToken *stopAtStep100 = nullptr;
+void stopWhenTheWalkReachesStep100(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    if (stopAtStep100 && message.contains(QLatin1String("At step 100")))
+        stopAtStep100->request();
+}
+
+} // namespace
+
+TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
+{
+    const StepCase &valid = caseOfType(19);
+    Ui::ProcessData step = makeStep(19, valid.values);
+    // Nine million steps: hours of walking unless the stop reaches the loop.
+    step.setParameterValue(QStringLiteral("Doping Time"), QVariant(0.8333333333 * 9000000));
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(valid.layout);
+    const std::vector<uint32_t> before = materialsOf(*volume);
+    Util::StopToken stop;
+    ProcessRunContext context;
+    context.volume = volume;
+    context.stop = &stop;
+
+    stopAtStep100 = &stop;
+    const QtMessageHandler previous = qInstallMessageHandler(stopWhenTheWalkReachesStep100);
+    const int code = runProcessStep(step, context);
+    qInstallMessageHandler(previous);
+    stopAtStep100 = nullptr;
+
+    EXPECT_EQ(code, StepStopped);
+    EXPECT_EQ(context.detail, processStepResultText(StepStopped));
+    EXPECT_EQ(materialsOf(*volume), before);
+}
+
+TEST(ProcessStepRunner, StopBetweenStepsKeepsTheFinishedOnesAndRunsNoMore)
+{
+    const StepCase &deposit = caseOfType(4);
+    Ui::ProcessList list;
+    list << makeStep(11, substrateValues(SizeX, SizeY, 4)) << makeStep(4, deposit.values)
+         << makeStep(4, deposit.values);
+    Util::StopToken stop;
+    ProcessRunContext context;
+    context.stop = &stop;
+    std::vector<int> codes;
+    std::vector<uint32_t> afterSecond;
+    const int completed = runProcessSteps(list, context, [&](int index, int code, qint64) {
+        codes.push_back(code);
+        if (index == 1) {
+            afterSecond = materialsOf(*context.volume);
+            stop.request(); // as a signal arriving now would
+        }
+    });
+    EXPECT_EQ(completed, 2);
+    EXPECT_EQ(codes, (std::vector<int>{StepSucceeded, StepSucceeded}));
+    ASSERT_TRUE(context.volume);
+    EXPECT_EQ(materialsOf(*context.volume), afterSecond);
+
+    // A token already set stops a step before it touches anything.
+    const std::vector<uint32_t> held = materialsOf(*context.volume);
+    EXPECT_EQ(runProcessStep(list.at(1), context), StepStopped);
+    EXPECT_EQ(materialsOf(*context.volume), held);
 }
 
 struct SubstrateFault
