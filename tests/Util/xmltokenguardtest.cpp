@@ -113,6 +113,29 @@ TEST(XmlTokenGuard, ReportsTheFilesSizeSoSizeChecksStillSeeIt)
     EXPECT_FALSE(reader.device()->isSequential());
 }
 
+TEST(XmlTokenGuard, TextModeFileWithCarriageReturnsEndsLikeThePlainReader)
+{
+    // A text-mode device drops the carriage returns, so the bytes passed on
+    // never reach the file's size; the reader used to wait for them for ever.
+    const QString path = QDir(TestSupport::workDirectory()).filePath(QStringLiteral("crlf.xml"));
+    TestSupport::writeFile(path, "<?xml version=\"1.0\"?>\r\n<a x=\"\r\">\r\n<b/>\r\n");
+    QFile plainFile(path);
+    ASSERT_TRUE(plainFile.open(QIODevice::ReadOnly | QIODevice::Text));
+    QXmlStreamReader plain(&plainFile);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QXmlStreamReader reader;
+    const XmlTokenGuard guard(&file, reader);
+    QStringList got, expected;
+    for (int i = 0; i < 50 && !plain.atEnd(); ++i)
+        expected << plain.tokenString() + QString::number(plain.readNext());
+    for (int i = 0; i < 50 && !reader.atEnd(); ++i)
+        got << reader.tokenString() + QString::number(reader.readNext());
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(reader.error(), QXmlStreamReader::PrematureEndOfDocumentError);
+}
+
 namespace {
 
 // A file of each reader with one attribute of 1.2 billion characters: more than a
