@@ -102,23 +102,15 @@ bool XmlTokenGuard::step(char c)
             m_state = State::Tag;
         break;
     case State::Comment:
-        if (ends(m_tail, "-->")) {
-            endMarkup();
-            return true;
-        }
-        break;
     case State::CData:
-        if (ends(m_tail, "]]>")) {
+    case State::Instruction: {
+        const char *terminator = m_state == State::Comment ? "-->" : m_state == State::CData ? "]]>" : "?>";
+        if (ends(m_tail, terminator)) {
             endMarkup();
             return true;
         }
         break;
-    case State::Instruction:
-        if (ends(m_tail, "?>")) {
-            endMarkup();
-            return true;
-        }
-        break;
+    }
     case State::Declaration:
         if (c == '"' || c == '\'') {
             m_quote = c;
