@@ -4,6 +4,7 @@
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/stoptoken.h"
 #include "batchrenderer.h"
 
 #include <QEventLoop>
@@ -89,14 +90,19 @@ QString BatchOptions::usage()
            QStringLiteral("Exit status: 0 every step ran, 1 bad command line or unreadable list (also a section or\n"
                           "column outside the final volume: then no analysis file is written),\n"
                           "2 a step failed (the document holds the steps before it; no analysis file is written),\n"
-                          "3 a file could not be written.\n");
+                          "3 a file could not be written,\n"
+                          "4 stopped by SIGINT or SIGTERM (Ctrl+C): the step running then is undone and the\n"
+                          "document holds the steps that finished.\n");
 }
 
-BatchProgram::BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err)
-    : m_options(options), m_canDraw(canDraw), m_out(out), m_err(err), m_terminal(isatty(fileno(out)) != 0)
+BatchProgram::BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err,
+                           const Util::StopToken *stop)
+    : m_options(options), m_canDraw(canDraw), m_out(out), m_err(err), m_terminal(isatty(fileno(out)) != 0),
+      m_stop(stop)
 {
     m_context.latticeStale = &m_workspace.latticeStaleByVolume();
     m_context.host = this;
+    m_context.stop = stop;
 }
 
 BatchProgram::~BatchProgram() { delete m_renderer; }
@@ -274,8 +280,14 @@ int BatchProgram::exec()
     line(QStringLiteral("%1 of %2 steps completed in %3 ms").arg(m_completed).arg(m_list.size()).arg(total.elapsed()));
 
     int exitCode = m_failedCode != 0 ? ExitStepFailed : ExitSuccess;
-    if (m_failedCode != 0)
+    if (m_stop && m_stop->requested()) {
+        exitCode = ExitStopped;
+        problem(QStringLiteral("stopped by a signal after %1 of %2 steps; the document holds the steps that finished")
+                    .arg(m_completed)
+                    .arg(m_list.size()));
+    } else if (m_failedCode != 0) {
         problem(m_failure);
+    }
 
     // What ran is kept even when a step failed: the document shows where the run stopped.
     const QString out = Core::Operations::DocumentStorage::withExtension(m_options.outFile);

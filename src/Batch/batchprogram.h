@@ -15,6 +15,10 @@
 #include <atomic>
 #include <cstdio>
 
+namespace Util {
+class StopToken;
+}
+
 namespace Batch {
 
 class BatchRenderer;
@@ -24,7 +28,8 @@ enum ExitCode {
     ExitSuccess = 0,
     ExitUsage = 1,       // bad command line, or the list cannot be read
     ExitStepFailed = 2,  // a step failed or the list made no volume; the document holds what ran
-    ExitNotWritten = 3   // the steps ran but the document or a picture could not be written
+    ExitNotWritten = 3,  // the steps ran but the document or a picture could not be written
+    ExitStopped = 4      // stopped by SIGINT or SIGTERM; the document holds the steps that finished
 };
 
 struct BatchOptions
@@ -50,8 +55,10 @@ class BatchProgram : public QObject, public Core::Operations::IProcessRunHost
 {
     Q_OBJECT
 public:
-    // canDraw: whether a display is there for pictures.
-    BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err);
+    // canDraw: whether a display is there for pictures. stop, when given, ends
+    // the run between steps or inside a long one (which is then undone).
+    BatchProgram(const BatchOptions &options, bool canDraw, FILE *out, FILE *err,
+                 const Util::StopToken *stop = nullptr);
     ~BatchProgram() override;
 
     // Loads, runs, writes; returns the exit code. Runs its own event loop.
@@ -88,6 +95,7 @@ private:
     QString m_failure;
     QMutex m_printLock;
     QElapsedTimer m_runClock; // started once, then only read by both threads
+    const Util::StopToken *m_stop;
 };
 
 } // namespace Batch

@@ -1,4 +1,5 @@
 #include "Model/Process/processfactory.h"
+#include "Util/stoptoken.h"
 #include "batchprogram.h"
 
 #include <QApplication>
@@ -6,10 +7,26 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace {
+
+Util::StopToken stopToken;
+
+// Only an atomic store: safe in a signal handler. The run ends between steps or
+// at the next iteration of a long engine, and the document is still written.
+extern "C" void requestStop(int) { stopToken.request(); }
+
+void stopOnSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 // A picture needs a window system. Without one the program still runs the
 // list and writes the document, and says why there is no picture.
@@ -50,6 +67,7 @@ int main(int argc, char *argv[])
         app.reset(new QGuiApplication(argc, argv));
     } else
         app.reset(new QCoreApplication(argc, argv));
-    Batch::BatchProgram program(options, display, stdout, stderr);
+    stopOnSignals();
+    Batch::BatchProgram program(options, display, stdout, stderr, &stopToken);
     return program.exec();
 }

@@ -170,6 +170,57 @@ TEST(BatchProgramTest, FailingStepStopsTheRunKeepsEarlierStepsAndExitsWithItsCod
     EXPECT_TRUE(none.err.contains(QStringLiteral("no cell volume"))) << none.err.toStdString();
 }
 
+TEST(BatchProgramTest, TerminateSignalMidStepUndoesItWritesTheFinishedStepsAndExitsWithItsCode)
+{
+    QTemporaryDir out;
+    // Nine million walk steps: hours of work unless the signal reaches the walk.
+    ProcessData walk(ProcessData::RandomWalkDoping);
+    walk.setMaterial(QStringLiteral("Material"), 15, QStringLiteral("p-Si"), Qt::red);
+    const struct
+    {
+        const char *name;
+        double value;
+    } values[] = {{"Diffusion Coefficient", 1e-13}, {"Cell Size", 1e-6},       {"Time Step Duration", 0.8333333333},
+                  {"Surface Concentration", 500e18}, {"Doping Threshold", 100e18}, {"Doping Time", 0.8333333333 * 9e6}};
+    for (const auto &v : values)
+        walk.setParameter(QLatin1String(v.name), QVariant(v.value), true);
+    const QString list = out.filePath(QStringLiteral("walk.plst"));
+    ASSERT_TRUE(ProcessListFile::save({substrateStep(), walk, walk}, list));
+
+    QProcess process;
+    process.start(QStringLiteral(TORVANE_BATCH_PROGRAM),
+                  {list, QStringLiteral("--out"), out.filePath(QStringLiteral("stopped.tvn"))});
+    // The first step's line says the walk has begun.
+    QByteArray printed;
+    while (!printed.contains("1/3  Create Substrate") && process.waitForReadyRead(60000))
+        printed += process.readAllStandardOutput();
+    ASSERT_TRUE(printed.contains("1/3  Create Substrate")) << printed.toStdString();
+    process.terminate(); // SIGTERM
+    ASSERT_TRUE(process.waitForFinished(120000));
+    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), Batch::ExitStopped);
+    printed += process.readAllStandardOutput();
+    const QByteArray errors = process.readAllStandardError();
+    EXPECT_TRUE(errors.contains("stopped by a signal after 1 of 3 steps")) << errors.toStdString();
+    EXPECT_FALSE(printed.contains("3/3")) << printed.toStdString();
+
+    // The document holds the substrate as the first step left it: no doped cell.
+    Core::Operations::Workspace workspace;
+    ASSERT_EQ(DocumentStorage::Loaded,
+              DocumentStorage::load(out.filePath(QStringLiteral("stopped.tvn")), workspace, nullptr));
+    ASSERT_EQ(1, workspace.document().getObjects().size());
+    const auto volume =
+        boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(workspace.document().getObjects().first());
+    ASSERT_TRUE(volume);
+    std::set<uint32_t> materials;
+    {
+        Model::Automaton::CellLock lock(*volume);
+        for (uint64_t i = 0; i < volume->getCellCount(); ++i)
+            materials.insert(lock.cells()[i].material);
+    }
+    EXPECT_EQ(materials, (std::set<uint32_t>{0u, 1u}));
+}
+
 TEST(BatchProgramTest, PictureWithoutADisplayIsRefusedClearlyAfterTheDocumentIsWritten)
 {
     QTemporaryDir out;

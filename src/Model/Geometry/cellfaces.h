@@ -60,8 +60,8 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
     const size_t strideY = grid.sizeZ;
     const float cx = grid.cellSizeX, cy = grid.cellSizeY, cz = grid.cellSizeZ;
 
-    // Calls emit(opaque, x, y, z, side, i) for every kept face of the slab.
-    auto walk = [&](const Util::SlabRange &slab, auto &&emit) {
+    // Calls sink(opaque, x, y, z, side, i) for every kept face of the slab.
+    auto walk = [&](const Util::SlabRange &slab, auto &&sink) {
         for (unsigned x = slab.first; x < slab.last; ++x) {
             const bool inXm = x > r.x0, inXp = x + 1 < r.x1;
             for (unsigned y = r.y0; y < r.y1; ++y) {
@@ -98,7 +98,7 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
                         else
                             keep = !policy.hidesTranslucent(i, neighbour[side]);
                         if (keep)
-                            emit(vis == ColorMap::Opaque, x, y, z, side, i);
+                            sink(vis == ColorMap::Opaque, x, y, z, side, i);
                     }
                 }
             }

@@ -1,5 +1,7 @@
 #include "cataloguefile.h"
 
+#include "Util/xmltokenguard.h"
+
 #include <QXmlStreamReader>
 
 #include <QDebug>
@@ -87,7 +89,8 @@ bool CatalogueFile::read(const QString &fileName, const QString &rootName, const
     if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
 
-    QXmlStreamReader reader(&file);
+    QXmlStreamReader reader;
+    const Util::XmlTokenGuard guard(&file, reader);
     while (!reader.atEnd() && !reader.isStartElement())
         reader.readNext();
     if (!reader.isStartElement() || reader.name() != rootName) {

@@ -12,7 +12,7 @@ namespace ModelExtraction {
 class ExtractedModel : public Object
 {
 public:
-    static const int PaletteSize = 14;
+    static constexpr int PaletteSize = 14;
 
     ExtractedModel(const BoxList &boxes, const Util::Vector3D &offset);
 

@@ -17,7 +17,7 @@ quint32 drawNumber()
 {
     // Seeded once from the clock; reseeding per draw would repeat numbers within one second.
     static QMutex mutex;
-    static QRandomGenerator generator(quint32(QDateTime::currentMSecsSinceEpoch()));
+    static QRandomGenerator generator{quint32(QDateTime::currentMSecsSinceEpoch())};
     QMutexLocker lock(&mutex);
     return generator.bounded(quint32(1u << 31));
 }

@@ -4,6 +4,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Util/filenames.h"
 #include "Util/vector3d.h"
+#include "Util/xmltokenguard.h"
 
 #include <QColor>
 #include <QFile>
@@ -273,7 +274,8 @@ bool ProcessListFile::load(const QString &fileName, LoadResult &result, IListCon
         result.error = QStringLiteral("The process list \"%1\" cannot be opened: %2").arg(fileName, file.errorString());
         return false;
     }
-    QXmlStreamReader reader(&file);
+    QXmlStreamReader reader;
+    const Util::XmlTokenGuard guard(&file, reader);
     bool found = false;
     while (nextStartElement(reader)) {
         if (reader.name() == QLatin1String("Process-List")) {

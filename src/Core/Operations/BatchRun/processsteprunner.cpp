@@ -1,5 +1,7 @@
 #include "processsteprunner.h"
 
+#include "Util/stoptoken.h"
+
 #include "Core/Operations/ColumnProcesses/planarization.h"
 #include "Core/Operations/ColumnProcesses/simplereactiveionetching.h"
 #include "Core/Operations/ColumnProcesses/spincoating.h"
@@ -792,6 +794,8 @@ QString processStepResultText(int code)
         return QStringLiteral("Unknown process. Remove process from the list.");
     case StepNotImplemented:
         return QStringLiteral("Process is not implemented. Remove process from the list.");
+    case StepStopped:
+        return QStringLiteral("Stopped on request before the process finished; its cells were put back.");
     case StepNoVolume:
         return QStringLiteral("No cell volume was selected and a cell volume was not created. The cell volume "
                               "must be created before any other process.");
@@ -830,7 +834,9 @@ QString unknownParameterText(int type, const QString &name)
     return QStringLiteral("The process \"%1\" has no parameter \"%2\".").arg(Ui::ProcessData::displayName(type), name);
 }
 
-int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
+namespace {
+
+int runKnownStep(const Ui::ProcessData &step, ProcessRunContext &context)
 {
     const int type = step.getType();
     if (type < 0 || type >= Ui::ProcessData::TypeCount) {
@@ -870,13 +876,69 @@ int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
     return StepSucceeded;
 }
 
+// The materials of a volume before a stoppable step, to put back when it is stopped.
+class MaterialsBefore
+{
+public:
+    explicit MaterialsBefore(const boost::shared_ptr<TotalVolume> &volume) : m_volume(volume)
+    {
+        if (!volume)
+            return;
+        Model::Automaton::CellLock lock(*volume);
+        const Model::Automaton::Voxel *cells = lock.cells();
+        m_materials.resize(size_t(volume->getCellCount()));
+        for (size_t i = 0; i < m_materials.size(); ++i)
+            m_materials[i] = cells[i].material;
+    }
+    void restore() const
+    {
+        if (!m_volume)
+            return;
+        Model::Automaton::CellLock lock(*m_volume);
+        Model::Automaton::Voxel *cells = lock.cells();
+        for (size_t i = 0; i < m_materials.size(); ++i)
+            cells[i].material = m_materials[i];
+    }
+
+private:
+    boost::shared_ptr<TotalVolume> m_volume;
+    std::vector<uint32_t> m_materials;
+};
+
+int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
+{
+    if (context.stop->requested()) {
+        context.detail = processStepResultText(StepStopped);
+        return StepStopped;
+    }
+    const MaterialsBefore before(context.volume);
+    int code;
+    {
+        const Util::StopScope scope(context.stop);
+        code = runKnownStep(step, context);
+    }
+    if (!context.stop->requested())
+        return code;
+    before.restore();
+    markLattice(context, true);
+    context.detail = processStepResultText(StepStopped);
+    return StepStopped;
+}
+
+} // namespace
+
+int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
+{
+    return context.stop ? runStoppableStep(step, context) : runKnownStep(step, context);
+}
+
 int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report,
                     const std::function<bool()> &stopRequested)
 {
     int completed = 0;
     QElapsedTimer timer;
     for (int index = 0; index < list.size(); ++index) {
-        if (stopRequested && stopRequested())
+        if ((stopRequested && stopRequested()) || (context.stop && context.stop->requested()))
             break;
         const Ui::ProcessData &step = list.at(index);
         context.detail.clear();

@@ -16,6 +16,10 @@ class TotalVolume;
 }
 } // namespace Model
 
+namespace Util {
+class StopToken;
+}
+
 namespace Core {
 namespace Operations {
 
@@ -26,6 +30,8 @@ enum ProcessStepResult {
     StepInvalidParameter = 2,
     StepUnknownProcess = 3,
     StepNotImplemented = 4,
+    // The run's stop token was set while the step ran: its cells were put back as they were before it.
+    StepStopped = 5,
     // Reported by runProcessSteps for a step that found no volume to work on; nothing was run.
     StepNoVolume = -1
 };
@@ -57,6 +63,9 @@ struct ProcessRunContext
     // Relative layout file names of steps without stored mask bits are read
     // from here (the list file's folder); empty: the working directory.
     QString listFolder;
+    // May be null. When given, the long loops of the engines ask it, and a step
+    // it stops is undone: the cell materials are put back as an undo would.
+    const Util::StopToken *stop = nullptr;
 };
 
 // The value of a mask's " Source" parameter for a mask drawn from a GDSII

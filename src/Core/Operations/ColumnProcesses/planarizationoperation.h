@@ -11,7 +11,7 @@ class PlanarizationOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 22;
+    static constexpr int FactoryNumber = 22;
 
     explicit PlanarizationOperation(Workspace *workspace);
 

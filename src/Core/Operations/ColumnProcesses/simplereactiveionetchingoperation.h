@@ -11,7 +11,7 @@ class SimpleReactiveIonEtchingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 30;
+    static constexpr int FactoryNumber = 30;
 
     explicit SimpleReactiveIonEtchingOperation(Workspace *workspace);
 

@@ -11,7 +11,7 @@ class SpinCoatingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 23;
+    static constexpr int FactoryNumber = 23;
 
     explicit SpinCoatingOperation(Workspace *workspace);
 

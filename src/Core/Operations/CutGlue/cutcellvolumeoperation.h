@@ -23,9 +23,9 @@ class CutCellVolumeOperation : public Operation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 16;
+    static constexpr int FactoryNumber = 16;
     // The operation kind it reports, which is not its factory number.
-    static const int TypeNumber = 2;
+    static constexpr int TypeNumber = 2;
 
     explicit CutCellVolumeOperation(Workspace *workspace);
     ~CutCellVolumeOperation() override;

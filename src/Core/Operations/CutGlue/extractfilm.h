@@ -24,7 +24,7 @@ class ExtractFilm : public ObjectOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 8;
+    static constexpr int FactoryNumber = 8;
     enum Step { ChooseVolume = 0, VolumeChosen = 1, Done = 2 };
 
     explicit ExtractFilm(Workspace *workspace);

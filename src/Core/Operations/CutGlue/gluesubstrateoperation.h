@@ -24,7 +24,7 @@ class GlueSubstrateOperation : public ObjectOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 12;
+    static constexpr int FactoryNumber = 12;
     enum Step { ChooseBase = 0, ChooseTop = 1, BothChosen = 2, Done = 3 };
 
     explicit GlueSubstrateOperation(Workspace *workspace);

@@ -1,6 +1,7 @@
 #include "abstractdistancecountingautomatonbase.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/stoptoken.h"
 
 #include <algorithm>
 #include <climits>
@@ -96,8 +97,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         bool active = false;
         for (const std::unique_ptr<Slab> &slab : m_slabs)
             active = active || !slab->front.empty();
-        if (!active)
-            break; // every further iteration would change nothing
+        if (!active || Util::stopRequested())
+            break; // every further iteration would change nothing, or the step was stopped
         Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { stepSlab(r.first, r.last, s); });
         Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { mergeSlab(r.first, r.last, s); });
         ++m_iterationsRun;

@@ -12,7 +12,7 @@ class AnisotropicFilmDepositionOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 27;
+    static constexpr int FactoryNumber = 27;
     static const unsigned MaterialProcessId = 16;
 
     explicit AnisotropicFilmDepositionOperation(Workspace *workspace);

@@ -12,7 +12,7 @@ class AnisotropicFilmEtchingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 32;
+    static constexpr int FactoryNumber = 32;
     static const unsigned MaterialProcessId = 17;
 
     explicit AnisotropicFilmEtchingOperation(Workspace *workspace);

@@ -12,7 +12,7 @@ class DopingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 17;
+    static constexpr int FactoryNumber = 17;
     static const unsigned MaterialProcessId = 13;
 
     explicit DopingOperation(Workspace *workspace);

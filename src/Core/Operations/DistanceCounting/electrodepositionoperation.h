@@ -12,7 +12,7 @@ class ElectrodepositionOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 15;
+    static constexpr int FactoryNumber = 15;
 
     explicit ElectrodepositionOperation(Workspace *workspace);
 

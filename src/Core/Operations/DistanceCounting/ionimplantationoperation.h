@@ -12,7 +12,7 @@ class IonImplantationOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 3;
+    static constexpr int FactoryNumber = 3;
     // The materials ions enter come from catalogue process 13; the dialog offers those of process 15.
     static const unsigned ImplantableProcessId = 13;
     static const unsigned MaterialProcessId = 15;

@@ -12,8 +12,8 @@ class IsotropicFilmDepositionOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 13;
-    static const int CvdFactoryNumber = 33;
+    static constexpr int FactoryNumber = 13;
+    static constexpr int CvdFactoryNumber = 33;
 
     // factoryNumber: 13 or 33; both run as operation 13 and differ in name and offered materials.
     explicit IsotropicFilmDepositionOperation(Workspace *workspace, int factoryNumber = FactoryNumber);

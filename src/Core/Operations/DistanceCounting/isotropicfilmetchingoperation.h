@@ -12,7 +12,7 @@ class IsotropicFilmEtchingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 14;
+    static constexpr int FactoryNumber = 14;
     static const unsigned MaterialProcessId = 10;
 
     explicit IsotropicFilmEtchingOperation(Workspace *workspace);

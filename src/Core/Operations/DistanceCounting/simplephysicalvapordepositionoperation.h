@@ -14,7 +14,7 @@ class SimplePhysicalVaporDepositionOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 31;
+    static constexpr int FactoryNumber = 31;
     static const unsigned MaterialProcessId = 4;
 
     explicit SimplePhysicalVaporDepositionOperation(Workspace *workspace);

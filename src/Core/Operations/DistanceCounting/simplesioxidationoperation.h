@@ -13,7 +13,7 @@ class SimpleSiOxidationOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 26;
+    static constexpr int FactoryNumber = 26;
     static const unsigned OxidizableProcessId = 12;
 
     explicit SimpleSiOxidationOperation(Workspace *workspace);

@@ -5,6 +5,7 @@
 #include "Model/Persistence/documentreader.h"
 #include "Model/Persistence/documentwriter.h"
 #include "Util/filenames.h"
+#include "Util/xmltokenguard.h"
 #include "documentsession.h"
 #include "idocumentdialogs.h"
 #include "materialreconciler.h"
@@ -87,7 +88,10 @@ DocumentStorage::LoadStatus DocumentStorage::load(const QString &fileName, Works
                                     .arg(fileName, file.errorString()));
 
     session.materialMap().clear();
-    QXmlStreamReader reader(&file);
+    QXmlStreamReader reader;
+    // The cell text grows with the volume and may be as long as a string can be.
+    const Util::XmlTokenGuard guard(&file, reader, Util::XmlTokenGuard::DefaultMarkupLimit,
+                                    Util::XmlTokenGuard::LongestText);
     ConsoleModel *console = &workspace.console();
     const DocumentReader::Result result = DocumentReader::read(
         reader, workspace.persistence().archivers(), &session.materialMap(),

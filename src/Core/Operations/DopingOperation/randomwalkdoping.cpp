@@ -1,5 +1,7 @@
 #include "randomwalkdoping.h"
 
+#include "Util/stoptoken.h"
+
 #include "Model/Automaton/totalvolume.h"
 #include "Util/slabrunner.h"
 
@@ -185,9 +187,21 @@ bool RandomWalkDoping::dope(double dopingTime)
         qDebug() << Location << Q_FUNC_INFO << m_error;
         return false;
     }
+    const unsigned steps = stepsFor(dopingTime);
+    if (steps > MaxSteps) {
+        m_error = QStringLiteral("A doping time of %1 s in time steps of %2 s makes %3 steps; at most %4 are run, "
+                                 "because every step walks the whole volume and more would take days. Use a "
+                                 "longer time step or a shorter doping time.")
+                      .arg(dopingTime)
+                      .arg(double(m_timeStep))
+                      .arg(steps == std::numeric_limits<unsigned>::max() ? QStringLiteral("more than %1").arg(steps)
+                                                                          : QString::number(steps))
+                      .arg(MaxSteps);
+        qDebug() << Location << Q_FUNC_INFO << m_error;
+        return false;
+    }
     CellLock lock(m_volume);
     Voxel *cells = lock.cells();
-    const unsigned steps = stepsFor(dopingTime);
     qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Steps to run: %1").arg(steps);
 
     QElapsedTimer timer;
@@ -195,6 +209,11 @@ bool RandomWalkDoping::dope(double dopingTime)
     if (steps > 0) {
         initialise(cells);
         for (unsigned step = 0; step < steps; ++step) {
+            if (Util::stopRequested()) {
+                // Abandoned: the cells keep their materials; whoever stopped it restores the rest.
+                qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Stopped at step %1").arg(step);
+                return true;
+            }
             if (step % 100 == 0)
                 qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("At step %1").arg(step);
             gather(cells);

@@ -36,7 +36,7 @@ public:
     static const unsigned DopableProcessId = 13;
     static const uint32_t NDopedSiliconId = 14;
     // Counts up to this are moved particle by particle; larger ones are split binomially.
-    static const int32_t SingleParticleLimit = 40;
+    static constexpr int32_t SingleParticleLimit = 40;
 
     // D in m^2/s, dt in s, cellSize (L) in m, concentrations in m^-3. seed: the
     // generator's seed; the default takes the current time so two runs differ.
@@ -61,6 +61,10 @@ public:
 
     // Counts the steps a doping time gives (0 when the time is shorter than a step).
     unsigned stepsFor(double dopingTime) const;
+
+    // Every step walks the whole volume, so ten million of them take days even
+    // on a small one; dope() refuses more.
+    static constexpr unsigned MaxSteps = 10000000;
 
     float stayProbability() const { return m_q; }
     float moveProbability() const { return m_p; }

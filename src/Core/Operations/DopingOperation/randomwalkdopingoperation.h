@@ -15,7 +15,7 @@ class RandomWalkDopingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 36;
+    static constexpr int FactoryNumber = 36;
 
     explicit RandomWalkDopingOperation(Workspace *workspace);
 

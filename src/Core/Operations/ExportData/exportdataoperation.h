@@ -23,7 +23,7 @@ class ExportDataOperation : public Operation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 37;
+    static constexpr int FactoryNumber = 37;
 
     explicit ExportDataOperation(Workspace *workspace);
     ~ExportDataOperation() override;

@@ -30,7 +30,7 @@ class RunModelExtraction : public Operation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 1000;
+    static constexpr int FactoryNumber = 1000;
     enum Step { Preprocessing = 1, FeatureDetection = 2, ModelExtraction = 3 };
 
     explicit RunModelExtraction(Workspace *workspace);

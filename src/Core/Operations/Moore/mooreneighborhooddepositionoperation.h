@@ -11,7 +11,7 @@ class MooreNeighborhoodDepositionOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 18;
+    static constexpr int FactoryNumber = 18;
 
     explicit MooreNeighborhoodDepositionOperation(Workspace *workspace);
 

@@ -13,7 +13,7 @@ class MooreNeighborhoodEtchingOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 19;
+    static constexpr int FactoryNumber = 19;
 
     explicit MooreNeighborhoodEtchingOperation(Workspace *workspace);
 

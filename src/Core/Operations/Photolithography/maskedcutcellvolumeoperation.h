@@ -14,7 +14,7 @@ class MaskedCutCellVolumeOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 34;
+    static constexpr int FactoryNumber = 34;
 
     explicit MaskedCutCellVolumeOperation(Workspace *workspace);
 

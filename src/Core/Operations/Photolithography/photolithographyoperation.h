@@ -15,7 +15,7 @@ class PhotolithographyOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 20;
+    static constexpr int FactoryNumber = 20;
 
     explicit PhotolithographyOperation(Workspace *workspace);
 

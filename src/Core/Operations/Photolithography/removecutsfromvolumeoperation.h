@@ -10,7 +10,7 @@ class RemoveCutsFromVolumeOperation : public ProcessOperation
 {
     Q_OBJECT
 public:
-    static const int FactoryNumber = 35;
+    static constexpr int FactoryNumber = 35;
 
     explicit RemoveCutsFromVolumeOperation(Workspace *workspace);
 

@@ -10,7 +10,7 @@ class AtomisticSiWetEtchingOperation : public AtomisticEtchOperation
 {
     Q_OBJECT
 public:
-    static const int TypeNumber = 28;
+    static constexpr int TypeNumber = 28;
 
     explicit AtomisticSiWetEtchingOperation(Workspace *workspace);
 

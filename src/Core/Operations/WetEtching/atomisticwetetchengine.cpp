@@ -1,6 +1,7 @@
 #include "atomisticwetetchengine.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Util/stoptoken.h"
 
 #include <QElapsedTimer>
 
@@ -389,6 +390,8 @@ bool AtomisticWetEtchEngine::run()
     Util::SlabPlan serialPlan = m_plan;
     serialPlan.onCallingThread = true;
     for (long long step = 0; step < m_statistics.stepsPlanned; ++step) {
+        if (Util::stopRequested())
+            break;
         size_t listed = 0;
         for (const Slab &slab : m_slabs)
             listed += slab.surface.size();

@@ -10,7 +10,7 @@ class ContinousWetEtchOperation : public AtomisticEtchOperation
 {
     Q_OBJECT
 public:
-    static const int TypeNumber = 29;
+    static constexpr int TypeNumber = 29;
 
     explicit ContinousWetEtchOperation(Workspace *workspace);
 
