@@ -35,6 +35,9 @@ public:
                   qint64 textLimit = DefaultTextLimit);
 
     bool exceeded() const { return m_exceeded; }
+    // The file the guard reads from, for readers that go back over it
+    // themselves (a document's trailing cell text after a premature end).
+    QIODevice *source() const { return m_source; }
     // What was refused, as the reader's error string says it; empty when nothing was.
     QString refusal() const { return m_refusal; }
 

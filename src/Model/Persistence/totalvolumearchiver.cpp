@@ -1,5 +1,7 @@
 #include "totalvolumearchiver.h"
 
+#include "Util/xmltokenguard.h"
+
 #include "Model/Automaton/totalvolume.h"
 #include "cellbudget.h"
 
@@ -160,6 +162,13 @@ private:
     State m_state = Idle;
 };
 
+// The file under a token guard: seeking the guard would not move the file.
+QIODevice *sourceOf(QIODevice *device)
+{
+    const auto *guard = dynamic_cast<const Util::XmlTokenGuard *>(device);
+    return guard ? guard->source() : device;
+}
+
 // The reader reports text only once the markup after it has arrived, so the
 // text a broken-off document ends with never reaches it. That text is what
 // follows the last complete tag of the device's contents; it is handed to
@@ -240,7 +249,7 @@ bool readState(QXmlStreamReader &reader, Parser &parser)
     // The text broke off: its last piece may be cut short (an id of "12" cut
     // to "1"), so the parser is not finished here and only pieces a blank ends count.
     if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError)
-        readTrailingText(reader.device(), sinceMarkup,
+        readTrailingText(sourceOf(reader.device()), sinceMarkup,
                          [&parser](const char *begin, const char *end) { parser.feed(begin, end); });
     return false;
 }

@@ -648,7 +648,7 @@ TEST(ProcessSteps, RunOnADedicatedThread)
 // working step is given must be in it, with the kind the step reads.
 TEST_P(EveryStepType, ListsEveryParameterTheStepReads)
 {
-    const StepCase &c = GetParam();
+    const StepCase &c = stepCases()[GetParam()];
     const QList<StepParameterInfo> listed = processStepParameters(c.type);
     for (const auto &value : c.values) {
         const auto found = std::find_if(listed.begin(), listed.end(), [&](const StepParameterInfo &info) {
