@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                   layer(1, "TOP"), "beyond the coordinates"},
         BadLayout{"NoOverlapWithTheVolume", GdsiiStream().begin("A").box(1, 50000, 50000, 60000, 60000).end().finish(),
                   layer(1), "lies over the volume"},
-        BadLayout{"NotAStream", QByteArray("PK\x03\x04 not a layout at all", 26), layer(1), "does not start"},
+        BadLayout{"NotAStream", QByteArray("PK\x03\x04 not a layout at all"), layer(1), "does not start"},
         BadLayout{"RecordPastTheEnd", GdsiiStream().finish().left(62) + QByteArray("\x7f\xf0\x08\x00", 4),
                   layer(1), "claims"},
         BadLayout{"NoEnd", GdsiiStream().begin("A").box(1, 0, 0, 5000, 5000).end().finish().chopped(4), layer(1),
