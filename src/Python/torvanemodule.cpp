@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include "analysisbindings.h"
+#include "interrupt.h"
 #include "stepvalues.h"
 #include "volume.h"
 
@@ -73,12 +74,18 @@ void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
     ProcessRunContext context;
     context.volume = self.cells;
     context.latticeStale = &self.latticeStale;
+    Util::StopToken stop;
+    const InterruptStopsSteps interrupt(stop);
+    if (interrupt.active())
+        context.stop = &stop;
     int code = 0;
     {
         py::gil_scoped_release release;
         std::lock_guard<std::recursive_mutex> lock(self.runLock);
         code = Core::Operations::runProcessStep(step, context);
     }
+    // Ctrl+C undid the step; it ends the script rather than failing the step.
+    interrupt.raisePending();
     if (code != Core::Operations::StepSucceeded)
         raiseStepError(code, context.detail, signature.name);
     // "Create Substrate" makes a new volume; this object then holds it.
@@ -322,6 +329,10 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
         context.volume = target->cells;
     const int count = self.steps.size();
     PendingError pending;
+    Util::StopToken stop;
+    const InterruptStopsSteps interrupt(stop);
+    if (interrupt.active())
+        context.stop = &stop;
     int failedIndex = -1;
     int failedCode = 0;
 
@@ -375,6 +386,7 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
     }
     if (pending)
         throw py::error_already_set(*pending.error);
+    interrupt.raisePending();
     if (failedIndex >= 0)
         raiseStepError(failedCode, context.detail, self.steps.at(failedIndex).displayName(),
                        QStringLiteral("(step %1 of %2)").arg(failedIndex + 1).arg(count), result);
@@ -420,7 +432,8 @@ PYBIND11_MODULE(torvane, m)
         "step is the list name; keywords are the list's parameter names in snake case (materials by\n"
         "name or id, masks as 2-D arrays [x, y] or image files, positions as (x, y, z)).\n"
         "The engine runs with the GIL released. A refused step raises StepError (code, reason) and\n"
-        "leaves the cells as they were. \"Create Substrate\" replaces this volume's cells;\n"
+        "leaves the cells as they were. Ctrl+C on the main thread ends the step at the engine's next\n"
+        "stop point, puts its cells back and raises KeyboardInterrupt. \"Create Substrate\" replaces this volume's cells;\n"
         "\"Save Image\" has no view to draw here and does nothing.\n\nSteps and keywords:\n" +
         text(stepTable());
 
@@ -502,7 +515,8 @@ PYBIND11_MODULE(torvane, m)
              "run(vol=None, progress=None)\n\n"
              "Runs the steps in order with the step runner, as torvane-batch does, and returns the volume.\n"
              "Without vol the list starts on a fresh scene (its \"Create Substrate\" makes the volume).\n"
-             "progress(k, n, name) is called after each finished step. Ctrl+C (KeyboardInterrupt) and an\n"
-             "error raised by progress stop the run before the next step. A failed step raises StepError;\n"
+             "progress(k, n, name) is called after each finished step. Ctrl+C ends the running step at its\n"
+             "engine's next stop point, puts that step's cells back and raises KeyboardInterrupt; an\n"
+             "error raised by progress stops the run before the next step. A failed step raises StepError;\n"
              "its .volume holds what the steps before it made.");
 }

@@ -220,32 +220,74 @@ def steps_of(text, types):
 
 def test_ctrl_c_stops_the_list_between_steps(tmp_path):
     text = open(os.path.join(EXAMPLES, "v-groove.plst")).read()
-    # Substrate, a long atomistic etch, then an oxide that must never be grown.
+    # Substrate, an atomistic etch, then an oxide: Ctrl+C after the substrate runs neither.
     path = tmp_path / "interrupted.plst"
     path.write_text(steps_of(text, [11, 1, 4]))
     plist = torvane.ProcessList.load(str(path))
-    pid = os.getpid()
-    entering = threading.Event()
+    finished = []
 
-    def interrupt():
-        entering.wait()
-        # Holding the GIL until run() releases it: Ctrl+C then arrives while a step runs.
-        os.kill(pid, signal.SIGINT)
+    def progress(k, n, name):
+        finished.append(k)
+        os.kill(os.getpid(), signal.SIGINT)
 
-    previous = sys.getswitchinterval()
-    sys.setswitchinterval(1.0)
-    interrupter = threading.Thread(target=interrupt)
-    interrupter.start()
+    vol = torvane.Volume(size=(1, 1, 1))
+    with pytest.raises(KeyboardInterrupt):
+        plist.run(vol=vol, progress=progress)
+    assert finished == [1]
+    assert vol.size == (64, 64, 56)
+    assert count(vol, SI) == 64 * 64 * 40 and count(vol, OXIDE) == 0
+
+
+def long_random_walk_list(tmp_path):
+    """A substrate, then a random walk of 6 million time steps: minutes of work that only Ctrl+C ends."""
+    text = open(os.path.join(EXAMPLES, "checks", "random-walk-junction-dt1.plst")).read()
+    for name, value in (("Substrate Size X", 24), ("Substrate Size Y", 24), ("Volume Size X", 24),
+                        ("Volume Size Y", 24), ("Doping Time", 5e6)):
+        text, replaced = re.subn(r'(parameter-name="%s" parameter-type="\w+" parameter-data=")[^"]*' % name,
+                                 r"\g<1>%s" % value, text)
+        assert replaced == 1
+    path = tmp_path / "endless.plst"
+    path.write_text(text)
+    return torvane.ProcessList.load(str(path))
+
+
+def interrupt_after(seconds):
+    timer = threading.Timer(seconds, os.kill, (os.getpid(), signal.SIGINT))
+    timer.start()
+    return timer
+
+
+def test_ctrl_c_inside_a_long_step_of_a_list_ends_it_and_puts_its_cells_back(tmp_path):
+    plist = long_random_walk_list(tmp_path)
+    timers = []
     vol = torvane.Volume(size=(1, 1, 1))
     try:
         with pytest.raises(KeyboardInterrupt):
-            entering.set()
-            plist.run(vol=vol)
+            # Once the substrate is made; the signal then lands inside the random walk.
+            plist.run(vol=vol, progress=lambda k, n, name: timers.append(interrupt_after(0.3)))
     finally:
-        sys.setswitchinterval(previous)
-        interrupter.join()
-    assert vol.size == (64, 64, 56)
-    assert count(vol, OXIDE) == 0
+        for timer in timers:
+            timer.join()
+    assert len(timers) == 1
+    assert vol.size == (24, 24, 44)
+    assert count(vol, SI) == 24 * 24 * 40 and count(vol, 15) == 0
+
+
+def test_ctrl_c_inside_a_long_step_ends_it_and_puts_its_cells_back(tmp_path):
+    name, keywords = long_random_walk_list(tmp_path).steps[1]
+    vol = make_substrate(size=(24, 24, 44), height=40)
+    before = vol.materials
+    timer = interrupt_after(0.3)
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            vol.run(name, **keywords)
+    finally:
+        timer.join()
+    assert np.array_equal(vol.materials, before)
+    # The volume is whole: the next step runs on it.
+    vol.run("CVD", material=OXIDE, thickness=1.0)
+    assert count(vol, OXIDE) == 24 * 24
+
 
 
 def test_engine_runs_release_the_gil():

@@ -912,6 +912,8 @@ int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
         return StepStopped;
     }
     const MaterialsBefore before(context.volume);
+    // "Create Substrate" puts a new volume in the context; a stopped one is dropped.
+    const boost::shared_ptr<TotalVolume> volumeBefore = context.volume;
     int code;
     {
         const Util::StopScope scope(context.stop);
@@ -920,6 +922,7 @@ int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
     if (!context.stop->requested())
         return code;
     before.restore();
+    context.volume = volumeBefore;
     markLattice(context, true);
     context.detail = processStepResultText(StepStopped);
     return StepStopped;

@@ -463,6 +463,44 @@ TEST(ProcessStepRunner, StopBetweenStepsKeepsTheFinishedOnesAndRunsNoMore)
     EXPECT_EQ(materialsOf(*context.volume), held);
 }
 
+namespace {
+
+// Asks the stop as a created substrate is handed over: a signal landing then,
+// after the new volume exists but before the step has returned.
+class StopOnNewVolume : public IProcessRunHost
+{
+public:
+    explicit StopOnNewVolume(Util::StopToken &stop) : m_stop(stop) {}
+    void setCurrentVolume(const boost::shared_ptr<TotalVolume> &) override { m_stop.request(); }
+    void updateGeometry(const QString &) override {}
+
+private:
+    Util::StopToken &m_stop;
+};
+
+} // namespace
+
+TEST(ProcessStepRunner, AStoppedSubstrateLeavesTheVolumeThatWasThere)
+{
+    Util::StopToken stop;
+    StopOnNewVolume host(stop);
+    ProcessRunContext context;
+    context.host = &host;
+    context.stop = &stop;
+    const boost::shared_ptr<TotalVolume> old = makeVolume(siliconBase);
+    const std::vector<uint32_t> before = materialsOf(*old);
+    context.volume = old;
+    EXPECT_EQ(runProcessStep(makeStep(11, substrateValues(SizeX, SizeY, 4)), context), StepStopped);
+    EXPECT_EQ(context.volume, old);
+    EXPECT_EQ(materialsOf(*old), before);
+
+    // On a fresh scene there is still no volume afterwards.
+    stop.clear();
+    context.volume.reset();
+    EXPECT_EQ(runProcessStep(makeStep(11, substrateValues(SizeX, SizeY, 4)), context), StepStopped);
+    EXPECT_FALSE(context.volume);
+}
+
 struct SubstrateFault
 {
     const char *name;
