@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/stoppablework.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/iobserver.h"
@@ -7,7 +8,9 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
+#include <QString>
 #include <QThreadPool>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <cstdint>
@@ -87,6 +90,70 @@ public:
         if (accept)
             accept();
     }
+};
+
+// Stands in for the program's progress dialog: runs the work on the calling
+// thread, and Cancel is pressed once `when` says so (asked before and after the
+// work; a stop after it is a Cancel that came after the engine's last stop point).
+class FakeStepProgress : public Core::Operations::IStepProgress
+{
+public:
+    enum When { Never, Before, After };
+    explicit FakeStepProgress(When when = Never) : when(when) {}
+    void run(const QString &name, const std::function<void()> &work, Util::StopToken &stop) override
+    {
+        names.push_back(name);
+        current = &stop;
+        if (when == Before)
+            stop.request();
+        work();
+        if (when == After)
+            stop.request();
+        current = nullptr;
+    }
+    When when;
+    std::vector<QString> names;
+    Util::StopToken *current = nullptr; // while the work runs
+};
+
+// While it lives, a log line containing `text` (the random walk logs "At step
+// 100") requests the stop of *token: a stop landing inside an engine's loop
+// without any timing.
+class StopWhenLogged
+{
+public:
+    StopWhenLogged(Util::StopToken *const *token, const QString &text)
+    {
+        watched() = token;
+        watchedText() = text;
+        m_previous = qInstallMessageHandler(&StopWhenLogged::handle);
+    }
+    ~StopWhenLogged()
+    {
+        qInstallMessageHandler(m_previous);
+        watched() = nullptr;
+    }
+    StopWhenLogged(const StopWhenLogged &) = delete;
+    StopWhenLogged &operator=(const StopWhenLogged &) = delete;
+
+private:
+    static Util::StopToken *const *&watched()
+    {
+        static Util::StopToken *const *token = nullptr;
+        return token;
+    }
+    static QString &watchedText()
+    {
+        static QString text;
+        return text;
+    }
+    static void handle(QtMsgType, const QMessageLogContext &, const QString &message)
+    {
+        Util::StopToken *const *token = watched();
+        if (token && *token && message.contains(watchedText()))
+            (*token)->request();
+    }
+    QtMessageHandler m_previous;
 };
 
 // Starts op on the workspace with dialog as its options dialog, whose "OK"

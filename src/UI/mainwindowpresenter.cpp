@@ -9,6 +9,7 @@
 #include "UI/Observers/undoredoobserver.h"
 #include "mainwindow.h"
 #include "operationfactory.h"
+#include "stepprogressdialog.h"
 
 #include <QApplication>
 #include <QDesktopWidget>
@@ -58,6 +59,7 @@ MainWindowPresenter::MainWindowPresenter(MainWindow *mainWindow)
 
     m_workspace.setFactory(boost::shared_ptr<Core::Operations::IOperationFactory>(new OperationFactory(this)));
     m_workspace.setUserMessages(boost::shared_ptr<Core::Operations::IUserMessages>(new MessageBoxes(mainWindow)));
+    m_workspace.setStepProgress(boost::shared_ptr<Core::Operations::IStepProgress>(new StepProgressDialog(mainWindow)));
 }
 
 MainWindowPresenter::~MainWindowPresenter()

@@ -1,5 +1,6 @@
 #include "processoperation.h"
 #include "Core/Operations/cellvolumestep.h"
+#include "Core/Operations/stoppablework.h"
 
 #include "Model/Automaton/totalvolume.h"
 #include "workspace.h"
@@ -71,10 +72,16 @@ void ProcessOperation::finish()
     if (isUndoable() && !m_snapshot.saveBefore(volume))
         say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
 
+    // Without an undo snapshot a stopped step puts back this copy instead.
+    MaterialsBackup backup;
+    if (!m_snapshot.hasBefore() && m_workspace->stepProgress())
+        backup = MaterialsBackup(m_volume);
+
     QElapsedTimer timer;
     timer.start();
+    bool stopped = false;
     try {
-        runEngine(volume);
+        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEngine(volume); });
     } catch (const std::exception &error) {
         // Typically memory running out mid-run: put back the cells as they were
         // and end without an undo entry rather than keep a half-done step.
@@ -84,6 +91,23 @@ void ProcessOperation::finish()
                      : QStringLiteral(": The simulation failed; the cells may be incomplete."));
         m_workspace->requestRedraw();
         m_workspace->endOperation();
+        return;
+    }
+    if (stopped) {
+        // Cancel: the cells go back to what they were, as an undo would put them, and nothing is recorded.
+        bool restored = true;
+        if (m_snapshot.hasBefore()) {
+            restored = m_snapshot.undoRestore(volume);
+        } else {
+            backup.restore();
+            volume.getPainter().regenerate();
+        }
+        say(restored ? QStringLiteral(": Stopped; the cells are as they were before the step.")
+                     : QStringLiteral(": Stopped; the saved cell state could not be read, so the cells may be incomplete."));
+        if (changesSilicon())
+            m_workspace->setLatticeStale(volume.getId(), true);
+        m_workspace->requestRedraw();
+        cancel();
         return;
     }
     std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));

@@ -17,6 +17,7 @@ namespace Core {
 namespace Operations {
 
 class IOperationFactory;
+class IStepProgress;
 class IUserMessages;
 class Operation;
 
@@ -63,6 +64,10 @@ public:
     void reportError(const QString &title, const QString &text);
     void setUserMessages(const boost::shared_ptr<IUserMessages> &messages) { m_userMessages = messages; }
 
+    // Runs long step engines so that the person can stop them; may be null (no one to ask).
+    boost::shared_ptr<IStepProgress> stepProgress() const { return m_stepProgress; }
+    void setStepProgress(const boost::shared_ptr<IStepProgress> &progress) { m_stepProgress = progress; }
+
     boost::shared_ptr<IOperationFactory> factory() const { return m_factory; }
     void setFactory(const boost::shared_ptr<IOperationFactory> &factory) { m_factory = factory; }
 
@@ -83,6 +88,7 @@ private:
     QMap<int, bool> m_latticeStale;
     boost::shared_ptr<IOperationFactory> m_factory;
     boost::shared_ptr<IUserMessages> m_userMessages;
+    boost::shared_ptr<IStepProgress> m_stepProgress;
 };
 
 } // namespace Operations

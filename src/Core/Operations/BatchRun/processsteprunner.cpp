@@ -1,5 +1,6 @@
 #include "processsteprunner.h"
 
+#include "Core/Operations/stoppablework.h"
 #include "Util/stoptoken.h"
 
 #include "Core/Operations/ColumnProcesses/planarization.h"
@@ -876,42 +877,13 @@ int runKnownStep(const Ui::ProcessData &step, ProcessRunContext &context)
     return StepSucceeded;
 }
 
-// The materials of a volume before a stoppable step, to put back when it is stopped.
-class MaterialsBefore
-{
-public:
-    explicit MaterialsBefore(const boost::shared_ptr<TotalVolume> &volume) : m_volume(volume)
-    {
-        if (!volume)
-            return;
-        Model::Automaton::CellLock lock(*volume);
-        const Model::Automaton::Voxel *cells = lock.cells();
-        m_materials.resize(size_t(volume->getCellCount()));
-        for (size_t i = 0; i < m_materials.size(); ++i)
-            m_materials[i] = cells[i].material;
-    }
-    void restore() const
-    {
-        if (!m_volume)
-            return;
-        Model::Automaton::CellLock lock(*m_volume);
-        Model::Automaton::Voxel *cells = lock.cells();
-        for (size_t i = 0; i < m_materials.size(); ++i)
-            cells[i].material = m_materials[i];
-    }
-
-private:
-    boost::shared_ptr<TotalVolume> m_volume;
-    std::vector<uint32_t> m_materials;
-};
-
 int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
 {
     if (context.stop->requested()) {
         context.detail = processStepResultText(StepStopped);
         return StepStopped;
     }
-    const MaterialsBefore before(context.volume);
+    const MaterialsBackup before(context.volume);
     // "Create Substrate" puts a new volume in the context; a stopped one is dropped.
     const boost::shared_ptr<TotalVolume> volumeBefore = context.volume;
     int code;

@@ -1,5 +1,6 @@
 #include "atomisticetchoperation.h"
 #include "Core/Operations/cellvolumestep.h"
+#include "Core/Operations/stoppablework.h"
 
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -60,6 +61,11 @@ void AtomisticEtchOperation::cancel()
     if (m_done)
         return;
     m_done = true;
+    endCanceled();
+}
+
+void AtomisticEtchOperation::endCanceled()
+{
     say(QStringLiteral(": Operation canceled."));
     m_workspace->console().reset();
     m_workspace->endOperation();
@@ -85,22 +91,33 @@ void AtomisticEtchOperation::finish()
             // The volume is left as it was; the next etch tries again.
             m_workspace->setLatticeStale(id, true);
             say(QStringLiteral(": ") + error);
-            say(QStringLiteral(": Operation canceled."));
-            m_workspace->console().reset();
-            m_workspace->endOperation();
+            endCanceled();
             return;
         }
     }
+    // The etch keeps no undo entry; a stopped one puts back this copy.
+    MaterialsBackup backup;
+    if (m_workspace->stepProgress())
+        backup = MaterialsBackup(m_volume);
+    bool stopped = false;
     try {
-        runEtcher(volume, m_depth);
+        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEtcher(volume, m_depth); });
     } catch (const std::bad_alloc &) {
         // The etch stopped part-way; the cells hold what was done, the lattice is rebuilt next time.
         m_workspace->setLatticeStale(id, true);
         say(QStringLiteral(": Not enough memory to finish the etch."));
         volume.getPainter().regenerate();
-        say(QStringLiteral(": Operation canceled."));
-        m_workspace->console().reset();
-        m_workspace->endOperation();
+        endCanceled();
+        return;
+    }
+    if (stopped) {
+        // The lattice's atoms were etched in part; it is built again from the restored cells.
+        backup.restore();
+        m_workspace->setLatticeStale(id, true);
+        volume.getPainter().regenerate();
+        m_workspace->requestRedraw();
+        say(QStringLiteral(": Stopped; the cells are as they were before the step."));
+        endCanceled();
         return;
     }
     std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));

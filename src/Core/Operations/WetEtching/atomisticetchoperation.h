@@ -50,6 +50,8 @@ protected:
 
 private:
     void selectVolume();
+    // Says the step was canceled and ends it without an undo entry.
+    void endCanceled();
     void takeVolume(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume);
 
     Workspace *m_workspace;

@@ -397,19 +397,6 @@ TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
     EXPECT_TRUE(context.detail.contains(QLatin1String("at most 10000000"))) << qPrintable(context.detail);
 }
 
-namespace {
-
-// Requests the stop when the random walk logs its hundredth step, so the stop
-// lands inside the engine's loop without any timing.
-Util::StopToken *stopAtStep100 = nullptr;
-void stopWhenTheWalkReachesStep100(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    if (stopAtStep100 && message.contains(QLatin1String("At step 100")))
-        stopAtStep100->request();
-}
-
-} // namespace
-
 TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
 {
     const StepCase &valid = caseOfType(19);
@@ -423,11 +410,12 @@ TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
     context.volume = volume;
     context.stop = &stop;
 
-    stopAtStep100 = &stop;
-    const QtMessageHandler previous = qInstallMessageHandler(stopWhenTheWalkReachesStep100);
-    const int code = runProcessStep(step, context);
-    qInstallMessageHandler(previous);
-    stopAtStep100 = nullptr;
+    Util::StopToken *const watched = &stop;
+    int code;
+    {
+        const TestSupport::StopWhenLogged stopAtStep100(&watched, QStringLiteral("At step 100"));
+        code = runProcessStep(step, context);
+    }
 
     EXPECT_EQ(code, StepStopped);
     EXPECT_EQ(context.detail, processStepResultText(StepStopped));

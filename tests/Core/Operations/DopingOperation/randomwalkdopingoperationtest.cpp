@@ -88,3 +88,38 @@ TEST(RandomWalkDopingOperation, MissingParameterCancels)
     scene.workspace.startOperation(op);
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));
 }
+
+TEST(RandomWalkDopingOperation, CancelInsideTheWalkPutsTheCellsBackAsUndoWouldAndRecordsNothing)
+{
+    Scene scene;
+    const boost::shared_ptr<TestSupport::FakeStepProgress> progress(new TestSupport::FakeStepProgress);
+    scene.workspace.setStepProgress(progress);
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    {
+        // 500 time steps; Cancel lands at the hundredth.
+        const TestSupport::StopWhenLogged cancelAtStep100(&progress->current, QStringLiteral("At step 100"));
+        scene.run(0.01);
+    }
+    ASSERT_EQ(progress->names, std::vector<QString>{QStringLiteral("Random Walk Doping")});
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));
+    EXPECT_EQ(scene.workspace.history().undoName(), QString());
+    EXPECT_FALSE(scene.workspace.currentOperation());
+
+    // Uncancelled, the same step dopes and can be undone.
+    progress->when = TestSupport::FakeStepProgress::Never;
+    scene.run(0.01);
+    EXPECT_EQ(materialsOf(*scene.volume)[scene.volume->cellIndex(0, 0, 4)], 15u);
+    EXPECT_EQ(scene.workspace.history().undoName(), QStringLiteral("Random Walk Doping"));
+}
+
+TEST(RandomWalkDopingOperation, CancelAfterTheLastStopPointStillPutsTheCellsBack)
+{
+    Scene scene;
+    scene.workspace.setStepProgress(boost::shared_ptr<IStepProgress>(
+        new TestSupport::FakeStepProgress(TestSupport::FakeStepProgress::After)));
+    const std::vector<uint32_t> before = materialsOf(*scene.volume);
+    scene.run(0.8);
+    EXPECT_EQ(materialsOf(*scene.volume), before);
+    EXPECT_EQ(scene.workspace.history().undoName(), QString());
+}

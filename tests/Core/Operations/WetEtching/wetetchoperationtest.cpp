@@ -168,3 +168,37 @@ TYPED_TEST(WetEtchOperations, ALatticeTooLargeIsRefusedWithAMessageAndNothingCha
     EXPECT_TRUE(h.ws.isLatticeStale(volume->getId()));
     EXPECT_FALSE(h.ws.currentOperation());
 }
+
+TYPED_TEST(WetEtchOperations, CancelPutsTheCellsBackAndTheNextEtchStartsFromThem)
+{
+    Harness h;
+    const auto volume = makeVolume(12, 12, 6, flatTop(4));
+    h.ws.document().addObject(volume);
+    const std::vector<uint32_t> before = materials(*volume);
+    // Build the lattice with a first etch, so that the cancelled one has atoms to lose.
+    h.template start<TypeParam>();
+    const std::vector<uint32_t> once = materials(*volume);
+    ASSERT_NE(once, before);
+
+    // Cancel pressed as the engine finished: the etch had changed the cells and atoms.
+    const boost::shared_ptr<TestSupport::FakeStepProgress> progress(
+        new TestSupport::FakeStepProgress(TestSupport::FakeStepProgress::After));
+    h.ws.setStepProgress(progress);
+    const auto op = h.template start<TypeParam>();
+    ASSERT_EQ(progress->names.size(), 1u);
+    EXPECT_EQ(materials(*volume), once);
+    EXPECT_EQ(h.ws.console().lastMessage(), op->getName() + QStringLiteral(": Operation canceled."));
+    EXPECT_TRUE(h.ws.isLatticeStale(volume->getId()));
+    EXPECT_FALSE(h.ws.currentOperation());
+
+    // The next etch works from the restored cells, as the second of two etches would.
+    const auto reference = makeVolume(12, 12, 6, flatTop(4));
+    Harness r;
+    r.ws.document().addObject(reference);
+    r.template start<TypeParam>();
+    r.ws.setLatticeStale(reference->getId(), true);
+    r.template start<TypeParam>();
+    progress->when = TestSupport::FakeStepProgress::Never;
+    h.template start<TypeParam>();
+    EXPECT_EQ(materials(*volume), materials(*reference));
+}

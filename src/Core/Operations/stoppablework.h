@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Util/stoptoken.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Core {
+namespace Operations {
+
+class Workspace;
+
+// How a step's engine runs so that the person can stop it. The program runs the
+// work on a worker thread and, once it has taken about a second, shows a
+// progress dialog whose Cancel requests the stop. Without one (tests, tools)
+// the work runs on the calling thread and nothing stops it.
+class IStepProgress
+{
+public:
+    virtual ~IStepProgress() = default;
+    // Returns when work has returned. work already asks stop in the engines'
+    // loops; Cancel only calls stop.request().
+    virtual void run(const QString &name, const std::function<void()> &work, Util::StopToken &stop) = 0;
+};
+
+// Runs work through the workspace's IStepProgress (on this thread when it has
+// none) with a stop token current in the engines' loops. True when the person
+// stopped it; an exception work threw is thrown again here, on this thread.
+bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work);
+
+// The cell materials of a volume, kept in memory to put back when a step is
+// stopped and no undo snapshot holds them.
+class MaterialsBackup
+{
+public:
+    MaterialsBackup() = default;
+    explicit MaterialsBackup(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume);
+    void restore() const;
+
+private:
+    boost::shared_ptr<Model::Automaton::TotalVolume> m_volume;
+    std::vector<uint32_t> m_materials;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,136 @@
+#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
+#include "Core/Operations/workspace.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/mainwindow.h"
+#include "UI/mainwindowpresenter.h"
+#include "volumetestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using Core::Operations::RandomWalkDopingOperation;
+using Core::Operations::Workspace;
+using Model::Automaton::TotalVolume;
+using TestSupport::materialsOf;
+
+namespace {
+
+QProgressDialog *visibleProgressDialog()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (QProgressDialog *dialog = qobject_cast<QProgressDialog *>(widget))
+            if (dialog->isVisible())
+                return dialog;
+    return nullptr;
+}
+
+// Watches for the progress dialog while a step runs and, when told to, cancels it.
+struct DialogWatch
+{
+    enum Action { Watch, ClickCancel, PressEscape };
+    explicit DialogWatch(Action what) : action(what)
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this]() {
+            QProgressDialog *dialog = visibleProgressDialog();
+            if (!dialog) {
+                // Before the dialog shows, closing the window must not take the running step's volume away.
+                if (window && !triedClose) {
+                    triedClose = true;
+                    closeRefused = !window->close() && window->isVisible();
+                }
+                return;
+            }
+            seen = true;
+            modal = modal || dialog->windowModality() == Qt::ApplicationModal;
+            if (acted)
+                return;
+            acted = action != Watch;
+            if (action == ClickCancel) {
+                QPushButton *cancel = dialog->findChild<QPushButton *>();
+                ASSERT_TRUE(cancel);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            } else if (action == PressEscape) {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
+        timer.start();
+    }
+    Action action;
+    QWidget *window = nullptr; // tried to close once while the step runs
+    QTimer timer;
+    bool seen = false, modal = false, acted = false, triedClose = false, closeRefused = false;
+};
+
+struct Scene
+{
+    Ui::MainWindow window;
+    boost::shared_ptr<TotalVolume> volume;
+    boost::shared_ptr<TestSupport::FakeDialog> options{new TestSupport::FakeDialog};
+
+    Scene()
+    {
+        window.resize(640, 480);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        volume = TestSupport::makeVolume(24, 24, 44, [](unsigned, unsigned, unsigned z) { return z < 40 ? 1u : 0u; });
+        workspace().document().addObject(volume);
+    }
+    Workspace &workspace() { return window.presenter().workspace(); }
+    // A random walk of `steps` time steps.
+    void dope(double steps)
+    {
+        boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&workspace()));
+        RandomWalkDopingOperation *raw = op.get();
+        options->accept = [raw, steps]() {
+            raw->setCellSize(1e-6);
+            raw->setDiffusionCoefficient(1e-13);
+            raw->setMaterial(15);
+            raw->setSurfaceConcentration(500e18);
+            raw->setDopingThreshold(100e18);
+            raw->setTimeStepDuration(0.8);
+            raw->setDopingTime(0.8 * steps);
+            raw->setSeed(4);
+        };
+        op->setDialogObserver(options);
+        workspace().startOperation(op);
+    }
+};
+
+} // namespace
+
+// A step of minutes: after about a second the modal progress dialog shows, and
+// its Cancel (or Escape) ends the walk and puts the cells back as undo would.
+TEST(StepProgressDialog, CancelEndsALongStepAndPutsTheCellsBack)
+{
+    for (const DialogWatch::Action action : {DialogWatch::ClickCancel, DialogWatch::PressEscape}) {
+        Scene scene;
+        const std::vector<uint32_t> before = materialsOf(*scene.volume);
+        DialogWatch watch(action);
+        watch.window = &scene.window;
+        scene.dope(5e6);
+        EXPECT_TRUE(watch.seen && watch.modal && watch.acted) << action;
+        EXPECT_TRUE(watch.triedClose && watch.closeRefused) << action;
+        EXPECT_EQ(materialsOf(*scene.volume), before) << action;
+        EXPECT_EQ(scene.workspace().console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));
+        EXPECT_EQ(scene.workspace().history().undoName(), QString());
+        EXPECT_FALSE(scene.workspace().currentOperation());
+        EXPECT_FALSE(visibleProgressDialog());
+    }
+}
+
+TEST(StepProgressDialog, AQuickStepShowsNoDialogAndIsRecorded)
+{
+    Scene scene;
+    DialogWatch watch(DialogWatch::Watch);
+    scene.dope(6);
+    EXPECT_FALSE(watch.seen);
+    EXPECT_EQ(materialsOf(*scene.volume)[scene.volume->cellIndex(0, 0, 39)], 15u);
+    EXPECT_EQ(scene.workspace().history().undoName(), QStringLiteral("Random Walk Doping"));
+}
