@@ -12,4 +12,6 @@ StopScope::~StopScope() { current = m_previous; }
 
 bool stopRequested() { return current && current->requested(); }
 
+const StopToken *currentStopToken() { return current; }
+
 } // namespace Util

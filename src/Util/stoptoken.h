@@ -37,4 +37,8 @@ private:
 // True when this thread's current token has been asked to stop; false without one.
 bool stopRequested();
 
+// This thread's current token, or null: a loop that runs in pool tasks takes
+// it on the calling thread and asks it there.
+const StopToken *currentStopToken();
+
 } // namespace Util

@@ -1,5 +1,7 @@
 #include "slabfronts.h"
 
+#include "Util/stoptoken.h"
+
 #include <algorithm>
 
 namespace Core {
@@ -71,13 +73,15 @@ int SlabFronts::run(unsigned iterations, const SlabTask &initialize, const SlabT
     }
 
     int stepped = 0;
+    const Util::StopToken *stop = Util::currentStopToken();
+    const auto stopped = [stop]() { return stop && stop->requested(); };
     if (slabLocal) {
         std::vector<int> steps = Util::mapSlabs<int>(m_plan, [&](const Util::SlabRange &range, unsigned slab) {
             Slab &s = *m_slabs[slab];
             initialize(range, slab);
             orderInitialFront(s.front);
             int done = 0;
-            for (unsigned i = 0; i < iterations && !s.front.empty(); ++i, ++done) {
+            for (unsigned i = 0; i < iterations && !s.front.empty() && !stopped(); ++i, ++done) {
                 QMutexLocker locker(&s.mutex);
                 beginUpdate(slab);
                 update(range, slab);
@@ -97,8 +101,8 @@ int SlabFronts::run(unsigned iterations, const SlabTask &initialize, const SlabT
             bool active = false;
             for (const std::unique_ptr<Slab> &s : m_slabs)
                 active = active || !s->front.empty();
-            if (!active)
-                break; // every further iteration would change nothing
+            if (!active || stopped())
+                break; // every further iteration would change nothing, or the step was stopped
             Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned slab) {
                 QMutexLocker locker(&m_slabs[slab]->mutex);
                 beginUpdate(slab);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -788,3 +789,46 @@ INSTANTIATE_TEST_SUITE_P(
                        SimpleSiOxidation(v, MaterialSet{1, 15}, 20).oxidizeFor(3, 1373, 1);
                    }}),
     [](const ::testing::TestParamInfo<EngineCase> &info) { return std::string(info.param.name); });
+
+namespace {
+
+// Requests the stop as the third iteration's steps are done, as a signal or a
+// Cancel landing then would (stepSlab may run on any pool thread).
+class StoppedDeposition : public IsotropicFilmDeposition
+{
+public:
+    StoppedDeposition(TotalVolume &volume, Util::StopToken &stop) : IsotropicFilmDeposition(volume, Film, 10), m_stop(stop)
+    {
+    }
+    void stepSlab(unsigned first, unsigned last, unsigned slab) override
+    {
+        IsotropicFilmDeposition::stepSlab(first, last, slab);
+        if (slab == 0 && ++m_steps == 3)
+            m_stop.request();
+    }
+
+private:
+    Util::StopToken &m_stop;
+    std::atomic<int> m_steps{0};
+};
+
+} // namespace
+
+TEST(DistanceCountingStop, AStopEndsTheIterationsAtTheNextOne)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(12, 6, 20, flat(4));
+    Util::StopToken stop;
+    StoppedDeposition automaton(*volume, stop);
+    {
+        const Util::StopScope scope(&stop);
+        automaton.simulate();
+    }
+    EXPECT_EQ(automaton.getIterationsRun(), 3);
+
+    // Without a stop the same deposition runs to its thickness.
+    const boost::shared_ptr<TotalVolume> whole = makeVolume(12, 6, 20, flat(4));
+    IsotropicFilmDeposition full(*whole, Film, 10);
+    full.simulate();
+    EXPECT_GT(full.getIterationsRun(), 3);
+    EXPECT_GT(TestSupport::countOf(materialsOf(*whole), Film), TestSupport::countOf(materialsOf(*volume), Film));
+}

@@ -4,7 +4,9 @@
 #include "Core/Operations/Moore/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/Moore/mooreneighborhoodetching.h"
 #include "Core/Operations/Moore/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/Moore/slabfronts.h"
 #include "Core/Operations/workspace.h"
+#include "Util/stoptoken.h"
 
 #include <gtest/gtest.h>
 
@@ -307,4 +309,34 @@ TEST(MooreOperations, MissingValuesCancel)
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Moore film deposition: Operation canceled."));
     EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
     EXPECT_EQ(materialsOf(*scene.volume), original);
+}
+
+
+// A front walking one cell per iteration along x: a stop asked during the
+// second iteration ends the run there, with and without barriers between slabs.
+TEST(SlabFrontsStop, AStopEndsTheIterationsAtTheNextOne)
+{
+    for (const bool slabLocal : {false, true}) {
+        const Util::SlabPlan plan = Util::planSlabs(0, 64, slabLocal ? 1 : 2, Util::SlabSplit::RemainderByThickness);
+        for (const bool stopping : {false, true}) {
+            SlabFronts fronts(plan, 1);
+            Util::StopToken stop;
+            int updates = 0;
+            const auto initialize = [&](const Util::SlabRange &range, unsigned slab) {
+                if (slab == 0)
+                    fronts.addToFront(slab, range.first);
+            };
+            const auto update = [&](const Util::SlabRange &range, unsigned slab) {
+                for (uint32_t cell : fronts.front(slab))
+                    if (cell + 1 < (slabLocal ? range.last : 64u))
+                        fronts.route(slab, cell + 1);
+                if (slab == 0 && ++updates == 2 && stopping)
+                    stop.request();
+            };
+            const auto apply = [](const Util::SlabRange &, unsigned) {};
+            const Util::StopScope scope(&stop);
+            const int stepped = fronts.run(40, initialize, update, apply, slabLocal);
+            EXPECT_EQ(stepped, stopping ? 2 : 40) << slabLocal << stopping;
+        }
+    }
 }

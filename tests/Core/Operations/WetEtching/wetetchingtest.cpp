@@ -545,3 +545,41 @@ TEST(ContinuousWetEtch, HundredElevenWallsRecedeSlowlyInsteadOfStanding)
     }
     EXPECT_LE(ccaPresent, bcaPresent);
 }
+
+namespace {
+
+// Requests the stop after the second etch step, as a signal or a Cancel landing then would.
+class StoppedEtch : public AtomicStructureSimpleSiWetEtch
+{
+public:
+    StoppedEtch(TotalVolume &volume, Util::StopToken &stop) : AtomicStructureSimpleSiWetEtch(volume, 3.0), m_stop(stop) {}
+
+protected:
+    void afterStep() override
+    {
+        if (++m_steps == 2)
+            m_stop.request();
+    }
+
+private:
+    Util::StopToken &m_stop;
+    int m_steps = 0;
+};
+
+} // namespace
+
+TEST(WetEtchStop, AStopEndsTheEtchAtTheNextStep)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(12, 12, 8, flatTop(6));
+    ASSERT_TRUE(volume->createLattice());
+    Util::StopToken stop;
+    StoppedEtch etch(*volume, stop);
+    {
+        const Util::StopScope scope(&stop);
+        ASSERT_TRUE(etch.run());
+    }
+    EXPECT_EQ(etch.getStatistics().stepsRun, 2);
+    EXPECT_GT(etch.getStatistics().stepsPlanned, 2);
+    // The cells follow the atoms the two steps removed.
+    expectCountsMatchAtoms(*volume);
+}
