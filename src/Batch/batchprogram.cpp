@@ -153,6 +153,7 @@ void BatchProgram::setCurrentVolume(const boost::shared_ptr<Model::Automaton::To
 {
     if (volume)
         m_workspace.document().addObject(volume);
+    m_addedByStep = volume;
 }
 
 void BatchProgram::updateGeometry(const QString &fileName)
@@ -207,6 +208,10 @@ int BatchProgram::writeNetlist()
 void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
 {
     const ProcessData &step = m_list.at(index);
+    // A "Create Substrate" stopped after it made its volume is undone in the scene too.
+    if (code == Core::Operations::StepStopped && m_addedByStep)
+        m_workspace.document().removeObject(m_addedByStep);
+    m_addedByStep.reset();
     const QString position = QStringLiteral("%1/%2").arg(index + 1).arg(m_list.size());
     if (code < 0) {
         m_failedCode = code;

@@ -96,6 +96,8 @@ private:
     QMutex m_printLock;
     QElapsedTimer m_runClock; // started once, then only read by both threads
     const Util::StopToken *m_stop;
+    // The volume the running step added to the scene; a stopped step takes it out again.
+    boost::shared_ptr<Model::Automaton::TotalVolume> m_addedByStep;
 };
 
 } // namespace Batch

@@ -25,6 +25,7 @@ void Document::addObject(const boost::shared_ptr<Object> &object)
 
 void Document::removeObject(const boost::shared_ptr<Object> &object)
 {
+    QMutexLocker lock(&m_objectsLock);
     m_currentLayer->objects().removeAll(object);
 }
 

@@ -7,6 +7,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 #include "Model/ModelExtraction/preprocessing.h"
+#include "Util/stoptoken.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -524,4 +525,41 @@ TEST(BatchAnalysisTest, SectionsAndColumnsRepeat)
     EXPECT_EQ(3u, options.analysis.columns[1].x);
     EXPECT_EQ(4u, options.analysis.columns[1].y);
     EXPECT_TRUE(BatchOptions::usage().contains(QStringLiteral("--export-stl PREFIX")));
+}
+
+namespace {
+
+// A signal landing in "Create Substrate" after the volume was made and added to the scene.
+class StoppedAsTheSubstrateIsMade : public Batch::BatchProgram
+{
+public:
+    StoppedAsTheSubstrateIsMade(const BatchOptions &options, Util::StopToken &stop)
+        : BatchProgram(options, false, stdout, stderr, &stop), m_stop(stop)
+    {
+    }
+    void setCurrentVolume(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume) override
+    {
+        BatchProgram::setCurrentVolume(volume);
+        m_stop.request();
+    }
+
+private:
+    Util::StopToken &m_stop;
+};
+
+} // namespace
+
+TEST(BatchProgramTest, AStoppedSubstrateLeavesNoVolumeInTheDocument)
+{
+    QTemporaryDir out;
+    const QString list = out.filePath(QStringLiteral("list.plst"));
+    ASSERT_TRUE(ProcessListFile::save({substrateStep()}, list));
+    const QString document = out.filePath(QStringLiteral("stopped.tvn"));
+    Util::StopToken stop;
+    StoppedAsTheSubstrateIsMade program(
+        BatchOptions::parse({QStringLiteral("torvane-batch"), list, QStringLiteral("--out"), document}), stop);
+    EXPECT_EQ(Batch::ExitStopped, program.exec());
+    Core::Operations::Workspace workspace;
+    ASSERT_EQ(DocumentStorage::Loaded, DocumentStorage::load(document, workspace, nullptr));
+    EXPECT_TRUE(workspace.document().getObjects().isEmpty());
 }
