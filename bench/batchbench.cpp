@@ -1,5 +1,7 @@
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
+#include "Core/Operations/stoppablework.h"
+#include "Util/stoptoken.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <benchmark/benchmark.h>
@@ -76,6 +78,37 @@ void BM_BatchCvdStep(benchmark::State &state)
             state.SkipWithError(qPrintable(context.detail));
     });
 }
+
+// The same step given a stop token, as torvane-batch and the Python module
+// run it: the runner first copies the cell materials to put back if it is stopped.
+void BM_BatchCvdStepStoppable(benchmark::State &state)
+{
+    const Ui::ProcessData step = cvdStep();
+    QMap<int, bool> stale;
+    Util::StopToken stop;
+    depositEachIteration(state, [&](const boost::shared_ptr<TotalVolume> &volume) {
+        ProcessRunContext context;
+        context.volume = volume;
+        context.latticeStale = &stale;
+        context.stop = &stop;
+        if (runProcessStep(step, context) != StepSucceeded)
+            state.SkipWithError(qPrintable(context.detail));
+    });
+}
+BENCHMARK(BM_BatchCvdStepStoppable)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The copy a stoppable step takes (and a stopped one writes back), on a large volume.
+void BM_MaterialsBackup(benchmark::State &state)
+{
+    const boost::shared_ptr<TotalVolume> volume(new TotalVolume(256, 256, 128, 1, 1, 1, Util::Vector3D(), 1u));
+    for (auto _ : state) {
+        const MaterialsBackup backup(volume);
+        backup.restore();
+    }
+    state.counters["cells_per_s"] =
+        benchmark::Counter(double(volume->getCellCount()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MaterialsBackup)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same deposition by calling the automaton directly.
 void BM_BatchCvdEngine(benchmark::State &state)

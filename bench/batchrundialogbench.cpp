@@ -4,9 +4,11 @@
 #include "UI/BatchRun/batchruntestsupport.h"
 
 #include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/stepprogressdialog.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,5 +79,46 @@ void BM_BatchRunnerAlone(benchmark::State &state)
         benchmark::Counter(double(SizeX) * SizeY * SizeZ * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BatchRunnerAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// A step's engine as the program runs it: on the progress dialog's worker
+// thread with the GUI thread in its local event loop (1), against a call on
+// the calling thread (0). Work: nothing (the fixed cost) or a CVD of 8 on 128 x 128 x 64.
+void BM_StepProgressRun(benchmark::State &state)
+{
+    const bool throughDialog = state.range(0) != 0;
+    const bool deposit = state.range(1) != 0;
+    std::vector<uint32_t> materials(size_t(SizeX) * SizeY * SizeZ);
+    for (size_t i = 0; i < materials.size(); ++i)
+        materials[i] = i % SizeZ < 32 ? 1u : 0u;
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(SizeX, SizeY, SizeZ, 1, 1, 1, Util::Vector3D(), materials));
+    Ui::StepProgressDialog progress(nullptr);
+    Util::StopToken stop;
+    const std::function<void()> work = [&]() {
+        if (deposit)
+            Core::Operations::IsotropicFilmDeposition(*volume, 3, 8.0f).simulate();
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            const Model::Automaton::CellLock lock(*volume);
+            for (size_t i = 0; i < materials.size(); ++i)
+                lock.cells()[i].material = materials[i];
+        }
+        state.ResumeTiming();
+        if (throughDialog)
+            progress.run(QStringLiteral("CVD"), work, stop);
+        else
+            work();
+    }
+}
+BENCHMARK(BM_StepProgressRun)
+    ->ArgNames({"dialog", "cvd"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 } // namespace
