@@ -3,10 +3,14 @@
 #include "Model/Automaton/totalvolume.h"
 #include "workspace.h"
 
+#include "Util/slabrunner.h"
+
 #include <exception>
 
 namespace Core {
 namespace Operations {
+
+using Model::Automaton::TotalVolume;
 
 bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work)
 {
@@ -30,25 +34,47 @@ bool runStoppable(Workspace &workspace, const QString &name, const std::function
     return stop.requested();
 }
 
-MaterialsBackup::MaterialsBackup(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume) : m_volume(volume)
+namespace {
+
+// Copies run per x slab on the global pool: a copy reads every whole cell, and
+// on a large volume one thread is limited by memory, not by the work.
+Util::SlabPlan copyPlan(const TotalVolume &volume)
+{
+    return Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount,
+                           MaterialsBackup::CopySlabAtLeast);
+}
+
+} // namespace
+
+MaterialsBackup::MaterialsBackup(const boost::shared_ptr<TotalVolume> &volume) : m_volume(volume)
 {
     if (!volume)
         return;
     const Model::Automaton::CellLock lock(*volume);
     const Model::Automaton::Voxel *cells = lock.cells();
-    m_materials.resize(size_t(volume->getCellCount()));
-    for (size_t i = 0; i < m_materials.size(); ++i)
-        m_materials[i] = cells[i].material;
+    m_count = size_t(volume->getCellCount());
+    // Not value-initialised: every entry is written below.
+    m_materials.reset(new uint32_t[m_count]);
+    const size_t layer = size_t(volume->getSizeY()) * volume->getSizeZ();
+    uint32_t *out = m_materials.get();
+    Util::runSlabs(copyPlan(*volume), [&](const Util::SlabRange &range, unsigned) {
+        for (size_t i = range.first * layer, end = range.last * layer; i < end; ++i)
+            out[i] = cells[i].material;
+    });
 }
 
 void MaterialsBackup::restore() const
 {
-    if (!m_volume || m_materials.size() != size_t(m_volume->getCellCount()))
+    if (!m_volume || m_count != size_t(m_volume->getCellCount()))
         return;
     const Model::Automaton::CellLock lock(*m_volume);
     Model::Automaton::Voxel *cells = lock.cells();
-    for (size_t i = 0; i < m_materials.size(); ++i)
-        cells[i].material = m_materials[i];
+    const size_t layer = size_t(m_volume->getSizeY()) * m_volume->getSizeZ();
+    const uint32_t *in = m_materials.get();
+    Util::runSlabs(copyPlan(*m_volume), [&](const Util::SlabRange &range, unsigned) {
+        for (size_t i = range.first * layer, end = range.last * layer; i < end; ++i)
+            cells[i].material = in[i];
+    });
 }
 
 } // namespace Operations

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <memory>
 
 namespace Model {
 namespace Automaton {
@@ -48,9 +48,13 @@ public:
     explicit MaterialsBackup(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume);
     void restore() const;
 
+    // Fewer x layers than this per slab are copied on the calling thread.
+    static constexpr unsigned CopySlabAtLeast = 8;
+
 private:
     boost::shared_ptr<Model::Automaton::TotalVolume> m_volume;
-    std::vector<uint32_t> m_materials;
+    std::unique_ptr<uint32_t[]> m_materials;
+    size_t m_count = 0;
 };
 
 } // namespace Operations
