@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 namespace Ui {
@@ -40,7 +41,15 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
 {
     // A thread of its own, never one of the global pool: the engines split
     // their work over that pool and wait for it.
-    const std::unique_ptr<QThread> worker(QThread::create(work));
+    // Set by the worker once work has returned, then the loop below is woken:
+    // QThread::finished comes before isFinished() turns true, so it cannot be the test.
+    std::atomic<bool> done{false};
+    QObject waker;
+    const std::unique_ptr<QThread> worker(QThread::create([&work, &done, &waker]() {
+        work();
+        done.store(true);
+        QMetaObject::invokeMethod(&waker, []() {}, Qt::QueuedConnection);
+    }));
 
     QProgressDialog dialog(QStringLiteral("%1 is running…").arg(name), QStringLiteral("Cancel"), 0, 0, m_parent);
     dialog.setWindowTitle(name);
@@ -59,13 +68,11 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
     // Shown after ShowAfterMs; a quick step flashes nothing.
     dialog.setMinimumDuration(ShowAfterMs);
     QTimer::singleShot(ShowAfterMs, &dialog, [&dialog]() { dialog.show(); });
-    // The finished signal comes from the worker; its queued call wakes the loop below.
-    QObject::connect(worker.get(), &QThread::finished, &dialog, []() {});
 
     const KeepWindowsOpen keepOpen(&dialog);
     worker->start();
     bool shown = false;
-    while (!worker->isFinished()) {
+    while (!done.load()) {
         shown = shown || dialog.isVisible();
         // Escape or the window's close button hide the dialog: it comes back while the engine still runs.
         if (shown && !dialog.isVisible())
