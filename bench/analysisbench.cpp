@@ -8,6 +8,8 @@
 #include "Model/Analysis/vtiwriter.h"
 #include "Model/Automaton/totalvolume.h"
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -107,10 +109,5 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QTemporaryDir work;
     QDir::setCurrent(work.path());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -1,4 +1,4 @@
-#include <benchmark/benchmark.h>
+#include "benchmain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,10 +10,5 @@ int main(int argc, char **argv)
     // Scratch files go to a temporary folder, never the checkout.
     QTemporaryDir work;
     QDir::setCurrent(work.path());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

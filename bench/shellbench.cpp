@@ -6,6 +6,8 @@
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <boost/shared_ptr.hpp>
@@ -71,10 +73,5 @@ int main(int argc, char **argv)
     QDir::setCurrent(work.path());
     Model::Process::initializeCatalogues();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -6,6 +6,8 @@
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -91,12 +93,8 @@ int main(int argc, char **argv)
     buildScene();
     std::printf("view %dx%d\n", window->view()->width(), window->view()->height());
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int code = runBenchmarks(argc, argv);
     volume.reset();
     delete window;
-    return 0;
+    return code;
 }

@@ -72,16 +72,13 @@ void ProcessOperation::finish()
     if (isUndoable() && !m_snapshot.saveBefore(volume))
         say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
 
-    // Without an undo snapshot a stopped step puts back this copy instead.
-    MaterialsBackup backup;
-    if (!m_snapshot.hasBefore() && m_workspace->stepProgress())
-        backup = MaterialsBackup(m_volume);
-
     QElapsedTimer timer;
     timer.start();
     bool stopped = false;
     try {
-        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEngine(volume); });
+        // Without an undo snapshot a stopped step has its materials put back from a copy.
+        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEngine(volume); },
+                               m_snapshot.hasBefore() ? boost::shared_ptr<TotalVolume>() : m_volume);
     } catch (const std::exception &error) {
         // Typically memory running out mid-run: put back the cells as they were
         // and end without an undo entry rather than keep a half-done step.
@@ -96,13 +93,11 @@ void ProcessOperation::finish()
     if (stopped) {
         // Cancel: the cells go back to what they were, as an undo would put them, and nothing is recorded.
         bool restored = true;
-        if (m_snapshot.hasBefore()) {
+        if (m_snapshot.hasBefore())
             restored = m_snapshot.undoRestore(volume);
-        } else {
-            backup.restore();
+        else
             volume.getPainter().regenerate();
-        }
-        say(restored ? QStringLiteral(": Stopped; the cells are as they were before the step.")
+        say(restored ? stoppedText()
                      : QStringLiteral(": Stopped; the saved cell state could not be read, so the cells may be incomplete."));
         if (changesSilicon())
             m_workspace->setLatticeStale(volume.getId(), true);

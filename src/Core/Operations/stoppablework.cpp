@@ -12,8 +12,10 @@ namespace Operations {
 
 using Model::Automaton::TotalVolume;
 
-bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work)
+bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work,
+                  const boost::shared_ptr<TotalVolume> &restoreOnStop)
 {
+    const boost::shared_ptr<IStepProgress> progress = workspace.stepProgress();
     Util::StopToken stop;
     std::exception_ptr failure;
     // The scope is made on the thread that runs the engine: the token is that thread's.
@@ -25,14 +27,23 @@ bool runStoppable(Workspace &workspace, const QString &name, const std::function
             failure = std::current_exception();
         }
     };
-    if (const boost::shared_ptr<IStepProgress> progress = workspace.stepProgress())
+    // Without a progress dialog nobody can stop the work, so nothing is kept.
+    MaterialsBackup backup;
+    if (progress && restoreOnStop)
+        backup = MaterialsBackup(restoreOnStop);
+    if (progress)
         progress->run(name, guarded, stop);
     else
         guarded();
     if (failure)
         std::rethrow_exception(failure);
-    return stop.requested();
+    if (!stop.requested())
+        return false;
+    backup.restore();
+    return true;
 }
+
+QString stoppedText() { return QStringLiteral(": Stopped; the cells are as they were before the step."); }
 
 namespace {
 

@@ -36,8 +36,13 @@ public:
 
 // Runs work through the workspace's IStepProgress (on this thread when it has
 // none) with a stop token current in the engines' loops. True when the person
-// stopped it; an exception work threw is thrown again here, on this thread.
-bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work);
+// stopped it; the materials of restoreOnStop (when given) are then put back as
+// they were. An exception work threw is thrown again here, on this thread.
+bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work,
+                  const boost::shared_ptr<Model::Automaton::TotalVolume> &restoreOnStop = {});
+
+// The console text after a stopped step whose cells were put back.
+QString stoppedText();
 
 // The cell materials of a volume, kept in memory to put back when a step is
 // stopped and no undo snapshot holds them.

@@ -95,13 +95,10 @@ void AtomisticEtchOperation::finish()
             return;
         }
     }
-    // The etch keeps no undo entry; a stopped one puts back this copy.
-    MaterialsBackup backup;
-    if (m_workspace->stepProgress())
-        backup = MaterialsBackup(m_volume);
     bool stopped = false;
     try {
-        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEtcher(volume, m_depth); });
+        // The etch keeps no undo entry; a stopped one has its materials put back from a copy.
+        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEtcher(volume, m_depth); }, m_volume);
     } catch (const std::bad_alloc &) {
         // The etch stopped part-way; the cells hold what was done, the lattice is rebuilt next time.
         m_workspace->setLatticeStale(id, true);
@@ -112,11 +109,10 @@ void AtomisticEtchOperation::finish()
     }
     if (stopped) {
         // The lattice's atoms were etched in part; it is built again from the restored cells.
-        backup.restore();
         m_workspace->setLatticeStale(id, true);
         volume.getPainter().regenerate();
         m_workspace->requestRedraw();
-        say(QStringLiteral(": Stopped; the cells are as they were before the step."));
+        say(stoppedText());
         endCanceled();
         return;
     }
