@@ -39,12 +39,12 @@ private:
 
 void StepProgressDialog::run(const QString &name, const std::function<void()> &work, Util::StopToken &stop)
 {
-    // A thread of its own, never one of the global pool: the engines split
-    // their work over that pool and wait for it.
     // Set by the worker once work has returned, then the loop below is woken:
     // QThread::finished comes before isFinished() turns true, so it cannot be the test.
     std::atomic<bool> done{false};
     QObject waker;
+    // A thread of its own, never one of the global pool: the engines split
+    // their work over that pool and wait for it.
     const std::unique_ptr<QThread> worker(QThread::create([&work, &done, &waker]() {
         work();
         done.store(true);
@@ -66,7 +66,6 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
     // Escape rejects the dialog without the canceled signal; it means Cancel too.
     QObject::connect(&dialog, &QDialog::rejected, &dialog, requestStop);
     // Shown after ShowAfterMs; a quick step flashes nothing.
-    dialog.setMinimumDuration(ShowAfterMs);
     QTimer::singleShot(ShowAfterMs, &dialog, [&dialog]() { dialog.show(); });
 
     const KeepWindowsOpen keepOpen(&dialog);
