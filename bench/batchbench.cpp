@@ -40,9 +40,9 @@ void resetMaterials(TotalVolume &volume, const std::vector<uint32_t> &materials)
         lock.cells()[i].material = materials[i];
 }
 
-Ui::ProcessData cvdStep()
+Core::Steps::ProcessData cvdStep()
 {
-    Ui::ProcessData step(Ui::ProcessData::Cvd);
+    Core::Steps::ProcessData step(Core::Steps::ProcessData::Cvd);
     step.setParameter(QStringLiteral("Thickness"), QVariant(double(Thickness)), true);
     step.setMaterial(QStringLiteral("Material"), Oxide, QStringLiteral("Thermal Si02"), QColor(128, 128, 255));
     return step;
@@ -68,7 +68,7 @@ void depositEachIteration(benchmark::State &state, const std::function<void(cons
 // A "CVD" step read from its stored parameters and run through the step runner.
 void BM_BatchCvdStep(benchmark::State &state)
 {
-    const Ui::ProcessData step = cvdStep();
+    const Core::Steps::ProcessData step = cvdStep();
     QMap<int, bool> stale;
     depositEachIteration(state, [&](const boost::shared_ptr<TotalVolume> &volume) {
         ProcessRunContext context;
@@ -83,7 +83,7 @@ void BM_BatchCvdStep(benchmark::State &state)
 // run it: the runner first copies the cell materials to put back if it is stopped.
 void BM_BatchCvdStepStoppable(benchmark::State &state)
 {
-    const Ui::ProcessData step = cvdStep();
+    const Core::Steps::ProcessData step = cvdStep();
     QMap<int, bool> stale;
     Util::StopToken stop;
     depositEachIteration(state, [&](const boost::shared_ptr<TotalVolume> &volume) {
@@ -126,7 +126,7 @@ BENCHMARK(BM_BatchCvdEngine)->Args({128, 128, 64})->Args({4, 4, 4})->Unit(benchm
 // thickness is refused last, so everything but the deposition runs.
 void BM_BatchStepParameters(benchmark::State &state)
 {
-    Ui::ProcessData step = cvdStep();
+    Core::Steps::ProcessData step = cvdStep();
     step.setParameterValue(QStringLiteral("Thickness"), QVariant(-1.0));
     const boost::shared_ptr<TotalVolume> volume(new TotalVolume(4, 4, 4, 1, 1, 1, Util::Vector3D(), 1u));
     ProcessRunContext context;

@@ -18,14 +18,14 @@
 
 namespace {
 
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 
 // A list of N substrate steps (12 visible parameters each), every other one
 // expanded: the tree is rebuilt like this after every edit.
 void BM_BatchTreeRebuild(benchmark::State &state)
 {
     const int steps = int(state.range(0));
-    Ui::ProcessList list;
+    Core::Steps::ProcessList list;
     for (int i = 0; i < steps; ++i) {
         list << BatchRunTest::substrateStep(64, 64, 32, 16);
         list.last().setExpanded(i % 2 == 0);
@@ -42,7 +42,7 @@ BENCHMARK(BM_BatchTreeRebuild)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecon
 
 const unsigned SizeX = 128, SizeY = 128, SizeZ = 64;
 
-Ui::ProcessList runList() { return Ui::ProcessList() << BatchRunTest::substrateStep(SizeX, SizeY, SizeZ, 32) << BatchRunTest::cvdStep(8.0); }
+Core::Steps::ProcessList runList() { return Core::Steps::ProcessList() << BatchRunTest::substrateStep(SizeX, SizeY, SizeZ, 32) << BatchRunTest::cvdStep(8.0); }
 
 // Substrate + CVD through Run: worker, progress timer, final surface rebuild.
 void BM_BatchDialogRun(benchmark::State &state)

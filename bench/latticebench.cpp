@@ -1,7 +1,7 @@
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/WetEtching/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/WetEtching/continouswetetchoperation.h"
-#include "Core/Operations/WetEtching/continuoswetetching.h"
+#include "Core/Operations/WetEtching/continouswetetching.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
@@ -92,7 +92,7 @@ void etchBenchmark(benchmark::State &state)
 void BM_BondCountingEtch(benchmark::State &state) { etchBenchmark<AtomicStructureSimpleSiWetEtch>(state); }
 BENCHMARK(BM_BondCountingEtch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ContinuousEtch(benchmark::State &state) { etchBenchmark<ContinuosWetEtching>(state); }
+void BM_ContinuousEtch(benchmark::State &state) { etchBenchmark<ContinousWetEtching>(state); }
 BENCHMARK(BM_ContinuousEtch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Gives the depth as an accepted dialog would.

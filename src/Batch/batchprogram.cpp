@@ -19,7 +19,7 @@ namespace Batch {
 
 using Core::Operations::ProcessListFile;
 using Core::Operations::RunModelExtraction;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 
 BatchOptions BatchOptions::parse(const QStringList &arguments)
 {

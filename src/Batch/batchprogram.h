@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Operations/BatchRun/parameteroverride.h"
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 #include "Core/Operations/workspace.h"
 #include "batchanalysis.h"
@@ -85,7 +85,7 @@ private:
     FILE *m_err;
     bool m_terminal;
     Core::Operations::Workspace m_workspace;
-    Ui::ProcessList m_list;
+    Core::Steps::ProcessList m_list;
     Core::Operations::ProcessRunContext m_context;
     BatchRenderer *m_renderer = nullptr;
     std::atomic<int> m_current{0};        // the step running now

@@ -1,6 +1,6 @@
 #include "stepkeywords.h"
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 
 namespace Python {
 
@@ -40,10 +40,10 @@ const QList<StepSignature> &stepSignatures()
 {
     static const QList<StepSignature> signatures = [] {
         QList<StepSignature> all;
-        for (int type = 0; type < Ui::ProcessData::TypeCount; ++type) {
+        for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type) {
             StepSignature signature;
             signature.type = type;
-            signature.name = Ui::ProcessData::displayName(type);
+            signature.name = Core::Steps::ProcessData::displayName(type);
             signature.parameters = Core::Operations::processStepParameters(type);
             for (const StepParameterInfo &parameter : signature.parameters)
                 signature.keywords << keywordOf(parameter);

@@ -71,7 +71,7 @@ QVariant positionValue(py::handle value)
 
 // A mask given as a 2-D array indexed [x, y] (non-zero = opaque) or as the
 // name of a mask image; sets the bits and, unless given, the mask's size.
-void setMask(Ui::ProcessData &step, const StepParameterInfo &parameter, py::handle value, const QString &stepName)
+void setMask(Core::Steps::ProcessData &step, const StepParameterInfo &parameter, py::handle value, const QString &stepName)
 {
     Core::Operations::MaskImage mask;
     if (py::isinstance<py::str>(value)) {
@@ -105,7 +105,7 @@ void setMask(Ui::ProcessData &step, const StepParameterInfo &parameter, py::hand
         step.setParameter(parameter.heightName, QVariant(mask.height), true);
 }
 
-py::object pythonValue(const QVariant &value, const Ui::ProcessData &step, const StepParameterInfo &parameter)
+py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData &step, const StepParameterInfo &parameter)
 {
     switch (value.userType()) {
     case QMetaType::Bool:
@@ -181,9 +181,9 @@ const StepSignature &signatureOf(const std::string &name)
     return Python::stepSignatures().at(type);
 }
 
-Ui::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords)
+Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords)
 {
-    Ui::ProcessData step(signature.type);
+    Core::Steps::ProcessData step(signature.type);
     QList<const StepParameterInfo *> masks;
     QList<py::handle> maskValues;
     for (const auto &item : keywords) {
@@ -212,10 +212,10 @@ Ui::ProcessData buildStep(const StepSignature &signature, const py::dict &keywor
     return step;
 }
 
-py::dict stepKeywords(const Ui::ProcessData &step)
+py::dict stepKeywords(const Core::Steps::ProcessData &step)
 {
     py::dict keywords;
-    if (step.getType() < 0 || step.getType() >= Ui::ProcessData::TypeCount)
+    if (step.getType() < 0 || step.getType() >= Core::Steps::ProcessData::TypeCount)
         return keywords;
     const StepSignature &signature = Python::stepSignatures().at(step.getType());
     for (int i = 0; i < signature.parameters.size(); ++i) {

@@ -3,7 +3,7 @@
 #include "pythonerrors.h"
 #include "stepkeywords.h"
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 
 namespace Python {
 
@@ -14,10 +14,10 @@ const StepSignature &signatureOf(const std::string &name);
 // reads them: numbers, flags and texts as they are, materials by name or id,
 // positions as Util::Vector3D, masks (2-D arrays [x, y] or image files) as
 // bits with their size. Raises StepError for a keyword the step does not take.
-Ui::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords);
+Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords);
 
 // A step's values under their keywords, in Python kinds; masks as 2-D arrays.
-py::dict stepKeywords(const Ui::ProcessData &step);
+py::dict stepKeywords(const Core::Steps::ProcessData &step);
 
 // Every step type: keyword -> (list name, kind of value).
 py::dict stepTypes();

@@ -70,7 +70,7 @@ VolumePtr newVolume(py::object size, py::object cell, py::object origin)
 void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
 {
     const StepSignature &signature = signatureOf(name);
-    const Ui::ProcessData step = buildStep(signature, keywords);
+    const Core::Steps::ProcessData step = buildStep(signature, keywords);
     ProcessRunContext context;
     context.volume = self.cells;
     context.latticeStale = &self.latticeStale;
@@ -104,8 +104,8 @@ VolumePtr substrate(const py::kwargs &given)
     keywords["substrate_delta_z"] = 0;
     for (const auto &item : given)
         keywords[item.first] = item.second;
-    const StepSignature &signature = Python::stepSignatures().at(Ui::ProcessData::CreateSubstrate);
-    const Ui::ProcessData step = buildStep(signature, keywords);
+    const StepSignature &signature = Python::stepSignatures().at(Core::Steps::ProcessData::CreateSubstrate);
+    const Core::Steps::ProcessData step = buildStep(signature, keywords);
     ProcessRunContext context;
     int code = 0;
     {
@@ -282,7 +282,7 @@ std::vector<VolumePtr> loadDocument(const std::string &path)
 
 struct ProcessList
 {
-    Ui::ProcessList steps;
+    Core::Steps::ProcessList steps;
 };
 
 ProcessList loadList(const std::string &path)
@@ -303,7 +303,7 @@ ProcessList loadList(const std::string &path)
 py::list listSteps(const ProcessList &self)
 {
     py::list steps;
-    for (const Ui::ProcessData &step : self.steps)
+    for (const Core::Steps::ProcessData &step : self.steps)
         steps.append(py::make_tuple(text(step.displayName()), stepKeywords(step)));
     return steps;
 }

@@ -304,7 +304,7 @@ bool checkAgainstList(const QString &listFile, const QList<GridAxis> &axes, QStr
     }
     for (const GridAxis &axis : axes) {
         for (const QString &value : axis.values) {
-            Ui::ProcessList list = loaded.list;
+            Core::Steps::ProcessList list = loaded.list;
             ParameterOverride set = axis.target;
             set.value = value;
             if (!set.apply(list, error))

@@ -31,7 +31,7 @@
 using Batch::BatchOptions;
 using Core::Operations::DocumentStorage;
 using Core::Operations::ProcessListFile;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 
 namespace {
 

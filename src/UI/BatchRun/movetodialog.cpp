@@ -8,7 +8,7 @@
 
 namespace UtilDialog {
 
-MoveTo::MoveTo(const Ui::ProcessList &list, int movingSerial, QWidget *parent) : QDialog(parent)
+MoveTo::MoveTo(const Core::Steps::ProcessList &list, int movingSerial, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("MoveTo"));
     setWindowTitle(QStringLiteral("Dialog"));
@@ -18,7 +18,7 @@ MoveTo::MoveTo(const Ui::ProcessList &list, int movingSerial, QWidget *parent) :
     m_comboBox = new QComboBox(this);
     m_comboBox->setObjectName(QStringLiteral("comboBox"));
     for (int i = 0; i < list.size(); ++i) {
-        const Ui::ProcessData &step = list.at(i);
+        const Core::Steps::ProcessData &step = list.at(i);
         if (step.getSerial() == movingSerial)
             continue;
         m_comboBox->addItem(QString::number(i + 1) + QLatin1Char(' ') + step.displayName(), step.getSerial());

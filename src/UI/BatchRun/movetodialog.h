@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ class MoveTo : public QDialog
 public:
     // Lists every step of list except the one with movingSerial, as its
     // position from 1 and its display name, with the serial as item data.
-    MoveTo(const Ui::ProcessList &list, int movingSerial, QWidget *parent = nullptr);
+    MoveTo(const Core::Steps::ProcessList &list, int movingSerial, QWidget *parent = nullptr);
 
     int stepCount() const;
     // The serial of the chosen step, -1 when there is none.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 #include "Model/Layout/layoutmask.h"
 
 #include <QSet>
@@ -20,6 +20,9 @@ class Material;
 } // namespace Model
 
 namespace Ui {
+
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 
 class BatchRunPrompts;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 #include "Core/Operations/BatchRun/processsteprunner.h"
 
 #include <boost/shared_ptr.hpp>
@@ -36,6 +36,9 @@ class TotalVolume;
 } // namespace Model
 
 namespace Ui {
+
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 
 class BatchRunPrompts;
 class GLWidget;

@@ -30,8 +30,8 @@
 
 using BatchRunTest::ScriptedPrompts;
 using Model::Automaton::TotalVolume;
-using Ui::ProcessData;
-using Ui::ProcessList;
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 using Ui::RunProcessesDialog;
 
 namespace {

@@ -46,16 +46,16 @@ unsigned materialId(int index)
 }
 
 namespace {
-void setMaterial(Ui::ProcessData &step, unsigned id)
+void setMaterial(Core::Steps::ProcessData &step, unsigned id)
 {
     const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->getMaterial(id);
     step.setMaterial(QStringLiteral("Material"), id, m.getName(), Ui::ProcessStepEditor::opaqueColor(m));
 }
 } // namespace
 
-Ui::ProcessData substrateStep(unsigned sizeX, unsigned sizeY, unsigned sizeZ, unsigned substrateZ)
+Core::Steps::ProcessData substrateStep(unsigned sizeX, unsigned sizeY, unsigned sizeZ, unsigned substrateZ)
 {
-    Ui::ProcessData step(Ui::ProcessData::CreateSubstrate);
+    Core::Steps::ProcessData step(Core::Steps::ProcessData::CreateSubstrate);
     setMaterial(step, materialId(0));
     step.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(0, 0, 0)), true);
     step.setParameter(QStringLiteral("Volume Size X"), sizeX, true);
@@ -73,17 +73,17 @@ Ui::ProcessData substrateStep(unsigned sizeX, unsigned sizeY, unsigned sizeZ, un
     return step;
 }
 
-Ui::ProcessData cvdStep(double thickness)
+Core::Steps::ProcessData cvdStep(double thickness)
 {
-    Ui::ProcessData step(Ui::ProcessData::Cvd);
+    Core::Steps::ProcessData step(Core::Steps::ProcessData::Cvd);
     step.setParameter(QStringLiteral("Thickness"), thickness, true);
     setMaterial(step, materialId(1));
     return step;
 }
 
-Ui::ProcessData saveImageStep(const QString &fileName)
+Core::Steps::ProcessData saveImageStep(const QString &fileName)
 {
-    Ui::ProcessData step(Ui::ProcessData::SaveImage);
+    Core::Steps::ProcessData step(Core::Steps::ProcessData::SaveImage);
     step.setParameter(QStringLiteral("Filename"), fileName, true);
     return step;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/BatchRun/processdata.h"
+#include "Core/Steps/processdata.h"
 #include "UI/BatchRun/batchrunprompts.h"
 
 #include <QDialog>
@@ -87,8 +87,8 @@ private:
 
 // Steps as the dialog builds them, for lists made in code.
 unsigned materialId(int index);
-Ui::ProcessData substrateStep(unsigned sizeX = 8, unsigned sizeY = 8, unsigned sizeZ = 8, unsigned substrateZ = 3);
-Ui::ProcessData cvdStep(double thickness = 2.0);
-Ui::ProcessData saveImageStep(const QString &fileName);
+Core::Steps::ProcessData substrateStep(unsigned sizeX = 8, unsigned sizeY = 8, unsigned sizeZ = 8, unsigned substrateZ = 3);
+Core::Steps::ProcessData cvdStep(double thickness = 2.0);
+Core::Steps::ProcessData saveImageStep(const QString &fileName);
 
 } // namespace BatchRunTest

@@ -22,7 +22,7 @@
 #include <QPushButton>
 
 using BatchRunTest::ScriptedPrompts;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 using Ui::ProcessStepEditor;
 using Ui::Operations::PhotolithographyDialog;
 

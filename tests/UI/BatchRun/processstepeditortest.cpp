@@ -25,7 +25,7 @@
 #include <vector>
 
 using BatchRunTest::ScriptedPrompts;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 using Ui::RunProcessesDialog;
 
 namespace {
@@ -307,7 +307,7 @@ TEST(ModifyProcess, PresetsTheDialogAndKeepsVisibilitiesAndSerial)
     Dialog d;
     ProcessData cvd = BatchRunTest::cvdStep(2.5);
     cvd.setParameter(QStringLiteral("Thickness"), 2.5, false); // hidden by the person's file
-    d.dialog.setProcessList(Ui::ProcessList() << cvd);
+    d.dialog.setProcessList(Core::Steps::ProcessList() << cvd);
     double shown = -1;
     d.prompts.onExec = [&](QDialog *dialog) {
         QDoubleSpinBox *box = dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblFilmThickness"));
@@ -376,7 +376,7 @@ TEST(ModifyProcess, SwitchingTheSubstrateToASphereShowsTheSphereParameters)
 TEST(ModifyProcess, CancelLeavesTheStepAsItWas)
 {
     Dialog d;
-    d.dialog.setProcessList(Ui::ProcessList() << BatchRunTest::cvdStep(2.5));
+    d.dialog.setProcessList(Core::Steps::ProcessList() << BatchRunTest::cvdStep(2.5));
     d.prompts.onExec = [](QDialog *dialog) {
         dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblFilmThickness"))->setValue(9.0);
         return int(QDialog::Rejected);
@@ -404,7 +404,7 @@ TEST(ModifyProcess, PhotolithographyKeepsTheStoredMaskWhenItsFileIsNotHere)
     litho.setParameter(QStringLiteral("Bottom Mask File"), QString(), true);
     litho.setParameter(QStringLiteral("Bottom Mask Height"), 0u, true);
     litho.setParameter(QStringLiteral("Bottom Mask Width"), 0u, true);
-    d.dialog.setProcessList(Ui::ProcessList() << litho);
+    d.dialog.setProcessList(Core::Steps::ProcessList() << litho);
     unsigned chosen = 0;
     d.prompts.onExec = [&](QDialog *dialog) {
         QComboBox *box = dialog->findChild<QComboBox *>();
@@ -461,7 +461,7 @@ TEST(ModifyProcess, FractionalEtchDepthGivesTheSameLayersInTheDialogAndTheRun)
     stored.setParameterValue(QStringLiteral("Material_Id"), BatchRunTest::materialId(0));
     // A list written by hand or by another tool may hold the depth as a double.
     stored.setParameterValue(QStringLiteral("Etch Depth"), 2.6);
-    d.dialog.setProcessList(Ui::ProcessList() << stored);
+    d.dialog.setProcessList(Core::Steps::ProcessList() << stored);
 
     int shown = -1;
     d.prompts.onExec = [&](QDialog *dialog) {

@@ -18,8 +18,8 @@
 #include <QTreeWidget>
 
 using BatchRunTest::ScriptedPrompts;
-using Ui::ProcessData;
-using Ui::ProcessList;
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 using Ui::RunProcessesDialog;
 
 namespace {

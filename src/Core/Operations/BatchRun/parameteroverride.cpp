@@ -10,7 +10,7 @@ namespace Operations {
 
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 
 namespace {
 
@@ -69,7 +69,7 @@ bool ParameterOverride::parse(const QString &text, ParameterOverride &result, QS
     return true;
 }
 
-bool ParameterOverride::apply(Ui::ProcessList &list, QString *error) const
+bool ParameterOverride::apply(Core::Steps::ProcessList &list, QString *error) const
 {
     if (position < 1 || position > list.size()) {
         setError(error, QStringLiteral("%1: the list has no step %2 (it has %3 steps)")
@@ -97,7 +97,7 @@ bool ParameterOverride::apply(Ui::ProcessList &list, QString *error) const
         }
         step.setParameterValue(base + idSuffix, QVariant(material.getId()));
         // The list file's own refresh fills in the name and colour from the catalogue.
-        Ui::ProcessList one;
+        Core::Steps::ProcessList one;
         one.append(step);
         ProcessListFile::refreshMaterials(one, QMap<unsigned, unsigned>());
         step = one.first();

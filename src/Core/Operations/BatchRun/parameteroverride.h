@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdata.h"
+#include "Core/Steps/processdata.h"
 
 #include <QString>
 
@@ -30,7 +30,7 @@ struct ParameterOverride
     // unchanged. A material is set by its name or id, through the name
     // parameter ("Material") or the id parameter ("Material_Id"); its name,
     // id and colour then come from the catalogue together.
-    bool apply(Ui::ProcessList &list, QString *error) const;
+    bool apply(Core::Steps::ProcessList &list, QString *error) const;
 };
 
 } // namespace Operations

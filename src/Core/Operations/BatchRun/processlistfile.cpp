@@ -21,8 +21,8 @@ namespace Operations {
 
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
-using Ui::ProcessData;
-using Ui::ProcessList;
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdata.h"
+#include "Core/Steps/processdata.h"
 
 #include <QMap>
 #include <QString>
@@ -39,11 +39,11 @@ public:
 
     // False, with the reason in error, when the file cannot be written; the
     // previous file is then left as it was.
-    static bool save(const Ui::ProcessList &list, const QString &fileName, QString *error = nullptr);
+    static bool save(const Core::Steps::ProcessList &list, const QString &fileName, QString *error = nullptr);
 
     struct LoadResult
     {
-        Ui::ProcessList list;
+        Core::Steps::ProcessList list;
         int version = 0;
         bool upgraded = false; // an old list had parameters renamed: tell the person
         QString error;
@@ -63,10 +63,10 @@ public:
 
     // Renames the parameters of lists written before the format had a version.
     // True when at least one name changed.
-    static bool upgradeOldNames(Ui::ProcessList &list);
+    static bool upgradeOldNames(Core::Steps::ProcessList &list);
     // Every "_Id" parameter translated through map and its name and colour
     // taken from the catalogue.
-    static void refreshMaterials(Ui::ProcessList &list, const QMap<unsigned, unsigned> &map);
+    static void refreshMaterials(Core::Steps::ProcessList &list, const QMap<unsigned, unsigned> &map);
 };
 
 } // namespace Operations

@@ -58,7 +58,7 @@ const uint32_t SiliconMaterial = 1;
 class StepParameters
 {
 public:
-    StepParameters(const Ui::ProcessData &step, QString &detail) : m_step(&step), m_detail(detail) {}
+    StepParameters(const Core::Steps::ProcessData &step, QString &detail) : m_step(&step), m_detail(detail) {}
 
     // Listing: every read records its parameter and kind and gives no value, so
     // the step stops before its engine; flag reads answer listingFlag, which
@@ -73,9 +73,9 @@ public:
     bool listing() const { return m_listing != nullptr; }
     int code() const { return m_code; }
     // A listing walks no real step: it sees one without parameters.
-    const Ui::ProcessData &step() const
+    const Core::Steps::ProcessData &step() const
     {
-        static const Ui::ProcessData none;
+        static const Core::Steps::ProcessData none;
         return m_step ? *m_step : none;
     }
 
@@ -290,7 +290,7 @@ private:
         return value;
     }
 
-    const Ui::ProcessData *m_step = nullptr;
+    const Core::Steps::ProcessData *m_step = nullptr;
     QString &m_detail;
     int m_code = StepSucceeded;
     QList<StepParameterInfo> *m_listing = nullptr;
@@ -347,7 +347,7 @@ bool readMaskOrLayout(StepRun &run, const char *prefix, std::vector<bool> &bits,
     const QString base = QLatin1String(prefix);
     const std::string bitsName = prefix, heightName = (base + QStringLiteral(" Height")).toStdString(),
                       widthName = (base + QStringLiteral(" Width")).toStdString();
-    const Ui::ProcessData &step = p.step();
+    const Core::Steps::ProcessData &step = p.step();
     const QString sourceName = base + QStringLiteral(" Source");
     const bool layout = step.hasParameter(sourceName) && step.getProcessParameter(sourceName).toString() == MaskSourceLayout;
     const bool carriesBits = step.hasParameter(base) && step.getProcessParameter(base + QStringLiteral(" Width")).toUInt() != 0;
@@ -751,7 +751,7 @@ struct StepKind
     bool needsVolume;
 };
 
-const StepKind stepKinds[Ui::ProcessData::TypeCount] = {
+const StepKind stepKinds[Core::Steps::ProcessData::TypeCount] = {
     /* 0 Photolithography */ {runPhotolithography, LatticeMark::Set, false, true},
     /* 1 Si wet etching */ {runWetEtching, LatticeMark::Clear, false, true},
     /* 2 Moore deposition */ {runMooreDeposition, LatticeMark::Set, false, true},
@@ -808,7 +808,7 @@ QString processStepResultText(int code)
 QList<StepParameterInfo> processStepParameters(int type)
 {
     QList<StepParameterInfo> listing;
-    if (type < 0 || type >= Ui::ProcessData::TypeCount)
+    if (type < 0 || type >= Core::Steps::ProcessData::TypeCount)
         return listing;
     // The step's own reads are the list of its parameters; two walks take both sides of its choices.
     ProcessRunContext context;
@@ -822,8 +822,8 @@ QList<StepParameterInfo> processStepParameters(int type)
 
 int processStepType(const QString &name, QString *detail)
 {
-    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
-        if (Ui::ProcessData::displayName(type) == name)
+    for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type)
+        if (Core::Steps::ProcessData::displayName(type) == name)
             return type;
     if (detail)
         *detail = QStringLiteral("There is no process named \"%1\".").arg(name);
@@ -832,15 +832,15 @@ int processStepType(const QString &name, QString *detail)
 
 QString unknownParameterText(int type, const QString &name)
 {
-    return QStringLiteral("The process \"%1\" has no parameter \"%2\".").arg(Ui::ProcessData::displayName(type), name);
+    return QStringLiteral("The process \"%1\" has no parameter \"%2\".").arg(Core::Steps::ProcessData::displayName(type), name);
 }
 
 namespace {
 
-int runKnownStep(const Ui::ProcessData &step, ProcessRunContext &context)
+int runKnownStep(const Core::Steps::ProcessData &step, ProcessRunContext &context)
 {
     const int type = step.getType();
-    if (type < 0 || type >= Ui::ProcessData::TypeCount) {
+    if (type < 0 || type >= Core::Steps::ProcessData::TypeCount) {
         context.detail = QStringLiteral("There is no process of type %1.").arg(type);
         return StepUnknownProcess;
     }
@@ -877,7 +877,7 @@ int runKnownStep(const Ui::ProcessData &step, ProcessRunContext &context)
     return StepSucceeded;
 }
 
-int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
+int runStoppableStep(const Core::Steps::ProcessData &step, ProcessRunContext &context)
 {
     if (context.stop->requested()) {
         context.detail = processStepResultText(StepStopped);
@@ -902,12 +902,12 @@ int runStoppableStep(const Ui::ProcessData &step, ProcessRunContext &context)
 
 } // namespace
 
-int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context)
+int runProcessStep(const Core::Steps::ProcessData &step, ProcessRunContext &context)
 {
     return context.stop ? runStoppableStep(step, context) : runKnownStep(step, context);
 }
 
-int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report,
+int runProcessSteps(const Core::Steps::ProcessList &list, ProcessRunContext &context, const StepReport &report,
                     const std::function<bool()> &stopRequested)
 {
     int completed = 0;
@@ -915,9 +915,9 @@ int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, con
     for (int index = 0; index < list.size(); ++index) {
         if ((stopRequested && stopRequested()) || (context.stop && context.stop->requested()))
             break;
-        const Ui::ProcessData &step = list.at(index);
+        const Core::Steps::ProcessData &step = list.at(index);
         context.detail.clear();
-        if (!context.volume && step.getType() != Ui::ProcessData::CreateSubstrate) {
+        if (!context.volume && step.getType() != Core::Steps::ProcessData::CreateSubstrate) {
             context.detail = processStepResultText(StepNoVolume);
             if (report)
                 report(index, StepNoVolume, 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processdata.h"
+#include "Core/Steps/processdata.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -107,7 +107,7 @@ QString unknownParameterText(int type, const QString &name);
 // Runs one step on context.volume by calling the process engines directly and
 // returns its result code. Never throws; a step that fails leaves the volume
 // as it was before the step whenever it can detect the fault before writing.
-int runProcessStep(const Ui::ProcessData &step, ProcessRunContext &context);
+int runProcessStep(const Core::Steps::ProcessData &step, ProcessRunContext &context);
 
 // Called after each step with its index, its result code and its duration.
 typedef std::function<void(int index, int code, qint64 milliseconds)> StepReport;
@@ -116,7 +116,7 @@ typedef std::function<void(int index, int code, qint64 milliseconds)> StepReport
 // Substrate" finds no volume (index reported with code -1 and nothing run).
 // stopRequested, when given, is asked before each step; true ends the run
 // there. Returns the number of steps completed.
-int runProcessSteps(const Ui::ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport(),
+int runProcessSteps(const Core::Steps::ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport(),
                     const std::function<bool()> &stopRequested = std::function<bool()>());
 
 } // namespace Operations

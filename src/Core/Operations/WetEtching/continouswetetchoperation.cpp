@@ -1,6 +1,6 @@
 #include "continouswetetchoperation.h"
 
-#include "continuoswetetching.h"
+#include "continouswetetching.h"
 
 namespace Core {
 namespace Operations {
@@ -12,7 +12,7 @@ ContinousWetEtchOperation::ContinousWetEtchOperation(Workspace *workspace)
 
 void ContinousWetEtchOperation::runEtcher(Model::Automaton::TotalVolume &volume, double depth)
 {
-    ContinuosWetEtching etcher(volume, depth);
+    ContinousWetEtching etcher(volume, depth);
     etcher.run();
 }
 

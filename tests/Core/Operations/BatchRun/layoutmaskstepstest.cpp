@@ -48,9 +48,9 @@ QByteArray cornerLayout()
         .finish();
 }
 
-Ui::ProcessData imageStep(const std::vector<bool> &bits)
+Core::Steps::ProcessData imageStep(const std::vector<bool> &bits)
 {
-    Ui::ProcessData step(Ui::ProcessData::Photolithography);
+    Core::Steps::ProcessData step(Core::Steps::ProcessData::Photolithography);
     step.setParameter(QStringLiteral("Material_Id"), ResistPlus, false);
     step.setParameter(QStringLiteral("Top Mask"), QVariant::fromValue(bits), false);
     step.setParameter(QStringLiteral("Top Mask File"), QString(), true);
@@ -64,9 +64,9 @@ Ui::ProcessData imageStep(const std::vector<bool> &bits)
 }
 
 // A top mask drawn from the layout file, with no bits of its own.
-Ui::ProcessData layoutStep(const QString &file)
+Core::Steps::ProcessData layoutStep(const QString &file)
 {
-    Ui::ProcessData step = imageStep({});
+    Core::Steps::ProcessData step = imageStep({});
     step.removeParameter(QStringLiteral("Top Mask"));
     step.setParameterValue(QStringLiteral("Top Mask Width"), 0u);
     step.setParameterValue(QStringLiteral("Top Mask Height"), 0u);
@@ -81,7 +81,7 @@ Ui::ProcessData layoutStep(const QString &file)
     return step;
 }
 
-std::vector<uint32_t> run(const Ui::ProcessData &step, const boost::shared_ptr<TotalVolume> &volume, int &code,
+std::vector<uint32_t> run(const Core::Steps::ProcessData &step, const boost::shared_ptr<TotalVolume> &volume, int &code,
                           QString &detail, const QString &listFolder = QString())
 {
     ProcessRunContext context;
@@ -122,7 +122,7 @@ TEST_F(LayoutSteps, ALayoutMaskDevelopsTheSameCellsAsTheImageOfItsBits)
 TEST_F(LayoutSteps, ScaleAndOriginPlaceTheLayoutOnCellsOfAnySize)
 {
     // Cells of 0.5 units at 2 µm per unit cover 1 µm of layout each, as before.
-    Ui::ProcessData step = layoutStep(file);
+    Core::Steps::ProcessData step = layoutStep(file);
     step.setParameterValue(QStringLiteral("Top Mask Scale"), 2.0);
     int code = -1;
     QString detail;
@@ -142,7 +142,7 @@ TEST_F(LayoutSteps, ScaleAndOriginPlaceTheLayoutOnCellsOfAnySize)
 
 TEST_F(LayoutSteps, AHandWrittenStepNeedsOnlyTheFileAndTheLayer)
 {
-    Ui::ProcessData step = layoutStep(file);
+    Core::Steps::ProcessData step = layoutStep(file);
     for (const char *name : {"Top Mask Structure", "Top Mask Datatype", "Top Mask Origin X", "Top Mask Origin Y",
                              "Top Mask Scale"})
         step.removeParameter(QLatin1String(name));
@@ -161,7 +161,7 @@ TEST_F(LayoutSteps, AHandWrittenStepNeedsOnlyTheFileAndTheLayer)
 
 TEST_F(LayoutSteps, StoredBitsRunWithoutTheLayoutFile)
 {
-    Ui::ProcessData step = layoutStep(QStringLiteral("elsewhere/corner.gds"));
+    Core::Steps::ProcessData step = layoutStep(QStringLiteral("elsewhere/corner.gds"));
     step.setParameter(QStringLiteral("Top Mask"), QVariant::fromValue(cornerBits()), false);
     step.setParameterValue(QStringLiteral("Top Mask Width"), SizeX);
     step.setParameterValue(QStringLiteral("Top Mask Height"), SizeY);
@@ -198,7 +198,7 @@ TEST_P(FaultyLayoutStep, FailsWithTheReasonAndTheVolumeUntouched)
     const QString file = QDir::current().absoluteFilePath(QStringLiteral("corner.gds"));
     TestSupport::writeFile(file, cornerLayout());
     TestSupport::writeFile(QDir::current().absoluteFilePath(QStringLiteral("damaged.gds")), cornerLayout().left(70));
-    Ui::ProcessData step = layoutStep(file);
+    Core::Steps::ProcessData step = layoutStep(file);
     step.setParameterValue(QLatin1String(GetParam().parameter), GetParam().value);
     const boost::shared_ptr<TotalVolume> volume = makeVolume();
     const std::vector<uint32_t> before = TestSupport::materialsOf(*volume);
@@ -226,8 +226,8 @@ TEST(LayoutExample, TheCombListCarriesTheBitsItsLayoutDraws)
     ASSERT_TRUE(Core::Operations::ProcessListFile::load(QStringLiteral(TORVANE_EXAMPLES_DIR "/gdsii-comb.plst"), loaded))
         << loaded.error.toStdString();
     int layoutSteps = 0;
-    for (const Ui::ProcessData &step : loaded.list) {
-        if (step.getType() != Ui::ProcessData::Photolithography)
+    for (const Core::Steps::ProcessData &step : loaded.list) {
+        if (step.getType() != Core::Steps::ProcessData::Photolithography)
             continue;
         ++layoutSteps;
         const auto v = [&](const char *name) { return step.getProcessParameter(QLatin1String(name)); };

@@ -7,12 +7,12 @@
 #include <QColor>
 
 using Core::Operations::ParameterOverride;
-using Ui::ProcessData;
+using Core::Steps::ProcessData;
 
 namespace {
 
 // A two-step list holding a value of every kind a list file stores.
-Ui::ProcessList everyKind()
+Core::Steps::ProcessList everyKind()
 {
     ProcessData first(ProcessData::Cvd);
     first.setParameter(QStringLiteral("Flag"), QVariant(false), true);
@@ -25,7 +25,7 @@ Ui::ProcessList everyKind()
     first.setParameter(QStringLiteral("Bits"), QVariant::fromValue(std::vector<bool>{true, false}), false);
     first.setParameter(QStringLiteral("Corner"), QVariant::fromValue(Util::Vector3D(1, 2, 3)), true);
     first.setMaterial(QStringLiteral("Material"), 3, QStringLiteral("Thermal Si02"), QColor(Qt::blue));
-    return Ui::ProcessList() << ProcessData(ProcessData::CreateSubstrate) << first;
+    return Core::Steps::ProcessList() << ProcessData(ProcessData::CreateSubstrate) << first;
 }
 
 ParameterOverride parsed(const QString &text)
@@ -38,7 +38,7 @@ ParameterOverride parsed(const QString &text)
 
 QVariant applied(const QString &text, const QString &name)
 {
-    Ui::ProcessList list = everyKind();
+    Core::Steps::ProcessList list = everyKind();
     QString error;
     EXPECT_TRUE(parsed(text).apply(list, &error)) << error.toStdString();
     return list.at(1).getParameters().value(name);
@@ -78,7 +78,7 @@ TEST(ParameterOverride, MaterialIsSetWholeByNameOrId)
 {
     for (const QString &text : {QStringLiteral("2:Material=Poly-Si"), QStringLiteral("2:Material_Id=16"),
                                 QStringLiteral("2:Material=16")}) {
-        Ui::ProcessList list = everyKind();
+        Core::Steps::ProcessList list = everyKind();
         QString error;
         ASSERT_TRUE(parsed(text).apply(list, &error)) << error.toStdString();
         const ProcessData::Parameters &p = list.at(1).getParameters();
@@ -102,7 +102,7 @@ TEST(ParameterOverride, BadTargetsAreRefusedAndLeaveTheListAsItWas)
         {"2:Material_Id=999", "no material"},
     };
     for (const Case &c : cases) {
-        Ui::ProcessList list = everyKind();
+        Core::Steps::ProcessList list = everyKind();
         const ProcessData::Parameters before = list.at(1).getParameters();
         QString error;
         EXPECT_FALSE(parsed(QString::fromLatin1(c.text)).apply(list, &error)) << c.text;

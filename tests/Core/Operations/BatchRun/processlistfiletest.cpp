@@ -16,8 +16,8 @@
 using namespace Core::Operations;
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
-using Ui::ProcessData;
-using Ui::ProcessList;
+using Core::Steps::ProcessData;
+using Core::Steps::ProcessList;
 
 namespace {
 

@@ -43,9 +43,9 @@ boost::shared_ptr<TotalVolume> makeVolume(Layout layout) { return TestSupport::m
 using TestSupport::countOf;
 using TestSupport::materialsOf;
 
-Ui::ProcessData makeStep(int type, const Values &values)
+Core::Steps::ProcessData makeStep(int type, const Values &values)
 {
-    Ui::ProcessData step(type);
+    Core::Steps::ProcessData step(type);
     for (const auto &value : values)
         step.setParameter(QLatin1String(value.first), value.second, true);
     return step;
@@ -253,7 +253,7 @@ TEST(ProcessStepRunner, CreateSubstrateBuildsASphereClippedToTheVolume)
 
 TEST(ProcessStepRunner, SaveImageAsksTheHostAndSucceedsWithoutOne)
 {
-    const Ui::ProcessData step = makeStep(10, {{"Filename", QVariant(QStringLiteral("shot.png"))}});
+    const Core::Steps::ProcessData step = makeStep(10, {{"Filename", QVariant(QStringLiteral("shot.png"))}});
     RecordingHost host;
     ProcessRunContext context;
     context.volume = makeVolume(siliconBase);
@@ -361,7 +361,7 @@ TEST_P(FaultyStep, FailsWithItsCodeAReasonAndTheVolumeUntouched)
 {
     const FaultCase &f = GetParam();
     const StepCase &valid = caseOfType(f.type);
-    Ui::ProcessData step = makeStep(f.type, valid.values);
+    Core::Steps::ProcessData step = makeStep(f.type, valid.values);
     if (f.value.isValid())
         step.setParameterValue(QLatin1String(f.parameter), f.value);
     else
@@ -389,7 +389,7 @@ INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, FaultyStep, ::testing::ValuesIn(faul
 TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
 {
     const StepCase &valid = caseOfType(19);
-    Ui::ProcessData step = makeStep(19, valid.values);
+    Core::Steps::ProcessData step = makeStep(19, valid.values);
     step.setParameterValue(QStringLiteral("Doping Time"), QVariant(1e30));
     ProcessRunContext context;
     context.volume = makeVolume(valid.layout);
@@ -400,7 +400,7 @@ TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
 TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
 {
     const StepCase &valid = caseOfType(19);
-    Ui::ProcessData step = makeStep(19, valid.values);
+    Core::Steps::ProcessData step = makeStep(19, valid.values);
     // Nine million steps: hours of walking unless the stop reaches the loop.
     step.setParameterValue(QStringLiteral("Doping Time"), QVariant(0.8333333333 * 9000000));
     const boost::shared_ptr<TotalVolume> volume = makeVolume(valid.layout);
@@ -425,7 +425,7 @@ TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
 TEST(ProcessStepRunner, StopBetweenStepsKeepsTheFinishedOnesAndRunsNoMore)
 {
     const StepCase &deposit = caseOfType(4);
-    Ui::ProcessList list;
+    Core::Steps::ProcessList list;
     list << makeStep(11, substrateValues(SizeX, SizeY, 4)) << makeStep(4, deposit.values)
          << makeStep(4, deposit.values);
     Util::StopToken stop;
@@ -506,7 +506,7 @@ class FaultySubstrate : public ::testing::TestWithParam<SubstrateFault>
 TEST_P(FaultySubstrate, KeepsTheCurrentVolumeAndTellsTheHostNothing)
 {
     const SubstrateFault &f = GetParam();
-    Ui::ProcessData step = makeStep(11, substrateValues(4, 4, 4));
+    Core::Steps::ProcessData step = makeStep(11, substrateValues(4, 4, 4));
     if (f.value.isValid())
         step.setParameterValue(QLatin1String(f.parameter), f.value);
     else
@@ -583,7 +583,7 @@ struct Report
     int code;
 };
 
-Ui::ProcessList createAndCvd()
+Core::Steps::ProcessList createAndCvd()
 {
     return {makeStep(11, substrateValues(6, 6, 8)), makeStep(4, caseOfType(4).values)};
 }
@@ -616,7 +616,7 @@ TEST(ProcessSteps, AListNotStartingWithASubstrateRunsNothing)
 {
     ProcessRunContext context;
     std::vector<Report> reports;
-    const Ui::ProcessList list = {makeStep(4, caseOfType(4).values), makeStep(11, substrateValues(4, 4, 4))};
+    const Core::Steps::ProcessList list = {makeStep(4, caseOfType(4).values), makeStep(11, substrateValues(4, 4, 4))};
     EXPECT_EQ(runProcessSteps(list, context, [&](int index, int code, qint64) { reports.push_back({index, code}); }),
               0);
     EXPECT_FALSE(context.volume);
@@ -627,7 +627,7 @@ TEST(ProcessSteps, AListNotStartingWithASubstrateRunsNothing)
 
 TEST(ProcessSteps, StopsAtTheFirstFailureAndKeepsWhatRanBefore)
 {
-    Ui::ProcessList list = createAndCvd();
+    Core::Steps::ProcessList list = createAndCvd();
     list[1].removeParameter(QStringLiteral("Thickness"));
     list.append(makeStep(16, caseOfType(16).values)); // never reached
     ProcessRunContext context;
@@ -690,9 +690,9 @@ TEST_P(EveryStepType, ListsEveryParameterTheStepReads)
 TEST(ProcessStepParameters, BothSidesOfAChoiceAreListed)
 {
     QStringList substrate, oxidation;
-    for (const StepParameterInfo &info : processStepParameters(Ui::ProcessData::CreateSubstrate))
+    for (const StepParameterInfo &info : processStepParameters(Core::Steps::ProcessData::CreateSubstrate))
         substrate << info.name;
-    for (const StepParameterInfo &info : processStepParameters(Ui::ProcessData::SiOxidation))
+    for (const StepParameterInfo &info : processStepParameters(Core::Steps::ProcessData::SiOxidation))
         oxidation << info.name;
     for (const char *name : {"SphericalSubstrate", "Substrate Size X", "Substrate Delta Z", "Substrate Center Y",
                              "Substrate Radius", "Lower Left Front Corner"})
@@ -701,12 +701,12 @@ TEST(ProcessStepParameters, BothSidesOfAChoiceAreListed)
     for (const char *name : {"Oxidation Thickness", "Oxidation Time", "Oxidation Pressure", "Oxidation Temperature"})
         EXPECT_TRUE(oxidation.contains(QLatin1String(name))) << name;
     EXPECT_TRUE(processStepParameters(-1).isEmpty());
-    EXPECT_TRUE(processStepParameters(Ui::ProcessData::TypeCount).isEmpty());
+    EXPECT_TRUE(processStepParameters(Core::Steps::ProcessData::TypeCount).isEmpty());
 }
 
 TEST(ProcessStepParameters, AMaskNamesItsSizeParameters)
 {
-    const QList<StepParameterInfo> listed = processStepParameters(Ui::ProcessData::Photolithography);
+    const QList<StepParameterInfo> listed = processStepParameters(Core::Steps::ProcessData::Photolithography);
     int masks = 0;
     for (const StepParameterInfo &info : listed)
         if (info.kind == StepValueKind::Mask) {
@@ -721,15 +721,15 @@ TEST(ProcessStepParameters, ListingRunsNothing)
 {
     const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
     const std::vector<uint32_t> before = materialsOf(*volume);
-    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
+    for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type)
         processStepParameters(type);
     EXPECT_EQ(materialsOf(*volume), before);
 }
 
 TEST(ProcessStepType, EveryListNameGivesItsType)
 {
-    for (int type = 0; type < Ui::ProcessData::TypeCount; ++type)
-        EXPECT_EQ(processStepType(Ui::ProcessData::displayName(type)), type);
+    for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type)
+        EXPECT_EQ(processStepType(Core::Steps::ProcessData::displayName(type)), type);
     QString detail;
     EXPECT_EQ(processStepType(QStringLiteral("cvd"), &detail), -1);
     EXPECT_EQ(detail, QStringLiteral("There is no process named \"cvd\"."));
@@ -771,9 +771,9 @@ TEST(ProcessStepRunner, AMaterialMayBeGivenByName)
 TEST(ProcessSteps, WetEtchesInARowAddUpToOneEtch)
 {
     const auto etchedIn = [](int parts) {
-        Ui::ProcessData substrate = makeStep(11, substrateValues(16, 16, 14));
+        Core::Steps::ProcessData substrate = makeStep(11, substrateValues(16, 16, 14));
         substrate.setParameter(QStringLiteral("Substrate Size Z"), QVariant(12u), true);
-        Ui::ProcessList list{substrate};
+        Core::Steps::ProcessList list{substrate};
         for (int i = 0; i < parts; ++i)
             list.push_back(makeStep(1, {{"Depth", QVariant(8.0 / parts)}}));
         RecordingHost host;

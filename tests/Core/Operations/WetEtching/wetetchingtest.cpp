@@ -1,5 +1,5 @@
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/WetEtching/continuoswetetching.h"
+#include "Core/Operations/WetEtching/continouswetetching.h"
 #include "wetetchtestsupport.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,7 @@ std::unique_ptr<AtomisticWetEtchEngine> makeEtcher(Etcher kind, TotalVolume &vol
 {
     if (kind == Etcher::BondCounting)
         return std::unique_ptr<AtomisticWetEtchEngine>(new AtomicStructureSimpleSiWetEtch(volume, depth));
-    return std::unique_ptr<AtomisticWetEtchEngine>(new ContinuosWetEtching(volume, depth, rates));
+    return std::unique_ptr<AtomisticWetEtchEngine>(new ContinousWetEtching(volume, depth, rates));
 }
 
 const char *nameOf(Etcher kind) { return kind == Etcher::BondCounting ? "BondCounting" : "Continuous"; }
@@ -488,7 +488,7 @@ TEST(ContinuousWetEtch, ZeroRatesLeaveTheVolumeAndGiveEverySiliconAtomFullLife)
     const auto volume = makeVolume(18, 18, 12, maskedTop(10, 5, 13));
     const std::vector<Voxel> before = cellsOf(*volume);
     ASSERT_TRUE(volume->createLattice());
-    ContinuosWetEtching etch(*volume, 5.0, WetEtchRates::none());
+    ContinousWetEtching etch(*volume, 5.0, WetEtchRates::none());
     ASSERT_TRUE(etch.run());
     const std::vector<Voxel> after = cellsOf(*volume);
     for (size_t i = 0; i < before.size(); ++i)
@@ -512,7 +512,7 @@ TEST(ContinuousWetEtch, HundredTimeStepStaysWhileOnlyFastAtomsAreOnTheSurface)
 {
     const auto volume = makeVolume(20, 20, 8, flatTop(6));
     ASSERT_TRUE(volume->createLattice());
-    ContinuosWetEtching etch(*volume, 2.0);
+    ContinousWetEtching etch(*volume, 2.0);
     ASSERT_TRUE(etch.run());
     EXPECT_DOUBLE_EQ(etch.getTimeStep(), 0.1);
     EXPECT_NEAR(etch.getElapsedTime(), 0.8, 1e-9);
@@ -526,7 +526,7 @@ TEST(ContinuousWetEtch, HundredElevenWallsRecedeSlowlyInsteadOfStanding)
     ASSERT_TRUE(bca->createLattice());
     ASSERT_TRUE(cca->createLattice());
     ASSERT_TRUE(AtomicStructureSimpleSiWetEtch(*bca, 4.0).run());
-    ASSERT_TRUE(ContinuosWetEtching(*cca, 4.0).run());
+    ASSERT_TRUE(ContinousWetEtching(*cca, 4.0).run());
     const SiLattice &l = *cca->getLattice();
     int worn = 0;
     for (uint32_t id = 0; id < l.getAtomCount(); ++id) {

@@ -45,13 +45,13 @@ struct WetEtchRates
 // its surviving surface atoms is used up, at most 0.1 (one (100) layer). So a
 // step never runs past the end of a slow atom's life, and fast atoms are
 // resolved one layer at a time as in the bond-counting etch.
-class ContinuosWetEtching : public AtomisticWetEtchEngine
+class ContinousWetEtching : public AtomisticWetEtchEngine
 {
 public:
     static constexpr double StartTimeStep = 0.1;
     static constexpr double LifeLeft = 1e-6;
 
-    ContinuosWetEtching(Model::Automaton::TotalVolume &volume, double depth,
+    ContinousWetEtching(Model::Automaton::TotalVolume &volume, double depth,
                         const WetEtchRates &rates = WetEtchRates::koh30Percent70C());
 
     double getTimeStep() const { return m_timeStep; }

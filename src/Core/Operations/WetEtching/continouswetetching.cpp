@@ -1,4 +1,4 @@
-#include "continuoswetetching.h"
+#include "continouswetetching.h"
 
 #include <algorithm>
 
@@ -8,13 +8,13 @@ namespace Operations {
 using Model::Automaton::SiAtom;
 using Model::Automaton::SiLattice;
 
-ContinuosWetEtching::ContinuosWetEtching(Model::Automaton::TotalVolume &volume, double depth,
+ContinousWetEtching::ContinousWetEtching(Model::Automaton::TotalVolume &volume, double depth,
                                          const WetEtchRates &rates)
     : AtomisticWetEtchEngine(volume, depth), m_rates(rates)
 {
 }
 
-void ContinuosWetEtching::examine(Slab &slab)
+void ContinousWetEtching::examine(Slab &slab)
 {
     SiLattice &l = lattice();
     const double dt = m_timeStep;
@@ -51,7 +51,7 @@ void ContinuosWetEtching::examine(Slab &slab)
     slab.proposedTimeStep = proposal;
 }
 
-void ContinuosWetEtching::afterStep()
+void ContinousWetEtching::afterStep()
 {
     m_elapsed += m_timeStep;
     double dt = StartTimeStep;

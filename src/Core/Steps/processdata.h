@@ -8,7 +8,8 @@
 
 #include <vector>
 
-namespace Ui {
+namespace Core {
+namespace Steps {
 
 // One step of a process list: the process type and the values its option
 // dialog collected, with which of them the batch dialog shows. Copies keep the
@@ -90,6 +91,7 @@ private:
 
 typedef QList<ProcessData> ProcessList;
 
-} // namespace Ui
+} // namespace Steps
+} // namespace Core
 
 Q_DECLARE_METATYPE(std::vector<bool>)

@@ -5,7 +5,8 @@
 #include <QAtomicInt>
 #include <QtDebug>
 
-namespace Ui {
+namespace Core {
+namespace Steps {
 
 namespace {
 
@@ -35,7 +36,7 @@ QVariant ProcessData::getProcessParameter(const QString &name) const
 {
     const Parameters::const_iterator found = m_parameters.constFind(name);
     if (found == m_parameters.constEnd()) {
-        qDebug() << "UI/BatchRun/processdata" << "Ui::ProcessData::getProcessParameter"
+        qDebug() << "Core/Steps/processdata" << "Core::Steps::ProcessData::getProcessParameter"
                  << "parameter not found:" << name;
         return QVariant();
     }
@@ -46,7 +47,7 @@ bool ProcessData::getParameterVisibility(const QString &name) const
 {
     const Visibilities::const_iterator found = m_visibility.constFind(name);
     if (found == m_visibility.constEnd()) {
-        qDebug() << "UI/BatchRun/processdata" << "Ui::ProcessData::getParameterVisibility"
+        qDebug() << "Core/Steps/processdata" << "Core::Steps::ProcessData::getParameterVisibility"
                  << "parameter not found:" << name;
         return false;
     }
@@ -115,4 +116,5 @@ QString ProcessData::kindName(const QVariant &value)
     return QString();
 }
 
-} // namespace Ui
+} // namespace Steps
+} // namespace Core
