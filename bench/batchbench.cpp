@@ -1,4 +1,4 @@
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
 #include "Core/Operations/stoppablework.h"
 #include "Util/stoptoken.h"

@@ -3,7 +3,7 @@
 // Needs an X server: xvfb-run -a build/bench/torvane_shell_bench --benchmark_filter=Batch
 #include "UI/BatchRun/batchruntestsupport.h"
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -68,8 +68,8 @@ BENCHMARK(BM_BatchDialogRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 void BM_BatchRunnerAlone(benchmark::State &state)
 {
     for (auto _ : state) {
-        Core::Operations::ProcessRunContext context;
-        if (Core::Operations::runProcessSteps(runList(), context) != 2 || !context.volume)
+        Core::Steps::ProcessRunContext context;
+        if (Core::Steps::runProcessSteps(runList(), context) != 2 || !context.volume)
             state.SkipWithError("run failed");
         else
             context.volume->getPainter().regenerate();

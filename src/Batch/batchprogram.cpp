@@ -209,7 +209,7 @@ void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
 {
     const ProcessData &step = m_list.at(index);
     // A "Create Substrate" stopped after it made its volume is undone in the scene too.
-    if (code == Core::Operations::StepStopped && m_addedByStep)
+    if (code == Core::Steps::StepStopped && m_addedByStep)
         m_workspace.document().removeObject(m_addedByStep);
     m_addedByStep.reset();
     const QString position = QStringLiteral("%1/%2").arg(index + 1).arg(m_list.size());
@@ -220,7 +220,7 @@ void BatchProgram::stepDone(int index, int code, qint64 milliseconds)
         line(QStringLiteral("%1  %2  not run: there is no cell volume").arg(position, step.displayName()));
         return;
     }
-    QString text = Core::Operations::processStepResultText(code);
+    QString text = Core::Steps::processStepResultText(code);
     if (code != 0 && !m_context.detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(m_context.detail);
     line(QStringLiteral("%1  %2  %3  %4 ms").arg(position, step.displayName(), text).arg(milliseconds));
@@ -251,7 +251,7 @@ void BatchProgram::runSteps()
 {
     QEventLoop loop;
     QThread *worker = QThread::create([this]() {
-        m_completed = Core::Operations::runProcessSteps(
+        m_completed = Core::Steps::runProcessSteps(
             m_list, m_context, [this](int index, int code, qint64 ms) { stepDone(index, code, ms); });
     });
     // Its own thread, not one of the shared pool's: the engines split their

@@ -2,7 +2,7 @@
 
 #include "Core/Operations/BatchRun/parameteroverride.h"
 #include "Core/Steps/processdata.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/workspace.h"
 #include "batchanalysis.h"
 
@@ -51,7 +51,7 @@ struct BatchOptions
 // batch dialog, on a fresh scene, then writes the document and the picture.
 // The steps run on a worker thread while this thread reports progress and
 // draws the pictures "Save Image" steps ask for.
-class BatchProgram : public QObject, public Core::Operations::IProcessRunHost
+class BatchProgram : public QObject, public Core::Steps::IProcessRunHost
 {
     Q_OBJECT
 public:
@@ -86,7 +86,7 @@ private:
     bool m_terminal;
     Core::Operations::Workspace m_workspace;
     Core::Steps::ProcessList m_list;
-    Core::Operations::ProcessRunContext m_context;
+    Core::Steps::ProcessRunContext m_context;
     BatchRenderer *m_renderer = nullptr;
     std::atomic<int> m_current{0};        // the step running now
     std::atomic<qint64> m_stepStarted{0}; // when it started, on m_runClock

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 
 #include <QString>
 #include <QStringList>

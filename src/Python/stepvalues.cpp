@@ -4,7 +4,7 @@
 
 #include "stepvalues.h"
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/Photolithography/maskimage.h"
 #include "Util/vector3d.h"
 
@@ -77,7 +77,7 @@ void setMask(Core::Steps::ProcessData &step, const StepParameterInfo &parameter,
     if (py::isinstance<py::str>(value)) {
         const QString fileName = qtext(value.cast<std::string>());
         if (!Core::Operations::MaskImage::load(fileName, mask))
-            raiseStepError(Core::Operations::StepInvalidParameter,
+            raiseStepError(Core::Steps::StepInvalidParameter,
                            QStringLiteral("The mask image \"%1\" given for \"%2\" cannot be read.")
                                .arg(fileName, parameter.name),
                            stepName);
@@ -175,7 +175,7 @@ const StepSignature &signatureOf(const std::string &name)
         QStringList names;
         for (const StepSignature &signature : Python::stepSignatures())
             names << signature.name;
-        raiseStepError(Core::Operations::StepUnknownProcess, detail, qtext(name),
+        raiseStepError(Core::Steps::StepUnknownProcess, detail, qtext(name),
                        QStringLiteral("The steps are: %1.").arg(names.join(QStringLiteral(", "))));
     }
     return Python::stepSignatures().at(type);
@@ -190,8 +190,8 @@ Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dic
         const QString keyword = qtext(py::str(item.first).cast<std::string>());
         const int index = signature.indexOf(keyword);
         if (index < 0)
-            raiseStepError(Core::Operations::StepInvalidParameter,
-                           Core::Operations::unknownParameterText(signature.type, keyword), signature.name,
+            raiseStepError(Core::Steps::StepInvalidParameter,
+                           Core::Steps::unknownParameterText(signature.type, keyword), signature.name,
                            QStringLiteral("Its keywords are: %1.").arg(signature.keywords.join(QStringLiteral(", "))));
         const StepParameterInfo &parameter = signature.parameters.at(index);
         switch (parameter.kind) {

@@ -13,7 +13,7 @@
 #include "volume.h"
 
 #include "Core/Operations/BatchRun/processlistfile.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -33,7 +33,7 @@ namespace py = pybind11;
 
 namespace {
 
-using Core::Operations::ProcessRunContext;
+using Core::Steps::ProcessRunContext;
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
 using namespace Python;
@@ -82,11 +82,11 @@ void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
     {
         py::gil_scoped_release release;
         std::lock_guard<std::recursive_mutex> lock(self.runLock);
-        code = Core::Operations::runProcessStep(step, context);
+        code = Core::Steps::runProcessStep(step, context);
     }
     // Ctrl+C undid the step; it ends the script rather than failing the step.
     interrupt.raisePending();
-    if (code != Core::Operations::StepSucceeded)
+    if (code != Core::Steps::StepSucceeded)
         raiseStepError(code, context.detail, signature.name);
     // "Create Substrate" makes a new volume; this object then holds it.
     self.cells = context.volume;
@@ -110,9 +110,9 @@ VolumePtr substrate(const py::kwargs &given)
     int code = 0;
     {
         py::gil_scoped_release release;
-        code = Core::Operations::runProcessStep(step, context);
+        code = Core::Steps::runProcessStep(step, context);
     }
-    if (code != Core::Operations::StepSucceeded)
+    if (code != Core::Steps::StepSucceeded)
         raiseStepError(code, context.detail, signature.name);
     return std::make_shared<Volume>(context.volume);
 }
@@ -336,8 +336,8 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
     int failedIndex = -1;
     int failedCode = 0;
 
-    const Core::Operations::StepReport report = [&](int index, int code, qint64) {
-        if (code != Core::Operations::StepSucceeded) {
+    const Core::Steps::StepReport report = [&](int index, int code, qint64) {
+        if (code != Core::Steps::StepSucceeded) {
             failedIndex = index;
             failedCode = code;
             return;
@@ -371,7 +371,7 @@ py::object runList(const ProcessList &self, py::object vol, py::object progress)
         std::unique_lock<std::recursive_mutex> lock;
         if (target)
             lock = std::unique_lock<std::recursive_mutex>(target->runLock);
-        Core::Operations::runProcessSteps(self.steps, context, report, stopRequested);
+        Core::Steps::runProcessSteps(self.steps, context, report, stopRequested);
     }
     if (target)
         target->cells = context.volume;

@@ -1,6 +1,6 @@
 #include "Batch/batchprogram.h"
 #include "Core/Operations/BatchRun/processlistfile.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -288,9 +288,9 @@ boost::shared_ptr<Model::Automaton::TotalVolume> exampleVolume(const char *name)
     if (!ProcessListFile::load(QStringLiteral(TORVANE_EXAMPLES_DIR "/%1.plst").arg(QLatin1String(name)), loaded))
         return boost::shared_ptr<Model::Automaton::TotalVolume>();
     QMap<int, bool> stale;
-    Core::Operations::ProcessRunContext context;
+    Core::Steps::ProcessRunContext context;
     context.latticeStale = &stale;
-    if (Core::Operations::runProcessSteps(loaded.list, context) != loaded.list.size())
+    if (Core::Steps::runProcessSteps(loaded.list, context) != loaded.list.size())
         return boost::shared_ptr<Model::Automaton::TotalVolume>();
     return context.volume;
 }

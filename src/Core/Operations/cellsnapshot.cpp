@@ -268,7 +268,8 @@ bool CellSnapshot::readLine(const QString &fileName, const QString &key, int ser
     return false;
 }
 
-bool CellSnapshot::restore(const QString &fileName, const QString &key, int serial, TotalVolume &volume, qint64 hint)
+bool CellSnapshot::restore(const QString &fileName, const QString &key, int serial, TotalVolume &volume, qint64 hint,
+                           bool rebuildSurface)
 {
     Util::LargeArray<uint32_t> materials;
     const bool found = readLine(fileName, key, serial, volume.getCellCount(), materials, hint);
@@ -281,7 +282,8 @@ bool CellSnapshot::restore(const QString &fileName, const QString &key, int seri
         qWarning() << "Core/Operations/cellsnapshot" << Q_FUNC_INFO << "no complete line for" << key << serial
                    << "in" << fileName << "- cells left unchanged";
     }
-    volume.getPainter().regenerate();
+    if (rebuildSurface)
+        volume.getPainter().regenerate();
     return found;
 }
 
@@ -307,18 +309,18 @@ bool CellSnapshot::saveAfter(TotalVolume &volume)
     return true;
 }
 
-bool CellSnapshot::undoRestore(TotalVolume &volume)
+bool CellSnapshot::undoRestore(TotalVolume &volume, bool rebuildSurface)
 {
     if (!m_workspace)
         return false;
-    return restore(m_workspace->persistence().undoFileName(), m_key, m_serial, volume, m_beforeOffset);
+    return restore(m_workspace->persistence().undoFileName(), m_key, m_serial, volume, m_beforeOffset, rebuildSurface);
 }
 
-bool CellSnapshot::redoRestore(TotalVolume &volume)
+bool CellSnapshot::redoRestore(TotalVolume &volume, bool rebuildSurface)
 {
     if (!m_workspace)
         return false;
-    return restore(m_workspace->persistence().redoFileName(), m_key, m_serial, volume, m_afterOffset);
+    return restore(m_workspace->persistence().redoFileName(), m_key, m_serial, volume, m_afterOffset, rebuildSurface);
 }
 
 } // namespace Operations

@@ -36,17 +36,18 @@ public:
     bool hasBefore() const { return m_beforeOffset >= 0; }
     bool hasAfter() const { return m_afterOffset >= 0; }
 
-    // Put the saved materials back and rebuild the surface. A missing, short or
+    // Put the saved materials back and rebuild the surface (unless told not to:
+    // off the GUI thread the view may be drawing it). A missing, short or
     // damaged line leaves every cell as it was; false then.
-    bool undoRestore(Model::Automaton::TotalVolume &volume);
-    bool redoRestore(Model::Automaton::TotalVolume &volume);
+    bool undoRestore(Model::Automaton::TotalVolume &volume, bool rebuildSurface = true);
+    bool redoRestore(Model::Automaton::TotalVolume &volume, bool rebuildSurface = true);
 
     // The two halves, usable on any file.
     static bool append(const QString &fileName, const QString &key, int serial,
                        Model::Automaton::TotalVolume &volume, qint64 *offset = nullptr);
     // hint: byte offset where the line is expected to start, or -1 to search the whole file.
     static bool restore(const QString &fileName, const QString &key, int serial,
-                        Model::Automaton::TotalVolume &volume, qint64 hint = -1);
+                        Model::Automaton::TotalVolume &volume, qint64 hint = -1, bool rebuildSurface = true);
     // Reads the materials of the line for key and serial into out (cellCount entries).
     static bool readLine(const QString &fileName, const QString &key, int serial, uint64_t cellCount,
                          Util::LargeArray<uint32_t> &out, qint64 hint = -1);

@@ -82,6 +82,14 @@ void OperationHistory::dropRemovedFromSelection()
         m_workspace->selection().dropMissing();
 }
 
+void OperationHistory::dropRedo()
+{
+    if (m_redoStack.empty())
+        return;
+    m_redoStack.clear();
+    notifyRedo();
+}
+
 void OperationHistory::clear()
 {
     m_redoStack.clear();

@@ -25,6 +25,9 @@ public:
     bool undo();
     bool redo();
     void clear();
+    // Empties the redo stack only: a change that keeps no undo entry still
+    // makes what Redo would bring back stale.
+    void dropRedo();
     QString undoName() const;
     QString redoName() const;
     size_t undoCount() const { return m_undoStack.size(); }

@@ -1,7 +1,8 @@
 #include "processoperation.h"
 #include "Core/Operations/cellvolumestep.h"
-#include "Core/Operations/stoppablework.h"
 
+#include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepdefinition.h"
 #include "Model/Automaton/totalvolume.h"
 #include "workspace.h"
 
@@ -16,9 +17,50 @@ namespace Operations {
 
 using Model::Automaton::TotalVolume;
 
+void StepUndoRecord::keep(TotalVolume &volume, const Steps::StepDefinition &definition)
+{
+    m_cells.saveBefore(volume);
+    if (definition.changesParticleCounts)
+        m_countsBefore = ParticleCountsBackup(volume);
+}
+
+bool StepUndoRecord::putBack(TotalVolume &volume)
+{
+    const bool restored = m_cells.hasBefore() && m_cells.undoRestore(volume, false);
+    if (m_countsBefore.isKept())
+        m_countsBefore.restore(volume);
+    return restored;
+}
+
+bool StepUndoRecord::saveAfter(TotalVolume &volume)
+{
+    if (m_countsBefore.isKept())
+        m_countsAfter = ParticleCountsBackup(volume);
+    return m_cells.saveAfter(volume);
+}
+
+bool StepUndoRecord::undo(TotalVolume &volume)
+{
+    const bool restored = m_cells.undoRestore(volume, false);
+    if (m_countsBefore.isKept())
+        m_countsBefore.restore(volume);
+    volume.getPainter().regenerate();
+    return restored;
+}
+
+bool StepUndoRecord::redo(TotalVolume &volume)
+{
+    const bool restored = m_cells.hasAfter() && m_cells.redoRestore(volume, false);
+    if (m_countsAfter.isKept())
+        m_countsAfter.restore(volume);
+    volume.getPainter().regenerate();
+    return restored;
+}
+
 ProcessOperation::ProcessOperation(Workspace *workspace, const QString &name, int typeNumber,
-                                   const QString &snapshotKey)
-    : ObjectOperation(name, typeNumber), m_workspace(workspace), m_snapshot(snapshotKey, workspace)
+                                   const QString &snapshotKey, const Steps::StepDefinition *definition)
+    : ObjectOperation(name, typeNumber), m_workspace(workspace), m_definition(definition),
+      m_record(snapshotKey, workspace)
 {
 }
 
@@ -27,6 +69,14 @@ ProcessOperation::~ProcessOperation() = default;
 void ProcessOperation::say(const QString &text) { m_workspace->console().write(getName() + text); }
 
 QString ProcessOperation::canceledMessage() const { return QStringLiteral(": Operation canceled."); }
+
+void ProcessOperation::setValues(const QVariantMap &values)
+{
+    if (!m_definition)
+        return;
+    m_step = Steps::makeStep(*m_definition, values);
+    m_valuesGiven = true;
+}
 
 void ProcessOperation::proceed()
 {
@@ -62,82 +112,73 @@ void ProcessOperation::finish()
 {
     if (m_done)
         return;
-    if (!m_ready || !m_volume || !parametersComplete()) {
+    if (!m_ready || !m_volume || !m_definition || !parametersComplete()) {
         cancel();
         return;
     }
     m_done = true;
     TotalVolume &volume = *m_volume;
 
-    if (isUndoable() && !m_snapshot.saveBefore(volume))
-        say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
-
+    Steps::ProcessRunContext context;
+    context.volume = m_volume;
+    context.latticeStale = &m_workspace->latticeStaleByVolume();
+    context.snapshot = &m_record;
     QElapsedTimer timer;
     timer.start();
-    bool stopped = false;
-    try {
-        // Without an undo snapshot a stopped step has its materials put back from a copy.
-        stopped = runStoppable(*m_workspace, getName(), [this, &volume]() { runEngine(volume); },
-                               m_snapshot.hasBefore() ? boost::shared_ptr<TotalVolume>() : m_volume);
-    } catch (const std::exception &error) {
-        // Typically memory running out mid-run: put back the cells as they were
-        // and end without an undo entry rather than keep a half-done step.
-        qWarning() << Q_FUNC_INFO << error.what();
-        const bool restored = m_snapshot.hasBefore() && m_snapshot.undoRestore(volume);
-        say(restored ? QStringLiteral(": The simulation failed; the cells were restored.")
-                     : QStringLiteral(": The simulation failed; the cells may be incomplete."));
-        m_workspace->requestRedraw();
-        m_workspace->endOperation();
-        return;
-    }
-    if (stopped) {
-        // Cancel: the cells go back to what they were, as an undo would put them, and nothing is recorded.
-        bool restored = true;
-        if (m_snapshot.hasBefore())
-            restored = m_snapshot.undoRestore(volume);
-        else
-            volume.getPainter().regenerate();
-        say(restored ? stoppedText()
-                     : QStringLiteral(": Stopped; the saved cell state could not be read, so the cells may be incomplete."));
-        if (changesSilicon())
-            m_workspace->setLatticeStale(volume.getId(), true);
+    int code = Steps::StepSucceeded;
+    runStoppable(*m_workspace, getName(), [&](const Util::StopToken &stop) {
+        context.stop = &stop;
+        code = Steps::runProcessStep(*m_definition, m_step, context);
+    });
+    const qint64 simulated = timer.elapsed();
+    afterRun();
+    if (code != Steps::StepSucceeded) {
+        // Refused, stopped or failed: the executor left or put the cells as they were.
+        volume.getPainter().regenerate();
+        say(code == Steps::StepStopped ? stoppedText() : QStringLiteral(": ") + context.detail);
         m_workspace->requestRedraw();
         cancel();
         return;
     }
-    std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(timer.elapsed()));
+    std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(simulated));
 
     timer.restart();
     volume.getPainter().regenerate();
     std::printf("Time to update surface: %lld ms\n", static_cast<long long>(timer.elapsed()));
     std::fflush(stdout);
 
-    if (changesSilicon())
-        m_workspace->setLatticeStale(volume.getId(), true);
-    if (m_snapshot.hasBefore())
-        m_snapshot.saveAfter(volume);
-
+    const bool undoable = m_record.hasBefore() && m_record.saveAfter(volume);
     m_workspace->requestRedraw();
     say(QStringLiteral(": Operation finished."));
-    if (isUndoable())
+    if (undoable) {
         m_workspace->completeOperation();
-    else
-        m_workspace->endOperation();
+        return;
+    }
+    // A step that cannot be undone still outdates whatever Redo would bring back.
+    say(QStringLiteral(": The cell state could not be saved; this step cannot be undone."));
+    m_workspace->history().dropRedo();
+    m_workspace->endOperation();
+}
+
+void ProcessOperation::markLatticeAfterRestore()
+{
+    if (m_definition && (m_definition->lattice == Steps::LatticeEffect::Current ||
+                         Steps::outdatesLattice(*m_definition, m_step)))
+        m_workspace->setLatticeStale(m_volume->getId(), true);
 }
 
 int ProcessOperation::undo()
 {
     if (!m_volume)
         return UndoDropped;
-    if (!m_snapshot.hasBefore()) {
+    if (!m_record.hasBefore()) {
         // Without the saved state there is nothing to go back to; drop the entry rather than pretend.
         say(QStringLiteral(": This step cannot be undone: its cell state was not saved."));
         return UndoDropped;
     }
-    if (!m_snapshot.undoRestore(*m_volume))
+    if (!m_record.undo(*m_volume))
         say(QStringLiteral(": The saved cell state could not be read; the cells were left unchanged."));
-    if (changesSilicon())
-        m_workspace->setLatticeStale(m_volume->getId(), true);
+    markLatticeAfterRestore();
     m_workspace->requestRedraw();
     return Undone;
 }
@@ -146,10 +187,9 @@ void ProcessOperation::redo()
 {
     if (!m_volume)
         return;
-    if (!m_snapshot.hasAfter() || !m_snapshot.redoRestore(*m_volume))
+    if (!m_record.redo(*m_volume))
         say(QStringLiteral(": The saved cell state could not be read; the cells were left unchanged."));
-    if (changesSilicon())
-        m_workspace->setLatticeStale(m_volume->getId(), true);
+    markLatticeAfterRestore();
     m_workspace->requestRedraw();
 }
 

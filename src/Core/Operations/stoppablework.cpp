@@ -12,8 +12,7 @@ namespace Operations {
 
 using Model::Automaton::TotalVolume;
 
-bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work,
-                  const boost::shared_ptr<TotalVolume> &restoreOnStop)
+bool runStoppable(Workspace &workspace, const QString &name, const std::function<void(const Util::StopToken &)> &work)
 {
     const boost::shared_ptr<IStepProgress> progress = workspace.stepProgress();
     Util::StopToken stop;
@@ -22,25 +21,18 @@ bool runStoppable(Workspace &workspace, const QString &name, const std::function
     const std::function<void()> guarded = [&]() {
         const Util::StopScope scope(&stop);
         try {
-            work();
+            work(stop);
         } catch (...) {
             failure = std::current_exception();
         }
     };
-    // Without a progress dialog nobody can stop the work, so nothing is kept.
-    MaterialsBackup backup;
-    if (progress && restoreOnStop)
-        backup = MaterialsBackup(restoreOnStop);
     if (progress)
         progress->run(name, guarded, stop);
     else
         guarded();
     if (failure)
         std::rethrow_exception(failure);
-    if (!stop.requested())
-        return false;
-    backup.restore();
-    return true;
+    return stop.requested();
 }
 
 QString stoppedText() { return QStringLiteral(": Stopped; the cells are as they were before the step."); }
@@ -86,6 +78,33 @@ void MaterialsBackup::restore() const
         for (size_t i = range.first * layer, end = range.last * layer; i < end; ++i)
             cells[i].material = in[i];
     });
+}
+
+ParticleCountsBackup::ParticleCountsBackup(const TotalVolume &volume) : m_kept(true)
+{
+    using Model::Geometry::FieldPainter;
+    for (const QString &property : {FieldPainter::nTypeProperty(), FieldPainter::pTypeProperty()}) {
+        const Model::Geometry::ParticleCounterArray counts = FieldPainter::countersOf(volume.getProperty(property));
+        // The walk changes its array in place, so a copy is kept, not the array.
+        m_fields.push_back(
+            {property, counts ? Model::Geometry::ParticleCounterArray(new std::vector<Model::Geometry::ParticleCounter>(*counts))
+                              : Model::Geometry::ParticleCounterArray()});
+    }
+}
+
+void ParticleCountsBackup::restore(TotalVolume &volume) const
+{
+    using Model::Geometry::FieldPainter;
+    for (const Field &field : m_fields) {
+        if (!field.counts) {
+            volume.removeProperty(field.property);
+            continue;
+        }
+        // A copy again, so the kept counts survive the next run of the walk.
+        volume.setProperty(field.property,
+                           FieldPainter::toProperty(Model::Geometry::ParticleCounterArray(
+                               new std::vector<Model::Geometry::ParticleCounter>(*field.counts))));
+    }
 }
 
 } // namespace Operations

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Geometry/fieldpainter.h"
 #include "Util/stoptoken.h"
 
 #include <boost/shared_ptr.hpp>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace Model {
 namespace Automaton {
@@ -35,11 +37,11 @@ public:
 };
 
 // Runs work through the workspace's IStepProgress (on this thread when it has
-// none) with a stop token current in the engines' loops. True when the person
-// stopped it; the materials of restoreOnStop (when given) are then put back as
-// they were. An exception work threw is thrown again here, on this thread.
-bool runStoppable(Workspace &workspace, const QString &name, const std::function<void()> &work,
-                  const boost::shared_ptr<Model::Automaton::TotalVolume> &restoreOnStop = {});
+// none), handing it the stop token the person's Cancel requests. True when the
+// person stopped it; putting the cells back is the work's own business (the
+// step executor does it). An exception work threw is thrown again here, on
+// this thread.
+bool runStoppable(Workspace &workspace, const QString &name, const std::function<void(const Util::StopToken &)> &work);
 
 // The console text after a stopped step whose cells were put back.
 QString stoppedText();
@@ -60,6 +62,27 @@ private:
     boost::shared_ptr<Model::Automaton::TotalVolume> m_volume;
     std::unique_ptr<uint32_t[]> m_materials;
     size_t m_count = 0;
+};
+
+// The random walk's particle counts of a volume (both dopant types), copied
+// so that undo or a stop can put them back.
+class ParticleCountsBackup
+{
+public:
+    ParticleCountsBackup() = default;
+    explicit ParticleCountsBackup(const Model::Automaton::TotalVolume &volume);
+    // Puts the copied counts back on volume; counts it did not have before are removed.
+    void restore(Model::Automaton::TotalVolume &volume) const;
+    bool isKept() const { return m_kept; }
+
+private:
+    struct Field
+    {
+        QString property;
+        Model::Geometry::ParticleCounterArray counts; // a copy, or null when the volume had none
+    };
+    std::vector<Field> m_fields;
+    bool m_kept = false;
 };
 
 } // namespace Operations

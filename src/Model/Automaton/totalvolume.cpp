@@ -171,6 +171,12 @@ QVariant TotalVolume::getProperty(const QString &name) const
     return m_properties.value(name);
 }
 
+void TotalVolume::removeProperty(const QString &name)
+{
+    QMutexLocker lock(&m_dataLock);
+    m_properties.remove(name);
+}
+
 QStringList TotalVolume::getPropertyNames() const
 {
     QMutexLocker lock(&m_dataLock);

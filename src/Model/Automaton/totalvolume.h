@@ -88,6 +88,7 @@ public:
 
     void setProperty(const QString &name, const QVariant &value);
     QVariant getProperty(const QString &name) const;
+    void removeProperty(const QString &name);
     QStringList getPropertyNames() const;
 
     void setTopMask(const std::vector<bool> &bits, unsigned rows, unsigned columns);

@@ -2,7 +2,7 @@
 
 #include "batchrunprompts.h"
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/Photolithography/maskimage.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
@@ -148,7 +148,7 @@ bool layoutMaskFor(const MaskSourceBox &source, const QString &prefix, const Pro
         return true;
     }
     const bool unchanged =
-        !isNew && preset.value(prefix + QStringLiteral(" Source")).toString() == Core::Operations::MaskSourceLayout &&
+        !isNew && preset.value(prefix + QStringLiteral(" Source")).toString() == Core::Steps::MaskSourceLayout &&
         preset.value(prefix + QStringLiteral(" File")).toString().trimmed() == panel.fileName() &&
         preset.value(prefix + QStringLiteral(" Structure")).toString().toStdString() == p.structure &&
         preset.value(prefix + QStringLiteral(" Layer")).toInt() == p.layer &&
@@ -176,7 +176,7 @@ void setLayoutMask(ProcessStepEditor::Values &v, const QString &prefix, const La
 {
     setMask(v, prefix, panel.fileName(), mask);
     const Model::Layout::MaskPlacement p = panel.placement();
-    v.set(prefix + QStringLiteral(" Source"), Core::Operations::MaskSourceLayout, true);
+    v.set(prefix + QStringLiteral(" Source"), Core::Steps::MaskSourceLayout, true);
     v.set(prefix + QStringLiteral(" Structure"), QString::fromStdString(p.structure), true);
     v.set(prefix + QStringLiteral(" Layer"), uint(p.layer), true);
     v.set(prefix + QStringLiteral(" Datatype"), p.datatype, true);

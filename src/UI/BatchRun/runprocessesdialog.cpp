@@ -557,31 +557,31 @@ void RunProcessesDialog::on_btnRun_clicked()
 void RunProcessesDialog::runProcessList()
 {
     m_completed.storeRelease(0);
-    Core::Operations::ProcessRunContext context;
+    Core::Steps::ProcessRunContext context;
     context.volume = currentVolume();
     context.latticeStale = m_workspace ? &m_workspace->latticeStaleByVolume() : nullptr;
     context.host = this;
     // Layout masks named relative to a saved list are found beside it.
     if (!m_fileName.isEmpty())
         context.listFolder = QFileInfo(m_fileName).absolutePath();
-    Core::Operations::runProcessSteps(
+    Core::Steps::runProcessSteps(
         m_runList, context,
         [this, &context](int index, int code, qint64) {
-            if (code == Core::Operations::StepSucceeded) {
+            if (code == Core::Steps::StepSucceeded) {
                 m_completed.fetchAndAddOrdered(1);
                 // Show the step at once rather than at the next tick; the timer stays the fallback.
                 QMetaObject::invokeMethod(this, "updateProgress", Qt::QueuedConnection);
                 return;
             }
             // No volume: the finished run says so in a message box.
-            if (code == Core::Operations::StepNoVolume)
+            if (code == Core::Steps::StepNoVolume)
                 return;
             m_failure.index = index;
             m_failure.code = code;
             m_failure.detail = context.detail;
             qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList"
                                << QStringLiteral("Could not run process ") + m_runList.at(index).displayName() +
-                                      QStringLiteral(" : ") + Core::Operations::processStepResultText(code);
+                                      QStringLiteral(" : ") + Core::Steps::processStepResultText(code);
             if (!context.detail.isEmpty())
                 qDebug().noquote() << Location << "Ui::RunProcessesDialog::runProcessList" << context.detail;
         },
@@ -659,7 +659,7 @@ void RunProcessesDialog::reportRunEnd()
         QString text = QStringLiteral("Step %1 of %2, \"%3\", could not be run: %4")
                            .arg(m_failure.index + 1)
                            .arg(n)
-                           .arg(step.displayName(), Core::Operations::processStepResultText(m_failure.code));
+                           .arg(step.displayName(), Core::Steps::processStepResultText(m_failure.code));
         if (!m_failure.detail.isEmpty())
             text += QLatin1Char('\n') + m_failure.detail;
         text += QStringLiteral("\nThe steps before it stay applied.");

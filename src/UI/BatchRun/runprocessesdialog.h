@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Steps/processdata.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -46,7 +46,7 @@ class GLWidget;
 // "Batch Run": composes a process list, saves and loads it, and runs it step
 // after step on one cell volume on a worker thread while a 500 ms timer shows
 // the progress.
-class RunProcessesDialog : public QDialog, public Core::Operations::IProcessRunHost
+class RunProcessesDialog : public QDialog, public Core::Steps::IProcessRunHost
 {
     Q_OBJECT
 public:

@@ -3,7 +3,7 @@
 #include "dialogfields.h"
 #include "maskfilerow.h"
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -370,7 +370,7 @@ void MaskSourceBox::setWarn(const std::function<void(const QString &)> &warn)
 
 bool MaskSourceBox::fillFromLayout(const QVariantMap &parameters, const QString &prefix)
 {
-    if (parameters.value(prefix + QStringLiteral(" Source")).toString() != Core::Operations::MaskSourceLayout)
+    if (parameters.value(prefix + QStringLiteral(" Source")).toString() != Core::Steps::MaskSourceLayout)
         return false;
     setLayout(true);
     m_layout->setFileName(parameters.value(prefix + QStringLiteral(" File")).toString());

@@ -1,7 +1,7 @@
 #include "batchruntestsupport.h"
 
 #include "Core/Operations/BatchRun/processlistfile.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Layout/gdsiiteststream.h"
 #include "UI/BatchRun/processstepeditor.h"
@@ -235,9 +235,9 @@ TEST_F(LayoutMaskEditor, WithoutAVolumeTheChoiceIsStoredAndTheRunnerDrawsIt)
     step.setParameterValue(QStringLiteral("Material_Id"), 11u);
 
     // The runner draws the stored choice on the volume it meets.
-    Core::Operations::ProcessRunContext context;
+    Core::Steps::ProcessRunContext context;
     context.volume = TestSupport::makeVolume(SizeX, SizeY, 6, [](unsigned, unsigned, unsigned z) { return z < 3 ? 11u : 0u; });
-    ASSERT_EQ(Core::Operations::runProcessStep(step, context), Core::Operations::StepSucceeded)
+    ASSERT_EQ(Core::Steps::runProcessStep(step, context), Core::Steps::StepSucceeded)
         << context.detail.toStdString();
     const std::vector<bool> bits = expectedBits();
     const std::vector<uint32_t> cells = TestSupport::materialsOf(*context.volume);

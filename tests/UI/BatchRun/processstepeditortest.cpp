@@ -1,6 +1,6 @@
 #include "batchruntestsupport.h"
 
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
@@ -444,10 +444,10 @@ std::vector<uint32_t> cellsOf(Model::Automaton::TotalVolume &volume)
 // Runs the step on a fresh 6 x 6 x 8 volume of 5 substrate layers.
 std::vector<uint32_t> etchedBy(const ProcessData &step)
 {
-    Core::Operations::ProcessRunContext context;
-    EXPECT_EQ(Core::Operations::runProcessStep(BatchRunTest::substrateStep(6, 6, 8, 5), context),
-              Core::Operations::StepSucceeded);
-    EXPECT_EQ(Core::Operations::runProcessStep(step, context), Core::Operations::StepSucceeded)
+    Core::Steps::ProcessRunContext context;
+    EXPECT_EQ(Core::Steps::runProcessStep(BatchRunTest::substrateStep(6, 6, 8, 5), context),
+              Core::Steps::StepSucceeded);
+    EXPECT_EQ(Core::Steps::runProcessStep(step, context), Core::Steps::StepSucceeded)
         << qPrintable(context.detail);
     return context.volume ? cellsOf(*context.volume) : std::vector<uint32_t>();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
+#include "Core/Steps/processdata.h"
 #include "Util/iobserver.h"
-#include "Util/vector3d.h"
 
 #include <boost/shared_ptr.hpp>
 
-#include <cstdint>
+#include <QVariantMap>
 
 namespace Model {
 namespace Automaton {
@@ -19,7 +19,8 @@ namespace Operations {
 
 class Workspace;
 
-// Makes a new cell volume holding a box or a sphere of one material.
+// Makes a new cell volume holding a box or a sphere of one material: the
+// "Create Substrate" step, run by the step executor with the dialog's values.
 class CreateSubstrateOperation : public ObjectOperation
 {
     Q_OBJECT
@@ -31,19 +32,12 @@ public:
 
     void setObserver(const boost::shared_ptr<Util::IObserver> &observer) { m_observer = observer; }
 
-    void setBoxParameters(uint32_t materialId, uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ,
-                          const Util::Vector3D &position, uint32_t deltaX, uint32_t deltaY, uint32_t deltaZ,
-                          uint32_t substrateSizeX, uint32_t substrateSizeY, uint32_t substrateSizeZ);
-    void setSphereParameters(uint32_t materialId, uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ,
-                             const Util::Vector3D &position, uint32_t centerX, uint32_t centerY, uint32_t centerZ,
-                             uint32_t radius);
+    // The dialog's values by parameter name; the operation becomes ready.
+    void setValues(const QVariantMap &values);
+    const Steps::ProcessData &step() const { return m_step; }
 
     bool isReady() const { return m_ready; }
     boost::shared_ptr<Model::Automaton::TotalVolume> getVolume() const { return m_volume; }
-
-    // Builds the volume the parameters describe, without touching any scene:
-    // empty with a message when it cannot be built. Batch runs use it directly.
-    boost::shared_ptr<Model::Automaton::TotalVolume> buildVolume(QString *error) const;
 
 public Q_SLOTS:
     void proceed() override;
@@ -53,18 +47,9 @@ public Q_SLOTS:
     void redo() override;
 
 private:
-    void setCommon(uint32_t materialId, uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ, const Util::Vector3D &position);
-
     Workspace *m_workspace;
     boost::shared_ptr<Model::Automaton::TotalVolume> m_volume;
-    uint32_t m_materialId = 0;
-    uint32_t m_sizeX = 0, m_sizeY = 0, m_sizeZ = 0;
-    uint32_t m_substrateSizeX = 0, m_substrateSizeY = 0, m_substrateSizeZ = 0;
-    uint32_t m_substrateDeltaX = 0, m_substrateDeltaY = 0, m_substrateDeltaZ = 0;
-    uint32_t m_radius = 0;
-    uint32_t m_centerX = 0, m_centerY = 0, m_centerZ = 0;
-    Util::Vector3D m_position;
-    bool m_spherical = false;
+    Steps::ProcessData m_step;
     bool m_ready = false;
     boost::shared_ptr<Util::IObserver> m_observer;
 };

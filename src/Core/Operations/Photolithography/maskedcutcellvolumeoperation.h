@@ -31,7 +31,7 @@ public Q_SLOTS:
 
 protected:
     bool parametersComplete() const override { return m_usable; }
-    void runEngine(Model::Automaton::TotalVolume &volume) override;
+    void runEngine(Model::Automaton::TotalVolume &volume);
     QString canceledMessage() const override { return QStringLiteral(": Operation Canceled!"); }
 
 private:

@@ -19,9 +19,8 @@ public Q_SLOTS:
 
 protected:
     bool parametersComplete() const override { return true; }
-    void runEngine(Model::Automaton::TotalVolume &volume) override;
+    void runEngine(Model::Automaton::TotalVolume &volume);
     QString canceledMessage() const override { return QStringLiteral(": Operation Canceled!"); }
-    bool isUndoable() const override { return false; }
 
 private:
     bool m_done = false;

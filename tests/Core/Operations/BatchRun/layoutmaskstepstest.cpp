@@ -1,5 +1,5 @@
 #include "Core/Operations/BatchRun/processlistfile.h"
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Layout/gdsiiteststream.h"

@@ -1,4 +1,4 @@
-#include "Core/Operations/BatchRun/processsteprunner.h"
+#include "Core/Steps/executor.h"
 
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Steps/processdata.h"
+#include "processdata.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -21,9 +21,11 @@ class StopToken;
 }
 
 namespace Core {
-namespace Operations {
+namespace Steps {
 
-// Result of one step of a process list.
+struct StepDefinition;
+
+// Result of one step.
 enum ProcessStepResult {
     StepSucceeded = 0,
     StepMissingParameter = 1,
@@ -53,61 +55,55 @@ public:
     virtual void updateGeometry(const QString &fileName) = 0;
 };
 
+// Keeps what a step may change before it runs, so that a stop or a failure
+// can put it back. The program keeps it in its undo scratch files; without
+// one, the executor keeps a copy in memory when the run can be stopped.
+class IStepSnapshot
+{
+public:
+    virtual ~IStepSnapshot() = default;
+    // Called once the values are checked, just before the engine runs.
+    virtual void keep(Model::Automaton::TotalVolume &volume, const StepDefinition &definition) = 0;
+    // True when everything kept was put back.
+    virtual bool putBack(Model::Automaton::TotalVolume &volume) = 0;
+};
+
 // The state a run carries from step to step.
 struct ProcessRunContext
 {
     boost::shared_ptr<Model::Automaton::TotalVolume> volume; // empty until "Create Substrate"
     QMap<int, bool> *latticeStale = nullptr; // by volume id; true = the atomistic lattice is out of date
     IProcessRunHost *host = nullptr;         // may be null: no scene, no pictures
-    QString detail; // why the last step failed, in words, for the log line
+    QString detail; // why the last step failed, in words
     // Relative layout file names of steps without stored mask bits are read
     // from here (the list file's folder); empty: the working directory.
     QString listFolder;
     // May be null. When given, the long loops of the engines ask it, and a step
-    // it stops is undone: the cell materials are put back as an undo would.
+    // it stops is undone: the cells are put back as an undo would.
     const Util::StopToken *stop = nullptr;
+    // May be null: see IStepSnapshot.
+    IStepSnapshot *snapshot = nullptr;
 };
 
 // The value of a mask's " Source" parameter for a mask drawn from a GDSII
 // layout; any other value (or none) is an image mask.
 extern const QString MaskSourceLayout;
 extern const QString MaskSourceImage;
-// What kind of value a step's parameter takes.
-enum class StepValueKind {
-    WholeNumber, // zero or more
-    Integer,
-    Number,
-    Flag,
-    Text,
-    Mask,     // bits x * height + y; widthName and heightName give its size
-    Position, // Util::Vector3D
-    Material  // an id of the catalogue, or a material's name
-};
 
-struct StepParameterInfo
-{
-    QString name; // as a process list spells it
-    StepValueKind kind = StepValueKind::Number;
-    QString widthName, heightName; // a mask's size parameters
-};
-
-// The parameters a step of this type reads, in the order it reads them, both
-// sides of its choices included (a spherical or box substrate, oxidation by
-// time or by thickness). Taken from the step's own reads, so it cannot drift
-// from what the step runs on. Empty for an unknown type.
-QList<StepParameterInfo> processStepParameters(int type);
-
-// The type whose list name is name ("CVD", "Si wet etching"); -1, with the
-// sentence in detail, when there is none.
-int processStepType(const QString &name, QString *detail = nullptr);
+// The step whose name (any of its names) is name; null, with the sentence in
+// detail, when there is none.
+const StepDefinition *stepNamed(const QString &name, QString *detail = nullptr);
 
 // The sentence for a value given under a name the step does not read.
-QString unknownParameterText(int type, const QString &name);
+QString unknownParameterText(const StepDefinition &definition, const QString &name);
 
-// Runs one step on context.volume by calling the process engines directly and
-// returns its result code. Never throws; a step that fails leaves the volume
-// as it was before the step whenever it can detect the fault before writing.
-int runProcessStep(const Core::Steps::ProcessData &step, ProcessRunContext &context);
+// The one way a step runs, for every front end: read and check its values
+// against the definition, keep what it may change, run it under the stop
+// token, mark the lattice, and return the result code (the reason in
+// context.detail). Never throws; a refused step leaves the volume as it was.
+int runProcessStep(const ProcessData &step, ProcessRunContext &context);
+// The same for a step given with its definition (the program's own steps have no list type).
+int runProcessStep(const StepDefinition &definition, const ProcessData &step, ProcessRunContext &context);
 
 // Called after each step with its index, its result code and its duration.
 typedef std::function<void(int index, int code, qint64 milliseconds)> StepReport;
@@ -116,8 +112,11 @@ typedef std::function<void(int index, int code, qint64 milliseconds)> StepReport
 // Substrate" finds no volume (index reported with code -1 and nothing run).
 // stopRequested, when given, is asked before each step; true ends the run
 // there. Returns the number of steps completed.
-int runProcessSteps(const Core::Steps::ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport(),
+int runProcessSteps(const ProcessList &list, ProcessRunContext &context, const StepReport &report = StepReport(),
                     const std::function<bool()> &stopRequested = std::function<bool()>());
 
-} // namespace Operations
+// Whether a finished step of definition with these values outdates the lattice.
+bool outdatesLattice(const StepDefinition &definition, const ProcessData &step);
+
+} // namespace Steps
 } // namespace Core

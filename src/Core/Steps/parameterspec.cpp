@@ -1,0 +1,55 @@
+#include "parameterspec.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Core {
+namespace Steps {
+
+QString ParameterSpec::number(double value)
+{
+    // Whole numbers up to the largest a spin box holds read better without an exponent.
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        return QString::number(qlonglong(value));
+    return QString::number(value, 'g', 10);
+}
+
+QString ParameterSpec::rangeText() const
+{
+    const QString unitText = unit.isEmpty() ? QString() : QStringLiteral(" ") + unit;
+    if (!hasMaximum())
+        return aboveMinimum ? QStringLiteral("above %1%2").arg(number(minimum), unitText)
+                            : QStringLiteral("%1%2 or more").arg(number(minimum), unitText);
+    if (aboveMinimum)
+        return QStringLiteral("above %1 up to %2%3").arg(number(minimum), number(maximum), unitText);
+    return QStringLiteral("%1 to %2%3").arg(number(minimum), number(maximum), unitText);
+}
+
+QString ParameterSpec::choicesText() const
+{
+    QList<Choice> sorted = choices;
+    std::sort(sorted.begin(), sorted.end(), [](const Choice &a, const Choice &b) { return a.value < b.value; });
+    QStringList parts;
+    for (const Choice &choice : sorted)
+        parts << QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
+    if (parts.size() < 2)
+        return parts.join(QString());
+    const QString last = parts.takeLast();
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QVariant ParameterSpec::companionValue(const QVariant &value) const
+{
+    if (kind == ValueKind::Flag)
+        return QVariant(!value.toBool());
+    const int chosen = value.toInt();
+    for (const Choice &choice : choices)
+        if (choice.value == chosen)
+            return QVariant(choice.text);
+    return QVariant(QString());
+}
+
+} // namespace Steps
+} // namespace Core

@@ -1,0 +1,118 @@
+#include "stepbuilder.h"
+
+#include "steprun.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "Util/vector4d.h"
+
+#include <QColor>
+
+namespace Core {
+namespace Steps {
+
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+
+QColor opaqueColor(const Material &material)
+{
+    // The conversion the list file applies when it refreshes materials on load,
+    // so a saved and reloaded step shows the same colour.
+    const Util::Vector4D c = material.getColor();
+    return QColor::fromRgbF(qBound(0.0, double(c.x), 1.0), qBound(0.0, double(c.y), 1.0), qBound(0.0, double(c.z), 1.0),
+                            1.0);
+}
+
+QVariantMap defaultValues(const StepDefinition &definition)
+{
+    QVariantMap values;
+    for (const ParameterSpec &spec : definition.parameters)
+        if (spec.defaultValue.isValid())
+            values.insert(spec.name, spec.defaultValue);
+    return values;
+}
+
+QVariantMap valuesOf(const StepDefinition &definition, const ProcessData &step)
+{
+    QVariantMap values;
+    for (const ParameterSpec &spec : definition.parameters) {
+        const QVariant value = step.getParameters().value(spec.valueName());
+        if (value.isValid())
+            values.insert(spec.name, value);
+    }
+    return values;
+}
+
+namespace {
+
+// value in the kind a list keeps for spec, or value itself when it does not convert.
+QVariant storedForm(const ParameterSpec &spec, const QVariant &value)
+{
+    bool ok = false;
+    switch (spec.stored) {
+    case QMetaType::Double: {
+        const double v = value.toDouble(&ok);
+        return ok && value.userType() != QMetaType::Bool ? QVariant(v) : value;
+    }
+    case QMetaType::Float: {
+        const float v = value.toFloat(&ok);
+        return ok && value.userType() != QMetaType::Bool ? QVariant(v) : value;
+    }
+    case QMetaType::UInt: {
+        // Only exact whole numbers: a fraction or a negative number stays for the executor to judge.
+        const double v = value.toDouble(&ok);
+        return ok && v >= 0 && v <= 4294967295.0 && v == double(unsigned(v)) ? QVariant(unsigned(v)) : value;
+    }
+    case QMetaType::Int: {
+        const int v = value.toInt(&ok);
+        return ok ? QVariant(v) : value;
+    }
+    case QMetaType::Bool:
+        return value.userType() == QMetaType::Bool || value.canConvert<bool>() ? QVariant(value.toBool()) : value;
+    case QMetaType::QString:
+        return value.canConvert<QString>() ? QVariant(value.toString()) : value;
+    default:
+        return value;
+    }
+}
+
+} // namespace
+
+void storeValue(ProcessData &step, const StepDefinition &definition, const ParameterSpec &spec, const QVariant &value)
+{
+    Q_UNUSED(definition);
+    if (spec.kind == ValueKind::Material) {
+        const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
+        bool isNumber = false;
+        const unsigned id = value.toUInt(&isNumber);
+        const Material material = isNumber ? catalogue->getMaterial(id) : catalogue->getMaterialByName(value.toString());
+        if (material.isEmpty()) {
+            // Unknown: kept as given, for the executor to name.
+            step.setParameter(spec.valueName(), value, spec.idVisible);
+            return;
+        }
+        step.setMaterial(spec.name, material.getId(), material.getName(), opaqueColor(material), spec.idVisible);
+        return;
+    }
+    const QVariant stored = storedForm(spec, value);
+    const bool choice = spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags;
+    step.setParameter(spec.name, stored, spec.visible);
+    if (!spec.companion.isEmpty())
+        step.setParameter(spec.companion, spec.companionValue(stored), choice || spec.visible);
+}
+
+ProcessData makeStep(const StepDefinition &definition, const QVariantMap &values)
+{
+    ProcessData step(definition.type);
+    for (const ParameterSpec &spec : definition.parameters)
+        if (values.contains(spec.name))
+            storeValue(step, definition, spec, values.value(spec.name));
+    // An option's values are shown only while it is chosen.
+    for (const ParameterSpec &spec : definition.parameters)
+        if (!spec.when.isEmpty() && step.hasParameter(spec.valueName()))
+            step.setParameter(spec.valueName(), step.getParameters().value(spec.valueName()),
+                              spec.visible && applies(spec, definition, step));
+    return step;
+}
+
+} // namespace Steps
+} // namespace Core

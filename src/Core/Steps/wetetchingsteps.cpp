@@ -1,0 +1,85 @@
+// Atomistic wet etching of crystalline silicon on the lattice laid over the volume.
+
+#include "declare.h"
+#include "steprun.h"
+#include "stepregistry.h"
+
+#include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/WetEtching/continouswetetching.h"
+#include "Model/Automaton/totalvolume.h"
+
+namespace Core {
+namespace Steps {
+
+using namespace Core::Operations;
+using namespace Declare;
+
+namespace {
+
+const unsigned WetEtchingProcess = 1;
+
+// The lattice is built again when the cells changed since it was, or there is none.
+bool haveLattice(StepRun &run, int &code)
+{
+    Model::Automaton::TotalVolume &volume = run.volume();
+    const bool stale = !run.context.latticeStale || run.context.latticeStale->value(volume.getId(), true);
+    if (!stale && volume.getLattice())
+        return true;
+    QString error;
+    if (volume.createLattice(&error))
+        return true;
+    // The cells are untouched; the next etch tries to build the lattice again.
+    code = run.reject(QStringLiteral("The silicon lattice could not be built: %1").arg(error));
+    return false;
+}
+
+template <class Etcher>
+int etch(StepRun &run)
+{
+    int code = StepSucceeded;
+    if (!haveLattice(run, code))
+        return code;
+    Etcher etcher(run.volume(), run.number("Depth"));
+    if (!etcher.run())
+        return run.reject(QStringLiteral("The cell volume has no silicon lattice to etch."));
+    return StepSucceeded;
+}
+
+} // namespace
+
+void addWetEtchingSteps(QList<StepDefinition> &steps)
+{
+    StepDefinition bondCounting;
+    bondCounting.type = ProcessData::SiWetEtching;
+    bondCounting.name = QStringLiteral("Si wet etching");
+    bondCounting.menuText = QStringLiteral("Si Wet Etching");
+    bondCounting.aliases = QStringList{QStringLiteral("BCA Wet Etch")};
+    bondCounting.comboOrder = 18;
+    bondCounting.operationNumber = 28;
+    bondCounting.processId = WetEtchingProcess;
+    bondCounting.summary = QStringLiteral("Anisotropic wet etching of silicon atom by atom: (100) planes recede one "
+                                          "atomic layer a step, (111) planes stand.");
+    // One step is a (100) layer-to-layer distance in the plane, sqrt(2)/4.
+    bondCounting.parameters = {length(QStringLiteral("Depth")).label(QStringLiteral("Etch Depth"))
+                                   .field(QStringLiteral("EtchDepth")).decimals(4).step(0.353552).byDefault(10.0)};
+    bondCounting.lattice = LatticeEffect::Current;
+    bondCounting.form = DialogForm{QStringLiteral("BCAEtchingForm"), QStringLiteral("Wet Etching Options"), 0, 0, false,
+                                   QStringLiteral("Set the depth of the etching. This is how far down the (100) plane "
+                                                  "on the surface will be etched.")};
+    bondCounting.run = etch<AtomicStructureSimpleSiWetEtch>;
+    steps << bondCounting;
+
+    StepDefinition continuous = bondCounting;
+    continuous.type = -1;
+    continuous.name = QStringLiteral("Continuous Wet Etch");
+    continuous.menuText = QStringLiteral("Si Wet Etching (CCA)");
+    continuous.aliases = QStringList();
+    continuous.operationNumber = 29;
+    continuous.summary = QStringLiteral("The time-stepped variant of the atomistic wet etch: surface atoms wear away "
+                                        "at rates by their bonds.");
+    continuous.run = etch<ContinousWetEtching>;
+    steps << continuous;
+}
+
+} // namespace Steps
+} // namespace Core
