@@ -1,6 +1,9 @@
 #include "mainwindowform.h"
 
+#include "Core/Steps/stepregistry.h"
+
 #include <QAction>
+#include <QSet>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,6 +32,38 @@ const QList<MainWindowForm::SubMenuSpec> &MainWindowForm::subMenuTable()
 }
 
 const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
+{
+    static const QList<ActionSpec> table = withRegistrySteps(fixedActions());
+    return table;
+}
+
+QList<MainWindowForm::ActionSpec> MainWindowForm::withRegistrySteps(QList<ActionSpec> table)
+{
+    // A step of the registry without a row here gets one in the Simulation menu, after the last step's row.
+    static QList<QByteArray> names; // the added rows' texts live as long as the table
+    int last = -1;
+    QSet<int> listed;
+    for (int i = 0; i < table.size(); ++i) {
+        listed.insert(table.at(i).operation);
+        if (Core::Steps::StepRegistry::instance().ofOperation(table.at(i).operation))
+            last = i;
+    }
+    for (const Core::Steps::StepDefinition *step : Core::Steps::StepRegistry::instance().steps()) {
+        if (step->operationNumber == 0 || listed.contains(step->operationNumber))
+            continue;
+        QString objectName = QStringLiteral("action_") + step->shownInMenu();
+        for (QChar &c : objectName)
+            if (!c.isLetterOrNumber())
+                c = QLatin1Char('_');
+        names << step->shownInMenu().toUtf8() << objectName.toLatin1();
+        const ActionSpec row = {"menuSimulation", names.at(names.size() - 2).constData(), names.last().constData(),
+                                no, no, no, no, 0, step->operationNumber, no};
+        table.insert(++last, row);
+    }
+    return table;
+}
+
+const QList<MainWindowForm::ActionSpec> &MainWindowForm::fixedActions()
 {
     static const char *const createTip = "This creates a simulation volume with a substrate inside.";
     static const QList<ActionSpec> table = {
@@ -216,7 +251,9 @@ void MainWindowForm::retranslateUi(QMainWindow *window)
         if (!entry.text)
             continue;
         QAction *a = action(QLatin1String(entry.objectName));
-        a->setText(QString::fromUtf8(entry.text));
+        // A step's menu text is the one its definition gives.
+        const Core::Steps::StepDefinition *step = Core::Steps::StepRegistry::instance().ofOperation(entry.operation);
+        a->setText(step ? step->shownInMenu() : QString::fromUtf8(entry.text));
         if (entry.shortcut)
             a->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
         if (entry.toolTip)

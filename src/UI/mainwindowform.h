@@ -32,6 +32,7 @@ public:
     void setupUi(QMainWindow *window);
     void retranslateUi(QMainWindow *window);
 
+    // Every action: the fixed rows, and a Simulation row for each step of the registry that has none.
     static const QList<ActionSpec> &actionTable();
     static const QList<QPair<QString, QString>> &menuTable(); // object name, title
     struct SubMenuSpec
@@ -41,6 +42,12 @@ public:
         const char *parent; // object name of the menu it sits in, where its first action is listed
     };
     static const QList<SubMenuSpec> &subMenuTable();
+
+private:
+    static const QList<ActionSpec> &fixedActions();
+    static QList<ActionSpec> withRegistrySteps(QList<ActionSpec> table);
+
+public:
 
     QAction *action(const QString &objectName) const { return m_actions.value(objectName); }
     QMenu *menu(const QString &objectName) const { return m_menus.value(objectName); }

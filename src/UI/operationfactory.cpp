@@ -30,9 +30,8 @@ const OperationFactory::Table &OperationFactory::table()
     static const Table creators = []() {
         Table t;
         registerCreateSubstrateOperations(t);
-        registerDistanceCountingOperations(t);
+        registerStepOperations(t);
         registerDocumentOperations(t);
-        registerWetEtchingOperations(t);
         registerCutGlueDopingExportOperations(t);
         registerObjectEditingOperations(t);
         registerColumnProcessOperations(t);

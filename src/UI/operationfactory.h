@@ -60,9 +60,8 @@ OperationFactory::Creator dialogOperationCreator()
 
 // Each family of operations adds its numbers to the table in one function of its own.
 void registerCreateSubstrateOperations(OperationFactory::Table &table);
-void registerDistanceCountingOperations(OperationFactory::Table &table);
+void registerStepOperations(OperationFactory::Table &table);
 void registerDocumentOperations(OperationFactory::Table &table);
-void registerWetEtchingOperations(OperationFactory::Table &table);
 void registerCutGlueDopingExportOperations(OperationFactory::Table &table);
 void registerObjectEditingOperations(OperationFactory::Table &table);
 void registerColumnProcessOperations(OperationFactory::Table &table);

@@ -85,6 +85,7 @@ void addSceneSteps(QList<StepDefinition> &steps)
         material().label(QStringLiteral("Substrate Material")).field(QStringLiteral("Film"))
             .hint(QStringLiteral("Material the substrate will be composed of.")),
         position(QStringLiteral("Lower Left Front Corner")).label(QStringLiteral("Volume Lower Left Front Corner"))
+            .field(QStringLiteral("Volume"))
             .unit(QStringLiteral("units")).range(-1e9, 1e9).byDefault(QVariant::fromValue(Util::Vector3D()))
             .hint(QStringLiteral("Define the position of the volume in the viewing space.")),
         cells("Volume Size X", "Width", "TotalWidth", 1, 1000000000, 100, totalTip),

@@ -114,5 +114,18 @@ ProcessData makeStep(const StepDefinition &definition, const QVariantMap &values
     return step;
 }
 
+QString refusalOf(const StepDefinition &definition, const QVariantMap &values)
+{
+    const ProcessData step = makeStep(definition, values);
+    StepValues checked;
+    QString sentence;
+    if (checked.read(definition, step, sentence) != StepSucceeded)
+        return sentence;
+    if (!definition.check)
+        return QString();
+    ProcessRunContext context;
+    return definition.check(StepRun(definition, step, checked, context));
+}
+
 } // namespace Steps
 } // namespace Core

@@ -31,6 +31,10 @@ QVariantMap valuesOf(const StepDefinition &definition, const ProcessData &step);
 // with its own sentence.
 ProcessData makeStep(const StepDefinition &definition, const QVariantMap &values);
 
+// The sentence the executor would refuse a step of these values with, before
+// touching any cell; empty when it would run. Dialogs ask it before they close.
+QString refusalOf(const StepDefinition &definition, const QVariantMap &values);
+
 // Writes one value into step as makeStep does.
 void storeValue(ProcessData &step, const StepDefinition &definition, const ParameterSpec &spec, const QVariant &value);
 

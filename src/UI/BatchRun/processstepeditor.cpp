@@ -3,29 +3,19 @@
 #include "batchrunprompts.h"
 
 #include "Core/Steps/executor.h"
+#include "Core/Steps/masksettings.h"
+#include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepregistry.h"
 #include "Core/Operations/Photolithography/maskimage.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
-#include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/bcaetchingdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
-#include "UI/Operations/dopingoptionsdialog.h"
-#include "UI/Operations/electrodepositiondialog.h"
-#include "UI/Operations/ionimplantationoptionsdialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
-#include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/layoutmaskpanel.h"
 #include "UI/Operations/maskfilerow.h"
 #include "UI/Operations/materialcombobox.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/photolithographydialog.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
-#include "UI/Operations/simpleoxidationoptionsdialog.h"
-#include "UI/Operations/simpleriedialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
+#include "UI/Operations/stepoptionsdialog.h"
 #include "Util/vector3d.h"
 
 #include <QCheckBox>
@@ -41,53 +31,7 @@ using namespace Ui::Operations;
 
 namespace {
 
-const unsigned CvdCatalogueProcess = 3;
-const unsigned IsotropicDepositionCatalogueProcess = 18;
-
 QString text(const char *latin1) { return QString::fromLatin1(latin1); }
-
-// The substrate dialog offers no getters; its fields are found by their names.
-int spinValue(const QDialog &dialog, const char *name)
-{
-    const QSpinBox *box = dialog.findChild<QSpinBox *>(text(name));
-    return box ? box->value() : 0;
-}
-
-double doubleValue(const QDialog &dialog, const char *name)
-{
-    const QDoubleSpinBox *box = dialog.findChild<QDoubleSpinBox *>(text(name));
-    return box ? box->value() : 0.0;
-}
-
-void readSubstrate(const CreateSubstrateDialog &dialog, ProcessStepEditor::Values &v)
-{
-    const QComboBox *material = dialog.findChild<QComboBox *>(QStringLiteral("cbxFilm"));
-    const QCheckBox *sphere = dialog.findChild<QCheckBox *>(QStringLiteral("cbxSubsSphere"));
-    const bool spherical = sphere && sphere->isChecked();
-    v.setMaterial(QStringLiteral("Material"), material ? MaterialComboBox::selectedId(material) : 0u);
-    v.set(QStringLiteral("Lower Left Front Corner"),
-          QVariant::fromValue(Util::Vector3D(doubleValue(dialog, "dblVolumeX"), doubleValue(dialog, "dblVolumeY"),
-                                             doubleValue(dialog, "dblVolumeZ"))),
-          true);
-    v.set(QStringLiteral("Volume Size X"), uint(spinValue(dialog, "sbxTotalWidth")), true);
-    v.set(QStringLiteral("Volume Size Y"), uint(spinValue(dialog, "sbxTotalLength")), true);
-    v.set(QStringLiteral("Volume Size Z"), uint(spinValue(dialog, "sbxTotalHeight")), true);
-    v.set(QStringLiteral("SphericalSubstrate"), spherical, false);
-    const struct
-    {
-        const char *parameter;
-        const char *field;
-        bool sphereField;
-    } fields[] = {{"Substrate Size X", "sbxSubsWidth", false},   {"Substrate Size Y", "sbxSubsLength", false},
-                  {"Substrate Size Z", "sbxSubsHeight", false},  {"Substrate Delta X", "sbxSubsX", false},
-                  {"Substrate Delta Y", "sbxSubsY", false},      {"Substrate Delta Z", "sbxSubsZ", false},
-                  {"Substrate Center X", "sbxSubsCenterX", true}, {"Substrate Center Y", "sbxSubsCenterY", true},
-                  {"Substrate Center Z", "sbxSubsCenterZ", true}, {"Substrate Radius", "sbxSubsRadius", true}};
-    for (const auto &f : fields) {
-        v.set(text(f.parameter), uint(spinValue(dialog, f.field)), f.sphereField == spherical);
-        v.optionDependent.insert(text(f.parameter));
-    }
-}
 
 // A named mask file read into its bits; an empty name gives an empty mask.
 bool readMask(const QString &fileName, MaskImage &mask)
@@ -210,16 +154,17 @@ void ProcessStepEditor::Values::setMaterial(const QString &base, unsigned id, bo
     const Model::Materials::Material material = Model::Materials::MaterialFactory::instance()->getMaterial(id);
     set(base + QStringLiteral("_Id"), QVariant(id), idVisible);
     set(base, QVariant(material.getName()), true);
-    set(base + QStringLiteral("_Color"), QVariant(opaqueColor(material)), false);
+    set(base + QStringLiteral("_Color"), QVariant(Core::Steps::opaqueColor(material)), false);
 }
 
-QColor ProcessStepEditor::opaqueColor(const Model::Materials::Material &material)
+void ProcessStepEditor::Values::fromStep(const Core::Steps::StepDefinition &definition, const ProcessData &step)
 {
-    // The same conversion the list file applies when it refreshes materials on
-    // load, so a saved and reloaded step shows the same colour.
-    const Util::Vector4D c = material.getColor();
-    return QColor::fromRgbF(qBound(0.0, double(c.x), 1.0), qBound(0.0, double(c.y), 1.0), qBound(0.0, double(c.z), 1.0),
-                            1.0);
+    for (auto it = step.getParameters().constBegin(); it != step.getParameters().constEnd(); ++it)
+        set(it.key(), it.value(), step.getVisibilities().value(it.key()));
+    // An option's values are shown or hidden with it, on a changed step too.
+    for (const Core::Steps::ParameterSpec &spec : definition.parameters)
+        if (!spec.when.isEmpty())
+            optionDependent.insert(spec.valueName());
 }
 
 ProcessStepEditor::ProcessStepEditor(BatchRunPrompts &prompts, QWidget *parent) : m_prompts(prompts), m_parent(parent)
@@ -252,6 +197,7 @@ void ProcessStepEditor::apply(ProcessData &step, const Values &values, bool isNe
 bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bool isNew, Values &v)
 {
     const QString material = QStringLiteral("Material");
+    const Core::Steps::StepDefinition *definition = Core::Steps::StepRegistry::instance().ofType(type);
     switch (type) {
     case ProcessData::Photolithography: {
         PhotolithographyDialog dialog(m_parent);
@@ -297,201 +243,44 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
         v.removed += read.removed;
         return true;
     }
-    case ProcessData::SiWetEtching: {
-        BCAEtchingDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Depth"), double(dialog.depth()), true);
-        return true;
-    }
-    case ProcessData::MooreDeposition:
-    case ProcessData::MooreEtching: {
-        const bool deposition = type == ProcessData::MooreDeposition;
-        const QString valueName = deposition ? QStringLiteral("Thickness") : QStringLiteral("Depth");
-        MooreOptionsDialog dialog(m_parent);
-        dialog.setValueLabel(deposition ? QStringLiteral("Film Thickness") : QStringLiteral("Etch Depth"));
-        if (!isNew)
-            dialog.fillFrom(preset, valueName);
-        if (!accepted(dialog))
-            return false;
-        v.set(valueName, uint(dialog.cells()), true);
-        v.setMaterial(material, dialog.materialId());
-        return true;
-    }
-    case ProcessData::Cvd:
-    case ProcessData::IsotropicDeposition: {
-        const bool cvd = type == ProcessData::Cvd;
-        IsotropicDepositionDialog dialog(cvd ? CvdCatalogueProcess : IsotropicDepositionCatalogueProcess, m_parent);
-        if (!isNew) {
-            // A CVD step keeps its thickness as "Thickness"; the dialog reads "Film Thickness".
-            ProcessData::Parameters p = preset;
-            if (cvd && p.contains(QStringLiteral("Thickness")))
-                p.insert(QStringLiteral("Film Thickness"), p.value(QStringLiteral("Thickness")));
-            dialog.fillFrom(p);
-        }
-        if (!accepted(dialog))
-            return false;
-        v.set(cvd ? QStringLiteral("Thickness") : QStringLiteral("Film Thickness"), double(dialog.filmThickness()),
-              true);
-        v.setMaterial(material, dialog.materialId());
-        return true;
-    }
-    case ProcessData::IsotropicEtching: {
-        IsotropicEtchingDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Depth"), double(dialog.depth()), true);
-        v.setMaterial(material, dialog.materialId());
-        return true;
-    }
-    case ProcessData::Planarization: {
-        PlanarizationOptionsDialog dialog(m_parent);
-        if (m_volumeHeight > 0)
-            dialog.setVolumeHeight(m_volumeHeight);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Maximum Height"), uint(dialog.maximumHeight()), true);
-        v.set(QStringLiteral("Minimum Height"), uint(dialog.minimumHeight()), true);
-        return true;
-    }
-    case ProcessData::Electroplating: {
-        ElectrodepositionDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Film Thickness"), double(dialog.filmThickness()), true);
-        v.setMaterial(QStringLiteral("Conducting Material"), dialog.conductingMaterialId());
-        v.setMaterial(QStringLiteral("Deposited Material"), dialog.depositedMaterialId());
-        return true;
-    }
-    case ProcessData::Doping: {
-        DopingOptionsDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Doping Depth"), float(dialog.dopingDepth()), true);
-        v.setMaterial(QStringLiteral("Doped Material"), dialog.dopedMaterialId(), true);
-        return true;
-    }
-    case ProcessData::SpinCoating: {
-        SpinCoatingOptionsDialog dialog(m_parent);
-        if (m_volumeHeight > 0)
-            dialog.setVolumeHeight(m_volumeHeight);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.setMaterial(material, dialog.materialId());
-        v.set(QStringLiteral("Maximum Height"), uint(dialog.height()), true);
-        return true;
-    }
     case ProcessData::SaveImage: {
         const QString start = isNew ? QDir::homePath() : preset.value(QStringLiteral("Filename")).toString();
         const QString fileName = m_prompts.chooseSaveFile(m_parent, QStringLiteral("Save Image"), start,
                                                           QStringLiteral("Image Files (*.png *.jpg *.bmp)"));
         if (fileName.isEmpty())
             return false;
-        v.set(QStringLiteral("Filename"), fileName, true);
+        v.fromStep(*definition, Core::Steps::makeStep(*definition, QVariantMap{{QStringLiteral("Filename"), fileName}}));
         return true;
     }
     case ProcessData::CreateSubstrate: {
         CreateSubstrateDialog dialog(m_parent);
         if (!presetAndRun(dialog, preset, isNew))
             return false;
-        readSubstrate(dialog, v);
-        return true;
-    }
-    case ProcessData::Pvd: {
-        PVDOptionsDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Thickness"), double(dialog.thickness()), true);
-        v.setMaterial(material, dialog.materialId());
-        v.set(QStringLiteral("DepositOn"), int(dialog.depositOn()), false);
-        v.set(QStringLiteral("Deposit On"), dialog.depositOnText(), true);
-        v.set(QStringLiteral("Horizontal to Vertical Ratio"), double(dialog.horizontalRatio()), true);
-        return true;
-    }
-    case ProcessData::SimpleRie: {
-        SimpleRIEDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        const bool top = dialog.etchFromTop(), bottom = dialog.etchFromBelow();
-        const int direction = (top ? 1 : 0) | (bottom ? 2 : 0);
-        if (direction == 0) {
-            // The run would refuse the step; say so while the person is still editing it.
-            m_prompts.showWarning(m_parent, dialog.windowTitle(),
-                                  QStringLiteral("Choose the top, the bottom or both sides to etch."));
-            return false;
-        }
-        v.setMaterial(material, dialog.materialId());
-        v.set(QStringLiteral("Etch Depth"), uint(dialog.depth()), true);
-        v.set(QStringLiteral("EtchDirectionValue"), direction, false);
-        v.set(QStringLiteral("Etch Direction"),
-              direction == 3   ? QStringLiteral("Bottom and Top")
-              : direction == 2 ? QStringLiteral("Bottom")
-                               : QStringLiteral("Top"),
-              true);
-        return true;
-    }
-    case ProcessData::IonImplantation: {
-        IonImplantationOptionsDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Annealing Distance"), float(dialog.annealingDistance()), true);
-        v.set(QStringLiteral("Implantation Depth"), float(dialog.implantationDepth()), true);
-        v.set(QStringLiteral("Vertical Spread"), float(dialog.verticalSpread()), true);
-        v.setMaterial(QStringLiteral("Doped Material"), dialog.dopedMaterialId(), true);
-        return true;
-    }
-    case ProcessData::SiOxidation: {
-        SimpleOxidationOptionsDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        const bool byTime = !dialog.thicknessChosen();
-        v.set(QStringLiteral("Micron Conversion"), double(dialog.micronConversion()), true);
-        v.set(QStringLiteral("Oxidation Pressure"), double(dialog.pressure()), byTime);
-        v.set(QStringLiteral("Oxidation Temperature"), double(dialog.temperature()), byTime);
-        v.set(QStringLiteral("Oxidation Time"), double(dialog.time()), byTime);
-        v.set(QStringLiteral("OxidationTimeSet"), byTime, false);
-        v.set(QStringLiteral("Oxidation Thickness"), double(dialog.thickness()), !byTime);
-        v.set(QStringLiteral("OxidationThicknessSet"), !byTime, false);
-        for (const char *name : {"Oxidation Pressure", "Oxidation Temperature", "Oxidation Time", "Oxidation Thickness"})
-            v.optionDependent.insert(text(name));
-        return true;
-    }
-    case ProcessData::AnisotropicDeposition: {
-        AnisotropicDepositionDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Film Thickness"), double(dialog.filmThickness()), true);
-        v.set(QStringLiteral("Horizontal to Vertical Ratio"), double(dialog.horizontalRatio()), true);
-        v.setMaterial(material, dialog.materialId());
-        return true;
-    }
-    case ProcessData::AnisotropicEtching: {
-        AnisotropicEtchingDialog dialog(m_parent);
-        if (!presetAndRun(dialog, preset, isNew))
-            return false;
-        v.set(QStringLiteral("Etch Depth"), double(dialog.etchDepth()), true);
-        v.set(QStringLiteral("Horizontal to Vertical Ratio"), double(dialog.horizontalRatio()), true);
-        v.setMaterial(material, dialog.materialId());
+        v.fromStep(*definition, Core::Steps::makeStep(*definition, dialog.values()));
         return true;
     }
     case ProcessData::RandomWalkDoping: {
         RandomWalkDopingDialog dialog(m_parent);
         if (!presetAndRun(dialog, preset, isNew))
             return false;
-        v.set(QStringLiteral("Diffusion Coefficient"), double(dialog.diffusionCoefficient()), true);
-        v.set(QStringLiteral("Cell Size"), double(dialog.cellSize()), true);
-        v.set(QStringLiteral("Time Step Duration"), double(dialog.timeStep()), true);
-        v.set(QStringLiteral("Surface Concentration"), double(dialog.surfaceConcentration()), true);
-        v.setMaterial(material, dialog.materialId(), true);
-        v.set(QStringLiteral("Doping Time"), double(dialog.dopingTime()), true);
-        v.set(QStringLiteral("Doping Threshold"), double(dialog.thresholdConcentration()), true);
+        v.fromStep(*definition, Core::Steps::makeStep(*definition, dialog.values()));
         return true;
     }
-    default:
-        // A step of a type no dialog belongs to (an unknown process from a file) cannot be edited.
-        m_prompts.showWarning(m_parent, QStringLiteral("Batch Run"),
-                              QStringLiteral("%1 has no options to edit.").arg(ProcessData::displayName(type)));
-        return false;
+    default: {
+        if (!definition) {
+            // A step of a type no dialog belongs to (an unknown process from a file) cannot be edited.
+            m_prompts.showWarning(m_parent, QStringLiteral("Batch Run"),
+                                  QStringLiteral("%1 has no options to edit.").arg(ProcessData::displayName(type)));
+            return false;
+        }
+        StepOptionsDialog dialog(*definition, m_parent);
+        if (m_volumeHeight > 0)
+            dialog.setVolumeHeight(m_volumeHeight);
+        if (!presetAndRun(dialog, preset, isNew))
+            return false;
+        v.fromStep(*definition, Core::Steps::makeStep(*definition, dialog.values()));
+        return true;
+    }
     }
 }
 

@@ -10,6 +10,12 @@ class QColor;
 class QDialog;
 class QWidget;
 
+namespace Core {
+namespace Steps {
+struct StepDefinition;
+}
+} // namespace Core
+
 namespace Model {
 namespace Automaton {
 class TotalVolume;
@@ -60,6 +66,8 @@ public:
         // The triple base + "_Id", base, base + "_Color" from the catalogue,
         // the colour opaque.
         void setMaterial(const QString &base, unsigned id, bool idVisible = false);
+        // Every value of a step built from the definition, with the visibility it was given.
+        void fromStep(const Core::Steps::StepDefinition &definition, const ProcessData &step);
     };
 
     // A new step takes values as they are; a modified one keeps the
@@ -67,8 +75,6 @@ public:
     // option of the dialog.
     static void apply(ProcessData &step, const Values &values, bool isNew);
 
-    // A material's colour as steps store it: alpha 255.
-    static QColor opaqueColor(const Model::Materials::Material &material);
 
 private:
     bool read(int type, const ProcessData::Parameters &preset, bool isNew, Values &values);

@@ -1,5 +1,7 @@
 #include "runprocessesdialog.h"
 
+#include "Core/Steps/stepregistry.h"
+
 #include "batchrunprompts.h"
 #include "listconflictresolver.h"
 #include "movetodialog.h"
@@ -42,30 +44,6 @@ namespace {
 
 const char *const Location = "UI/BatchRun/runprocessesdialog";
 
-const struct
-{
-    const char *text;
-    int type;
-} processEntries[] = {{"Anisotropic Deposition", ProcessData::AnisotropicDeposition},
-                      {"Anisotropic Etching", ProcessData::AnisotropicEtching},
-                      {"Create Substrate", ProcessData::CreateSubstrate},
-                      {"CVD", ProcessData::Cvd},
-                      {"Doping", ProcessData::Doping},
-                      {"Electroplating", ProcessData::Electroplating},
-                      {"Ion Implantation", ProcessData::IonImplantation},
-                      {"Isotropic Etching", ProcessData::IsotropicEtching},
-                      {"Isotropic Deposition", ProcessData::IsotropicDeposition},
-                      {"Moore Deposition", ProcessData::MooreDeposition},
-                      {"Moore Etching", ProcessData::MooreEtching},
-                      {"Photolithography", ProcessData::Photolithography},
-                      {"Planarization", ProcessData::Planarization},
-                      {"Pour Material", ProcessData::SpinCoating},
-                      {"Random Walk Doping", ProcessData::RandomWalkDoping},
-                      {"PVD", ProcessData::Pvd},
-                      {"RIE", ProcessData::SimpleRie},
-                      {"Save Image", ProcessData::SaveImage},
-                      {"Si Wet Etching", ProcessData::SiWetEtching},
-                      {"Thermal Oxidation", ProcessData::SiOxidation}};
 
 const char *const MissingVolumeTitle = "Missing Cell Volume";
 const char *const MissingVolumeText = "No cell volume was selected and a cell volume was not created. The cell "
@@ -130,8 +108,9 @@ void RunProcessesDialog::buildWidgets()
     label->setObjectName(QStringLiteral("lblProcess"));
     m_process = new QComboBox(this);
     m_process->setObjectName(QStringLiteral("cbxProcess"));
-    for (const auto &entry : processEntries)
-        m_process->addItem(QString::fromLatin1(entry.text), entry.type);
+    // Every step a list can hold, by the names and in the order the registry gives.
+    for (const Core::Steps::StepDefinition *step : Core::Steps::StepRegistry::instance().comboSteps())
+        m_process->addItem(step->shownInCombo(), step->type);
     label->setBuddy(m_process);
     side->addWidget(label);
     side->addWidget(m_process);

@@ -1,6 +1,8 @@
 #include "createsubstratedialog.h"
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+#include "Core/Steps/stepregistry.h"
+#include "Util/vector3d.h"
 #include "UI/Operations/materialcombobox.h"
 
 #include <QCheckBox>
@@ -21,14 +23,27 @@ namespace {
 const char *const axes[3] = {"X", "Y", "Z"};
 }
 
-QSpinBox *CreateSubstrateDialog::spinBox(const QString &name, int minimum, int maximum, int value,
-                                         const QString &toolTip)
+const Core::Steps::StepDefinition &CreateSubstrateDialog::definition()
 {
+    return *Core::Steps::StepRegistry::instance().ofType(Core::Steps::ProcessData::CreateSubstrate);
+}
+
+const Core::Steps::ParameterSpec &CreateSubstrateDialog::spec(const QString &field)
+{
+    for (const Core::Steps::ParameterSpec &spec : definition().parameters)
+        if (spec.field == field)
+            return spec;
+    Q_UNREACHABLE();
+}
+
+QSpinBox *CreateSubstrateDialog::spinBox(const QString &field)
+{
+    const Core::Steps::ParameterSpec &s = spec(field);
     QSpinBox *box = new QSpinBox(this);
-    box->setObjectName(name);
-    box->setRange(minimum, maximum);
-    box->setValue(value);
-    box->setToolTip(toolTip);
+    box->setObjectName(QStringLiteral("sbx") + field);
+    box->setRange(int(s.minimum), int(s.maximum));
+    box->setValue(s.defaultValue.toInt());
+    box->setToolTip(s.hint);
     return box;
 }
 
@@ -39,45 +54,38 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     setModal(true);
     QVBoxLayout *layout = new QVBoxLayout(this);
 
-    const QString totalTip = QStringLiteral("Define the size of the total volume.");
-    const QString sizeTip = QStringLiteral("Size of the substrate in cells.");
-    const QString locationTip = QStringLiteral("Location of the substrate relative to the total volume in cells.");
-    const QString centerTip =
-        QStringLiteral("Define the center position of the substrate relative to the total volume in cells.");
-    const QString positionTip = QStringLiteral("Define the position of the volume in the viewing space.");
+    const Core::Steps::ParameterSpec &corner = spec(QStringLiteral("Volume"));
 
     QGroupBox *totalGroup = new QGroupBox(QStringLiteral("Total Volume Dimensions and Position"), this);
     QGridLayout *totalLayout = new QGridLayout(totalGroup);
-    m_total[0] = spinBox(QStringLiteral("sbxTotalWidth"), 1, 1000000000, 100, totalTip);
-    m_total[1] = spinBox(QStringLiteral("sbxTotalLength"), 1, 1000000000, 100, totalTip);
-    m_total[2] = spinBox(QStringLiteral("sbxTotalHeight"), 1, 1000000000, 80, totalTip);
-    const char *const totalLabels[3] = {"Width", "Length", "Height"};
+    m_total[0] = spinBox(QStringLiteral("TotalWidth"));
+    m_total[1] = spinBox(QStringLiteral("TotalLength"));
+    m_total[2] = spinBox(QStringLiteral("TotalHeight"));
     for (int i = 0; i < 3; ++i) {
-        totalLayout->addWidget(new QLabel(QLatin1String(totalLabels[i]), totalGroup), 0, i);
+        totalLayout->addWidget(new QLabel(spec(m_total[i]->objectName().mid(3)).label, totalGroup), 0, i);
         totalLayout->addWidget(m_total[i], 1, i);
     }
-    totalLayout->addWidget(new QLabel(QStringLiteral("Volume Lower Left Front Corner"), totalGroup), 2, 0, 1, 3);
+    totalLayout->addWidget(new QLabel(corner.label, totalGroup), 2, 0, 1, 3);
     const char *const positionNames[3] = {"dblVolumeX", "dblVolumeY", "dblVolumeZ"};
     for (int i = 0; i < 3; ++i) {
         m_position[i] = new QDoubleSpinBox(totalGroup);
         m_position[i]->setObjectName(QLatin1String(positionNames[i]));
-        m_position[i]->setRange(-1e9, 1e9);
+        m_position[i]->setRange(corner.minimum, corner.maximum);
         m_position[i]->setValue(0.0);
-        m_position[i]->setToolTip(positionTip);
+        m_position[i]->setToolTip(corner.hint);
         totalLayout->addWidget(m_position[i], 3, i);
     }
     layout->addWidget(totalGroup);
 
     QGroupBox *substrateGroup = new QGroupBox(QStringLiteral("Substrate Dimensions and position"), this);
     QGridLayout *substrateLayout = new QGridLayout(substrateGroup);
-    m_substrateSize[0] = spinBox(QStringLiteral("sbxSubsWidth"), 1, 999999999, 100, sizeTip);
-    m_substrateSize[1] = spinBox(QStringLiteral("sbxSubsLength"), 1, 999999999, 100, sizeTip);
-    m_substrateSize[2] = spinBox(QStringLiteral("sbxSubsHeight"), 1, 1000000006, 30, sizeTip);
-    const char *const deltaNames[3] = {"sbxSubsX", "sbxSubsY", "sbxSubsZ"};
+    m_substrateSize[0] = spinBox(QStringLiteral("SubsWidth"));
+    m_substrateSize[1] = spinBox(QStringLiteral("SubsLength"));
+    m_substrateSize[2] = spinBox(QStringLiteral("SubsHeight"));
     for (int i = 0; i < 3; ++i) {
-        m_substrateDelta[i] = spinBox(QLatin1String(deltaNames[i]), 0, 999999999, 0, locationTip);
-        QLabel *sizeLabel = new QLabel(QLatin1String(totalLabels[i]), substrateGroup);
-        QLabel *deltaLabel = new QLabel(QLatin1String(axes[i]), substrateGroup);
+        m_substrateDelta[i] = spinBox(QStringLiteral("Subs") + QLatin1String(axes[i]));
+        QLabel *sizeLabel = new QLabel(spec(m_substrateSize[i]->objectName().mid(3)).label, substrateGroup);
+        QLabel *deltaLabel = new QLabel(spec(m_substrateDelta[i]->objectName().mid(3)).label, substrateGroup);
         substrateLayout->addWidget(sizeLabel, 0, i);
         substrateLayout->addWidget(m_substrateSize[i], 1, i);
         substrateLayout->addWidget(deltaLabel, 2, i);
@@ -88,21 +96,20 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
 
     QGroupBox *sphereGroup = new QGroupBox(this);
     QGridLayout *sphereLayout = new QGridLayout(sphereGroup);
-    m_sphere = new QCheckBox(QStringLiteral("Spherical Substrate"), sphereGroup);
+    const Core::Steps::ParameterSpec &sphere = spec(QStringLiteral("SubsSphere"));
+    m_sphere = new QCheckBox(sphere.label, sphereGroup);
     m_sphere->setObjectName(QStringLiteral("cbxSubsSphere"));
-    m_sphere->setToolTip(QStringLiteral("Create a spherical substrate."));
+    m_sphere->setToolTip(sphere.hint);
     sphereLayout->addWidget(m_sphere, 0, 0, 1, 4);
-    const char *const centerNames[3] = {"sbxSubsCenterX", "sbxSubsCenterY", "sbxSubsCenterZ"};
     for (int i = 0; i < 3; ++i) {
-        m_center[i] = spinBox(QLatin1String(centerNames[i]), 0, 999999999, 0, centerTip);
-        QLabel *label = new QLabel(QStringLiteral("Center ") + QLatin1String(axes[i]), sphereGroup);
+        m_center[i] = spinBox(QStringLiteral("SubsCenter") + QLatin1String(axes[i]));
+        QLabel *label = new QLabel(spec(m_center[i]->objectName().mid(3)).label, sphereGroup);
         sphereLayout->addWidget(label, 1, i);
         sphereLayout->addWidget(m_center[i], 2, i);
         m_sphereWidgets << label << m_center[i];
     }
-    m_radius = spinBox(QStringLiteral("sbxSubsRadius"), 1, 999999999, 50,
-                       QStringLiteral("Define the radius of the substrate."));
-    QLabel *radiusLabel = new QLabel(QStringLiteral("Radius"), sphereGroup);
+    m_radius = spinBox(QStringLiteral("SubsRadius"));
+    QLabel *radiusLabel = new QLabel(spec(QStringLiteral("SubsRadius")).label, sphereGroup);
     sphereLayout->addWidget(radiusLabel, 1, 3);
     sphereLayout->addWidget(m_radius, 2, 3);
     m_sphereWidgets << radiusLabel << m_radius;
@@ -111,9 +118,10 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     QFormLayout *materialLayout = new QFormLayout;
     m_material = new QComboBox(this);
     m_material->setObjectName(QStringLiteral("cbxFilm"));
-    m_material->setToolTip(QStringLiteral("Material the substrate will be composed of."));
+    const Core::Steps::ParameterSpec &material = spec(QStringLiteral("Film"));
+    m_material->setToolTip(material.hint);
     MaterialComboBox::fillFromCatalogue(m_material);
-    materialLayout->addRow(QStringLiteral("Substrate Material"), m_material);
+    materialLayout->addRow(material.label, m_material);
     layout->addLayout(materialLayout);
 
     QDialogButtonBox *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -169,36 +177,33 @@ void CreateSubstrateDialog::toggleSubsShape(bool spherical)
         w->setEnabled(spherical);
 }
 
+QWidget *CreateSubstrateDialog::fieldOf(const Core::Steps::ParameterSpec &spec) const
+{
+    if (spec.field.isEmpty())
+        return nullptr;
+    return findChild<QWidget *>((spec.kind == Core::Steps::ValueKind::Flag ? QStringLiteral("cbx") : QStringLiteral("sbx")) +
+                                spec.field);
+}
+
 void CreateSubstrateDialog::fillFrom(const QVariantMap &p)
 {
-    auto setInt = [&p](const char *name, QSpinBox *box) {
-        const QVariant v = p.value(QLatin1String(name));
-        if (v.isValid())
+    using Core::Steps::ValueKind;
+    // In declaration order: the totals first, as they narrow the ranges the substrate fields must fit.
+    for (const Core::Steps::ParameterSpec &spec : definition().parameters) {
+        const QVariant v = p.value(spec.valueName());
+        if (spec.kind == ValueKind::Material || !v.isValid())
+            continue;
+        if (spec.kind == ValueKind::Position) {
+            const Util::Vector3D c(v);
+            m_position[0]->setValue(c.x);
+            m_position[1]->setValue(c.y);
+            m_position[2]->setValue(c.z);
+        } else if (QSpinBox *box = qobject_cast<QSpinBox *>(fieldOf(spec))) {
             box->setValue(int(v.toLongLong()));
-    };
-    const QVariant corner = p.value(QStringLiteral("Lower Left Front Corner"));
-    if (corner.isValid()) {
-        const Util::Vector3D c(corner);
-        m_position[0]->setValue(c.x);
-        m_position[1]->setValue(c.y);
-        m_position[2]->setValue(c.z);
+        } else if (QCheckBox *box = qobject_cast<QCheckBox *>(fieldOf(spec))) {
+            box->setChecked(v.toBool());
+        }
     }
-    // Totals first: they narrow the ranges the substrate fields must fit.
-    setInt("Volume Size X", m_total[0]);
-    setInt("Volume Size Y", m_total[1]);
-    setInt("Volume Size Z", m_total[2]);
-    if (p.contains(QStringLiteral("SphericalSubstrate")))
-        m_sphere->setChecked(p.value(QStringLiteral("SphericalSubstrate")).toBool());
-    setInt("Substrate Size X", m_substrateSize[0]);
-    setInt("Substrate Size Y", m_substrateSize[1]);
-    setInt("Substrate Size Z", m_substrateSize[2]);
-    setInt("Substrate Delta X", m_substrateDelta[0]);
-    setInt("Substrate Delta Y", m_substrateDelta[1]);
-    setInt("Substrate Delta Z", m_substrateDelta[2]);
-    setInt("Substrate Center X", m_center[0]);
-    setInt("Substrate Center Y", m_center[1]);
-    setInt("Substrate Center Z", m_center[2]);
-    setInt("Substrate Radius", m_radius);
 
     // The last matching item wins, by id when one is stored, else by name.
     const QVariant id = p.value(QStringLiteral("Material_Id"));
@@ -213,20 +218,29 @@ void CreateSubstrateDialog::fillFrom(const QVariantMap &p)
         m_material->setCurrentIndex(match);
 }
 
+QVariantMap CreateSubstrateDialog::values() const
+{
+    using Core::Steps::ValueKind;
+    QVariantMap values;
+    for (const Core::Steps::ParameterSpec &spec : definition().parameters) {
+        if (spec.kind == ValueKind::Material) {
+            if (m_material->currentIndex() >= 0)
+                values.insert(spec.name, MaterialComboBox::selectedId(m_material));
+        } else if (spec.kind == ValueKind::Position) {
+            values.insert(spec.name, QVariant::fromValue(Util::Vector3D(m_position[0]->value(), m_position[1]->value(),
+                                                                        m_position[2]->value())));
+        } else if (const QSpinBox *box = qobject_cast<const QSpinBox *>(fieldOf(spec))) {
+            values.insert(spec.name, unsigned(box->value()));
+        } else if (const QCheckBox *box = qobject_cast<const QCheckBox *>(fieldOf(spec))) {
+            values.insert(spec.name, box->isChecked());
+        }
+    }
+    return values;
+}
+
 void CreateSubstrateDialog::applyTo(Core::Operations::CreateSubstrateOperation &operation) const
 {
-    const unsigned material = MaterialComboBox::selectedId(m_material);
-    const Util::Vector3D position(m_position[0]->value(), m_position[1]->value(), m_position[2]->value());
-    if (m_sphere->isChecked()) {
-        operation.setSphereParameters(material, m_total[0]->value(), m_total[1]->value(), m_total[2]->value(), position,
-                                      m_center[0]->value(), m_center[1]->value(), m_center[2]->value(),
-                                      m_radius->value());
-    } else {
-        operation.setBoxParameters(material, m_total[0]->value(), m_total[1]->value(), m_total[2]->value(), position,
-                                   m_substrateDelta[0]->value(), m_substrateDelta[1]->value(),
-                                   m_substrateDelta[2]->value(), m_substrateSize[0]->value(),
-                                   m_substrateSize[1]->value(), m_substrateSize[2]->value());
-    }
+    operation.setValues(values());
 }
 
 } // namespace Operations

@@ -13,6 +13,10 @@ namespace Core {
 namespace Operations {
 class CreateSubstrateOperation;
 }
+namespace Steps {
+struct ParameterSpec;
+struct StepDefinition;
+} // namespace Steps
 } // namespace Core
 
 namespace Ui {
@@ -27,7 +31,8 @@ public:
 
     // Fills the fields from a stored parameter set (names as process lists store them).
     void fillFrom(const QVariantMap &parameters);
-    // Hands the fields to the operation: sphere or box parameters.
+    // The fields by parameter name (both shapes' values; the chosen one applies).
+    QVariantMap values() const;
     void applyTo(Core::Operations::CreateSubstrateOperation &operation) const;
 
 public Q_SLOTS:
@@ -40,7 +45,11 @@ public Q_SLOTS:
     void toggleSubsShape(bool spherical);
 
 private:
-    QSpinBox *spinBox(const QString &name, int minimum, int maximum, int value, const QString &toolTip);
+    static const Core::Steps::StepDefinition &definition();
+    // The parameter a field shows; the ranges, defaults, labels and tool tips are its.
+    static const Core::Steps::ParameterSpec &spec(const QString &field);
+    QSpinBox *spinBox(const QString &field);
+    QWidget *fieldOf(const Core::Steps::ParameterSpec &spec) const;
     QDoubleSpinBox *m_position[3];
     QSpinBox *m_total[3];
     QCheckBox *m_sphere;

@@ -3,13 +3,11 @@
 #include "Core/Operations/CutGlue/cutcellvolumeoperation.h"
 #include "Core/Operations/CutGlue/extractfilm.h"
 #include "Core/Operations/CutGlue/gluesubstrateoperation.h"
-#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
-#include "UI/Observers/randomwalkdopingobserver.h"
 
 namespace Ui {
 
@@ -37,8 +35,6 @@ void registerCutGlueDopingExportOperations(OperationFactory::Table &table)
                  withDialog<GlueSubstrateOperation, Observers::GlueSubstrateObserver>());
     table.insert(CutCellVolumeOperation::FactoryNumber,
                  withDialog<CutCellVolumeOperation, Observers::CutCellVolumeObserver>());
-    table.insert(RandomWalkDopingOperation::FactoryNumber,
-                 withDialog<RandomWalkDopingOperation, Observers::RandomWalkDopingObserver>());
     table.insert(ExportDataOperation::FactoryNumber, [](Workspace *workspace, QWidget *parent) {
         const boost::shared_ptr<ExportDataOperation> op(new ExportDataOperation(workspace));
         op->setChoices(boost::shared_ptr<IExportChoices>(new Observers::ExportDataObserver(parent)));

@@ -5,7 +5,8 @@
 #include "maskfilerow.h"
 #include "materialcombobox.h"
 
-#include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/stepoperations.h"
+#include "Core/Steps/masksettings.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QDialogButtonBox>
@@ -50,11 +51,11 @@ PhotolithographyDialog::PhotolithographyDialog(Core::Operations::Photolithograph
 
     m_top->onChanged = [this](const MaskImage &mask) {
         if (m_preview)
-            m_preview->setTopMask(mask.bits, mask.width, mask.height);
+            m_preview->showTopMask(mask.bits, mask.width, mask.height);
     };
     m_bottom->onChanged = [this](const MaskImage &mask) {
         if (m_preview)
-            m_preview->setBottomMask(mask.bits, mask.width, mask.height);
+            m_preview->showBottomMask(mask.bits, mask.width, mask.height);
     };
 }
 
@@ -104,13 +105,28 @@ const MaskImage &PhotolithographyDialog::topMask() const { return m_top->mask();
 
 const MaskImage &PhotolithographyDialog::bottomMask() const { return m_bottom->mask(); }
 
-void PhotolithographyDialog::applyTo(Core::Operations::PhotolithographyOperation &operation) const
+QVariantMap PhotolithographyDialog::values() const
 {
+    QVariantMap values;
     if (m_material->currentIndex() >= 0)
-        operation.setMaterial(materialId());
-    const MaskImage &bottom = bottomMask(), &top = topMask();
-    operation.setBottomMask(bottom.bits, bottom.width, bottom.height);
-    operation.setTopMask(top.bits, top.width, top.height);
+        values.insert(QStringLiteral("Material"), materialId());
+    const struct
+    {
+        const char *prefix;
+        const MaskImage &mask;
+    } masks[] = {{Core::Steps::MaskNames::Top, topMask()}, {Core::Steps::MaskNames::Bottom, bottomMask()}};
+    for (const auto &m : masks) {
+        const Core::Steps::MaskNames names{QLatin1String(m.prefix)};
+        values.insert(names.bits, QVariant::fromValue(m.mask.bits));
+        values.insert(names.width, m.mask.width);
+        values.insert(names.height, m.mask.height);
+    }
+    return values;
+}
+
+void PhotolithographyDialog::applyTo(Core::Operations::ProcessOperation &operation) const
+{
+    operation.setValues(values());
 }
 
 } // namespace Operations

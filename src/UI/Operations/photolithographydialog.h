@@ -11,6 +11,7 @@ class QComboBox;
 namespace Core {
 namespace Operations {
 class PhotolithographyOperation;
+class ProcessOperation;
 }
 } // namespace Core
 
@@ -44,7 +45,9 @@ public:
     MaskSourceBox *bottomSource() const { return m_bottom; }
     // The volume's x-y grid that layout masks are drawn on.
     void setGrid(const Model::Layout::MaskGrid &grid);
-    void applyTo(Core::Operations::PhotolithographyOperation &operation) const;
+    // The material and both masks' bits and sizes, by parameter name.
+    QVariantMap values() const;
+    void applyTo(Core::Operations::ProcessOperation &operation) const;
 
 private:
     Core::Operations::PhotolithographyOperation *m_preview;

@@ -3,8 +3,9 @@
 #include "dialogfields.h"
 #include "materialcombobox.h"
 
-#include "Core/Operations/DopingOperation/randomwalkdoping.h"
-#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
+#include "Core/Operations/processoperation.h"
+#include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepregistry.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -20,8 +21,6 @@
 namespace Ui {
 namespace Operations {
 
-using Core::Operations::RandomWalkDoping;
-
 namespace {
 const double MinutesToSeconds = 60.0;
 const double CmSquaredToMetres = 1e-4;
@@ -29,18 +28,37 @@ const double MicronsToMetres = 1e-6;
 const double PerCubicCmToPerCubicMetre = 1e6;
 } // namespace
 
+const Core::Steps::StepDefinition &RandomWalkDopingDialog::definition()
+{
+    return *Core::Steps::StepRegistry::instance().ofType(Core::Steps::ProcessData::RandomWalkDoping);
+}
+
+const Core::Steps::ParameterSpec &RandomWalkDopingDialog::spec(const char *field)
+{
+    for (const Core::Steps::ParameterSpec &spec : definition().parameters)
+        if (spec.field == QLatin1String(field))
+            return spec;
+    Q_UNREACHABLE();
+}
+
 RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("RandomWalkDopingBaseDialog"));
-    setWindowTitle(QStringLiteral("Random Walk Doping Options"));
-    resize(400, 550);
+    const Core::Steps::DialogForm &form = definition().form;
+    setObjectName(form.objectName);
+    setWindowTitle(form.title);
+    resize(form.width, form.height);
     QVBoxLayout *layout = new QVBoxLayout(this);
     QGridLayout *grid = new QGridLayout;
 
-    m_time = DialogFields::doubleSpinBox(this, QStringLiteral("dblDopingTime"), 2, 0, 1e9, 60, QStringLiteral(" minutes"));
-    m_material = DialogFields::materialBox(this, QStringLiteral("cbxDopedMaterial"), RandomWalkDoping::DopableProcessId);
-    m_material->setToolTip(QStringLiteral("This is the doped material. Not to be confused with the materials that "
-                                          "will be doped. All materials in the list will be doped, plus Si."));
+    // The defaults are the step's, in SI units; the fields show them in the units below.
+    const Core::Steps::ParameterSpec &time = spec("DopingTime"), &material = spec("DopedMaterial"),
+                                     &diffusion = spec("DiffusionCoefficient"), &cellSize = spec("CellSize"),
+                                     &timeStep = spec("TimeStepDuration"), &concentration = spec("DopantConcentration"),
+                                     &threshold = spec("ThresholdRatio");
+    m_time = DialogFields::doubleSpinBox(this, QStringLiteral("dblDopingTime"), 2, 0, 1e9,
+                                         time.defaultValue.toDouble() / MinutesToSeconds, QStringLiteral(" minutes"));
+    m_material = DialogFields::materialBox(this, QStringLiteral("cbxDopedMaterial"), material.materials);
+    m_material->setToolTip(material.hint);
     QDoubleValidator *validator = new QDoubleValidator(0, 1e120, 6, this);
     const auto line = [this, validator](const QString &name, double value) {
         QLineEdit *edit = new QLineEdit(this);
@@ -49,16 +67,18 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
         edit->setText(QString::number(value));
         return edit;
     };
-    m_diffusion = line(QStringLiteral("lineDiffusionCoefficient"), 2.6e-14);
-    m_cellSize = line(QStringLiteral("lineCellSize"), 0.1);
-    m_timeStep = line(QStringLiteral("lineTimeStepDuration"), 320.5128205128206);
-    m_concentration = line(QStringLiteral("lineDopantConcentration"), 1e-15);
-    m_threshold = DialogFields::doubleSpinBox(this, QStringLiteral("dblThresholdRatio"), 2, 0, 1e9, 10, QStringLiteral(" %"));
-    m_threshold->setToolTip(QStringLiteral("This informs the software of the minimum concentration in the cell to "
-                                           "change the cell state to the doping material."));
+    m_diffusion = line(QStringLiteral("lineDiffusionCoefficient"), diffusion.defaultValue.toDouble() / CmSquaredToMetres);
+    m_cellSize = line(QStringLiteral("lineCellSize"), cellSize.defaultValue.toDouble() / MicronsToMetres);
+    m_timeStep = line(QStringLiteral("lineTimeStepDuration"), timeStep.defaultValue.toDouble());
+    m_concentration = line(QStringLiteral("lineDopantConcentration"),
+                           concentration.defaultValue.toDouble() / PerCubicCmToPerCubicMetre);
+    m_threshold = DialogFields::doubleSpinBox(
+        this, QStringLiteral("dblThresholdRatio"), 2, 0, 1e9,
+        100.0 * threshold.defaultValue.toDouble() / concentration.defaultValue.toDouble(), QStringLiteral(" %"));
+    m_threshold->setToolTip(threshold.hint);
 
-    DialogFields::addRow(grid, this, QStringLiteral("lblDopingTime"), QStringLiteral("Doping Time"), m_time);
-    DialogFields::addRow(grid, this, QStringLiteral("lblDopingMaterial"), QStringLiteral("Doping Material"), m_material);
+    DialogFields::addRow(grid, this, QStringLiteral("lblDopingTime"), time.label, m_time);
+    DialogFields::addRow(grid, this, QStringLiteral("lblDopingMaterial"), material.label, m_material);
     const auto withUnit = [this](QLineEdit *edit, const QString &unit) {
         QWidget *box = new QWidget(this);
         QHBoxLayout *row = new QHBoxLayout(box);
@@ -67,15 +87,15 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
         row->addWidget(new QLabel(unit, box));
         return box;
     };
-    DialogFields::addRow(grid, this, QStringLiteral("lblDiffusionCoefficient"), QStringLiteral("Diffusion Coefficient"),
+    DialogFields::addRow(grid, this, QStringLiteral("lblDiffusionCoefficient"), diffusion.label,
                          withUnit(m_diffusion, QStringLiteral("cm\u00b2/s")));
-    DialogFields::addRow(grid, this, QStringLiteral("lblCellSize"), QStringLiteral("Cell Size"),
+    DialogFields::addRow(grid, this, QStringLiteral("lblCellSize"), cellSize.label,
                          withUnit(m_cellSize, QStringLiteral("\u00b5m")));
-    DialogFields::addRow(grid, this, QStringLiteral("lblTimeStepDuration"), QStringLiteral("Time Step Duration"),
+    DialogFields::addRow(grid, this, QStringLiteral("lblTimeStepDuration"), timeStep.label,
                          withUnit(m_timeStep, QStringLiteral("s")));
-    DialogFields::addRow(grid, this, QStringLiteral("lblDopantConcentration"), QStringLiteral("Dopant concentration"),
+    DialogFields::addRow(grid, this, QStringLiteral("lblDopantConcentration"), concentration.label,
                          withUnit(m_concentration, QStringLiteral("cm\u207b\u00b3")));
-    DialogFields::addRow(grid, this, QStringLiteral("lblThreshold"), QStringLiteral("Threshold"), m_threshold);
+    DialogFields::addRow(grid, this, QStringLiteral("lblThreshold"), threshold.label, m_threshold);
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(DialogFields::okCancel(this));
@@ -164,10 +184,20 @@ double RandomWalkDopingDialog::thresholdConcentration() const
 }
 unsigned RandomWalkDopingDialog::materialId() const { return MaterialComboBox::selectedId(m_material); }
 
-QString RandomWalkDopingDialog::validationError() const
+QString RandomWalkDopingDialog::validationError() const { return Core::Steps::refusalOf(definition(), values()); }
+
+QVariantMap RandomWalkDopingDialog::values() const
 {
-    return RandomWalkDoping::checkParameters(diffusionCoefficient(), timeStep(), cellSize(), surfaceConcentration(),
-                                             thresholdConcentration());
+    QVariantMap values;
+    values.insert(spec("DiffusionCoefficient").name, diffusionCoefficient());
+    values.insert(spec("CellSize").name, cellSize());
+    values.insert(spec("TimeStepDuration").name, timeStep());
+    values.insert(spec("DopantConcentration").name, surfaceConcentration());
+    if (m_material->currentIndex() >= 0)
+        values.insert(spec("DopedMaterial").name, materialId());
+    values.insert(spec("DopingTime").name, dopingTime());
+    values.insert(spec("ThresholdRatio").name, thresholdConcentration());
+    return values;
 }
 
 void RandomWalkDopingDialog::accept()
@@ -184,36 +214,34 @@ void RandomWalkDopingDialog::accept()
 void RandomWalkDopingDialog::fillFrom(const QVariantMap &parameters)
 {
     m_updating = true;
-    const auto present = [&](const char *name) { return parameters.contains(QString::fromLatin1(name)); };
-    const auto value = [&](const char *name) { return parameters.value(QString::fromLatin1(name)).toDouble(); };
-    if (present("Diffusion Coefficient"))
-        m_diffusion->setText(QString::number(value("Diffusion Coefficient") / CmSquaredToMetres));
-    if (present("Cell Size"))
-        m_cellSize->setText(QString::number(value("Cell Size") / MicronsToMetres));
-    if (present("Time Step Duration"))
-        m_timeStep->setText(QString::number(value("Time Step Duration")));
-    if (present("Surface Concentration"))
-        m_concentration->setText(QString::number(value("Surface Concentration") / PerCubicCmToPerCubicMetre));
-    if (present("Doping Time"))
-        m_time->setValue(value("Doping Time") / MinutesToSeconds);
+    const auto value = [&](const char *field, double &out) {
+        const QVariant stored = parameters.value(spec(field).name);
+        bool ok = false;
+        out = stored.toDouble(&ok);
+        return stored.isValid() && ok;
+    };
+    double v = 0;
+    if (value("DiffusionCoefficient", v))
+        m_diffusion->setText(QString::number(v / CmSquaredToMetres));
+    if (value("CellSize", v))
+        m_cellSize->setText(QString::number(v / MicronsToMetres));
+    if (value("TimeStepDuration", v))
+        m_timeStep->setText(QString::number(v));
+    if (value("DopantConcentration", v))
+        m_concentration->setText(QString::number(v / PerCubicCmToPerCubicMetre));
+    if (value("DopingTime", v))
+        m_time->setValue(v / MinutesToSeconds);
     const double shown = number(m_concentration) * PerCubicCmToPerCubicMetre * 0.01;
-    if (present("Doping Threshold") && shown > 0)
-        m_threshold->setValue(value("Doping Threshold") / shown);
+    if (value("ThresholdRatio", v) && shown > 0)
+        m_threshold->setValue(v / shown);
     m_updating = false;
     m_diffusionEdited = m_cellSizeEdited = m_timeStepEdited = false;
-    DialogFields::selectMaterial(m_material, parameters, QStringLiteral("Material"));
+    DialogFields::selectMaterial(m_material, parameters, spec("DopedMaterial").name);
 }
 
-void RandomWalkDopingDialog::applyTo(Core::Operations::RandomWalkDopingOperation &operation) const
+void RandomWalkDopingDialog::applyTo(Core::Operations::ProcessOperation &operation) const
 {
-    operation.setCellSize(cellSize());
-    operation.setDiffusionCoefficient(diffusionCoefficient());
-    if (m_material->currentIndex() >= 0)
-        operation.setMaterial(materialId());
-    operation.setSurfaceConcentration(surfaceConcentration());
-    operation.setDopingThreshold(thresholdConcentration());
-    operation.setDopingTime(dopingTime());
-    operation.setTimeStepDuration(timeStep());
+    operation.setValues(values());
 }
 
 } // namespace Operations

@@ -9,8 +9,12 @@ class QLineEdit;
 
 namespace Core {
 namespace Operations {
-class RandomWalkDopingOperation;
+class ProcessOperation;
 }
+namespace Steps {
+struct ParameterSpec;
+struct StepDefinition;
+} // namespace Steps
 } // namespace Core
 
 namespace Ui {
@@ -27,7 +31,9 @@ public:
 
     // Fills the fields from a stored process step (SI units).
     void fillFrom(const QVariantMap &parameters);
-    void applyTo(Core::Operations::RandomWalkDopingOperation &operation) const;
+    // The values in SI units, by parameter name, as the step takes them.
+    QVariantMap values() const;
+    void applyTo(Core::Operations::ProcessOperation &operation) const;
 
     // SI values of the fields.
     double dopingTime() const;
@@ -52,6 +58,9 @@ private Q_SLOTS:
     void on_lineTimeStepDuration_editingFinished();
 
 private:
+    static const Core::Steps::StepDefinition &definition();
+    // The parameter a field shows: label, tool tip and default are its.
+    static const Core::Steps::ParameterSpec &spec(const char *field);
     static double number(const QLineEdit *line);
     void setNumber(QLineEdit *line, double value);
 
