@@ -35,6 +35,10 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         };
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
+        else if (argument == QLatin1String("--list-steps"))
+            options.listSteps = true;
+        else if (argument == QLatin1String("--markdown"))
+            options.markdown = true;
         else if (argument == QLatin1String("--out") || argument == QLatin1String("-o"))
             value(options.outFile);
         else if (argument == QLatin1String("--image"))
@@ -65,6 +69,17 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         options.error = options.analysis.check();
     if (!options.error.isEmpty())
         return options;
+    if (options.markdown && !options.listSteps) {
+        options.error = QStringLiteral("--markdown goes with --list-steps");
+        return options;
+    }
+    if (options.listSteps) {
+        // A listing runs nothing: a list or its outputs beside it would be silently ignored.
+        if (!options.listFile.isEmpty() || !options.outFile.isEmpty() || !options.imageFile.isEmpty() ||
+            !options.netlistFile.isEmpty() || !options.overrides.isEmpty() || options.analysis.any())
+            options.error = QStringLiteral("--list-steps runs nothing and takes no process list or output");
+        return options;
+    }
     if (!options.help && options.listFile.isEmpty())
         options.error = QStringLiteral("no process list given");
     else if (!options.help && options.outFile.isEmpty())
@@ -85,7 +100,11 @@ QString BatchOptions::usage()
                "--set POSITION:PARAMETER=VALUE replaces one stored value before the run (repeatable):\n"
                "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
                "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
-               "the list file's text of that parameter would be and checked by the run in the same way.\n") +
+               "the list file's text of that parameter would be and checked by the run in the same way.\n"
+               "       torvane-batch --list-steps [--markdown]\n"
+               "Prints every step a process list can hold, from the step registry: its list name, its other\n"
+               "names, a one-line summary and each parameter with its list name, kind, unit, range, default\n"
+               "and when it applies; with --markdown as Markdown (docs/STEPS.md is this output).\n") +
            BatchAnalysis::usage() +
            QStringLiteral("Exit status: 0 every step ran, 1 bad command line or unreadable list (also a section or\n"
                           "column outside the final volume: then no analysis file is written),\n"

@@ -1,6 +1,7 @@
 #include "Model/Process/processfactory.h"
 #include "Util/stoptoken.h"
 #include "batchprogram.h"
+#include "steplisting.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -55,6 +56,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "torvane-batch: %s\n%s", options.error.toLocal8Bit().constData(),
                      Batch::BatchOptions::usage().toLocal8Bit().constData());
         return Batch::ExitUsage;
+    }
+    if (options.listSteps) {
+        // UTF-8 whatever the locale: the listing holds units such as m²/s, and docs/STEPS.md is this text.
+        const QString listing = options.markdown ? Batch::stepListingMarkdown() : Batch::stepListing();
+        std::fputs(listing.toUtf8().constData(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? Batch::ExitSuccess : Batch::ExitNotWritten;
     }
 
     const bool display = hasDisplay();
