@@ -1,17 +1,14 @@
 #include "stepkeywords.h"
 
-#include "Core/Steps/processdata.h"
+#include "Core/Steps/stepregistry.h"
 
 namespace Python {
 
-using Core::Operations::StepParameterInfo;
-using Core::Operations::StepValueKind;
+using Core::Steps::ParameterSpec;
+using Core::Steps::StepDefinition;
 
-QString keywordOf(const StepParameterInfo &parameter)
+QString keywordOf(const QString &name)
 {
-    QString name = parameter.name;
-    if (parameter.kind == StepValueKind::Material && name.endsWith(QLatin1String("_Id")))
-        name.chop(3);
     QString keyword;
     for (int i = 0; i < name.size(); ++i) {
         const QChar c = name.at(i);
@@ -36,22 +33,46 @@ QString keywordOf(const StepParameterInfo &parameter)
     return keyword;
 }
 
+const ParameterSpec *StepSignature::parameter(const QString &keyword) const
+{
+    const int index = keywords.indexOf(keyword);
+    return index < 0 ? nullptr : &definition->parameters.at(index);
+}
+
+QString StepSignature::keywordOfParameter(const QString &name) const
+{
+    for (int i = 0; i < definition->parameters.size(); ++i) {
+        const ParameterSpec &spec = definition->parameters.at(i);
+        if (spec.name == name || spec.valueName() == name)
+            return keywords.at(i);
+    }
+    return QString();
+}
+
 const QList<StepSignature> &stepSignatures()
 {
     static const QList<StepSignature> signatures = [] {
         QList<StepSignature> all;
-        for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type) {
+        for (const StepDefinition *definition : Core::Steps::StepRegistry::instance().steps()) {
+            if (!definition->inLists())
+                continue;
             StepSignature signature;
-            signature.type = type;
-            signature.name = Core::Steps::ProcessData::displayName(type);
-            signature.parameters = Core::Operations::processStepParameters(type);
-            for (const StepParameterInfo &parameter : signature.parameters)
-                signature.keywords << keywordOf(parameter);
+            signature.definition = definition;
+            for (const ParameterSpec &spec : definition->parameters)
+                signature.keywords << keywordOf(spec.name);
             all << signature;
         }
         return all;
     }();
     return signatures;
+}
+
+const StepSignature *signatureOf(const StepDefinition &definition)
+{
+    for (const StepSignature &signature : stepSignatures())
+        if (signature.definition == &definition)
+            return &signature;
+    return nullptr;
 }
 
 } // namespace Python

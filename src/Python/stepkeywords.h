@@ -1,32 +1,36 @@
 #pragma once
 
-#include "Core/Steps/executor.h"
+#include "Core/Steps/stepdefinition.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace Python {
 
-// The Python keyword of a step parameter: the process list's name in snake
-// case ("Film Thickness" -> film_thickness, "DepositOn" -> deposit_on), with a
-// material's "_Id" dropped because the keyword takes the name or the id
-// ("Conducting Material_Id" -> conducting_material).
-QString keywordOf(const Core::Operations::StepParameterInfo &parameter);
+// The Python keyword of a name a process list keeps a value under, in snake
+// case: "Film Thickness" -> film_thickness, "DepositOn" -> deposit_on. A
+// material is named by its base ("Doped Material" -> doped_material): the
+// keyword takes the material's name or its id.
+QString keywordOf(const QString &name);
 
-// One step type as Python sees it: its list name, the parameters the runner
-// reads and their keywords, index for index.
+// One list step as Python sees it: its definition and, index for index, its
+// parameters' keywords.
 struct StepSignature
 {
-    int type = -1;
-    QString name;
-    QList<Core::Operations::StepParameterInfo> parameters;
+    const Core::Steps::StepDefinition *definition = nullptr;
     QStringList keywords;
 
-    // The parameter a keyword stands for; -1 when the step has none.
-    int indexOf(const QString &keyword) const { return keywords.indexOf(keyword); }
+    // The parameter a keyword stands for; null when the step has none.
+    const Core::Steps::ParameterSpec *parameter(const QString &keyword) const;
+    // The keyword of a parameter name (a material's base or its "_Id" name); empty when the step has none.
+    QString keywordOfParameter(const QString &name) const;
 };
 
-// Every step type in the runner's order, built once from the runner's own reads.
+// Every list step in the registry's order, built once from the declarations.
 const QList<StepSignature> &stepSignatures();
+
+// The signature of a list step; null for a step of the program only.
+const StepSignature *signatureOf(const Core::Steps::StepDefinition &definition);
 
 } // namespace Python

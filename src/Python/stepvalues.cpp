@@ -4,21 +4,28 @@
 
 #include "stepvalues.h"
 
-#include "Core/Steps/executor.h"
 #include "Core/Operations/Photolithography/maskimage.h"
+#include "Core/Steps/executor.h"
+#include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepregistry.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Util/vector3d.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace Python {
 
-using Core::Operations::StepParameterInfo;
-using Core::Operations::StepValueKind;
+using Core::Steps::Bound;
+using Core::Steps::Choice;
+using Core::Steps::ParameterSpec;
+using Core::Steps::StepDefinition;
+using Core::Steps::ValueKind;
 
 namespace {
 
-// A Python number, flag or text as the runner reads values; anything else as
-// its repr, which the runner then refuses with its own sentence.
+// A Python number, flag or text as a process list holds values; anything else
+// as its repr, which the executor then refuses with its own sentence.
 QVariant plainValue(py::handle value)
 {
     PyObject *object = value.ptr();
@@ -58,9 +65,9 @@ QVariant positionValue(py::handle value)
             bool numbers = true;
             for (int i = 0; i < 3; ++i) {
                 const QVariant component = plainValue(items[i]);
-                bool ok = component.userType() != QMetaType::QString && component.userType() != QMetaType::Bool;
+                numbers = numbers && component.userType() != QMetaType::QString &&
+                          component.userType() != QMetaType::Bool;
                 xyz[i] = component.toDouble();
-                numbers = numbers && ok;
             }
             if (numbers)
                 return QVariant::fromValue(Util::Vector3D(xyz[0], xyz[1], xyz[2]));
@@ -70,8 +77,10 @@ QVariant positionValue(py::handle value)
 }
 
 // A mask given as a 2-D array indexed [x, y] (non-zero = opaque) or as the
-// name of a mask image; sets the bits and, unless given, the mask's size.
-void setMask(Core::Steps::ProcessData &step, const StepParameterInfo &parameter, py::handle value, const QString &stepName)
+// name of a mask image: its bits into values and, unless given by keyword,
+// its size and the image's name.
+void setMask(QVariantMap &values, const QSet<QString> &given, const ParameterSpec &spec, py::handle value,
+             const QString &stepName)
 {
     Core::Operations::MaskImage mask;
     if (py::isinstance<py::str>(value)) {
@@ -79,14 +88,18 @@ void setMask(Core::Steps::ProcessData &step, const StepParameterInfo &parameter,
         if (!Core::Operations::MaskImage::load(fileName, mask))
             raiseStepError(Core::Steps::StepInvalidParameter,
                            QStringLiteral("The mask image \"%1\" given for \"%2\" cannot be read.")
-                               .arg(fileName, parameter.name),
+                               .arg(fileName, spec.name),
                            stepName);
+        const QString fileParameter = spec.name + QStringLiteral(" File");
+        if (!given.contains(fileParameter))
+            values.insert(fileParameter, fileName);
     } else {
         const py::array array = py::array::ensure(value);
         if (!array || array.ndim() != 2 || !(array.dtype().kind() == 'b' || array.dtype().kind() == 'i' ||
                                               array.dtype().kind() == 'u')) {
             PyErr_Clear();
-            step.setParameter(parameter.name, QVariant(qtext(py::repr(value).cast<std::string>())), false);
+            // Not bits: the step refuses it by name.
+            values.insert(spec.name, qtext(py::repr(value).cast<std::string>()));
             return;
         }
         const py::object asBits = array.attr("astype")("bool");
@@ -98,14 +111,15 @@ void setMask(Core::Steps::ProcessData &step, const StepParameterInfo &parameter,
         for (size_t i = 0; i < mask.bits.size(); ++i)
             mask.bits[i] = data[i] != 0;
     }
-    step.setParameter(parameter.name, QVariant::fromValue(mask.bits), false);
-    if (!step.hasParameter(parameter.widthName))
-        step.setParameter(parameter.widthName, QVariant(mask.width), true);
-    if (!step.hasParameter(parameter.heightName))
-        step.setParameter(parameter.heightName, QVariant(mask.height), true);
+    values.insert(spec.name, QVariant::fromValue(mask.bits));
+    // Sizes given by keyword win over the array's shape.
+    if (!given.contains(spec.widthName))
+        values.insert(spec.widthName, mask.width);
+    if (!given.contains(spec.heightName))
+        values.insert(spec.heightName, mask.height);
 }
 
-py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData &step, const StepParameterInfo &parameter)
+py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData *step, const ParameterSpec &spec)
 {
     switch (value.userType()) {
     case QMetaType::Bool:
@@ -129,8 +143,8 @@ py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData &st
     }
     if (value.userType() == qMetaTypeId<std::vector<bool>>()) {
         const std::vector<bool> bits = value.value<std::vector<bool>>();
-        const size_t width = step.getParameters().value(parameter.widthName).toUInt();
-        const size_t height = step.getParameters().value(parameter.heightName).toUInt();
+        const size_t width = step ? step->getParameters().value(spec.widthName).toUInt() : 0;
+        const size_t height = step ? step->getParameters().value(spec.heightName).toUInt() : 0;
         if (width * height != bits.size())
             return py::array_t<bool>(std::vector<py::ssize_t>{py::ssize_t(bits.size())});
         py::array_t<bool> array({py::ssize_t(width), py::ssize_t(height)});
@@ -139,90 +153,203 @@ py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData &st
             data[i] = bits[i];
         return std::move(array);
     }
+    if (!value.isValid())
+        return py::none();
     return py::str(text(value.toString()));
 }
 
-QString kindText(StepValueKind kind)
+QString kindText(ValueKind kind)
 {
     switch (kind) {
-    case StepValueKind::WholeNumber:
+    case ValueKind::WholeNumber:
         return QStringLiteral("whole number >= 0");
-    case StepValueKind::Integer:
+    case ValueKind::Integer:
+    case ValueKind::Choice:
+    case ValueKind::Flags:
         return QStringLiteral("whole number");
-    case StepValueKind::Number:
+    case ValueKind::Number:
         return QStringLiteral("number");
-    case StepValueKind::Flag:
+    case ValueKind::Flag:
         return QStringLiteral("bool");
-    case StepValueKind::Text:
+    case ValueKind::Text:
         return QStringLiteral("text");
-    case StepValueKind::Mask:
+    case ValueKind::Mask:
         return QStringLiteral("2-D array [x, y] or mask image file");
-    case StepValueKind::Position:
+    case ValueKind::Position:
         return QStringLiteral("(x, y, z)");
-    case StepValueKind::Material:
+    case ValueKind::Material:
         return QStringLiteral("material name or id");
     }
     return QString();
 }
 
+// The definition's mask whose size parameter name is; null when it is none.
+const ParameterSpec *maskSized(const StepDefinition &definition, const QString &name)
+{
+    for (const ParameterSpec &spec : definition.parameters)
+        if (spec.kind == ValueKind::Mask && (spec.widthName == name || spec.heightName == name))
+            return &spec;
+    return nullptr;
+}
+
+bool startsAtVolumeHeight(const ParameterSpec &spec)
+{
+    return spec.defaultIsMaximum && spec.maximumBound == Bound::VolumeHeight;
+}
+
+bool hasRange(const ParameterSpec &spec)
+{
+    return spec.kind == ValueKind::Number || spec.kind == ValueKind::WholeNumber || spec.kind == ValueKind::Integer ||
+           spec.kind == ValueKind::Position;
+}
+
+QString pythonFlag(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+// How help() shows a declared value: Python's spelling of flags and positions.
+QString valueText(const ParameterSpec &spec, const QVariant &value)
+{
+    if (spec.kind == ValueKind::Flag || value.userType() == QMetaType::Bool)
+        return pythonFlag(value.toBool());
+    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
+        double x = 0, y = 0, z = 0;
+        value.value<Util::Vector3D>().get(x, y, z);
+        return QStringLiteral("(%1, %2, %3)")
+            .arg(ParameterSpec::number(x), ParameterSpec::number(y), ParameterSpec::number(z));
+    }
+    if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags)
+        for (const Choice &choice : spec.choices)
+            if (choice.value == value.toInt())
+                return QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
+    bool isNumber = false;
+    const double number = value.toDouble(&isNumber);
+    if (isNumber && value.userType() != QMetaType::QString)
+        return ParameterSpec::number(number);
+    return QStringLiteral("\"%1\"").arg(value.toString());
+}
+
+// The values a keyword takes beyond its kind: its range, its choices.
+QString rangeOf(const ParameterSpec &spec)
+{
+    if (spec.kind == ValueKind::Flag && !spec.choices.isEmpty()) {
+        QStringList sides;
+        for (const Choice &choice : spec.choices)
+            sides << QStringLiteral("%1 (%2)").arg(pythonFlag(choice.value != 0), choice.word);
+        return sides.join(QStringLiteral(" or "));
+    }
+    if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags)
+        return spec.choicesText();
+    if (spec.kind == ValueKind::Position)
+        return QStringLiteral("each %1").arg(spec.rangeText());
+    if (hasRange(spec))
+        return spec.rangeText();
+    return QString();
+}
+
+// Left out, the step may do without it (a seed, a mask image's name).
+bool optional(const ParameterSpec &spec) { return spec.optional || (spec.readByRun && spec.kind != ValueKind::Mask); }
+
+// Whether a keyword must be given: it has no default to take.
+bool required(const StepDefinition &definition, const ParameterSpec &spec)
+{
+    return !startsAtVolumeHeight(spec) && !spec.defaultValue.isValid() && !maskSized(definition, spec.name) &&
+           !optional(spec);
+}
+
+// What a keyword left out stands for, as help() says it.
+QString defaultText(const StepDefinition &definition, const ParameterSpec &spec)
+{
+    if (startsAtVolumeHeight(spec))
+        return QStringLiteral("default: the volume's height");
+    if (spec.defaultValue.isValid())
+        return QStringLiteral("default %1").arg(valueText(spec, spec.defaultValue));
+    if (const ParameterSpec *mask = maskSized(definition, spec.name))
+        return QStringLiteral("default: the size of %1").arg(keywordOf(mask->name));
+    return optional(spec) ? QStringLiteral("optional") : QStringLiteral("required");
+}
+
+QString appliesText(const StepSignature &signature, const ParameterSpec &spec)
+{
+    if (spec.when.isEmpty())
+        return QString();
+    const ParameterSpec *controller = signature.definition->parameter(spec.when);
+    const QString value = controller && controller->kind == ValueKind::Flag ? pythonFlag(spec.whenValue.toBool())
+                                                                            : spec.whenValue.toString();
+    return QStringLiteral("only with %1=%2").arg(signature.keywordOfParameter(spec.when), value);
+}
+
+QVariantMap declaredDefaults(const StepDefinition &definition, const Model::Automaton::TotalVolume *volume)
+{
+    QVariantMap values = Core::Steps::defaultValues(definition);
+    // As the dialog starts: at the volume's top, within the declared maximum.
+    for (const ParameterSpec &spec : definition.parameters)
+        if (startsAtVolumeHeight(spec) && volume)
+            values.insert(spec.name, unsigned(std::min(double(volume->getSizeZ()), spec.maximum)));
+    return values;
+}
+
 } // namespace
 
-const StepSignature &signatureOf(const std::string &name)
+const StepSignature &signatureNamed(const std::string &name)
 {
     QString detail;
-    const int type = Core::Operations::processStepType(qtext(name), &detail);
-    if (type < 0) {
+    const StepDefinition *definition = Core::Steps::stepNamed(qtext(name), &detail);
+    const StepSignature *signature = definition ? signatureOf(*definition) : nullptr;
+    if (!signature) {
         QStringList names;
-        for (const StepSignature &signature : Python::stepSignatures())
-            names << signature.name;
+        for (const StepSignature &known : stepSignatures())
+            names << known.definition->name;
         raiseStepError(Core::Steps::StepUnknownProcess, detail, qtext(name),
                        QStringLiteral("The steps are: %1.").arg(names.join(QStringLiteral(", "))));
     }
-    return Python::stepSignatures().at(type);
+    return *signature;
 }
 
-Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords)
+Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords,
+                                   const Model::Automaton::TotalVolume *volume)
 {
-    Core::Steps::ProcessData step(signature.type);
-    QList<const StepParameterInfo *> masks;
+    const StepDefinition &definition = *signature.definition;
+    QVariantMap values = declaredDefaults(definition, volume);
+    QSet<QString> given;
+    QList<const ParameterSpec *> masks;
     QList<py::handle> maskValues;
     for (const auto &item : keywords) {
         const QString keyword = qtext(py::str(item.first).cast<std::string>());
-        const int index = signature.indexOf(keyword);
-        if (index < 0)
-            raiseStepError(Core::Steps::StepInvalidParameter,
-                           Core::Steps::unknownParameterText(signature.type, keyword), signature.name,
+        const ParameterSpec *spec = signature.parameter(keyword);
+        if (!spec)
+            raiseStepError(Core::Steps::StepInvalidParameter, Core::Steps::unknownParameterText(definition, keyword),
+                           definition.name,
                            QStringLiteral("Its keywords are: %1.").arg(signature.keywords.join(QStringLiteral(", "))));
-        const StepParameterInfo &parameter = signature.parameters.at(index);
-        switch (parameter.kind) {
-        case StepValueKind::Mask:
-            // Sizes given by keyword win over the array's shape, so set them first.
-            masks << &parameter;
+        given.insert(spec->name);
+        switch (spec->kind) {
+        case ValueKind::Mask:
+            // After the other keywords, which may give its size.
+            masks << spec;
             maskValues << item.second;
             break;
-        case StepValueKind::Position:
-            step.setParameter(parameter.name, positionValue(item.second), true);
+        case ValueKind::Position:
+            values.insert(spec->name, positionValue(item.second));
             break;
         default:
-            step.setParameter(parameter.name, plainValue(item.second), true);
+            values.insert(spec->name, plainValue(item.second));
         }
     }
     for (int i = 0; i < masks.size(); ++i)
-        setMask(step, *masks.at(i), maskValues.at(i), signature.name);
-    return step;
+        setMask(values, given, *masks.at(i), maskValues.at(i), definition.name);
+    return Core::Steps::makeStep(definition, values);
 }
 
 py::dict stepKeywords(const Core::Steps::ProcessData &step)
 {
     py::dict keywords;
-    if (step.getType() < 0 || step.getType() >= Core::Steps::ProcessData::TypeCount)
+    const StepDefinition *definition = Core::Steps::definitionOf(step.getType());
+    const StepSignature *signature = definition ? signatureOf(*definition) : nullptr;
+    if (!signature)
         return keywords;
-    const StepSignature &signature = Python::stepSignatures().at(step.getType());
-    for (int i = 0; i < signature.parameters.size(); ++i) {
-        const StepParameterInfo &parameter = signature.parameters.at(i);
-        if (step.hasParameter(parameter.name))
-            keywords[py::str(text(signature.keywords.at(i)))] =
-                pythonValue(step.getParameters().value(parameter.name), step, parameter);
+    for (int i = 0; i < definition->parameters.size(); ++i) {
+        const ParameterSpec &spec = definition->parameters.at(i);
+        if (step.hasParameter(spec.valueName()))
+            keywords[py::str(text(signature->keywords.at(i)))] =
+                pythonValue(step.getParameters().value(spec.valueName()), &step, spec);
     }
     return keywords;
 }
@@ -230,21 +357,94 @@ py::dict stepKeywords(const Core::Steps::ProcessData &step)
 py::dict stepTypes()
 {
     py::dict types;
-    for (const StepSignature &signature : Python::stepSignatures()) {
+    for (const StepSignature &signature : stepSignatures()) {
         py::dict keywords;
-        for (int i = 0; i < signature.parameters.size(); ++i)
-            keywords[py::str(text(signature.keywords.at(i)))] = py::make_tuple(
-                text(signature.parameters.at(i).name), text(kindText(signature.parameters.at(i).kind)));
-        types[py::str(text(signature.name))] = keywords;
+        for (int i = 0; i < signature.keywords.size(); ++i) {
+            const ParameterSpec &spec = signature.definition->parameters.at(i);
+            keywords[py::str(text(signature.keywords.at(i)))] =
+                py::make_tuple(text(spec.valueName()), text(kindText(spec.kind)));
+        }
+        types[py::str(text(signature.definition->name))] = keywords;
     }
     return types;
+}
+
+py::list stepDefinitions()
+{
+    py::list steps;
+    for (const StepSignature &signature : stepSignatures()) {
+        const StepDefinition &definition = *signature.definition;
+        py::list parameters;
+        for (int i = 0; i < signature.keywords.size(); ++i) {
+            const ParameterSpec &spec = definition.parameters.at(i);
+            py::dict parameter;
+            parameter["keyword"] = text(signature.keywords.at(i));
+            parameter["name"] = text(spec.valueName());
+            parameter["kind"] = text(kindText(spec.kind));
+            parameter["label"] = text(spec.label);
+            parameter["unit"] = text(spec.unit);
+            const bool ranged = hasRange(spec);
+            parameter["minimum"] = ranged ? py::object(py::float_(spec.minimum)) : py::none();
+            parameter["above_minimum"] = ranged && spec.aboveMinimum;
+            parameter["maximum"] = ranged && spec.hasMaximum() ? py::object(py::float_(spec.maximum)) : py::none();
+            parameter["range"] = text(rangeOf(spec));
+            parameter["default"] = startsAtVolumeHeight(spec) ? py::none() : pythonValue(spec.defaultValue, nullptr, spec);
+            parameter["default_text"] = text(defaultText(definition, spec));
+            parameter["required"] = required(definition, spec);
+            py::dict choices;
+            for (const Choice &choice : spec.choices)
+                choices[py::int_(choice.value)] = text(choice.word);
+            parameter["choices"] = choices;
+            if (spec.when.isEmpty())
+                parameter["applies_when"] = py::none();
+            else {
+                const ParameterSpec *controller = definition.parameter(spec.when);
+                parameter["applies_when"] = py::make_tuple(
+                    text(signature.keywordOfParameter(spec.when)),
+                    controller && controller->kind == ValueKind::Flag ? py::object(py::bool_(spec.whenValue.toBool()))
+                                                                      : py::object(py::str(text(spec.whenValue.toString()))));
+            }
+            parameters.append(parameter);
+        }
+        py::dict step;
+        step["name"] = text(definition.name);
+        py::list names;
+        for (const QString &name : definition.names())
+            names.append(text(name));
+        step["names"] = names;
+        step["type"] = definition.type;
+        step["summary"] = text(definition.summary);
+        step["parameters"] = parameters;
+        steps.append(step);
+    }
+    return steps;
 }
 
 QString stepTable()
 {
     QString table;
-    for (const StepSignature &signature : Python::stepSignatures())
-        table += QStringLiteral("    %1: %2\n").arg(signature.name, signature.keywords.join(QStringLiteral(", ")));
+    for (const StepSignature &signature : stepSignatures()) {
+        const StepDefinition &definition = *signature.definition;
+        QStringList others = definition.names();
+        others.removeFirst();
+        table += QStringLiteral("%1%2\n    %3\n")
+                     .arg(definition.name,
+                          others.isEmpty() ? QString()
+                                           : QStringLiteral(" (also \"%1\")").arg(others.join(QStringLiteral("\", \""))),
+                          definition.summary);
+        for (int i = 0; i < signature.keywords.size(); ++i) {
+            const ParameterSpec &spec = definition.parameters.at(i);
+            QStringList parts{kindText(spec.kind)};
+            const QString range = rangeOf(spec);
+            if (!range.isEmpty())
+                parts << range;
+            parts << defaultText(definition, spec);
+            const QString applies = appliesText(signature, spec);
+            if (!applies.isEmpty())
+                parts << applies;
+            table += QStringLiteral("    %1: %2\n").arg(signature.keywords.at(i), parts.join(QStringLiteral("; ")));
+        }
+    }
     return table;
 }
 

@@ -1,6 +1,6 @@
-// The Python module "torvane": converts Python values to the step runner's
+// The Python module "torvane": converts Python values to the step executor's
 // parameters and the cells to numpy arrays. Every check and every engine call
-// is the runner's; nothing here simulates.
+// is the executor's; nothing here simulates.
 
 // Python's headers first: they use "slots" as a name, which Qt's headers define as a macro.
 #include <pybind11/numpy.h>
@@ -14,6 +14,7 @@
 
 #include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Steps/executor.h"
+#include "Core/Steps/stepregistry.h"
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -69,8 +70,8 @@ VolumePtr newVolume(py::object size, py::object cell, py::object origin)
 // Runs one step on the volume; a refused step leaves it as it was and raises.
 void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
 {
-    const StepSignature &signature = signatureOf(name);
-    const Core::Steps::ProcessData step = buildStep(signature, keywords);
+    const StepSignature &signature = signatureNamed(name);
+    const Core::Steps::ProcessData step = buildStep(signature, keywords, self.cells.get());
     ProcessRunContext context;
     context.volume = self.cells;
     context.latticeStale = &self.latticeStale;
@@ -82,38 +83,31 @@ void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
     {
         py::gil_scoped_release release;
         std::lock_guard<std::recursive_mutex> lock(self.runLock);
-        code = Core::Steps::runProcessStep(step, context);
+        code = Core::Steps::runProcessStep(*signature.definition, step, context);
     }
     // Ctrl+C undid the step; it ends the script rather than failing the step.
     interrupt.raisePending();
     if (code != Core::Steps::StepSucceeded)
-        raiseStepError(code, context.detail, signature.name);
+        raiseStepError(code, context.detail, signature.definition->name);
     // "Create Substrate" makes a new volume; this object then holds it.
     self.cells = context.volume;
 }
 
-// torvane.substrate(...): a "Create Substrate" step on no volume.
-VolumePtr substrate(const py::kwargs &given)
+// torvane.substrate(...): a "Create Substrate" step on no volume, its values
+// left out taking the declared defaults.
+VolumePtr substrate(const py::kwargs &keywords)
 {
-    py::dict keywords;
-    // The choices a substrate rarely changes; every size must be given.
-    keywords["spherical_substrate"] = false;
-    keywords["lower_left_front_corner"] = py::make_tuple(0.0, 0.0, 0.0);
-    keywords["substrate_delta_x"] = 0;
-    keywords["substrate_delta_y"] = 0;
-    keywords["substrate_delta_z"] = 0;
-    for (const auto &item : given)
-        keywords[item.first] = item.second;
-    const StepSignature &signature = Python::stepSignatures().at(Core::Steps::ProcessData::CreateSubstrate);
-    const Core::Steps::ProcessData step = buildStep(signature, keywords);
+    const StepSignature &signature =
+        *signatureOf(*Core::Steps::definitionOf(Core::Steps::ProcessData::CreateSubstrate));
+    const Core::Steps::ProcessData step = buildStep(signature, keywords, nullptr);
     ProcessRunContext context;
     int code = 0;
     {
         py::gil_scoped_release release;
-        code = Core::Steps::runProcessStep(step, context);
+        code = Core::Steps::runProcessStep(*signature.definition, step, context);
     }
     if (code != Core::Steps::StepSucceeded)
-        raiseStepError(code, context.detail, signature.name);
+        raiseStepError(code, context.detail, signature.definition->name);
     return std::make_shared<Volume>(context.volume);
 }
 
@@ -414,7 +408,7 @@ py::list materialCatalogue()
 
 PYBIND11_MODULE(torvane, m)
 {
-    m.doc() = "Torvane's process steps from Python: cell volumes, the step runner the batch run uses, "
+    m.doc() = "Torvane's process steps from Python: cell volumes, the step executor the batch run uses, "
               "documents and process lists. See docs/PYTHON.md.";
 
     // The catalogues live in ~/Torvane, as for the program and torvane-batch.
@@ -428,13 +422,17 @@ PYBIND11_MODULE(torvane, m)
 
     const std::string runDoc =
         "run(step, **keywords)\n\n"
-        "Runs one process step on this volume through the step runner, as a process list would.\n"
-        "step is the list name; keywords are the list's parameter names in snake case (materials by\n"
-        "name or id, masks as 2-D arrays [x, y] or image files, positions as (x, y, z)).\n"
+        "Runs one process step on this volume through the step executor, as a process list would.\n"
+        "step is any of the step's names (its list name, its menu text, its batch dialog text or an\n"
+        "alias; case does not matter). Each keyword is a parameter's list name in snake case\n"
+        "(materials by name or id, masks as 2-D arrays [x, y] or image files, positions as (x, y, z)).\n"
+        "A keyword left out takes the default the step declares; one marked required must be given.\n"
+        "Units, ranges and defaults below are the step registry's, the ones lists and torvane-batch use.\n"
         "The engine runs with the GIL released. A refused step raises StepError (code, reason) and\n"
         "leaves the cells as they were. Ctrl+C on the main thread ends the step at the engine's next\n"
-        "stop point, puts its cells back and raises KeyboardInterrupt. \"Create Substrate\" replaces this volume's cells;\n"
-        "\"Save Image\" has no view to draw here and does nothing.\n\nSteps and keywords:\n" +
+        "stop point, puts its cells back and raises KeyboardInterrupt. \"Create Substrate\" replaces this\n"
+        "volume's cells; \"Save Image\" has no view to draw here and does nothing.\n\n"
+        "Steps and keywords:\n" +
         text(stepTable());
 
     py::class_<Volume, VolumePtr> volumeClass(m, "Volume",
@@ -486,10 +484,11 @@ PYBIND11_MODULE(torvane, m)
 
     m.def("substrate", &substrate,
           "substrate(**keywords)\n\n"
-          "A new volume made by a \"Create Substrate\" step: material, volume_size_x/y/z,\n"
-          "substrate_size_x/y/z (or spherical_substrate=True with substrate_center_x/y/z and\n"
-          "substrate_radius). Defaults: spherical_substrate=False, lower_left_front_corner=(0, 0, 0),\n"
-          "substrate_delta_x/y/z=0. Raises StepError as Volume.run does.");
+          "A new volume made by a \"Create Substrate\" step: material (required), volume_size_x/y/z,\n"
+          "substrate_size_x/y/z and substrate_delta_x/y/z (a box), or spherical_substrate=True with\n"
+          "substrate_center_x/y/z and substrate_radius, and lower_left_front_corner. A keyword left out\n"
+          "takes the step's declared default (see help(torvane.Volume.run)). Raises StepError as\n"
+          "Volume.run does.");
     Python::bindAnalysis(volumeClass);
 
     m.def("load", &loadDocument, py::arg("path"),
@@ -502,7 +501,15 @@ PYBIND11_MODULE(torvane, m)
           "The materials catalogue: a list of dicts with id, name, color (r, g, b, a), density,\n"
           "young_modulus and poisson_ratio.");
     m.def("step_types", &stepTypes,
-          "Every step type by list name, each a dict of keyword -> (list parameter name, kind of value).");
+          "Every list step by list name, each a dict of keyword -> (list parameter name, kind of value).");
+    m.def("step_definitions", &stepDefinitions,
+          "step_definitions()\n\n"
+          "Every list step as the step registry declares it, in list-type order: a list of dicts with\n"
+          "name (the list name), names (every name vol.run accepts), type, summary and parameters.\n"
+          "Each parameter is a dict: keyword, name (list name), kind, label, unit, minimum, maximum\n"
+          "(None: no bound), above_minimum (the minimum itself is refused), range (as help() shows it),\n"
+          "default (None when there is none or it is the volume's height), default_text, required,\n"
+          "choices (value -> word) and applies_when (None, or (keyword, value) of the choice it needs).");
 
     py::class_<ProcessList>(m, "ProcessList", "A process list (.plst).")
         .def_static("load", &loadList, py::arg("path"),
@@ -513,7 +520,7 @@ PYBIND11_MODULE(torvane, m)
         .def("__len__", [](const ProcessList &self) { return self.steps.size(); })
         .def("run", &runList, py::arg("vol") = py::none(), py::arg("progress") = py::none(),
              "run(vol=None, progress=None)\n\n"
-             "Runs the steps in order with the step runner, as torvane-batch does, and returns the volume.\n"
+             "Runs the steps in order with the step executor, as torvane-batch does, and returns the volume.\n"
              "Without vol the list starts on a fresh scene (its \"Create Substrate\" makes the volume).\n"
              "progress(k, n, name) is called after each finished step. Ctrl+C ends the running step at its\n"
              "engine's next stop point, puts that step's cells back and raises KeyboardInterrupt; an\n"

@@ -191,7 +191,7 @@ def test_failed_list_step_raises_with_the_volume_so_far(tmp_path):
     with pytest.raises(torvane.StepError) as raised:
         torvane.ProcessList.load(str(path)).run()
     assert raised.value.code == 2 and raised.value.step == "CVD"
-    assert raised.value.reason == '"Thickness" must be a finite number of zero or more, not nan.'
+    assert raised.value.reason == '"Thickness" must be a finite number from 0 to 1000000000 units, not nan.'
     assert raised.value.volume is not None and raised.value.volume.size == (64, 64, 56)
 
 
