@@ -10,6 +10,7 @@
 #include <vector>
 
 using namespace Core::Operations;
+using namespace Core::Steps;
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
 

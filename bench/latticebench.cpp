@@ -1,6 +1,5 @@
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/WetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/WetEtching/continouswetetchoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/WetEtching/continouswetetching.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/silattice.h"
@@ -99,11 +98,11 @@ BENCHMARK(BM_ContinuousEtch)->Unit(benchmark::kMillisecond)->UseRealTime();
 class DepthGiver : public Util::IObserver
 {
 public:
-    boost::weak_ptr<AtomisticEtchOperation> operation;
+    boost::weak_ptr<ProcessOperation> operation;
     void notify() override
     {
-        if (const boost::shared_ptr<AtomisticEtchOperation> op = operation.lock())
-            op->setDepth(Depth);
+        if (const boost::shared_ptr<ProcessOperation> op = operation.lock())
+            op->setValues({{"Depth", double(Depth)}});
     }
 };
 

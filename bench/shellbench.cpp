@@ -50,7 +50,7 @@ void BM_CreateDefaultSubstrate(benchmark::State &state)
     for (auto _ : state) {
         boost::shared_ptr<Core::Operations::CreateSubstrateOperation> op(
             new Core::Operations::CreateSubstrateOperation(&workspace));
-        op->setBoxParameters(1, 100, 100, 80, Util::Vector3D(), 0, 0, 0, 100, 100, 30);
+        op->setValues({{"Material", 1u}}); // the dialog's defaults: 100 x 100 x 80, 30 high
         workspace.startOperation(op);
         if (!op->getVolume())
             state.SkipWithError("no volume");

@@ -156,6 +156,22 @@ private:
     QtMessageHandler m_previous;
 };
 
+// Appends every message the workspace's console is given to messages, for as
+// long as the workspace lives.
+inline void recordConsole(Core::Operations::Workspace &workspace, QStringList &messages)
+{
+    struct Recorder : Util::IObserver
+    {
+        Core::Operations::ConsoleModel *console;
+        QStringList *messages;
+        void notify() override { *messages << console->lastMessage(); }
+    };
+    Recorder *recorder = new Recorder;
+    recorder->console = &workspace.console();
+    recorder->messages = &messages;
+    workspace.console().addObserver(boost::shared_ptr<Util::IObserver>(recorder));
+}
+
 // Starts op on the workspace with dialog as its options dialog, whose "OK"
 // hands the operation to set; an empty set is "Cancel".
 template <class Op>

@@ -74,7 +74,8 @@ void ProcessOperation::setValues(const QVariantMap &values)
 {
     if (!m_definition)
         return;
-    m_step = Steps::makeStep(*m_definition, values);
+    // What the dialog leaves out takes the declared default, as in Python.
+    m_step = Steps::makeStep(*m_definition, Steps::withDefaults(*m_definition, values));
     m_valuesGiven = true;
 }
 
@@ -126,10 +127,16 @@ void ProcessOperation::finish()
     QElapsedTimer timer;
     timer.start();
     int code = Steps::StepSucceeded;
-    runStoppable(*m_workspace, getName(), [&](const Util::StopToken &stop) {
+    const bool stopped = runStoppable(*m_workspace, getName(), [&](const Util::StopToken &stop) {
         context.stop = &stop;
         code = Steps::runProcessStep(*m_definition, m_step, context);
     });
+    if (stopped && code == Steps::StepSucceeded) {
+        // Cancel came after the engine's last stop point: the step is undone all the same.
+        m_record.putBack(volume);
+        m_workspace->setLatticeStale(volume.getId(), true);
+        code = Steps::StepStopped;
+    }
     const qint64 simulated = timer.elapsed();
     afterRun();
     if (code != Steps::StepSucceeded) {
@@ -137,7 +144,10 @@ void ProcessOperation::finish()
         volume.getPainter().regenerate();
         say(code == Steps::StepStopped ? stoppedText() : QStringLiteral(": ") + context.detail);
         m_workspace->requestRedraw();
-        cancel();
+        if (context.crashed)
+            m_workspace->endOperation();
+        else
+            cancel();
         return;
     }
     std::printf("Time to simulate %s: %lld ms\n", qPrintable(getName()), static_cast<long long>(simulated));

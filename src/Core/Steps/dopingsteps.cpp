@@ -17,7 +17,7 @@ namespace {
 // Values in SI units, as the walk takes them; the dialog shows cm, µm and minutes.
 Param si(const char *name, const char *label, const char *unit, double value)
 {
-    return number(QLatin1String(name)).label(QLatin1String(label)).unit(QLatin1String(unit)).byDefault(value);
+    return number(QLatin1String(name)).label(QLatin1String(label)).unit(QString::fromUtf8(unit)).byDefault(value);
 }
 
 QString checkWalk(const StepRun &run)

@@ -377,6 +377,7 @@ int runChecked(const StepDefinition &definition, const ProcessData &step, Proces
                                    : QStringLiteral("The step failed (%1)").arg(QString::fromLocal8Bit(error.what()));
         context.detail = reason + (restored ? QStringLiteral("; the cells were put back as they were.")
                                             : QStringLiteral("; the cells may be incomplete."));
+        context.crashed = true;
         return StepInvalidParameter;
     }
     if (context.stop && context.stop->requested()) {
@@ -401,6 +402,7 @@ int runChecked(const StepDefinition &definition, const ProcessData &step, Proces
 
 int runProcessStep(const StepDefinition &definition, const ProcessData &step, ProcessRunContext &context)
 {
+    context.crashed = false;
     if (context.stop && context.stop->requested()) {
         context.detail = processStepResultText(StepStopped);
         return StepStopped;

@@ -75,6 +75,7 @@ struct ProcessRunContext
     QMap<int, bool> *latticeStale = nullptr; // by volume id; true = the atomistic lattice is out of date
     IProcessRunHost *host = nullptr;         // may be null: no scene, no pictures
     QString detail; // why the last step failed, in words
+    bool crashed = false; // the last step's engine failed as it ran (memory, say), not its values
     // Relative layout file names of steps without stored mask bits are read
     // from here (the list file's folder); empty: the working directory.
     QString listFolder;

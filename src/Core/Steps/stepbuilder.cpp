@@ -31,6 +31,14 @@ QVariantMap defaultValues(const StepDefinition &definition)
     return values;
 }
 
+QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values)
+{
+    QVariantMap complete = defaultValues(definition);
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        complete.insert(it.key(), it.value());
+    return complete;
+}
+
 QVariantMap valuesOf(const StepDefinition &definition, const ProcessData &step)
 {
     QVariantMap values;

@@ -18,6 +18,11 @@ namespace Steps {
 // (parameters without one, a material among them, are left out).
 QVariantMap defaultValues(const StepDefinition &definition);
 
+// values, with the declared default for every parameter they leave out: how a
+// step is completed when it is built (program, Python), never when a stored
+// list is read (a value missing there is an error).
+QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values);
+
 // The values a step holds, by parameter name (a material as its id), for a
 // dialog or a script to show.
 QVariantMap valuesOf(const StepDefinition &definition, const ProcessData &step);

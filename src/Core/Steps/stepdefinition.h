@@ -37,7 +37,7 @@ struct StepDefinition
     int type = -1;     // the process-list type; -1: a step of the program only
     QString name;      // as a process list shows and Python names it
     QString menuText;  // the program's menu; empty: name
-    QString comboText; // the batch dialog's process list; empty: name
+    QString comboText; // the batch dialog's process list; empty: the menu's text
     QStringList aliases;    // further names people use for it
     int comboOrder = 1000;  // place in the batch dialog's process list (ties by text)
     int operationNumber = 0; // the program's operation number; 0: none
@@ -63,7 +63,8 @@ struct StepDefinition
     // The list name first, then every other name the step goes by.
     QStringList names() const;
     QString shownInMenu() const { return menuText.isEmpty() ? name : menuText; }
-    QString shownInCombo() const { return comboText.isEmpty() ? name : comboText; }
+    // The batch dialog shows the menu's text unless it has one of its own.
+    QString shownInCombo() const { return comboText.isEmpty() ? shownInMenu() : comboText; }
     bool inLists() const { return type >= 0; }
 };
 

@@ -278,6 +278,12 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
             dialog.setVolumeHeight(m_volumeHeight);
         if (!presetAndRun(dialog, preset, isNew))
             return false;
+        // The run would refuse the step; say so while the person is still editing it.
+        const QString refusal = dialog.refusal();
+        if (!refusal.isEmpty()) {
+            m_prompts.showWarning(m_parent, dialog.windowTitle(), refusal);
+            return false;
+        }
         v.fromStep(*definition, Core::Steps::makeStep(*definition, dialog.values()));
         return true;
     }

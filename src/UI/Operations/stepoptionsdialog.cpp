@@ -67,7 +67,7 @@ StepOptionsDialog::StepOptionsDialog(const StepDefinition &definition, QWidget *
     QGridLayout *grid = nullptr;
     bool stretch = false;
     for (const ParameterSpec &spec : definition.parameters) {
-        if (spec.field.isEmpty() || !spec.when.isEmpty() || spec.kind == ValueKind::Mask ||
+        if ((spec.field.isEmpty() && spec.choices.isEmpty()) || !spec.when.isEmpty() || spec.kind == ValueKind::Mask ||
             spec.kind == ValueKind::Position)
             continue; // no field of this form, or shown under the option it belongs to
         if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags || shownAsOptions(spec)) {
@@ -93,7 +93,7 @@ StepOptionsDialog::StepOptionsDialog(const StepDefinition &definition, QWidget *
     layout->addWidget(DialogFields::okCancel(this));
 
     for (const ParameterSpec &spec : definition.parameters)
-        if (m_fields.contains(spec.name) && spec.defaultValue.isValid())
+        if ((m_fields.contains(spec.name) || m_buttons.contains(spec.name)) && spec.defaultValue.isValid())
             setField(spec, spec.defaultValue);
     followLimits();
     updateEnabled();
@@ -303,6 +303,9 @@ void StepOptionsDialog::fillFrom(const QVariantMap &parameters)
             continue;
         }
         const QVariant value = parameters.value(spec.valueName());
+        // A stored choice counts only with its text beside it, as the batch dialog shows it.
+        if (spec.kind == ValueKind::Choice && !spec.companion.isEmpty() && !parameters.contains(spec.companion))
+            continue;
         if (value.isValid())
             setField(spec, value);
     }

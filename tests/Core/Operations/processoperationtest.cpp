@@ -1,5 +1,7 @@
 #include "Core/Operations/processoperation.h"
 #include "Core/Operations/workspace.h"
+#include "Core/Steps/declare.h"
+#include "Core/Steps/steprun.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Util/slabrunner.h"
 
@@ -20,44 +22,50 @@ using Model::Automaton::Voxel;
 
 namespace {
 
-// A trivial engine: every empty cell touching a solid cell below turns into the material.
+// A trivial step: every empty cell touching a solid cell below turns into the material.
+int cap(Core::Steps::StepRun &run)
+{
+    TotalVolume &volume = run.volume();
+    const uint32_t material = run.material("Material");
+    CellLock lock(volume);
+    Voxel *cells = lock.cells();
+    const unsigned sy = volume.getSizeY(), sz = volume.getSizeZ();
+    const Util::SlabPlan plan =
+        Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(), Util::SlabSplit::RemainderByThickness);
+    Util::runSlabs(plan, [&](const Util::SlabRange &r, unsigned) {
+        for (unsigned x = r.first; x < r.last; ++x)
+            for (unsigned y = 0; y < sy; ++y)
+                for (unsigned z = sz - 1; z > 0; --z) {
+                    const size_t i = (size_t(x) * sy + y) * sz + z;
+                    if (cells[i].material == 0 && cells[i - 1].material != 0) {
+                        cells[i].material = material;
+                        break;
+                    }
+                }
+    });
+    return Core::Steps::StepSucceeded;
+}
+
+const Core::Steps::StepDefinition &capStep()
+{
+    static const Core::Steps::StepDefinition definition = [] {
+        Core::Steps::StepDefinition d;
+        d.name = QStringLiteral("Cap");
+        d.parameters = {Core::Steps::Declare::material()};
+        // It may cover silicon with silicon: undo outdates the lattice.
+        d.lattice = Core::Steps::LatticeEffect::Stale;
+        d.run = cap;
+        return d;
+    }();
+    return definition;
+}
+
 class CapOperation : public ProcessOperation
 {
 public:
-    explicit CapOperation(Workspace *ws) : ProcessOperation(ws, QStringLiteral("Cap"), 77, QStringLiteral("Cap")) {}
-    void setMaterialId(uint32_t id)
+    explicit CapOperation(Workspace *ws) : ProcessOperation(ws, QStringLiteral("Cap"), 77, QStringLiteral("Cap"), &capStep())
     {
-        m_material = id;
-        m_given = true;
     }
-    bool siliconChanging = false;
-
-protected:
-    bool parametersComplete() const override { return m_given; }
-    bool changesSilicon() const override { return siliconChanging; }
-    void runEngine(TotalVolume &volume) override
-    {
-        CellLock lock(volume);
-        Voxel *cells = lock.cells();
-        const unsigned sy = volume.getSizeY(), sz = volume.getSizeZ();
-        const Util::SlabPlan plan = Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(),
-                                                    Util::SlabSplit::RemainderByThickness);
-        Util::runSlabs(plan, [&](const Util::SlabRange &r, unsigned) {
-            for (unsigned x = r.first; x < r.last; ++x)
-                for (unsigned y = 0; y < sy; ++y)
-                    for (unsigned z = sz - 1; z > 0; --z) {
-                        const size_t i = (size_t(x) * sy + y) * sz + z;
-                        if (cells[i].material == 0 && cells[i - 1].material != 0) {
-                            cells[i].material = m_material;
-                            break;
-                        }
-                    }
-        });
-    }
-
-private:
-    uint32_t m_material = 0;
-    bool m_given = false;
 };
 
 // Stands in for the options dialog: accepts with a material, or rejects.
@@ -73,7 +81,7 @@ public:
         ++shown;
         const boost::shared_ptr<CapOperation> op = operation.lock();
         if (op && accept)
-            op->setMaterialId(material);
+            op->setValues({{"Material", material}});
     }
 };
 
@@ -176,7 +184,6 @@ TEST(ProcessOperation, UndoRedoRoundTripThroughTheScratchFiles)
     const std::vector<uint32_t> before = materialsOf(*volume);
     h.ws.document().addObject(volume);
     h.start();
-    h.op->siliconChanging = true;
     const std::vector<uint32_t> after = materialsOf(*volume);
     ASSERT_NE(before, after);
 

@@ -1,6 +1,7 @@
 #include "geometrytestsupport.h"
 
 #include "Core/Operations/processoperation.h"
+#include "Core/Steps/steprun.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 
@@ -17,17 +18,30 @@ using Model::Automaton::TotalVolume;
 namespace {
 
 // A process step that fills the empty cell at (0, 0, 1) with a translucent material.
+int drop(Core::Steps::StepRun &run)
+{
+    CellLock lock(run.volume());
+    lock.cells()[run.volume().cellIndex(0, 0, 1)].material = GlassA;
+    return Core::Steps::StepSucceeded;
+}
+
+const Core::Steps::StepDefinition &dropStep()
+{
+    static const Core::Steps::StepDefinition definition = [] {
+        Core::Steps::StepDefinition d;
+        d.name = QStringLiteral("Drop");
+        d.run = drop;
+        return d;
+    }();
+    return definition;
+}
+
 class DropOperation : public ProcessOperation
 {
 public:
-    explicit DropOperation(Workspace *ws) : ProcessOperation(ws, QStringLiteral("Drop"), 78, QStringLiteral("Drop")) {}
-
-protected:
-    bool parametersComplete() const override { return true; }
-    void runEngine(TotalVolume &volume) override
+    explicit DropOperation(Workspace *ws) : ProcessOperation(ws, QStringLiteral("Drop"), 78, QStringLiteral("Drop"), &dropStep())
     {
-        CellLock lock(volume);
-        lock.cells()[volume.cellIndex(0, 0, 1)].material = GlassA;
+        setValues(QVariantMap());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "batchruntestsupport.h"
 
 #include "Model/Materials/materialfactory.h"
+#include "Core/Steps/stepbuilder.h"
 #include "UI/BatchRun/processstepeditor.h"
 #include "Util/vector3d.h"
 
@@ -49,7 +50,7 @@ namespace {
 void setMaterial(Core::Steps::ProcessData &step, unsigned id)
 {
     const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->getMaterial(id);
-    step.setMaterial(QStringLiteral("Material"), id, m.getName(), Ui::ProcessStepEditor::opaqueColor(m));
+    step.setMaterial(QStringLiteral("Material"), id, m.getName(), Core::Steps::opaqueColor(m));
 }
 } // namespace
 

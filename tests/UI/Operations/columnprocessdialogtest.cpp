@@ -3,12 +3,8 @@
 #include "Core/Operations/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Observers/maskedcutobserver.h"
-#include "UI/Observers/mooredepositionobserver.h"
-#include "UI/Observers/mooreetchingobserver.h"
-#include "UI/Observers/photolithographyobserver.h"
-#include "UI/Observers/planarizationobserver.h"
-#include "UI/Observers/simplerieobserver.h"
-#include "UI/Observers/spincoatingobserver.h"
+#include "UI/Observers/stepobservers.h"
+#include "UI/Operations/stepdialogs.h"
 #include "UI/Operations/maskfilerow.h"
 #include "UI/Operations/materialcombobox.h"
 #include "UI/operationfactory.h"
@@ -268,8 +264,14 @@ TEST_F(ColumnDialogs, RieDirectionBoxesFollowStoredFlagsAndReachTheOperation)
     EXPECT_TRUE(child<QCheckBox>(&dialog, "chkEtchFromBelow")->isChecked());
     SimpleReactiveIonEtchingOperation op(&workspace);
     dialog.applyTo(op);
-    EXPECT_EQ(op.directions(), 2u);
-    EXPECT_EQ(op.layers(), 3u);
+    const Core::Steps::ProcessData::Parameters &given = op.step().getParameters();
+    EXPECT_EQ(given.value(QStringLiteral("EtchDirectionValue")).toInt(), 2);
+    EXPECT_EQ(given.value(QStringLiteral("Etch Direction")).toString(), QStringLiteral("Bottom"));
+    EXPECT_EQ(given.value(QStringLiteral("Etch Depth")).toUInt(), 3u);
+
+    // Neither side is refused before the dialog closes, with the sentence a list or script gets.
+    child<QCheckBox>(&dialog, "chkEtchFromBelow")->setChecked(false);
+    EXPECT_EQ(dialog.refusal(), QStringLiteral("\"EtchDirectionValue\" must be 1 (top), 2 (bottom) or 3 (both), not 0."));
 }
 
 TEST(ColumnProcessRegistration, FactoryKnowsEveryNumber)

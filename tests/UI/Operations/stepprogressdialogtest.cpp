@@ -1,4 +1,4 @@
-#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/mainwindow.h"
@@ -89,14 +89,14 @@ struct Scene
         boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&workspace()));
         RandomWalkDopingOperation *raw = op.get();
         options->accept = [raw, steps]() {
-            raw->setCellSize(1e-6);
-            raw->setDiffusionCoefficient(1e-13);
-            raw->setMaterial(15);
-            raw->setSurfaceConcentration(500e18);
-            raw->setDopingThreshold(100e18);
-            raw->setTimeStepDuration(0.8);
-            raw->setDopingTime(0.8 * steps);
-            raw->setSeed(4);
+            raw->setValues({{"Cell Size", 1e-6},
+                            {"Diffusion Coefficient", 1e-13},
+                            {"Material", 15u},
+                            {"Surface Concentration", 500e18},
+                            {"Doping Threshold", 100e18},
+                            {"Time Step Duration", 0.8},
+                            {"Doping Time", 0.8 * steps},
+                            {"Seed", 4u}});
         };
         op->setDialogObserver(options);
         workspace().startOperation(op);

@@ -33,7 +33,7 @@ CreateSubstrateOperation::~CreateSubstrateOperation() = default;
 
 void CreateSubstrateOperation::setValues(const QVariantMap &values)
 {
-    m_step = Steps::makeStep(substrateStep(), values);
+    m_step = Steps::makeStep(substrateStep(), Steps::withDefaults(substrateStep(), values));
     m_ready = true;
 }
 

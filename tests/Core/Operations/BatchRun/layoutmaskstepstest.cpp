@@ -13,6 +13,7 @@
 #include <QDir>
 
 using namespace Core::Operations;
+using namespace Core::Steps;
 using Model::Automaton::TotalVolume;
 
 namespace {

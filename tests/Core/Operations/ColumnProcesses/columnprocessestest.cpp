@@ -1,14 +1,14 @@
 #include "Core/Operations/Moore/layertestsupport.h"
 
 #include "Core/Operations/ColumnProcesses/planarization.h"
-#include "Core/Operations/ColumnProcesses/planarizationoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/ColumnProcesses/simplereactiveionetching.h"
-#include "Core/Operations/ColumnProcesses/simplereactiveionetchingoperation.h"
 #include "Core/Operations/ColumnProcesses/spincoating.h"
-#include "Core/Operations/ColumnProcesses/spincoatingoperation.h"
 #include "Core/Operations/workspace.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <cmath>
 #include <random>
@@ -155,22 +155,21 @@ struct Scene
 
 } // namespace
 
-TEST(ColumnOperations, RunWithoutUndoAndReportUnderTheirNames)
+TEST(ColumnOperations, RunReportUnderTheirNamesAndUndo)
 {
     Scene scene;
+    const std::vector<uint32_t> original = materialsOf(*scene.volume);
     scene.start<SpinCoatingOperation>([](SpinCoatingOperation &op) {
-        op.setMaterialId(9);
-        op.setHeight(3);
+        op.setValues({{"Material", 9u}, {"Maximum Height", 3u}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Spin Coating: Operation finished."));
     EXPECT_EQ(materialAt(*scene.volume, 0, 0, 2), 9u);
+    const std::vector<uint32_t> poured = materialsOf(*scene.volume);
 
     scene.workspace.setLatticeStale(scene.volume->getId(), false);
+    // A fractional depth counts by its whole layers, as the dialog's whole-number field does.
     scene.start<SimpleReactiveIonEtchingOperation>([](SimpleReactiveIonEtchingOperation &op) {
-        op.setEtchDepth(2.7f);
-        op.setMaterialId(3);
-        op.setEtchFromBelow(false);
-        op.setEtchFromTop(true);
+        op.setValues({{"Etch Depth", 2.7}, {"Material", 3u}, {"EtchDirectionValue", 1}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple RIE: Operation finished."));
     EXPECT_EQ(materialAt(*scene.volume, 3, 0, 5), 0u);
@@ -179,44 +178,53 @@ TEST(ColumnOperations, RunWithoutUndoAndReportUnderTheirNames)
     EXPECT_FALSE(scene.workspace.isLatticeStale(scene.volume->getId()));
 
     scene.start<PlanarizationOperation>([](PlanarizationOperation &op) {
-        op.setMaximumHeight(3);
-        op.setMinimumHeight(1);
+        op.setValues({{"Maximum Height", 3u}, {"Minimum Height", 1u}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Planarization: Operation finished."));
     EXPECT_EQ(materialAt(*scene.volume, 3, 0, 3), 0u);
     EXPECT_EQ(materialAt(*scene.volume, 3, 0, 0), 0u);
     EXPECT_EQ(materialAt(*scene.volume, 3, 0, 1), 1u);
     EXPECT_TRUE(scene.workspace.isLatticeStale(scene.volume->getId()));
-    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
+
+    // Every step is on the undo stack; undoing all three gives the pillar back.
+    EXPECT_EQ(scene.workspace.history().undoCount(), 3u);
+    ASSERT_TRUE(scene.workspace.history().undo());
+    ASSERT_TRUE(scene.workspace.history().undo());
+    EXPECT_EQ(materialsOf(*scene.volume), poured);
+    ASSERT_TRUE(scene.workspace.history().undo());
+    EXPECT_EQ(materialsOf(*scene.volume), original);
 }
 
-TEST(ColumnOperations, MissingOrBadValuesCancelWithTheirOwnMessages)
+TEST(ColumnOperations, RefusedValuesCancelWithTheirOwnMessages)
 {
     Scene scene;
     const std::vector<uint32_t> before = materialsOf(*scene.volume);
-    scene.start<PlanarizationOperation>([](PlanarizationOperation &op) { op.setMaximumHeight(3); });
+    scene.start<PlanarizationOperation>([](PlanarizationOperation &op) {
+        op.setValues({{"Maximum Height", 3u}, {"Minimum Height", 5u}});
+    });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Planarization: Operation canceled!"));
-    scene.start<SpinCoatingOperation>([](SpinCoatingOperation &op) { op.setHeight(3); });
+    scene.start<SpinCoatingOperation>([](SpinCoatingOperation &op) { op.setValues({{"Maximum Height", 3u}}); });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Spin Coating: Operation canceled."));
     scene.start<SimpleReactiveIonEtchingOperation>([](SimpleReactiveIonEtchingOperation &op) {
-        op.setMaterialId(3);
-        op.setEtchDepth(std::nanf(""));
+        op.setValues({{"Material", 3u}, {"Etch Depth", std::nan("")}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple RIE: Operation canceled."));
     EXPECT_EQ(materialsOf(*scene.volume), before);
+    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
 }
 
-TEST(ColumnOperations, EachDirectionBoxSetsOrClearsOnlyItsOwnBit)
+// One rule for reactive-ion etching from neither side: the program refuses it
+// as lists and scripts always have, instead of running a step that does nothing.
+TEST(ColumnOperations, EtchingFromNeitherSideIsRefusedWithTheListsSentence)
 {
-    Workspace workspace;
-    SimpleReactiveIonEtchingOperation op(&workspace);
-    EXPECT_EQ(op.directions(), 1u);
-    op.setEtchFromBelow(true);
-    EXPECT_EQ(op.directions(), 3u);
-    op.setEtchFromTop(false);
-    EXPECT_EQ(op.directions(), 2u);
-    op.setEtchFromBelow(false);
-    EXPECT_EQ(op.directions(), 0u);
-    op.setEtchDepth(3.9f);
-    EXPECT_EQ(op.layers(), 3u);
+    Scene scene;
+    QStringList messages;
+    TestSupport::recordConsole(scene.workspace, messages);
+    scene.start<SimpleReactiveIonEtchingOperation>([](SimpleReactiveIonEtchingOperation &op) {
+        op.setValues({{"Material", 3u}, {"Etch Depth", 2u}, {"EtchDirectionValue", 0}});
+    });
+    EXPECT_TRUE(messages.contains(
+        QStringLiteral("Simple RIE: \"EtchDirectionValue\" must be 1 (top), 2 (bottom) or 3 (both), not 0.")))
+        << qPrintable(messages.join(QLatin1Char('|')));
+    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
 }

@@ -1,4 +1,5 @@
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+#include "Core/Operations/CreateSubstrate/substrate.h"
 #include "Core/Operations/iusermessages.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
@@ -8,6 +9,8 @@
 #include <boost/shared_ptr.hpp>
 
 using Core::Operations::CreateSubstrateOperation;
+using Core::Operations::SubstrateShape;
+using Core::Operations::buildSubstrate;
 using Core::Operations::Workspace;
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
@@ -36,7 +39,8 @@ TEST(CreateSubstrate, DefaultBoxFillsTheLowestThirtyLayers)
 {
     Workspace ws;
     boost::shared_ptr<CreateSubstrateOperation> op(new CreateSubstrateOperation(&ws));
-    op->setBoxParameters(1, 100, 100, 80, Util::Vector3D(1, 2, 3), 0, 0, 0, 100, 100, 30);
+    // The dialog's defaults but for the corner.
+    op->setValues({{"Material", 1u}, {"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D(1, 2, 3))}});
     ws.startOperation(op);
     const boost::shared_ptr<TotalVolume> volume = op->getVolume();
     ASSERT_TRUE(volume);
@@ -63,10 +67,13 @@ TEST(CreateSubstrate, DefaultBoxFillsTheLowestThirtyLayers)
 TEST(CreateSubstrate, BoxIsCutOffAtTheVolumeBorder)
 {
     Workspace ws;
-    CreateSubstrateOperation op(&ws);
-    op.setBoxParameters(4, 10, 10, 80, Util::Vector3D(), 5, 0, 70, 100, 3, 30);
+    SubstrateShape box;
+    box.material = 4;
+    box.sizeX = 10, box.sizeY = 10, box.sizeZ = 80;
+    box.deltaX = 5, box.deltaY = 0, box.deltaZ = 70;
+    box.boxX = 100, box.boxY = 3, box.boxZ = 30;
     QString error;
-    const boost::shared_ptr<TotalVolume> volume = op.buildVolume(&error);
+    const boost::shared_ptr<TotalVolume> volume = buildSubstrate(box, &error);
     ASSERT_TRUE(volume);
     EXPECT_EQ(countMaterial(*volume, 4), 5u * 3u * 10u); // x 5..9, y 0..2, z 70..79
     CellLock lock(*volume);
@@ -78,10 +85,14 @@ TEST(CreateSubstrate, BoxIsCutOffAtTheVolumeBorder)
 TEST(CreateSubstrate, SphereOfRadiusTwoHoldsThirtyThreeCells)
 {
     Workspace ws;
-    CreateSubstrateOperation op(&ws);
-    op.setSphereParameters(7, 5, 5, 5, Util::Vector3D(), 2, 2, 2, 2);
+    SubstrateShape sphere;
+    sphere.material = 7;
+    sphere.sizeX = sphere.sizeY = sphere.sizeZ = 5;
+    sphere.spherical = true;
+    sphere.centerX = sphere.centerY = sphere.centerZ = 2;
+    sphere.radius = 2;
     QString error;
-    const boost::shared_ptr<TotalVolume> volume = op.buildVolume(&error);
+    const boost::shared_ptr<TotalVolume> volume = buildSubstrate(sphere, &error);
     ASSERT_TRUE(volume);
     EXPECT_EQ(countMaterial(*volume, 7), 33u);
 }
@@ -105,7 +116,10 @@ TEST(CreateSubstrate, AnImpossibleVolumeIsRefusedAndTheOperationStays)
     const boost::shared_ptr<RecordingMessages> messages(new RecordingMessages);
     ws.setUserMessages(messages);
     boost::shared_ptr<CreateSubstrateOperation> op(new CreateSubstrateOperation(&ws));
-    op->setBoxParameters(1, 1000000000, 1000000000, 1000000000, Util::Vector3D(), 0, 0, 0, 100, 100, 30);
+    op->setValues({{"Material", 1u},
+                   {"Volume Size X", 1000000000u},
+                   {"Volume Size Y", 1000000000u},
+                   {"Volume Size Z", 1000000000u}});
     ws.startOperation(op);
     ASSERT_EQ(messages->errors.size(), 1);
     EXPECT_TRUE(messages->errors.first().contains(QStringLiteral("too large")));

@@ -4,15 +4,8 @@
 #include "Core/Operations/workspace.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
-#include "UI/Observers/anisotropicdepositionobserver.h"
-#include "UI/Observers/anisotropicetchingobserver.h"
-#include "UI/Observers/dopingoptionsobserver.h"
-#include "UI/Observers/electrodepositionobserver.h"
-#include "UI/Observers/ionimplantationoptionsobserver.h"
-#include "UI/Observers/isotropicfilmdepositionobserver.h"
-#include "UI/Observers/isotropicfilmetchingobserver.h"
-#include "UI/Observers/pvdobserver.h"
-#include "UI/Observers/sioxidationobserver.h"
+#include "UI/Observers/stepobservers.h"
+#include "UI/Operations/stepdialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -101,9 +94,9 @@ TEST_F(DialogTest, FormsCarryTheirNamesTitlesSizesDefaultsAndMaterialLists)
     };
     const QList<unsigned> siThenThreeTo16 = range(3, 16, {1});
     const Row rows[] = {
-        {[] { return new IsotropicDepositionDialog(18); }, "IsotropicDepositionForm", "Isotropic Film Deposition",
+        {[] { return new IsotropicDepositionDialog(false); }, "IsotropicDepositionForm", "Isotropic Film Deposition",
          QSize(279, 150), "cbxMaterial", siThenThreeTo16, {{"dblFilmThickness", 10}}},
-        {[] { return new IsotropicDepositionDialog(3); }, "IsotropicDepositionForm", "Isotropic Film Deposition",
+        {[] { return new IsotropicDepositionDialog(true); }, "IsotropicDepositionForm", "Isotropic Film Deposition",
          QSize(279, 150), "cbxMaterial", {3, 16}, {{"dblFilmThickness", 10}}},
         {[] { return new IsotropicEtchingDialog; }, "IsotropicEtchingForm", "Isotropic Film Etching", QSize(279, 150),
          "cbxMaterial", range(3, 13, {1}), {{"dblEtchDepth", 10}}},
@@ -150,17 +143,17 @@ TEST_F(DialogTest, StoredStepsSelectByIdThenByNameAndPickTheOptions)
     IsotropicEtchingDialog etching;
     etching.fillFrom({{QStringLiteral("Depth"), 3.5}, {QStringLiteral("Material_Id"), 5u},
                       {QStringLiteral("Material"), QStringLiteral("no such name")}});
-    EXPECT_EQ(etching.materialId(), 5u);
-    EXPECT_FLOAT_EQ(etching.depth(), 3.5f);
+    EXPECT_EQ(etching.values().value(QStringLiteral("Material")).toUInt(), 5u);
+    EXPECT_DOUBLE_EQ(etching.values().value(QStringLiteral("Depth")).toDouble(), 3.5);
     const QString name8 = Model::Materials::MaterialFactory::instance()->getMaterial(8).getName();
     etching.fillFrom({{QStringLiteral("Material"), name8}});
-    EXPECT_EQ(etching.materialId(), 8u);
+    EXPECT_EQ(etching.values().value(QStringLiteral("Material")).toUInt(), 8u);
 
     PVDOptionsDialog pvd;
     pvd.fillFrom({{QStringLiteral("DepositOn"), 2}, {QStringLiteral("Deposit On"), QStringLiteral("Deposit on bottom")}});
-    EXPECT_EQ(pvd.depositOn(), 2);
+    EXPECT_EQ(pvd.values().value(QStringLiteral("DepositOn")).toInt(), 2);
     pvd.fillFrom({{QStringLiteral("DepositOn"), 3}});
-    EXPECT_EQ(pvd.depositOn(), 2); // without "Deposit On" the choice stays
+    EXPECT_EQ(pvd.values().value(QStringLiteral("DepositOn")).toInt(), 2); // without "Deposit On" the choice stays
 
     SimpleOxidationOptionsDialog oxidation;
     QDoubleSpinBox *thickness = oxidation.findChild<QDoubleSpinBox *>(QStringLiteral("dblOxideThickness"));
@@ -168,7 +161,7 @@ TEST_F(DialogTest, StoredStepsSelectByIdThenByNameAndPickTheOptions)
     EXPECT_TRUE(thickness->isEnabled());
     EXPECT_FALSE(time->isEnabled());
     oxidation.fillFrom({{QStringLiteral("OxidationTimeSet"), true}, {QStringLiteral("OxidationThicknessSet"), false}});
-    EXPECT_FALSE(oxidation.thicknessChosen());
+    EXPECT_TRUE(oxidation.values().value(QStringLiteral("OxidationTimeSet")).toBool());
     EXPECT_FALSE(thickness->isEnabled());
     EXPECT_TRUE(time->isEnabled());
 }
@@ -184,7 +177,7 @@ TEST_F(DialogTest, ObserverPassesTheValuesOnOkAndNothingOnCancel)
         const boost::shared_ptr<IsotropicFilmDepositionOperation> op(
             new IsotropicFilmDepositionOperation(&workspace, IsotropicFilmDepositionOperation::CvdFactoryNumber));
         op->setDialogObserver(boost::shared_ptr<Util::IObserver>(
-            new Ui::Observers::IsotropicFilmDepositionObserver(op, nullptr, op->materialProcessId())));
+            new Ui::Observers::IsotropicFilmDepositionObserver(op, nullptr)));
         whenDialogOpens(
             [](QDialog *dialog) {
                 dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblFilmThickness"))->setValue(1);
@@ -221,7 +214,6 @@ TEST_F(DialogTest, OxidationObserverHandsOverOnlyTheChosenOption)
         true);
     workspace.startOperation(op);
     EXPECT_EQ(workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
-    EXPECT_DOUBLE_EQ(op->thicknessMicrons(), SimpleSiOxidation::dealGroveThickness(2, 1273, 1));
     // 0.105 µm at 40 cells per micron is 4.2 cells: 2.4 outward (one empty layer), 1.9 inward (two layers).
     EXPECT_EQ(materialAt(*volume, 1, 1, 4), 0u);
     EXPECT_EQ(materialAt(*volume, 1, 1, 3), 3u);

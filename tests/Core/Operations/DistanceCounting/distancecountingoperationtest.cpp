@@ -1,22 +1,17 @@
 #include "distancecountingtestsupport.h"
 
-#include "Core/Operations/DistanceCounting/anisotropicfilmdepositionoperation.h"
-#include "Core/Operations/DistanceCounting/anisotropicfilmetchingoperation.h"
-#include "Core/Operations/DistanceCounting/dopingoperation.h"
-#include "Core/Operations/DistanceCounting/electrodepositionoperation.h"
-#include "Core/Operations/DistanceCounting/ionimplantationoperation.h"
-#include "Core/Operations/DistanceCounting/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/DistanceCounting/isotropicfilmetchingoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/DistanceCounting/simpledoping.h"
-#include "Core/Operations/DistanceCounting/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/DistanceCounting/simplesioxidation.h"
-#include "Core/Operations/DistanceCounting/simplesioxidationoperation.h"
 #include "Core/Operations/workspace.h"
+#include "Core/Steps/steprun.h"
 
 #include <gtest/gtest.h>
 
 #include <boost/weak_ptr.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace Core::Operations;
@@ -109,61 +104,54 @@ TEST_P(UndoableOperations, RejectedDialogCancelsAndLeavesTheCells)
     const std::vector<uint32_t> before = materialsOf(*scene.volume);
     GetParam().start(scene);
     EXPECT_EQ(scene.dialog->shown, 1);
-    EXPECT_EQ(scene.workspace.console().lastMessage(), GetParam().messageName + QStringLiteral(": Operation canceled."));
+    // Implantation says it in its own words (": Operation Canceled!").
+    EXPECT_TRUE(scene.workspace.console().lastMessage().startsWith(
+        GetParam().messageName + QStringLiteral(": Operation canceled"), Qt::CaseInsensitive));
     EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
     EXPECT_FALSE(scene.workspace.currentOperation());
     EXPECT_EQ(materialsOf(*scene.volume), before);
+}
+
+template <class Op>
+std::function<boost::shared_ptr<ProcessOperation>(Scene &)> starter(const QVariantMap &values)
+{
+    return starter<Op>([values](Op &op) { op.setValues(values); });
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, UndoableOperations,
     ::testing::Values(
         UndoableCase{"IsotropicDeposition", QStringLiteral("Isotropic Deposition"),
-                     starter<IsotropicFilmDepositionOperation>([](IsotropicFilmDepositionOperation &op) {
-                         op.setFilmThickness(2);
-                         op.setMaterialId(1);
-                     }),
-                     true},
+                     starter<IsotropicFilmDepositionOperation>({{"Film Thickness", 2.0}, {"Material", 1u}}), true},
         UndoableCase{"IsotropicEtching", QStringLiteral("Isotropic Etching"),
-                     starter<IsotropicFilmEtchingOperation>([](IsotropicFilmEtchingOperation &op) {
-                         op.setDepth(2);
-                         op.setMaterialId(6);
-                     }),
-                     false},
+                     starter<IsotropicFilmEtchingOperation>({{"Depth", 2.0}, {"Material", 6u}}), false},
         UndoableCase{"AnisotropicDeposition", QStringLiteral("Anisotropic Deposition"),
-                     starter<AnisotropicFilmDepositionOperation>([](AnisotropicFilmDepositionOperation &op) {
-                         op.setFilmThickness(3);
-                         op.setHorizontalRatio(0.5f);
-                         op.setMaterialId(4);
-                     }),
+                     starter<AnisotropicFilmDepositionOperation>(
+                         {{"Film Thickness", 3.0}, {"Horizontal to Vertical Ratio", 0.5}, {"Material", 4u}}),
                      false},
         UndoableCase{"AnisotropicEtching", QStringLiteral("Anisotropic Etching"),
-                     starter<AnisotropicFilmEtchingOperation>([](AnisotropicFilmEtchingOperation &op) {
-                         op.setEtchDepth(3);
-                         op.setHorizontalRatio(2);
-                         op.setMaterialId(6);
-                     }),
+                     starter<AnisotropicFilmEtchingOperation>(
+                         {{"Etch Depth", 3.0}, {"Horizontal to Vertical Ratio", 2.0}, {"Material", 6u}}),
                      false},
         UndoableCase{"PhysicalVaporDeposition", QStringLiteral("Isotropic Deposition"),
-                     starter<SimplePhysicalVaporDepositionOperation>([](SimplePhysicalVaporDepositionOperation &op) {
-                         op.setThickness(2);
-                         op.setHorizontalRatio(1);
-                         op.setDepositOn(3);
-                         op.setMaterialId(8);
-                     }),
+                     starter<SimplePhysicalVaporDepositionOperation>(
+                         {{"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 1.0}, {"DepositOn", 3}, {"Material", 8u}}),
                      false},
         UndoableCase{"Electroplating", QStringLiteral("Electroplating"),
-                     starter<ElectrodepositionOperation>([](ElectrodepositionOperation &op) {
-                         op.setFilmThickness(2);
-                         op.setDepositedMaterialId(9);
-                         op.setConductingMaterialId(6);
-                     }),
+                     starter<ElectrodepositionOperation>(
+                         {{"Film Thickness", 2.0}, {"Deposited Material", 9u}, {"Conducting Material", 6u}}),
                      false},
         UndoableCase{"Doping", QStringLiteral("Doping"),
-                     starter<DopingOperation>([](DopingOperation &op) {
-                         op.setDopingDepth(1.5f);
-                         op.setDopedMaterialId(14);
-                     }),
+                     starter<DopingOperation>({{"Doping Depth", 1.5}, {"Doped Material", 14u}}), true},
+        // Steps that kept no undo entry before: their cells come back all the same.
+        UndoableCase{"IonImplantation", QStringLiteral("Ion Implantation"),
+                     starter<IonImplantationOperation>({{"Implantation Depth", 2.0},
+                                                        {"Vertical Spread", 0.0},
+                                                        {"Annealing Distance", 0.0},
+                                                        {"Doped Material", 15u}}),
+                     true},
+        UndoableCase{"Oxidation", QStringLiteral("Simple Si Oxidation"),
+                     starter<SimpleSiOxidationOperation>({{"Oxidation Thickness", 0.5}, {"Micron Conversion", 10.0}}),
                      true}),
     [](const ::testing::TestParamInfo<UndoableCase> &info) { return std::string(info.param.name); });
 
@@ -171,22 +159,10 @@ TEST(DistanceCountingOperations, PvdAndIsotropicDepositionShareAKeyButNotTheirRe
 {
     Scene scene;
     const std::vector<uint32_t> original = materialsOf(*scene.volume);
-    scene.start<IsotropicFilmDepositionOperation>(
-        boost::shared_ptr<IsotropicFilmDepositionOperation>(new IsotropicFilmDepositionOperation(&scene.workspace)),
-        [](IsotropicFilmDepositionOperation &op) {
-            op.setFilmThickness(1);
-            op.setMaterialId(3);
-        });
+    starter<IsotropicFilmDepositionOperation>({{"Film Thickness", 1.0}, {"Material", 3u}})(scene);
     const std::vector<uint32_t> afterIsotropic = materialsOf(*scene.volume);
-    scene.start<SimplePhysicalVaporDepositionOperation>(
-        boost::shared_ptr<SimplePhysicalVaporDepositionOperation>(
-            new SimplePhysicalVaporDepositionOperation(&scene.workspace)),
-        [](SimplePhysicalVaporDepositionOperation &op) {
-            op.setThickness(2);
-            op.setHorizontalRatio(0.5f);
-            op.setDepositOn(1);
-            op.setMaterialId(5);
-        });
+    starter<SimplePhysicalVaporDepositionOperation>(
+        {{"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 1}, {"Material", 5u}})(scene);
     const std::vector<uint32_t> afterPvd = materialsOf(*scene.volume);
     ASSERT_NE(afterIsotropic, original);
     ASSERT_NE(afterPvd, afterIsotropic);
@@ -207,87 +183,55 @@ TEST(DistanceCountingOperations, CvdIsTheIsotropicDepositionUnderItsOwnName)
     const IsotropicFilmDepositionOperation cvd(&workspace, 33), plain(&workspace, 13);
     EXPECT_EQ(cvd.getName(), QStringLiteral("CVD"));
     EXPECT_EQ(cvd.getTypeNumber(), 13);
-    EXPECT_EQ(cvd.materialProcessId(), 3u);
+    EXPECT_EQ(cvd.definition()->processId, 3u);
     EXPECT_EQ(plain.getName(), QStringLiteral("Isotropic Deposition"));
-    EXPECT_EQ(plain.materialProcessId(), 18u);
+    EXPECT_EQ(plain.definition()->processId, 18u);
     EXPECT_EQ(cvd.snapshot().key(), plain.snapshot().key());
     EXPECT_NE(cvd.snapshot().serial(), plain.snapshot().serial());
 }
 
-TEST(DistanceCountingOperations, BadValuesCancelInsteadOfRunning)
+TEST(DistanceCountingOperations, BadValuesAreRefusedWithTheReasonAndCancel)
 {
     struct Row
     {
         const char *what;
-        std::function<void(Scene &)> start;
+        std::function<boost::shared_ptr<ProcessOperation>(Scene &)> start;
+        const char *reason;
     };
     const Row rows[] = {
-        {"negative thickness",
-         [](Scene &s) {
-             s.start<IsotropicFilmDepositionOperation>(
-                 boost::shared_ptr<IsotropicFilmDepositionOperation>(new IsotropicFilmDepositionOperation(&s.workspace)),
-                 [](IsotropicFilmDepositionOperation &op) {
-                     op.setFilmThickness(-2);
-                     op.setMaterialId(3);
-                 });
-         }},
+        {"negative thickness", starter<IsotropicFilmDepositionOperation>({{"Film Thickness", -2.0}, {"Material", 3u}}),
+         "\"Film Thickness\" must be a finite number from 0 to 1000000000 units, not -2."},
         {"not-a-number depth",
-         [](Scene &s) {
-             s.start<IsotropicFilmEtchingOperation>(
-                 boost::shared_ptr<IsotropicFilmEtchingOperation>(new IsotropicFilmEtchingOperation(&s.workspace)),
-                 [](IsotropicFilmEtchingOperation &op) {
-                     op.setDepth(std::nanf(""));
-                     op.setMaterialId(6);
-                 });
-         }},
+         starter<IsotropicFilmEtchingOperation>({{"Depth", std::nan("")}, {"Material", 6u}}),
+         "\"Depth\" must be a finite number from 0 to 1000000000 units, not nan."},
         {"deposit-on mode 4",
-         [](Scene &s) {
-             s.start<SimplePhysicalVaporDepositionOperation>(
-                 boost::shared_ptr<SimplePhysicalVaporDepositionOperation>(
-                     new SimplePhysicalVaporDepositionOperation(&s.workspace)),
-                 [](SimplePhysicalVaporDepositionOperation &op) {
-                     op.setThickness(2);
-                     op.setHorizontalRatio(1);
-                     op.setDepositOn(4);
-                     op.setMaterialId(5);
-                 });
-         }},
+         starter<SimplePhysicalVaporDepositionOperation>(
+             {{"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 1.0}, {"DepositOn", 4}, {"Material", 5u}}),
+         "\"DepositOn\" must be 1 (top), 2 (bottom) or 3 (both sides), not 4."},
         {"missing conductor",
-         [](Scene &s) {
-             s.start<ElectrodepositionOperation>(
-                 boost::shared_ptr<ElectrodepositionOperation>(new ElectrodepositionOperation(&s.workspace)),
-                 [](ElectrodepositionOperation &op) {
-                     op.setFilmThickness(2);
-                     op.setDepositedMaterialId(9);
-                 });
-         }},
+         starter<ElectrodepositionOperation>({{"Film Thickness", 2.0}, {"Deposited Material", 9u}}),
+         "The parameter \"Conducting Material_Id\" is missing or has no value."},
     };
     for (const Row &row : rows) {
         Scene scene;
+        QStringList messages;
+        TestSupport::recordConsole(scene.workspace, messages);
         const std::vector<uint32_t> before = materialsOf(*scene.volume);
         row.start(scene);
+        EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [&](const QString &message) {
+            return message.endsWith(QStringLiteral(": ") + QLatin1String(row.reason));
+        })) << row.what << " " << qPrintable(messages.join(QLatin1Char('|')));
         EXPECT_TRUE(scene.workspace.console().lastMessage().endsWith(QStringLiteral(": Operation canceled."))) << row.what;
         EXPECT_EQ(scene.workspace.history().undoCount(), 0u) << row.what;
         EXPECT_EQ(materialsOf(*scene.volume), before) << row.what;
     }
 }
 
-TEST(DistanceCountingOperations, IonImplantationRunsWithoutUndoAndCancelsInItsOwnWords)
+TEST(DistanceCountingOperations, IonImplantationCancelsInItsOwnWords)
 {
     Scene scene;
-    scene.workspace.setLatticeStale(scene.volume->getId(), false);
-    const auto set = [](IonImplantationOperation &op) {
-        op.setImplantationDepth(2);
-        op.setVerticalSpread(0);
-        op.setAnnealingDistance(0);
-        op.setDopedMaterialId(15);
-    };
-    scene.start<IonImplantationOperation>(
-        boost::shared_ptr<IonImplantationOperation>(new IonImplantationOperation(&scene.workspace)), set);
-    EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Ion Implantation: Operation finished."));
-    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
-    EXPECT_TRUE(scene.workspace.isLatticeStale(scene.volume->getId()));
-    EXPECT_FALSE(scene.workspace.currentOperation());
+    starter<IonImplantationOperation>({{"Implantation Depth", 2.0}, {"Vertical Spread", 0.0},
+                                       {"Annealing Distance", 0.0}, {"Doped Material", 15u}})(scene);
     // Open columns: surface at z = 4, depth 2 is z = 2. Under the film (not implantable) the surface is z = 5.
     EXPECT_EQ(materialAt(*scene.volume, 3, 0, 2), 15u);
     EXPECT_EQ(materialAt(*scene.volume, 0, 0, 3), 15u);
@@ -295,8 +239,7 @@ TEST(DistanceCountingOperations, IonImplantationRunsWithoutUndoAndCancelsInItsOw
 
     Scene rejected;
     rejected.rejectDialog = true;
-    rejected.start<IonImplantationOperation>(
-        boost::shared_ptr<IonImplantationOperation>(new IonImplantationOperation(&rejected.workspace)), set);
+    starter<IonImplantationOperation>(QVariantMap())(rejected);
     EXPECT_EQ(rejected.workspace.console().lastMessage(), QStringLiteral("Ion Implantation: Operation Canceled!"));
 }
 
@@ -304,15 +247,8 @@ TEST(DistanceCountingOperations, OxidationByThicknessOrByTime)
 {
     // The thickness option: 0.5 µm at 10 cells per micron is 5 cells.
     Scene byThickness;
-    byThickness.start<SimpleSiOxidationOperation>(
-        boost::shared_ptr<SimpleSiOxidationOperation>(new SimpleSiOxidationOperation(&byThickness.workspace)),
-        [](SimpleSiOxidationOperation &op) {
-            op.setOxidationThickness(0.5);
-            op.setMicronConversion(10);
-        });
+    starter<SimpleSiOxidationOperation>({{"Oxidation Thickness", 0.5}, {"Micron Conversion", 10.0}})(byThickness);
     EXPECT_EQ(byThickness.workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
-    EXPECT_EQ(byThickness.workspace.history().undoCount(), 0u);
-    EXPECT_TRUE(byThickness.workspace.isLatticeStale(byThickness.volume->getId()));
     // Open silicon at x = 3: 2.8 cells out, 2.2 cells in.
     EXPECT_EQ(materialAt(*byThickness.volume, 3, 2, 4), 3u);
     EXPECT_EQ(materialAt(*byThickness.volume, 3, 2, 5), 3u);
@@ -321,41 +257,48 @@ TEST(DistanceCountingOperations, OxidationByThicknessOrByTime)
     EXPECT_EQ(materialAt(*byThickness.volume, 3, 2, 1), 1u);
     EXPECT_EQ(materialAt(*byThickness.volume, 0, 2, 4), 6u); // the film is not oxidizable
 
-    // The time option with only the time given uses 1273 K and 1 atm.
-    Workspace workspace;
-    SimpleSiOxidationOperation byTime(&workspace);
-    byTime.setOxidationTime(2);
-    EXPECT_DOUBLE_EQ(byTime.thicknessMicrons(), SimpleSiOxidation::dealGroveThickness(2, 1273, 1));
-    byTime.setOxidationThickness(1.5);
-    EXPECT_DOUBLE_EQ(byTime.thicknessMicrons(), 1.5);
-
-    Scene nothingGiven;
-    nothingGiven.start<SimpleSiOxidationOperation>(
-        boost::shared_ptr<SimpleSiOxidationOperation>(new SimpleSiOxidationOperation(&nothingGiven.workspace)),
-        [](SimpleSiOxidationOperation &op) { op.setMicronConversion(10); });
-    EXPECT_EQ(nothingGiven.workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation canceled."));
+    // The time option with only the time given takes the declared 1273 K and 1 atm.
+    const auto oxideAfter = [](const QVariantMap &values) {
+        Scene scene;
+        starter<SimpleSiOxidationOperation>(values)(scene);
+        EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
+        return materialsOf(*scene.volume);
+    };
+    const double grown = SimpleSiOxidation::dealGroveThickness(200, 1273, 1);
+    EXPECT_EQ(oxideAfter({{"OxidationTimeSet", true}, {"Oxidation Time", 200.0}, {"Micron Conversion", 10.0}}),
+              oxideAfter({{"Oxidation Thickness", grown}, {"Micron Conversion", 10.0}}));
 }
 
 namespace {
 
 // Writes into the cells, then runs out of memory half way.
+int failHalfWay(Core::Steps::StepRun &run)
+{
+    {
+        Model::Automaton::CellLock lock(run.volume());
+        lock.cells()[0].material = 99;
+    }
+    throw std::bad_alloc();
+}
+
+const Core::Steps::StepDefinition &failingStep()
+{
+    static const Core::Steps::StepDefinition definition = [] {
+        Core::Steps::StepDefinition d;
+        d.name = QStringLiteral("Failing Step");
+        d.run = failHalfWay;
+        return d;
+    }();
+    return definition;
+}
+
 class FailingStep : public ProcessOperation
 {
 public:
     explicit FailingStep(Workspace *workspace)
-        : ProcessOperation(workspace, QStringLiteral("Failing Step"), 13, QStringLiteral("FailingStep"))
+        : ProcessOperation(workspace, QStringLiteral("Failing Step"), 13, QStringLiteral("FailingStep"), &failingStep())
     {
-    }
-
-protected:
-    bool parametersComplete() const override { return true; }
-    void runEngine(TotalVolume &volume) override
-    {
-        {
-            Model::Automaton::CellLock lock(volume);
-            lock.cells()[0].material = 99;
-        }
-        throw std::bad_alloc();
+        setValues(QVariantMap());
     }
 };
 
@@ -368,7 +311,8 @@ TEST(DistanceCountingOperations, AnEngineFailureRestoresTheCellsAndKeepsNoUndoEn
     scene.workspace.startOperation(boost::shared_ptr<Operation>(new FailingStep(&scene.workspace)));
     EXPECT_EQ(materialsOf(*scene.volume), before);
     EXPECT_EQ(scene.workspace.console().lastMessage(),
-              QStringLiteral("Failing Step: The simulation failed; the cells were restored."));
+              QStringLiteral("Failing Step: There was not enough memory to finish the step; the cells were put back as "
+                             "they were."));
     EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
     EXPECT_FALSE(scene.workspace.currentOperation());
 }

@@ -1,8 +1,10 @@
-#include "Core/Operations/DopingOperation/randomwalkdopingoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include "volumetestsupport.h"
+
+#include "Model/Geometry/fieldpainter.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +37,14 @@ struct Scene
         boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&workspace));
         RandomWalkDopingOperation *raw = op.get();
         dialog->accept = [raw, timeStep]() {
-            raw->setCellSize(1e-6);
-            raw->setDiffusionCoefficient(1e-13);
-            raw->setMaterial(15);
-            raw->setSurfaceConcentration(500e18);
-            raw->setDopingThreshold(100e18);
-            raw->setDopingTime(5.0);
-            raw->setTimeStepDuration(timeStep);
-            raw->setSeed(4);
+            raw->setValues({{"Cell Size", 1e-6},
+                            {"Diffusion Coefficient", 1e-13},
+                            {"Material", 15u},
+                            {"Surface Concentration", 500e18},
+                            {"Doping Threshold", 100e18},
+                            {"Doping Time", 5.0},
+                            {"Time Step Duration", timeStep},
+                            {"Seed", 4u}});
         };
         op->setDialogObserver(dialog);
         workspace.startOperation(op);
@@ -67,6 +69,36 @@ TEST(RandomWalkDopingOperation, DopesTheTopAndUndoRestoresTheCells)
     EXPECT_EQ(materialsOf(*scene.volume), after);
 }
 
+TEST(RandomWalkDopingOperation, UndoAndRedoPutBackTheParticleCountsToo)
+{
+    Scene scene;
+    const QString property = QStringLiteral("Random Walk Particle Count Type P");
+    const auto counts = [&]() {
+        const Model::Geometry::ParticleCounterArray array =
+            Model::Geometry::FieldPainter::countersOf(scene.volume->getProperty(property));
+        std::vector<int32_t> flat;
+        if (array)
+            for (const Model::Geometry::ParticleCounter &c : *array)
+                flat.insert(flat.end(), c.values, c.values + 7);
+        return flat;
+    };
+    scene.run(0.8);
+    const std::vector<int32_t> first = counts();
+    ASSERT_FALSE(first.empty());
+    scene.run(0.8);
+    const std::vector<int32_t> second = counts();
+    ASSERT_NE(second, first);
+
+    ASSERT_TRUE(scene.workspace.history().undo());
+    EXPECT_EQ(counts(), first);
+    ASSERT_TRUE(scene.workspace.history().undo());
+    EXPECT_TRUE(counts().empty()); // before the first walk there were none
+    ASSERT_TRUE(scene.workspace.history().redo());
+    EXPECT_EQ(counts(), first);
+    ASSERT_TRUE(scene.workspace.history().redo());
+    EXPECT_EQ(counts(), second);
+}
+
 TEST(RandomWalkDopingOperation, TooLongATimeStepIsRefusedWithItsReason)
 {
     Scene scene;
@@ -83,7 +115,8 @@ TEST(RandomWalkDopingOperation, MissingParameterCancels)
     Scene scene;
     boost::shared_ptr<RandomWalkDopingOperation> op(new RandomWalkDopingOperation(&scene.workspace));
     RandomWalkDopingOperation *raw = op.get();
-    scene.dialog->accept = [raw]() { raw->setCellSize(1e-6); };
+    // The material has no default: the dialog always gives one, a bare set of values does not.
+    scene.dialog->accept = [raw]() { raw->setValues({{"Cell Size", 1e-6}}); };
     op->setDialogObserver(scene.dialog);
     scene.workspace.startOperation(op);
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Random Walk Doping: Operation canceled."));

@@ -1,9 +1,8 @@
 #include "layertestsupport.h"
 
 #include "Core/Operations/Moore/mooreneighborhooddeposition.h"
-#include "Core/Operations/Moore/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/Moore/mooreneighborhoodetching.h"
-#include "Core/Operations/Moore/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Moore/slabfronts.h"
 #include "Core/Operations/workspace.h"
 #include "Util/stoptoken.h"
@@ -269,8 +268,7 @@ TEST(MooreOperations, DepositionAndEtchingShareNameAndKeyButUndoTheirOwnRecords)
     scene.workspace.setLatticeStale(scene.volume->getId(), false);
 
     const auto dep = scene.start<MooreNeighborhoodDepositionOperation>([](MooreNeighborhoodDepositionOperation &op) {
-        op.setMaterialId(4);
-        op.setThickness(2);
+        op.setValues({{"Material", 4u}, {"Thickness", 2u}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Moore film deposition: Operation finished."));
     EXPECT_FALSE(scene.workspace.isLatticeStale(scene.volume->getId()));
@@ -280,8 +278,7 @@ TEST(MooreOperations, DepositionAndEtchingShareNameAndKeyButUndoTheirOwnRecords)
     EXPECT_EQ(materialAt(*scene.volume, 4, 2, 5), 0u);
 
     const auto etch = scene.start<MooreNeighborhoodEtchingOperation>([](MooreNeighborhoodEtchingOperation &op) {
-        op.setMaterialId(1);
-        op.setDepth(1);
+        op.setValues({{"Material", 1u}, {"Depth", 1u}});
     });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Moore film deposition: Operation finished."));
     EXPECT_EQ(scene.workspace.history().undoName(), QStringLiteral("Moore film deposition"));
@@ -299,11 +296,13 @@ TEST(MooreOperations, DepositionAndEtchingShareNameAndKeyButUndoTheirOwnRecords)
     EXPECT_EQ(materialsOf(*scene.volume), afterDeposition);
 }
 
-TEST(MooreOperations, MissingValuesCancel)
+TEST(MooreOperations, RefusedOrRejectedValuesCancel)
 {
     Scene scene;
     const std::vector<uint32_t> original = materialsOf(*scene.volume);
-    scene.start<MooreNeighborhoodEtchingOperation>([](MooreNeighborhoodEtchingOperation &op) { op.setMaterialId(1); });
+    // The dialog's field starts at one layer: zero is outside the declared range.
+    scene.start<MooreNeighborhoodEtchingOperation>(
+        [](MooreNeighborhoodEtchingOperation &op) { op.setValues({{"Material", 1u}, {"Depth", 0u}}); });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Moore film deposition: Operation canceled."));
     scene.start<MooreNeighborhoodDepositionOperation>(std::function<void(MooreNeighborhoodDepositionOperation &)>());
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Moore film deposition: Operation canceled."));

@@ -4,7 +4,7 @@
 #include "Core/Operations/Photolithography/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/Photolithography/maskimage.h"
 #include "Core/Operations/Photolithography/photolithography.h"
-#include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/Photolithography/removecutsfromvolumeoperation.h"
 #include "Core/Operations/workspace.h"
 
@@ -247,16 +247,21 @@ TEST(PhotolithographyOperation, ShowsTheMaskAtOnceAndRemovesItWhenDeveloped)
     const MaskImage mask = leftOpaque(SX, SY, 4);
     TotalVolume::MaskSize shownSize;
     scene.start<PhotolithographyOperation>([&](PhotolithographyOperation &op) {
-        op.setTopMask(mask.bits, mask.width, mask.height);
+        op.showTopMask(mask.bits, mask.width, mask.height);
         shownSize = scene.volume->getTopMaskSize();
-        op.setMaterial(11);
-        op.setBottomMask(std::vector<bool>(), 0, 0);
+        op.setValues({{"Material", 11u},
+                      {"Top Mask", QVariant::fromValue(mask.bits)},
+                      {"Top Mask Width", mask.width},
+                      {"Top Mask Height", mask.height},
+                      {"Bottom Mask", QVariant::fromValue(std::vector<bool>())},
+                      {"Bottom Mask Width", 0u},
+                      {"Bottom Mask Height", 0u}});
     });
     EXPECT_EQ(shownSize, TotalVolume::MaskSize(SX, SY));
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Photolithography: Operation finished."));
     EXPECT_EQ(scene.volume->getTopMaskSize(), TotalVolume::MaskSize(0, 0));
     EXPECT_TRUE(scene.volume->getTopMask().empty());
-    EXPECT_EQ(scene.workspace.history().undoCount(), 0u);
+    EXPECT_EQ(scene.workspace.history().undoCount(), 1u);
     EXPECT_FALSE(scene.workspace.isLatticeStale(scene.volume->getId()));
     EXPECT_EQ(materialAt(*scene.volume, 1, 1, 4), 11u);
     EXPECT_EQ(materialAt(*scene.volume, 6, 1, 2), 0u);
@@ -268,7 +273,12 @@ TEST(PhotolithographyOperation, CancelWithoutMaterialLeavesCellsAndNoOverlay)
     const std::vector<uint32_t> before = materialsOf(*scene.volume);
     const MaskImage mask = leftOpaque(SX, SY, 4);
     scene.start<PhotolithographyOperation>(
-        [&](PhotolithographyOperation &op) { op.setTopMask(mask.bits, mask.width, mask.height); });
+        [&](PhotolithographyOperation &op) {
+            op.showTopMask(mask.bits, mask.width, mask.height);
+            op.setValues({{"Top Mask", QVariant::fromValue(mask.bits)},
+                          {"Top Mask Width", mask.width},
+                          {"Top Mask Height", mask.height}});
+        });
     EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Photolithography: Operation Canceled!"));
     EXPECT_EQ(materialsOf(*scene.volume), before);
     EXPECT_EQ(scene.volume->getTopMaskSize(), TotalVolume::MaskSize(0, 0));

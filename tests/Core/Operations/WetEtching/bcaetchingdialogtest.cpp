@@ -1,9 +1,7 @@
-#include "Core/Operations/WetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/WetEtching/continouswetetchoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
-#include "UI/Observers/atomicsibcaetchobserver.h"
-#include "UI/Observers/ccawetetchingobserver.h"
-#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Observers/stepobservers.h"
+#include "UI/Operations/stepdialogs.h"
 #include "wetetchtestsupport.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +22,8 @@ namespace {
 void answerNextDialog(double depth, bool accept)
 {
     QTimer::singleShot(0, [depth, accept]() {
-        BCAEtchingDialog *dialog = qobject_cast<BCAEtchingDialog *>(QApplication::activeModalWidget());
+        Ui::Operations::StepOptionsDialog *dialog =
+            qobject_cast<Ui::Operations::StepOptionsDialog *>(QApplication::activeModalWidget());
         ASSERT_TRUE(dialog);
         dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblEtchDepth"))->setValue(depth);
         if (accept)
@@ -56,7 +55,7 @@ TEST(BCAEtchingDialog, DepthFieldAndExplanation)
     EXPECT_EQ(explanation->text(), QStringLiteral("Set the depth of the etching. This is how far down the (100) plane "
                                                   "on the surface will be etched."));
     dialog.fillFrom({{QStringLiteral("Depth"), 2.5}});
-    EXPECT_DOUBLE_EQ(dialog.depth(), 2.5);
+    EXPECT_DOUBLE_EQ(dialog.values().value(QStringLiteral("Depth")).toDouble(), 2.5);
 }
 
 TEST(BCAEtchingDialog, AcceptedDepthReachesTheOperationThroughEitherObserver)
@@ -69,13 +68,13 @@ TEST(BCAEtchingDialog, AcceptedDepthReachesTheOperationThroughEitherObserver)
     bca->setDialogObserver(boost::shared_ptr<Util::IObserver>(new Ui::Observers::AtomicSiBCAEtchObserver(bca, nullptr)));
     answerNextDialog(0.75, true);
     ws.startOperation(bca);
-    EXPECT_DOUBLE_EQ(bca->getDepth(), 0.75);
+    EXPECT_DOUBLE_EQ(bca->step().getParameters().value(QStringLiteral("Depth")).toDouble(), 0.75);
     EXPECT_EQ(ws.console().lastMessage(), QStringLiteral("BCA Wet Etch: Operation finished."));
 
     boost::shared_ptr<ContinousWetEtchOperation> cca(new ContinousWetEtchOperation(&ws));
     cca->setDialogObserver(boost::shared_ptr<Util::IObserver>(new Ui::Observers::CCAWetEtchingObserver(cca, nullptr)));
     answerNextDialog(3.0, false);
     ws.startOperation(cca);
-    EXPECT_FALSE(cca->isReady());
+    EXPECT_FALSE(cca->valuesGiven());
     EXPECT_EQ(ws.console().lastMessage(), QStringLiteral("Continuous Wet Etch: Operation canceled."));
 }

@@ -1,6 +1,5 @@
 #include "Core/Operations/ObjectEditing/moveobject.h"
-#include "Core/Operations/WetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/WetEtching/continouswetetchoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Geometry/silatticepainter.h"
 #include "wetetchtestsupport.h"
@@ -20,11 +19,11 @@ namespace {
 class DepthAnswer : public Util::IObserver
 {
 public:
-    boost::weak_ptr<AtomisticEtchOperation> operation;
+    boost::weak_ptr<ProcessOperation> operation;
     void notify() override
     {
-        if (const boost::shared_ptr<AtomisticEtchOperation> op = operation.lock())
-            op->setDepth(2.0);
+        if (const boost::shared_ptr<ProcessOperation> op = operation.lock())
+            op->setValues({{"Depth", 2.0}});
     }
 };
 

@@ -1,5 +1,4 @@
-#include "Core/Operations/WetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/WetEtching/continouswetetchoperation.h"
+#include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
 #include "wetetchtestsupport.h"
 
@@ -20,16 +19,16 @@ namespace {
 class FakeDepthDialog : public Util::IObserver
 {
 public:
-    boost::weak_ptr<AtomisticEtchOperation> operation;
+    boost::weak_ptr<ProcessOperation> operation;
     bool accept = true;
     double depth = 1.0;
     int shown = 0;
     void notify() override
     {
         ++shown;
-        const boost::shared_ptr<AtomisticEtchOperation> op = operation.lock();
+        const boost::shared_ptr<ProcessOperation> op = operation.lock();
         if (op && accept)
-            op->setDepth(depth);
+            op->setValues({{"Depth", depth}});
     }
 };
 
@@ -90,7 +89,7 @@ TEST(WetEtchOperationNames, NamesAndNumbers)
     EXPECT_EQ(cca.getTypeNumber(), 29);
 }
 
-TYPED_TEST(WetEtchOperations, EtchesBuildsTheLatticeOnceAndLeavesNoUndoEntry)
+TYPED_TEST(WetEtchOperations, EtchesBuildsTheLatticeOnceAndUndoesWithTheLatticeMarkedStale)
 {
     Harness h;
     const auto volume = makeVolume(12, 12, 6, flatTop(4));
@@ -101,7 +100,7 @@ TYPED_TEST(WetEtchOperations, EtchesBuildsTheLatticeOnceAndLeavesNoUndoEntry)
     EXPECT_EQ(h.dialog->shown, 1);
     EXPECT_EQ(h.ws.console().lastMessage(), op->getName() + QStringLiteral(": Operation finished."));
     EXPECT_NE(materials(*volume), before);
-    EXPECT_EQ(h.ws.history().undoCount(), 0u);
+    EXPECT_EQ(h.ws.history().undoCount(), 1u);
     EXPECT_FALSE(h.ws.isLatticeStale(volume->getId()));
     const boost::shared_ptr<SiLattice> first = volume->getLattice();
     ASSERT_TRUE(first);
@@ -111,9 +110,21 @@ TYPED_TEST(WetEtchOperations, EtchesBuildsTheLatticeOnceAndLeavesNoUndoEntry)
     EXPECT_EQ(volume->getLattice(), first);
     // ...and rebuilds it once another step marked it stale.
     h.ws.setLatticeStale(volume->getId(), true);
+    const std::vector<uint32_t> second = materials(*volume);
     h.template start<TypeParam>();
     EXPECT_NE(volume->getLattice(), first);
     EXPECT_FALSE(h.ws.isLatticeStale(volume->getId()));
+    const std::vector<uint32_t> third = materials(*volume);
+
+    // The atoms an etch removed are not in the undo record: undo and redo put
+    // the cells back and leave the lattice to be built again from them.
+    ASSERT_TRUE(h.ws.history().undo());
+    EXPECT_EQ(materials(*volume), second);
+    EXPECT_TRUE(h.ws.isLatticeStale(volume->getId()));
+    h.ws.setLatticeStale(volume->getId(), false);
+    ASSERT_TRUE(h.ws.history().redo());
+    EXPECT_EQ(materials(*volume), third);
+    EXPECT_TRUE(h.ws.isLatticeStale(volume->getId()));
 }
 
 TYPED_TEST(WetEtchOperations, RejectedDialogCancelsAndLeavesTheVolume)

@@ -1,4 +1,5 @@
 #include "Core/Steps/executor.h"
+#include "Core/Steps/stepregistry.h"
 
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/totalvolume.h"
@@ -20,6 +21,7 @@
 #include <vector>
 
 using namespace Core::Operations;
+using namespace Core::Steps;
 using Model::Automaton::CellLock;
 using Model::Automaton::TotalVolume;
 
@@ -113,10 +115,11 @@ const std::vector<StepCase> &stepCases()
          {{"Material_Id", QVariant(ResistPlus)}, {"Top Mask", mask(halfMask())}, {"Top Mask Height", QVariant(SizeY)},
           {"Top Mask Width", QVariant(SizeX)}, {"Bottom Mask", mask({})}, {"Bottom Mask Height", QVariant(0u)},
           {"Bottom Mask Width", QVariant(0u)}},
-         ResistPlus, -1, Mark::Set},
+         ResistPlus, -1, Mark::Unchanged},
         {"SiWetEtching", 1, siliconBase, {{"Depth", QVariant(2.0)}}, Si, -1, Mark::Clear},
+        // Only a step that may change silicon cells outdates the lattice.
         {"MooreDeposition", 2, siliconBase, {{"Thickness", QVariant(2u)}, {"Material_Id", QVariant(Al)}}, Al, +1,
-         Mark::Set},
+         Mark::Unchanged},
         {"MooreEtching", 3, siliconBase, {{"Depth", QVariant(1u)}, {"Material_Id", QVariant(Si)}}, Si, -1, Mark::Set},
         {"Cvd", 4, siliconBase, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Oxide)}}, Oxide, +1,
          Mark::Unchanged},
@@ -155,11 +158,11 @@ const std::vector<StepCase> &stepCases()
           {"Oxidation Pressure", QVariant(1.0)}, {"Oxidation Temperature", QVariant(1373.0)}},
          Oxide, +1, Mark::Set},
         {"IsotropicDeposition", 16, siliconBase, {{"Film Thickness", QVariant(2.0)}, {"Material_Id", QVariant(Al)}},
-         Al, +1, Mark::Set},
+         Al, +1, Mark::Unchanged},
         {"AnisotropicDeposition", 17, siliconBase,
          {{"Film Thickness", QVariant(2.0)}, {"Horizontal to Vertical Ratio", QVariant(0.5)},
           {"Material_Id", QVariant(Al)}},
-         Al, +1, Mark::Set},
+         Al, +1, Mark::Unchanged},
         {"AnisotropicEtching", 18, siliconBase,
          {{"Etch Depth", QVariant(1.0)}, {"Horizontal to Vertical Ratio", QVariant(0.5)},
           {"Material_Id", QVariant(Si)}},
@@ -210,12 +213,12 @@ TEST_P(EveryStepType, RunsOnTheVolumeChangesItsMaterialAndSetsTheLatticeMark)
     EXPECT_EQ(stale.value(volume->getId()), c.mark == Mark::Set);
 }
 
-INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, EveryStepType, ::testing::Range<size_t>(0, stepCases().size()),
+INSTANTIATE_TEST_SUITE_P(StepExecutor, EveryStepType, ::testing::Range<size_t>(0, stepCases().size()),
                          [](const ::testing::TestParamInfo<size_t> &info) {
                              return std::string(stepCases()[info.param].name);
                          });
 
-TEST(ProcessStepRunner, CreateSubstrateMakesTheCurrentVolumeAndTellsTheHost)
+TEST(StepExecutor, CreateSubstrateMakesTheCurrentVolumeAndTellsTheHost)
 {
     RecordingHost host;
     ProcessRunContext context;
@@ -232,7 +235,7 @@ TEST(ProcessStepRunner, CreateSubstrateMakesTheCurrentVolumeAndTellsTheHost)
     EXPECT_EQ(host.volumes.front(), context.volume);
 }
 
-TEST(ProcessStepRunner, CreateSubstrateBuildsASphereClippedToTheVolume)
+TEST(StepExecutor, CreateSubstrateBuildsASphereClippedToTheVolume)
 {
     Values values = substrateValues(9, 9, 9);
     values.push_back({"SphericalSubstrate", QVariant(true)});
@@ -251,7 +254,7 @@ TEST(ProcessStepRunner, CreateSubstrateBuildsASphereClippedToTheVolume)
     EXPECT_EQ(countOf(materialsOf(*context.volume), Si), inside);
 }
 
-TEST(ProcessStepRunner, SaveImageAsksTheHostAndSucceedsWithoutOne)
+TEST(StepExecutor, SaveImageAsksTheHostAndSucceedsWithoutOne)
 {
     const Core::Steps::ProcessData step = makeStep(10, {{"Filename", QVariant(QStringLiteral("shot.png"))}});
     RecordingHost host;
@@ -266,7 +269,7 @@ TEST(ProcessStepRunner, SaveImageAsksTheHostAndSucceedsWithoutOne)
     EXPECT_EQ(runProcessStep(step, headless), StepSucceeded);
 }
 
-TEST(ProcessStepRunner, WetEtchingBuildsTheLatticeWhenItsMarkIsAbsent)
+TEST(StepExecutor, WetEtchingBuildsTheLatticeWhenItsMarkIsAbsent)
 {
     const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
     QMap<int, bool> stale; // no entry: the lattice was never built
@@ -279,7 +282,7 @@ TEST(ProcessStepRunner, WetEtchingBuildsTheLatticeWhenItsMarkIsAbsent)
     EXPECT_EQ(stale.value(volume->getId(), true), false);
 }
 
-TEST(ProcessStepRunner, WetEtchingRebuildsAStaleLattice)
+TEST(StepExecutor, WetEtchingRebuildsAStaleLattice)
 {
     const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
     ASSERT_TRUE(volume->createLattice());
@@ -383,10 +386,10 @@ TEST_P(FaultyStep, FailsWithItsCodeAReasonAndTheVolumeUntouched)
     EXPECT_FALSE(volume->getLattice());
 }
 
-INSTANTIATE_TEST_SUITE_P(ProcessStepRunner, FaultyStep, ::testing::ValuesIn(faultCases()),
+INSTANTIATE_TEST_SUITE_P(StepExecutor, FaultyStep, ::testing::ValuesIn(faultCases()),
                          [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
 
-TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
+TEST(StepExecutor, EndlessDopingTimeIsRefusedNamingTheLimit)
 {
     const StepCase &valid = caseOfType(19);
     Core::Steps::ProcessData step = makeStep(19, valid.values);
@@ -397,7 +400,7 @@ TEST(ProcessStepRunner, EndlessDopingTimeIsRefusedNamingTheLimit)
     EXPECT_TRUE(context.detail.contains(QLatin1String("at most 10000000"))) << qPrintable(context.detail);
 }
 
-TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
+TEST(StepExecutor, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
 {
     const StepCase &valid = caseOfType(19);
     Core::Steps::ProcessData step = makeStep(19, valid.values);
@@ -422,7 +425,7 @@ TEST(ProcessStepRunner, StopInsideARandomWalkEndsItAndLeavesTheCellsAsBefore)
     EXPECT_EQ(materialsOf(*volume), before);
 }
 
-TEST(ProcessStepRunner, StopBetweenStepsKeepsTheFinishedOnesAndRunsNoMore)
+TEST(StepExecutor, StopBetweenStepsKeepsTheFinishedOnesAndRunsNoMore)
 {
     const StepCase &deposit = caseOfType(4);
     Core::Steps::ProcessList list;
@@ -468,7 +471,7 @@ private:
 
 } // namespace
 
-TEST(ProcessStepRunner, AStoppedSubstrateLeavesTheVolumeThatWasThere)
+TEST(StepExecutor, AStoppedSubstrateLeavesTheVolumeThatWasThere)
 {
     Util::StopToken stop;
     StopOnNewVolume host(stop);
@@ -539,7 +542,7 @@ INSTANTIATE_TEST_SUITE_P(
                        StepMissingParameter}),
     [](const ::testing::TestParamInfo<SubstrateFault> &info) { return std::string(info.param.name); });
 
-TEST(ProcessStepRunner, UnknownTypesGiveCodeThree)
+TEST(StepExecutor, UnknownTypesGiveCodeThree)
 {
     for (int type : {-1, 20, 25}) {
         ProcessRunContext context;
@@ -548,7 +551,7 @@ TEST(ProcessStepRunner, UnknownTypesGiveCodeThree)
     }
 }
 
-TEST(ProcessStepRunner, SaveImageWithoutAFileNameGivesCodeOne)
+TEST(StepExecutor, SaveImageWithoutAFileNameGivesCodeOne)
 {
     RecordingHost host;
     ProcessRunContext context;
@@ -558,14 +561,14 @@ TEST(ProcessStepRunner, SaveImageWithoutAFileNameGivesCodeOne)
     EXPECT_TRUE(host.images.isEmpty());
 }
 
-TEST(ProcessStepRunner, AStepOnNoVolumeRunsNothing)
+TEST(StepExecutor, AStepOnNoVolumeRunsNothing)
 {
     ProcessRunContext context;
     EXPECT_EQ(runProcessStep(makeStep(4, caseOfType(4).values), context), StepMissingParameter);
     EXPECT_FALSE(context.volume);
 }
 
-TEST(ProcessStepRunner, ResultTextsAreTheListTexts)
+TEST(StepExecutor, ResultTextsAreTheListTexts)
 {
     const std::pair<int, const char *> texts[] = {
         {0, "No error, process was run successfully."},
@@ -670,72 +673,51 @@ TEST(ProcessSteps, RunOnADedicatedThread)
     EXPECT_GT(countOf(materialsOf(*context.volume), Oxide), 0u);
 }
 
-// The listing is what front ends build their keywords from: every value a
-// working step is given must be in it, with the kind the step reads.
-TEST_P(EveryStepType, ListsEveryParameterTheStepReads)
+// Every value a working step is given is declared by its definition, so
+// every front end built from the declarations can give it.
+TEST_P(EveryStepType, DeclaresEveryValueTheStepIsGiven)
 {
     const StepCase &c = stepCases()[GetParam()];
-    const QList<StepParameterInfo> listed = processStepParameters(c.type);
+    const StepDefinition *definition = StepRegistry::instance().ofType(c.type);
+    ASSERT_TRUE(definition);
     for (const auto &value : c.values) {
-        const auto found = std::find_if(listed.begin(), listed.end(), [&](const StepParameterInfo &info) {
-            return info.name == QLatin1String(value.first);
-        });
-        ASSERT_NE(found, listed.end()) << value.first;
-        if (QByteArray(value.first).endsWith("_Id")) {
-            EXPECT_EQ(found->kind, StepValueKind::Material) << value.first;
-        }
+        const ParameterSpec *spec = definition->parameter(QLatin1String(value.first));
+        ASSERT_TRUE(spec) << value.first;
+        EXPECT_EQ(spec->valueName(), QLatin1String(value.first));
+        EXPECT_EQ(spec->kind == ValueKind::Material, QByteArray(value.first).endsWith("_Id")) << value.first;
     }
 }
 
-TEST(ProcessStepParameters, BothSidesOfAChoiceAreListed)
+TEST(StepDeclarations, BothSidesOfAChoiceAndAMasksSizesAreDeclared)
 {
-    QStringList substrate, oxidation;
-    for (const StepParameterInfo &info : processStepParameters(Core::Steps::ProcessData::CreateSubstrate))
-        substrate << info.name;
-    for (const StepParameterInfo &info : processStepParameters(Core::Steps::ProcessData::SiOxidation))
-        oxidation << info.name;
+    const StepDefinition &substrate = *StepRegistry::instance().ofType(ProcessData::CreateSubstrate);
     for (const char *name : {"SphericalSubstrate", "Substrate Size X", "Substrate Delta Z", "Substrate Center Y",
                              "Substrate Radius", "Lower Left Front Corner"})
-        EXPECT_TRUE(substrate.contains(QLatin1String(name))) << name;
-    EXPECT_EQ(substrate.size(), 16);
+        EXPECT_TRUE(substrate.parameter(QLatin1String(name))) << name;
+    EXPECT_EQ(substrate.parameters.size(), 16);
+    const StepDefinition &oxidation = *StepRegistry::instance().ofType(ProcessData::SiOxidation);
     for (const char *name : {"Oxidation Thickness", "Oxidation Time", "Oxidation Pressure", "Oxidation Temperature"})
-        EXPECT_TRUE(oxidation.contains(QLatin1String(name))) << name;
-    EXPECT_TRUE(processStepParameters(-1).isEmpty());
-    EXPECT_TRUE(processStepParameters(Core::Steps::ProcessData::TypeCount).isEmpty());
-}
-
-TEST(ProcessStepParameters, AMaskNamesItsSizeParameters)
-{
-    const QList<StepParameterInfo> listed = processStepParameters(Core::Steps::ProcessData::Photolithography);
+        EXPECT_TRUE(oxidation.parameter(QLatin1String(name))) << name;
     int masks = 0;
-    for (const StepParameterInfo &info : listed)
-        if (info.kind == StepValueKind::Mask) {
+    for (const ParameterSpec &spec : StepRegistry::instance().ofType(ProcessData::Photolithography)->parameters)
+        if (spec.kind == ValueKind::Mask) {
             ++masks;
-            EXPECT_EQ(info.widthName, info.name + QStringLiteral(" Width"));
-            EXPECT_EQ(info.heightName, info.name + QStringLiteral(" Height"));
+            EXPECT_EQ(spec.widthName, spec.name + QStringLiteral(" Width"));
+            EXPECT_EQ(spec.heightName, spec.name + QStringLiteral(" Height"));
         }
     EXPECT_EQ(masks, 2);
 }
 
-TEST(ProcessStepParameters, ListingRunsNothing)
+TEST(StepNames, UnknownNamesAreRefusedWithTheSentence)
 {
-    const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
-    const std::vector<uint32_t> before = materialsOf(*volume);
-    for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type)
-        processStepParameters(type);
-    EXPECT_EQ(materialsOf(*volume), before);
-}
-
-TEST(ProcessStepType, EveryListNameGivesItsType)
-{
-    for (int type = 0; type < Core::Steps::ProcessData::TypeCount; ++type)
-        EXPECT_EQ(processStepType(Core::Steps::ProcessData::displayName(type)), type);
     QString detail;
-    EXPECT_EQ(processStepType(QStringLiteral("cvd"), &detail), -1);
-    EXPECT_EQ(detail, QStringLiteral("There is no process named \"cvd\"."));
+    EXPECT_FALSE(stepNamed(QStringLiteral("CVDD"), &detail));
+    EXPECT_EQ(detail, QStringLiteral("There is no process named \"CVDD\"."));
+    // The program's own steps have no list type: a list or a script cannot name them.
+    EXPECT_FALSE(stepNamed(QStringLiteral("Continuous Wet Etch"), &detail));
 }
 
-TEST(ProcessStepRunner, AMaterialMayBeGivenByName)
+TEST(StepExecutor, AMaterialMayBeGivenByName)
 {
     const boost::shared_ptr<TotalVolume> byName = makeVolume(siliconBase);
     const boost::shared_ptr<TotalVolume> byId = makeVolume(siliconBase);
