@@ -42,10 +42,11 @@ public:
         const char *parent; // object name of the menu it sits in, where its first action is listed
     };
     static const QList<SubMenuSpec> &subMenuTable();
+    // table with a Simulation row added for every step of the registry whose operation it lacks.
+    static QList<ActionSpec> withRegistrySteps(QList<ActionSpec> table);
 
 private:
     static const QList<ActionSpec> &fixedActions();
-    static QList<ActionSpec> withRegistrySteps(QList<ActionSpec> table);
 
 public:
 

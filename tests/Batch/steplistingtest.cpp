@@ -126,7 +126,7 @@ TEST(StepListingTest, ListStepsPrintsEveryListStepWithItsNamesSummaryAndParamete
     ASSERT_EQ(Batch::ExitSuccess, printed.exitCode) << printed.err.toStdString();
     const QStringList lines = printed.out.split(QLatin1Char('\n'));
     const QList<const StepDefinition *> steps = listSteps();
-    ASSERT_EQ(int(ProcessData::TypeCount), steps.size());
+    ASSERT_EQ(Core::Steps::StepRegistry::instance().typeLimit(), steps.size());
     EXPECT_TRUE(printed.out.startsWith(QStringLiteral("The %1 steps").arg(steps.size())));
 
     for (const StepDefinition *step : steps) {

@@ -1,5 +1,7 @@
 #include "processdata.h"
 
+#include "stepregistry.h"
+
 #include "Util/vector3d.h"
 
 #include <QAtomicInt>
@@ -14,13 +16,6 @@ QAtomicInt serialCounter(0);
 
 // Registered once so that QVariant::typeName() of a mask reads the same everywhere.
 const int maskTypeId = qRegisterMetaType<std::vector<bool>>("std::vector<bool>");
-
-const char *const displayNames[ProcessData::TypeCount] = {
-    "Photolithography", "Si wet etching", "Moore deposition", "Moore etching",          "CVD",
-    "Isotropic etching", "Planarization", "Electroplating",   "Doping",                 "Spin Coating",
-    "Save Image",        "Create Substrate", "PVD",           "Simple RIE",             "Ion Implantation",
-    "Si Oxidation",      "Isotropic Deposition", "Anisotropic Deposition", "Anisotropic Etching",
-    "Doping (Random Walk CA)"};
 
 } // namespace
 
@@ -83,9 +78,8 @@ void ProcessData::setMaterial(const QString &base, unsigned id, const QString &n
 
 QString ProcessData::displayName(int type)
 {
-    if (type < 0 || type >= TypeCount)
-        return QStringLiteral("Unknown process");
-    return QString::fromLatin1(displayNames[type]);
+    const StepDefinition *definition = StepRegistry::instance().ofType(type);
+    return definition ? definition->name : QStringLiteral("Unknown process");
 }
 
 QString ProcessData::kindName(const QVariant &value)

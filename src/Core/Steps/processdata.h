@@ -37,8 +37,7 @@ public:
         IsotropicDeposition = 16,
         AnisotropicDeposition = 17,
         AnisotropicEtching = 18,
-        RandomWalkDoping = 19,
-        TypeCount = 20
+        RandomWalkDoping = 19
     };
 
     // QString's operator< compares UTF-16 code units, the order the file keeps.
@@ -74,7 +73,7 @@ public:
     void setExpanded(bool expanded) { m_expanded = expanded; }
 
     QString displayName() const { return displayName(m_type); }
-    // "Unknown process" for a number outside the table.
+    // The step's list name; "Unknown process" for a type no step has.
     static QString displayName(int type);
 
     // The name of a value's kind in a process-list file ("vector",

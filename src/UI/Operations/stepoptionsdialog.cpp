@@ -295,7 +295,16 @@ QVariant StepOptionsDialog::fieldValue(const ParameterSpec &spec) const
 
 void StepOptionsDialog::fillFrom(const QVariantMap &parameters)
 {
-    for (const ParameterSpec &spec : m_definition.parameters) {
+    // A value another may not exceed goes in first, so the other's bound is already its own.
+    QList<const ParameterSpec *> order;
+    for (const ParameterSpec &spec : m_definition.parameters)
+        if (std::any_of(m_definition.parameters.begin(), m_definition.parameters.end(),
+                        [&spec](const ParameterSpec &other) { return other.notAbove == spec.name; }))
+            order.prepend(&spec);
+        else
+            order.append(&spec);
+    for (const ParameterSpec *declared : order) {
+        const ParameterSpec &spec = *declared;
         if (!m_fields.contains(spec.name) && !m_buttons.contains(spec.name))
             continue;
         if (spec.kind == ValueKind::Material) {
