@@ -277,16 +277,6 @@ QString appliesText(const StepSignature &signature, const ParameterSpec &spec)
     return QStringLiteral("only with %1=%2").arg(signature.keywordOfParameter(spec.when), value);
 }
 
-QVariantMap declaredDefaults(const StepDefinition &definition, const Model::Automaton::TotalVolume *volume)
-{
-    QVariantMap values = Core::Steps::defaultValues(definition);
-    // As the dialog starts: at the volume's top, within the declared maximum.
-    for (const ParameterSpec &spec : definition.parameters)
-        if (startsAtVolumeHeight(spec) && volume)
-            values.insert(spec.name, unsigned(std::min(double(volume->getSizeZ()), spec.maximum)));
-    return values;
-}
-
 } // namespace
 
 const StepSignature &signatureNamed(const std::string &name)
@@ -308,7 +298,8 @@ Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dic
                                    const Model::Automaton::TotalVolume *volume)
 {
     const StepDefinition &definition = *signature.definition;
-    QVariantMap values = declaredDefaults(definition, volume);
+    // As the dialog starts: the declared defaults, a height at the volume's top.
+    QVariantMap values = Core::Steps::defaultValues(definition, volume ? volume->getSizeZ() : 0u);
     QSet<QString> given;
     QList<const ParameterSpec *> masks;
     QList<py::handle> maskValues;

@@ -75,7 +75,8 @@ void ProcessOperation::setValues(const QVariantMap &values)
     if (!m_definition)
         return;
     // What the dialog leaves out takes the declared default, as in Python.
-    m_step = Steps::makeStep(*m_definition, Steps::withDefaults(*m_definition, values));
+    m_step = Steps::makeStep(*m_definition,
+                             Steps::withDefaults(*m_definition, values, m_volume ? m_volume->getSizeZ() : 0u));
     m_valuesGiven = true;
 }
 

@@ -7,6 +7,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 namespace Core {
 namespace Steps {
 
@@ -22,18 +24,21 @@ QColor opaqueColor(const Material &material)
                             1.0);
 }
 
-QVariantMap defaultValues(const StepDefinition &definition)
+QVariantMap defaultValues(const StepDefinition &definition, unsigned volumeHeight)
 {
     QVariantMap values;
-    for (const ParameterSpec &spec : definition.parameters)
-        if (spec.defaultValue.isValid())
+    for (const ParameterSpec &spec : definition.parameters) {
+        if (spec.defaultIsMaximum && spec.maximumBound == Bound::VolumeHeight && volumeHeight > 0)
+            values.insert(spec.name, unsigned(std::min(double(volumeHeight), spec.maximum)));
+        else if (spec.defaultValue.isValid())
             values.insert(spec.name, spec.defaultValue);
+    }
     return values;
 }
 
-QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values)
+QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values, unsigned volumeHeight)
 {
-    QVariantMap complete = defaultValues(definition);
+    QVariantMap complete = defaultValues(definition, volumeHeight);
     for (auto it = values.constBegin(); it != values.constEnd(); ++it)
         complete.insert(it.key(), it.value());
     return complete;

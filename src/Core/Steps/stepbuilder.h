@@ -15,13 +15,15 @@ namespace Core {
 namespace Steps {
 
 // The values a new step starts from: each parameter's declared default
-// (parameters without one, a material among them, are left out).
-QVariantMap defaultValues(const StepDefinition &definition);
+// (parameters without one, a material among them, are left out). Given the
+// height of the volume it will run on, a height that starts at its maximum
+// starts at the volume's top, as the dialog's field does.
+QVariantMap defaultValues(const StepDefinition &definition, unsigned volumeHeight = 0);
 
 // values, with the declared default for every parameter they leave out: how a
 // step is completed when it is built (program, Python), never when a stored
 // list is read (a value missing there is an error).
-QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values);
+QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &values, unsigned volumeHeight = 0);
 
 // The values a step holds, by parameter name (a material as its id), for a
 // dialog or a script to show.
