@@ -33,13 +33,13 @@ int runPlanarization(StepRun &run)
 
 int runSpinCoating(StepRun &run)
 {
-    SpinCoating(run.volume(), run.material("Material"), run.whole("Maximum Height")).run();
+    SpinCoating(run.volume(), run.material(MaterialBase), run.whole("Maximum Height")).run();
     return StepSucceeded;
 }
 
 int runReactiveIonEtching(StepRun &run)
 {
-    SimpleReactiveIonEtching(run.volume(), run.material("Material"), run.whole("Etch Depth"),
+    SimpleReactiveIonEtching(run.volume(), run.material(MaterialBase), run.whole("Etch Depth"),
                              unsigned(run.integer("EtchDirectionValue")))
         .run();
     return StepSucceeded;
@@ -78,7 +78,7 @@ void addColumnSteps(QList<StepDefinition> &steps)
     pouring.summary = QStringLiteral("Fills every empty cell up to a height with one material.");
     pouring.parameters = {material(), height("Maximum Height", "Deposition Height", "Height")};
     pouring.lattice = LatticeEffect::StaleIfSilicon;
-    pouring.latticeMaterial = QStringLiteral("Material");
+    pouring.latticeMaterial = QLatin1String(MaterialBase);
     pouring.form =
         DialogForm{QStringLiteral("SpinCoatingOptionsBaseDialog"), QStringLiteral("Pour Material Options"), 207, 190};
     pouring.run = runSpinCoating;
@@ -105,7 +105,7 @@ void addColumnSteps(QList<StepDefinition> &steps)
             .choice(SimpleReactiveIonEtching::FromTop | SimpleReactiveIonEtching::FromBelow, QString(), QString(),
                     QStringLiteral("both"), QStringLiteral("Bottom and Top"))};
     rie.lattice = LatticeEffect::StaleIfSilicon;
-    rie.latticeMaterial = QStringLiteral("Material");
+    rie.latticeMaterial = QLatin1String(MaterialBase);
     rie.form = DialogForm{QStringLiteral("SimpleRIEForm"), QStringLiteral("Simple RIE Options"), 400, 280, true};
     rie.run = runReactiveIonEtching;
     steps << rie;

@@ -9,6 +9,9 @@ namespace Core {
 namespace Steps {
 namespace Declare {
 
+// The base of the material triple most steps have: "Material_Id", "Material", "Material_Color".
+constexpr const char *MaterialBase = "Material";
+
 class Param
 {
 public:
@@ -60,7 +63,7 @@ inline Param length(const QString &name, int stored = QMetaType::Double)
 inline Param number(const QString &name, int stored = QMetaType::Double) { return Param(name, ValueKind::Number, stored); }
 // A count of cells or layers, stored as a whole number.
 inline Param whole(const QString &name) { return Param(name, ValueKind::WholeNumber, QMetaType::UInt).decimals(0); }
-inline Param material(const QString &base = QStringLiteral("Material"))
+inline Param material(const QString &base = QLatin1String(MaterialBase))
 {
     return Param(base, ValueKind::Material, QMetaType::UInt).label(QStringLiteral("Material")).field(QStringLiteral("Material"));
 }

@@ -55,7 +55,7 @@ DialogForm depositionForm()
 
 int depositIsotropic(StepRun &run, const char *thicknessName)
 {
-    IsotropicFilmDeposition(run.volume(), run.material("Material"), float(run.number(thicknessName))).simulate();
+    IsotropicFilmDeposition(run.volume(), run.material(MaterialBase), float(run.number(thicknessName))).simulate();
     return StepSucceeded;
 }
 
@@ -64,7 +64,7 @@ int runIsotropicDeposition(StepRun &run) { return depositIsotropic(run, FilmThic
 
 int runIsotropicEtching(StepRun &run)
 {
-    IsotropicFilmEtching(run.volume(), run.material("Material"), float(run.number("Depth"))).simulate();
+    IsotropicFilmEtching(run.volume(), run.material(MaterialBase), float(run.number("Depth"))).simulate();
     return StepSucceeded;
 }
 
@@ -86,7 +86,7 @@ int runDoping(StepRun &run)
 
 int runPvd(StepRun &run)
 {
-    SimplePhysicalVaporDeposition(run.volume(), run.material("Material"), float(run.number(Thickness)),
+    SimplePhysicalVaporDeposition(run.volume(), run.material(MaterialBase), float(run.number(Thickness)),
                                   float(run.number(Ratio)), run.integer("DepositOn"))
         .simulate();
     return StepSucceeded;
@@ -125,7 +125,7 @@ int runOxidation(StepRun &run)
 
 int runAnisotropicDeposition(StepRun &run)
 {
-    AnisotropicFilmDeposition(run.volume(), run.material("Material"), float(run.number(FilmThickness)),
+    AnisotropicFilmDeposition(run.volume(), run.material(MaterialBase), float(run.number(FilmThickness)),
                               float(run.number(Ratio)))
         .simulate();
     return StepSucceeded;
@@ -133,7 +133,7 @@ int runAnisotropicDeposition(StepRun &run)
 
 int runAnisotropicEtching(StepRun &run)
 {
-    AnisotropicFilmEtching(run.volume(), run.material("Material"), float(run.number(EtchDepth)), float(run.number(Ratio)))
+    AnisotropicFilmEtching(run.volume(), run.material(MaterialBase), float(run.number(EtchDepth)), float(run.number(Ratio)))
         .simulate();
     return StepSucceeded;
 }
@@ -151,7 +151,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
     cvd.summary = QStringLiteral("Chemical vapour deposition: a film of even thickness on every exposed surface.");
     cvd.parameters = {material().materials(CvdProcess), filmThickness(Thickness)};
     cvd.lattice = LatticeEffect::StaleIfSilicon;
-    cvd.latticeMaterial = QStringLiteral("Material");
+    cvd.latticeMaterial = QLatin1String(MaterialBase);
     cvd.form = depositionForm();
     cvd.run = runCvd;
     steps << cvd;
@@ -179,7 +179,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
                           length(QStringLiteral("Depth")).label(QLatin1String(EtchDepth)).field(QStringLiteral("EtchDepth"))
                               .byDefault(10.0)};
     etching.lattice = LatticeEffect::StaleIfSilicon;
-    etching.latticeMaterial = QStringLiteral("Material");
+    etching.latticeMaterial = QLatin1String(MaterialBase);
     etching.form = DialogForm{QStringLiteral("IsotropicEtchingForm"), QStringLiteral("Isotropic Film Etching"), 279, 150};
     etching.run = runIsotropicEtching;
     steps << etching;
@@ -235,7 +235,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
                           .choice(3, QStringLiteral("Deposit on both sides"), QStringLiteral("Both"),
                                   QStringLiteral("both sides"), QStringLiteral("Deposit on both sides"))};
     pvd.lattice = LatticeEffect::StaleIfSilicon;
-    pvd.latticeMaterial = QStringLiteral("Material");
+    pvd.latticeMaterial = QLatin1String(MaterialBase);
     pvd.form = DialogForm{QStringLiteral("PVDOptionsBaseDialog"), QStringLiteral("Dialog"), 299, 390};
     pvd.run = runPvd;
     steps << pvd;
@@ -310,7 +310,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
     anisotropicDeposition.parameters = {material().materials(AnisotropicDepositionProcess), filmThickness(FilmThickness),
                                         ratio(3)};
     anisotropicDeposition.lattice = LatticeEffect::StaleIfSilicon;
-    anisotropicDeposition.latticeMaterial = QStringLiteral("Material");
+    anisotropicDeposition.latticeMaterial = QLatin1String(MaterialBase);
     anisotropicDeposition.form =
         DialogForm{QStringLiteral("AnisotropicDepositionBaseDialog"), QStringLiteral("PVD Options"), 320, 300};
     anisotropicDeposition.run = runAnisotropicDeposition;
@@ -328,7 +328,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
                                      length(QLatin1String(EtchDepth)).label(QLatin1String(EtchDepth))
                                          .field(QStringLiteral("EtchDepth")).byDefault(10.0)};
     anisotropicEtching.lattice = LatticeEffect::StaleIfSilicon;
-    anisotropicEtching.latticeMaterial = QStringLiteral("Material");
+    anisotropicEtching.latticeMaterial = QLatin1String(MaterialBase);
     anisotropicEtching.form =
         DialogForm{QStringLiteral("AnisotropicEtchingBaseDialog"), QStringLiteral("Dialog"), 300, 300};
     anisotropicEtching.run = runAnisotropicEtching;

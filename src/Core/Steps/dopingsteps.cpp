@@ -31,7 +31,7 @@ QString checkWalk(const StepRun &run)
 int runWalk(StepRun &run)
 {
     const uint32_t seed = run.given("Seed") ? run.whole("Seed") : RandomWalkDoping::timeSeed();
-    RandomWalkDoping doping(run.volume(), run.material("Material"), run.number("Diffusion Coefficient"),
+    RandomWalkDoping doping(run.volume(), run.material(MaterialBase), run.number("Diffusion Coefficient"),
                             run.number("Time Step Duration"), run.number("Cell Size"),
                             run.number("Surface Concentration"), run.number("Doping Threshold"), seed);
     if (!doping.dope(run.number("Doping Time")))

@@ -24,13 +24,13 @@ Param layers(const char *name, const char *label)
 
 int runDeposition(StepRun &run)
 {
-    MooreNeighborhoodDeposition(run.volume(), run.material("Material")).run(wholeLayers(run.number("Thickness")));
+    MooreNeighborhoodDeposition(run.volume(), run.material(MaterialBase)).run(wholeLayers(run.number("Thickness")));
     return StepSucceeded;
 }
 
 int runEtching(StepRun &run)
 {
-    MooreNeighborhoodEtching(run.volume(), run.material("Material")).run(wholeLayers(run.number("Depth")));
+    MooreNeighborhoodEtching(run.volume(), run.material(MaterialBase)).run(wholeLayers(run.number("Depth")));
     return StepSucceeded;
 }
 
@@ -48,7 +48,7 @@ void addMooreSteps(QList<StepDefinition> &steps)
     deposition.parameters = {material().label(QStringLiteral("Select Film")).field(QStringLiteral("Film")),
                              layers("Thickness", "Film Thickness")};
     deposition.lattice = LatticeEffect::StaleIfSilicon;
-    deposition.latticeMaterial = QStringLiteral("Material");
+    deposition.latticeMaterial = QLatin1String(MaterialBase);
     deposition.form = DialogForm{QStringLiteral("MooreOptionsBaseDialog"), QStringLiteral("Operation Options"), 369, 223};
     deposition.run = runDeposition;
     steps << deposition;

@@ -134,7 +134,7 @@ int runPhotolithography(StepRun &run)
     if (!readMaskOrLayout(run, reader, MaskNames::Top, top, topWidth, topHeight) ||
         !readMaskOrLayout(run, reader, MaskNames::Bottom, bottom, bottomWidth, bottomHeight))
         return reader.code();
-    Photolithography(run.volume(), run.material("Material"), bottom, bottomWidth, bottomHeight, top, topWidth,
+    Photolithography(run.volume(), run.material(MaterialBase), bottom, bottomWidth, bottomHeight, top, topWidth,
                      topHeight)
         .run();
     return StepSucceeded;
@@ -163,10 +163,10 @@ void addPhotolithographySteps(QList<StepDefinition> &steps)
     lithography.summary = QStringLiteral("Develops a resist film through a top and a bottom mask (images, black = "
                                          "opaque, or GDSII layers).");
     lithography.parameters = {material().label(QStringLiteral("Select Film")).field(QStringLiteral("Film"))};
-    lithography.parameters += maskParameters(MaskNames::Top, QStringLiteral("Top Mask"));
-    lithography.parameters += maskParameters(MaskNames::Bottom, QStringLiteral("Bottom Mask"));
+    lithography.parameters += maskParameters(MaskNames::Top, QLatin1String(MaskNames::Top));
+    lithography.parameters += maskParameters(MaskNames::Bottom, QLatin1String(MaskNames::Bottom));
     lithography.lattice = LatticeEffect::StaleIfSilicon;
-    lithography.latticeMaterial = QStringLiteral("Material");
+    lithography.latticeMaterial = QLatin1String(MaterialBase);
     lithography.form = DialogForm{QStringLiteral("PhotolithographyDialog"), QStringLiteral("Photolithography Options")};
     lithography.run = runPhotolithography;
     steps << lithography;

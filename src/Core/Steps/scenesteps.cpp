@@ -27,7 +27,7 @@ Param cells(const char *name, const char *label, const char *field, double minim
 int runCreateSubstrate(StepRun &run)
 {
     SubstrateShape shape;
-    shape.material = run.material("Material");
+    shape.material = run.material(MaterialBase);
     shape.position = run.position("Lower Left Front Corner");
     shape.sizeX = run.whole("Volume Size X");
     shape.sizeY = run.whole("Volume Size Y");

@@ -1,3 +1,4 @@
+#include "Core/Steps/declare.h"
 #include "processstepeditor.h"
 
 #include "batchrunprompts.h"
@@ -47,8 +48,8 @@ bool storedMask(const QString &prefix, const ProcessData::Parameters &preset, Ma
     if (bits.userType() != qMetaTypeId<std::vector<bool>>())
         return false;
     mask.bits = bits.value<std::vector<bool>>();
-    mask.height = preset.value(prefix + QStringLiteral(" Height")).toUInt();
-    mask.width = preset.value(prefix + QStringLiteral(" Width")).toUInt();
+    mask.height = preset.value(Core::Steps::MaskNames(prefix).height).toUInt();
+    mask.width = preset.value(Core::Steps::MaskNames(prefix).width).toUInt();
     return uint64_t(mask.bits.size()) == uint64_t(mask.width) * mask.height;
 }
 
@@ -61,7 +62,7 @@ bool maskFor(const QString &prefix, const QString &fileName, const ProcessData::
 {
     if (readMask(fileName, mask))
         return true;
-    if (isNew || preset.value(prefix + QStringLiteral(" File")).toString().trimmed() != fileName)
+    if (isNew || preset.value(Core::Steps::MaskNames(prefix).file).toString().trimmed() != fileName)
         return false;
     return storedMask(prefix, preset, mask);
 }
@@ -69,12 +70,11 @@ bool maskFor(const QString &prefix, const QString &fileName, const ProcessData::
 void setMask(ProcessStepEditor::Values &v, const QString &prefix, const QString &fileName, const MaskImage &mask)
 {
     v.set(prefix, QVariant::fromValue(mask.bits), false);
-    v.set(prefix + QStringLiteral(" File"), fileName, true);
-    v.set(prefix + QStringLiteral(" Height"), uint(mask.height), true);
-    v.set(prefix + QStringLiteral(" Width"), uint(mask.width), true);
+    v.set(Core::Steps::MaskNames(prefix).file, fileName, true);
+    v.set(Core::Steps::MaskNames(prefix).height, uint(mask.height), true);
+    v.set(Core::Steps::MaskNames(prefix).width, uint(mask.width), true);
 }
 
-const char *const LayoutSettings[] = {" Source", " Structure", " Layer", " Datatype", " Origin X", " Origin Y", " Scale"};
 
 // A layout mask as the step keeps it: the choice, and the bits drawn on the
 // current volume now, or, when the layout cannot be read here but the choice
@@ -92,14 +92,14 @@ bool layoutMaskFor(const MaskSourceBox &source, const QString &prefix, const Pro
         return true;
     }
     const bool unchanged =
-        !isNew && preset.value(prefix + QStringLiteral(" Source")).toString() == Core::Steps::MaskSourceLayout &&
-        preset.value(prefix + QStringLiteral(" File")).toString().trimmed() == panel.fileName() &&
-        preset.value(prefix + QStringLiteral(" Structure")).toString().toStdString() == p.structure &&
-        preset.value(prefix + QStringLiteral(" Layer")).toInt() == p.layer &&
-        preset.value(prefix + QStringLiteral(" Datatype")).toInt() == p.datatype &&
-        preset.value(prefix + QStringLiteral(" Origin X")).toDouble() == p.originX &&
-        preset.value(prefix + QStringLiteral(" Origin Y")).toDouble() == p.originY &&
-        preset.value(prefix + QStringLiteral(" Scale")).toDouble() == p.scale;
+        !isNew && preset.value(Core::Steps::MaskNames(prefix).source).toString() == Core::Steps::MaskSourceLayout &&
+        preset.value(Core::Steps::MaskNames(prefix).file).toString().trimmed() == panel.fileName() &&
+        preset.value(Core::Steps::MaskNames(prefix).structure).toString().toStdString() == p.structure &&
+        preset.value(Core::Steps::MaskNames(prefix).layer).toInt() == p.layer &&
+        preset.value(Core::Steps::MaskNames(prefix).datatype).toInt() == p.datatype &&
+        preset.value(Core::Steps::MaskNames(prefix).originX).toDouble() == p.originX &&
+        preset.value(Core::Steps::MaskNames(prefix).originY).toDouble() == p.originY &&
+        preset.value(Core::Steps::MaskNames(prefix).scale).toDouble() == p.scale;
     if (unchanged && storedMask(prefix, preset, mask) && !mask.isEmpty()) {
         error.clear();
         return true;
@@ -120,19 +120,19 @@ void setLayoutMask(ProcessStepEditor::Values &v, const QString &prefix, const La
 {
     setMask(v, prefix, panel.fileName(), mask);
     const Model::Layout::MaskPlacement p = panel.placement();
-    v.set(prefix + QStringLiteral(" Source"), Core::Steps::MaskSourceLayout, true);
-    v.set(prefix + QStringLiteral(" Structure"), QString::fromStdString(p.structure), true);
-    v.set(prefix + QStringLiteral(" Layer"), uint(p.layer), true);
-    v.set(prefix + QStringLiteral(" Datatype"), p.datatype, true);
-    v.set(prefix + QStringLiteral(" Origin X"), p.originX, true);
-    v.set(prefix + QStringLiteral(" Origin Y"), p.originY, true);
-    v.set(prefix + QStringLiteral(" Scale"), p.scale, true);
+    v.set(Core::Steps::MaskNames(prefix).source, Core::Steps::MaskSourceLayout, true);
+    v.set(Core::Steps::MaskNames(prefix).structure, QString::fromStdString(p.structure), true);
+    v.set(Core::Steps::MaskNames(prefix).layer, uint(p.layer), true);
+    v.set(Core::Steps::MaskNames(prefix).datatype, p.datatype, true);
+    v.set(Core::Steps::MaskNames(prefix).originX, p.originX, true);
+    v.set(Core::Steps::MaskNames(prefix).originY, p.originY, true);
+    v.set(Core::Steps::MaskNames(prefix).scale, p.scale, true);
 }
 
 void dropLayoutSettings(ProcessStepEditor::Values &v, const QString &prefix)
 {
-    for (const char *name : LayoutSettings)
-        v.removed.insert(prefix + QLatin1String(name));
+    for (const QString &name : Core::Steps::MaskNames(prefix).layoutSettings())
+        v.removed.insert(name);
 }
 
 } // namespace
@@ -196,7 +196,7 @@ void ProcessStepEditor::apply(ProcessData &step, const Values &values, bool isNe
 
 bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bool isNew, Values &v)
 {
-    const QString material = QStringLiteral("Material");
+    const QString material = QLatin1String(Core::Steps::Declare::MaterialBase);
     const Core::Steps::StepDefinition *definition = Core::Steps::StepRegistry::instance().ofType(type);
     switch (type) {
     case ProcessData::Photolithography: {
@@ -215,8 +215,9 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
             MaskSourceBox *source;
             QString prefix;
             const char *notFound;
-        } masks[] = {{dialog.topSource(), QStringLiteral("Top Mask"), PhotolithographyDialog::TopMaskNotFound},
-                     {dialog.bottomSource(), QStringLiteral("Bottom Mask"), PhotolithographyDialog::BottomMaskNotFound}};
+        } masks[] = {{dialog.topSource(), QLatin1String(Core::Steps::MaskNames::Top), PhotolithographyDialog::TopMaskNotFound},
+                     {dialog.bottomSource(), QLatin1String(Core::Steps::MaskNames::Bottom),
+                      PhotolithographyDialog::BottomMaskNotFound}};
         ProcessStepEditor::Values read;
         for (const auto &m : masks) {
             MaskImage mask;
@@ -244,12 +245,13 @@ bool ProcessStepEditor::read(int type, const ProcessData::Parameters &preset, bo
         return true;
     }
     case ProcessData::SaveImage: {
-        const QString start = isNew ? QDir::homePath() : preset.value(QStringLiteral("Filename")).toString();
+        const QString fileParameter = definition->parameters.first().name;
+        const QString start = isNew ? QDir::homePath() : preset.value(fileParameter).toString();
         const QString fileName = m_prompts.chooseSaveFile(m_parent, QStringLiteral("Save Image"), start,
                                                           QStringLiteral("Image Files (*.png *.jpg *.bmp)"));
         if (fileName.isEmpty())
             return false;
-        v.fromStep(*definition, Core::Steps::makeStep(*definition, QVariantMap{{QStringLiteral("Filename"), fileName}}));
+        v.fromStep(*definition, Core::Steps::makeStep(*definition, QVariantMap{{fileParameter, fileName}}));
         return true;
     }
     case ProcessData::CreateSubstrate: {

@@ -206,8 +206,8 @@ void CreateSubstrateDialog::fillFrom(const QVariantMap &p)
     }
 
     // The last matching item wins, by id when one is stored, else by name.
-    const QVariant id = p.value(QStringLiteral("Material_Id"));
-    const QVariant name = p.value(QStringLiteral("Material"));
+    const QVariant id = p.value(spec(QStringLiteral("Film")).valueName());
+    const QVariant name = p.value(spec(QStringLiteral("Film")).name);
     int match = -1;
     for (int i = 0; i < m_material->count(); ++i) {
         if (id.isValid() ? m_material->itemData(i).toUInt() == id.toUInt()

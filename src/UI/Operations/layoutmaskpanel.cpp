@@ -4,6 +4,7 @@
 #include "maskfilerow.h"
 
 #include "Core/Steps/executor.h"
+#include "Core/Steps/masksettings.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -370,17 +371,17 @@ void MaskSourceBox::setWarn(const std::function<void(const QString &)> &warn)
 
 bool MaskSourceBox::fillFromLayout(const QVariantMap &parameters, const QString &prefix)
 {
-    if (parameters.value(prefix + QStringLiteral(" Source")).toString() != Core::Steps::MaskSourceLayout)
+    if (parameters.value(Core::Steps::MaskNames(prefix).source).toString() != Core::Steps::MaskSourceLayout)
         return false;
     setLayout(true);
-    m_layout->setFileName(parameters.value(prefix + QStringLiteral(" File")).toString());
+    m_layout->setFileName(parameters.value(Core::Steps::MaskNames(prefix).file).toString());
     MaskPlacement p;
-    p.structure = parameters.value(prefix + QStringLiteral(" Structure")).toString().toStdString();
-    p.layer = parameters.value(prefix + QStringLiteral(" Layer")).toInt();
-    p.datatype = parameters.value(prefix + QStringLiteral(" Datatype"), -1).toInt();
-    p.originX = parameters.value(prefix + QStringLiteral(" Origin X")).toDouble();
-    p.originY = parameters.value(prefix + QStringLiteral(" Origin Y")).toDouble();
-    p.scale = parameters.value(prefix + QStringLiteral(" Scale"), 1.0).toDouble();
+    p.structure = parameters.value(Core::Steps::MaskNames(prefix).structure).toString().toStdString();
+    p.layer = parameters.value(Core::Steps::MaskNames(prefix).layer).toInt();
+    p.datatype = parameters.value(Core::Steps::MaskNames(prefix).datatype, -1).toInt();
+    p.originX = parameters.value(Core::Steps::MaskNames(prefix).originX).toDouble();
+    p.originY = parameters.value(Core::Steps::MaskNames(prefix).originY).toDouble();
+    p.scale = parameters.value(Core::Steps::MaskNames(prefix).scale, 1.0).toDouble();
     // A list from another machine may name a layout this one lacks: keep the
     // stored bits quietly; a warning comes only when the person presses Load.
     const std::function<void(const QString &)> warn = m_layout->warn;
@@ -392,8 +393,8 @@ bool MaskSourceBox::fillFromLayout(const QVariantMap &parameters, const QString 
     const QVariant bits = parameters.value(prefix);
     if (bits.userType() == qMetaTypeId<std::vector<bool>>()) {
         stored.bits = bits.value<std::vector<bool>>();
-        stored.width = parameters.value(prefix + QStringLiteral(" Width")).toUInt();
-        stored.height = parameters.value(prefix + QStringLiteral(" Height")).toUInt();
+        stored.width = parameters.value(Core::Steps::MaskNames(prefix).width).toUInt();
+        stored.height = parameters.value(Core::Steps::MaskNames(prefix).height).toUInt();
         if (stored.bits.size() != size_t(stored.width) * stored.height)
             stored = MaskImage();
     }

@@ -1,3 +1,4 @@
+#include "Core/Steps/declare.h"
 #include "photolithographydialog.h"
 
 #include "dialogfields.h"
@@ -37,8 +38,9 @@ PhotolithographyDialog::PhotolithographyDialog(Core::Operations::Photolithograph
     m_top = new MaskSourceBox(QStringLiteral("TopMask"), QString::fromLatin1(TopMaskNotFound), this);
     m_bottom = new MaskSourceBox(QStringLiteral("BottomMask"), QString::fromLatin1(BottomMaskNotFound), this);
     m_material = DialogFields::materialBox(this, QStringLiteral("cbxFilm"), 0);
-    DialogFields::addRow(grid, this, QStringLiteral("lblTopMask"), QStringLiteral("Top Mask"), m_top);
-    DialogFields::addRow(grid, this, QStringLiteral("lblBottomMask"), QStringLiteral("Bottom Mask"), m_bottom);
+    DialogFields::addRow(grid, this, QStringLiteral("lblTopMask"), QLatin1String(Core::Steps::MaskNames::Top), m_top);
+    DialogFields::addRow(grid, this, QStringLiteral("lblBottomMask"), QLatin1String(Core::Steps::MaskNames::Bottom),
+                         m_bottom);
     DialogFields::addRow(grid, this, QStringLiteral("lblFilm"), QStringLiteral("Select Film"), m_material);
     layout->addLayout(grid);
     layout->addStretch();
@@ -67,17 +69,16 @@ void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
     {
         MaskSourceBox *source;
         MaskFileRow *row;
-        QString prefix, file, width;
+        Core::Steps::MaskNames names;
     };
     const Row rows[] = {
-        {m_top, m_top->imageRow(), QStringLiteral("Top Mask"), QStringLiteral("Top Mask File"), QStringLiteral("Top Mask Width")},
-        {m_bottom, m_bottom->imageRow(), QStringLiteral("Bottom Mask"), QStringLiteral("Bottom Mask File"),
-         QStringLiteral("Bottom Mask Width")}};
+        {m_top, m_top->imageRow(), Core::Steps::MaskNames(QLatin1String(Core::Steps::MaskNames::Top))},
+        {m_bottom, m_bottom->imageRow(), Core::Steps::MaskNames(QLatin1String(Core::Steps::MaskNames::Bottom))}};
     for (const Row &r : rows)
-        if (r.source->fillFromLayout(parameters, r.prefix)) {
+        if (r.source->fillFromLayout(parameters, r.names.bits)) {
             continue;
-        } else if (parameters.contains(r.file) && parameters.value(r.width).toUInt() != 0) {
-            r.row->setFileName(parameters.value(r.file).toString());
+        } else if (parameters.contains(r.names.file) && parameters.value(r.names.width).toUInt() != 0) {
+            r.row->setFileName(parameters.value(r.names.file).toString());
             // A list written elsewhere may name a file this machine lacks: no
             // warning here, the step keeps the bits it carries unless another
             // file is chosen.
@@ -86,7 +87,7 @@ void PhotolithographyDialog::fillFrom(const QVariantMap &parameters)
             r.row->apply();
             r.row->warn = warn;
         }
-    DialogFields::selectMaterial(m_material, parameters, QStringLiteral("Material"));
+    DialogFields::selectMaterial(m_material, parameters, QLatin1String(Core::Steps::Declare::MaterialBase));
 }
 
 MaskFileRow *PhotolithographyDialog::topRow() const { return m_top->imageRow(); }
@@ -109,7 +110,7 @@ QVariantMap PhotolithographyDialog::values() const
 {
     QVariantMap values;
     if (m_material->currentIndex() >= 0)
-        values.insert(QStringLiteral("Material"), materialId());
+        values.insert(QLatin1String(Core::Steps::Declare::MaterialBase), materialId());
     const struct
     {
         const char *prefix;
