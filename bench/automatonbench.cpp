@@ -3,10 +3,14 @@
 #include "Core/Operations/DistanceCounting/isotropicfilmdeposition.h"
 #include "Core/Operations/DistanceCounting/isotropicfilmetching.h"
 #include "Core/Operations/DistanceCounting/simplesioxidation.h"
+#include "Core/Steps/executor.h"
+#include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepregistry.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -109,5 +113,26 @@ void BM_SiOxidationUnderOxide(benchmark::State &state)
         benchmark::Counter(double(volume.getCellCount()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SiOxidationUnderOxide)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+namespace {
+
+// The same deposition as a list step through the step executor: reading and
+// checking the values, the lattice mark and the result code on top of the engine.
+void BM_IsotropicDepositionThroughExecutor(benchmark::State &state)
+{
+    const Core::Steps::StepDefinition &step =
+        *Core::Steps::StepRegistry::instance().ofType(Core::Steps::ProcessData::IsotropicDeposition);
+    const Core::Steps::ProcessData deposition = Core::Steps::makeStep(
+        step, {{QStringLiteral("Material"), 3u}, {QStringLiteral("Film Thickness"), 10.0}});
+    runOnTrench(state, [&deposition](TotalVolume &v) {
+        Core::Steps::ProcessRunContext context;
+        context.volume = boost::shared_ptr<TotalVolume>(&v, [](TotalVolume *) {});
+        if (Core::Steps::runProcessStep(deposition, context) != Core::Steps::StepSucceeded)
+            std::abort();
+    });
+}
+BENCHMARK(BM_IsotropicDepositionThroughExecutor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
