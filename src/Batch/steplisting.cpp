@@ -67,21 +67,7 @@ QString flagText(const ParameterSpec &spec, bool value)
 
 QString valueText(const ParameterSpec &spec, const QVariant &value)
 {
-    if (spec.kind == ValueKind::Flag)
-        return flagText(spec, value.toBool());
-    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
-        double x = 0, y = 0, z = 0;
-        value.value<Util::Vector3D>().get(x, y, z);
-        return QStringLiteral("(%1, %2, %3)")
-            .arg(ParameterSpec::number(x), ParameterSpec::number(y), ParameterSpec::number(z));
-    }
-    if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags)
-        for (const Choice &choice : spec.choices)
-            if (choice.value == value.toInt())
-                return QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
-    if (spec.kind == ValueKind::Text)
-        return QStringLiteral("\"%1\"").arg(value.toString());
-    return ParameterSpec::number(value.toDouble());
+    return spec.kind == ValueKind::Flag ? flagText(spec, value.toBool()) : spec.valueText(value);
 }
 
 QString rangeText(const ParameterSpec &spec)

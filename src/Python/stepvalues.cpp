@@ -208,23 +208,7 @@ QString pythonFlag(bool value) { return value ? QStringLiteral("True") : QString
 // How help() shows a declared value: Python's spelling of flags and positions.
 QString valueText(const ParameterSpec &spec, const QVariant &value)
 {
-    if (spec.kind == ValueKind::Flag || value.userType() == QMetaType::Bool)
-        return pythonFlag(value.toBool());
-    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
-        double x = 0, y = 0, z = 0;
-        value.value<Util::Vector3D>().get(x, y, z);
-        return QStringLiteral("(%1, %2, %3)")
-            .arg(ParameterSpec::number(x), ParameterSpec::number(y), ParameterSpec::number(z));
-    }
-    if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags)
-        for (const Choice &choice : spec.choices)
-            if (choice.value == value.toInt())
-                return QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
-    bool isNumber = false;
-    const double number = value.toDouble(&isNumber);
-    if (isNumber && value.userType() != QMetaType::QString)
-        return ParameterSpec::number(number);
-    return QStringLiteral("\"%1\"").arg(value.toString());
+    return spec.valueText(value, pythonFlag(true), pythonFlag(false));
 }
 
 // The values a keyword takes beyond its kind: its range, its choices.

@@ -1,5 +1,7 @@
 #include "parameterspec.h"
 
+#include "Util/vector3d.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -38,6 +40,26 @@ QString ParameterSpec::choicesText() const
         return parts.join(QString());
     const QString last = parts.takeLast();
     return parts.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QString ParameterSpec::valueText(const QVariant &value, const QString &yes, const QString &no) const
+{
+    if (kind == ValueKind::Flag || value.userType() == QMetaType::Bool)
+        return value.toBool() ? yes : no;
+    if (value.userType() == qMetaTypeId<Util::Vector3D>()) {
+        double x = 0, y = 0, z = 0;
+        value.value<Util::Vector3D>().get(x, y, z);
+        return QStringLiteral("(%1, %2, %3)").arg(number(x), number(y), number(z));
+    }
+    if (kind == ValueKind::Choice || kind == ValueKind::Flags)
+        for (const Choice &choice : choices)
+            if (choice.value == value.toInt())
+                return QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
+    bool isNumber = false;
+    const double asNumber = value.toDouble(&isNumber);
+    if (kind != ValueKind::Text && isNumber && value.userType() != QMetaType::QString)
+        return number(asNumber);
+    return QStringLiteral("\"%1\"").arg(value.toString());
 }
 
 QVariant ParameterSpec::companionValue(const QVariant &value) const

@@ -83,6 +83,11 @@ struct ParameterSpec
     QString rangeText() const;
     // The choices as a sentence names them: "1 (top), 2 (bottom) or 3 (both)".
     QString choicesText() const;
+    // A value as listings and help show it: numbers without exponent where
+    // they can, a position as (x, y, z), a choice with its word, a text quoted,
+    // a flag as the caller spells true and false.
+    QString valueText(const QVariant &value, const QString &yes = QStringLiteral("true"),
+                      const QString &no = QStringLiteral("false")) const;
     // The companion's value for a stored value (a choice's text, a flag's opposite).
     QVariant companionValue(const QVariant &value) const;
 };
