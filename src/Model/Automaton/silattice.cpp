@@ -166,8 +166,8 @@ bool SiLattice::initialise(QString *error)
     CellLock lock(*m_volume);
     Voxel *cells = lock.cells();
     const size_t cellCount = size_t(m_volume->getCellCount());
-    for (size_t c = 0; c < cellCount; ++c)
-        cells[c].latticeIndex = 0;
+    m_atomCounts = Util::LargeArray<int32_t>(cellCount);
+    int32_t *atomCounts = m_atomCounts.data();
 
     const unsigned nx = m_nx, ny = m_ny, nz = m_nz;
     const uint64_t columns = uint64_t(nx) * ny;
@@ -299,7 +299,7 @@ bool SiLattice::initialise(QString *error)
                         } else if (cells[v].material == Silicon) {
                             a.state = SiAtom::Present;
                             // Atoms of different slabs share volume cells.
-                            __atomic_fetch_add(&cells[v].latticeIndex, 1, __ATOMIC_RELAXED);
+                            __atomic_fetch_add(&atomCounts[v], 1, __ATOMIC_RELAXED);
                         } else if (cells[v].material != 0) {
                             a.state = SiAtom::Fixed;
                         } else {

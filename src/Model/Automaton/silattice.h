@@ -23,7 +23,7 @@ class TotalVolume;
 // are stored in one array in increasing key order (key = k + nz * (j + ny * i)),
 // which is what an ordered map from key to cell would give, at a fraction of
 // the memory; a per-column index makes a neighbour lookup a couple of reads.
-// Every volume cell's latticeIndex counts the present atoms inside it.
+// The lattice also counts the present atoms inside every volume cell.
 class SiLattice
 {
 public:
@@ -55,7 +55,7 @@ public:
 
     // Builds the cells and bonds from the volume's cells (takes the cell lock).
     // Refuses, with a message, a lattice that would not fit in memory; the
-    // lattice is then empty and every latticeIndex is 0.
+    // lattice is then empty and every atom count is 0.
     bool initialise(QString *error = nullptr);
 
     TotalVolume *getVolume() const { return m_volume; }
@@ -89,6 +89,9 @@ public:
     int64_t findCell(unsigned i, unsigned j, unsigned k) const;
 
     size_t getAtomCount() const { return m_cells.size() * 8; }
+    // Present atoms inside volume cell `cell` (by cell index); the etchers keep it up to date.
+    int32_t atomCount(uint32_t cell) const { return m_atomCounts.size() ? m_atomCounts[cell] : 0; }
+    int32_t *atomCounts() { return m_atomCounts.data(); }
     SiAtom &atom(uint32_t id) { return m_cells[id >> 3].atoms[id & 7]; }
     const SiAtom &atom(uint32_t id) const { return m_cells[id >> 3].atoms[id & 7]; }
     static uint32_t atomId(size_t cellSlot, unsigned indexInCell) { return uint32_t(cellSlot * 8 + indexInCell); }
@@ -194,6 +197,7 @@ private:
     Template m_template;
     Util::LargeArray<SiCell> m_cells; // on huge pages: a lattice is hundreds of megabytes
     Util::LargeArray<uint64_t> m_keys;
+    Util::LargeArray<int32_t> m_atomCounts; // per volume cell
     std::vector<uint32_t> m_columnStart; // first slot of column (i, j) at i * ny + j; one extra at the end
     std::vector<FixedBond> m_fixedAtoms;
 };

@@ -103,10 +103,10 @@ uint64_t digestOf(TotalVolume &volume)
         Model::Automaton::CellLock lock(volume);
         const size_t n = size_t(volume.getCellCount());
         for (size_t i = 0; i < n; ++i)
-            d.add(lock.cells()[i].cutCount);
+            d.add(volume.getPainter().cutCount(i));
         if (const boost::shared_ptr<Model::Automaton::SiLattice> lattice = volume.getLattice())
             for (size_t i = 0; i < n; ++i)
-                d.add(uint64_t(uint32_t(lock.cells()[i].latticeIndex)));
+                d.add(uint64_t(uint32_t(lattice->atomCount(uint32_t(i)))));
     }
     for (const QString &name : volume.getPropertyNames()) {
         QByteArray bytes;

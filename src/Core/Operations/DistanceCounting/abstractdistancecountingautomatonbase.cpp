@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace Core {
 namespace Operations {
@@ -78,6 +79,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         return;
     CellLock lock(m_volume);
     m_cells = lock.cells();
+    m_scratch.reset(uint64_t(m_layer) * m_sizeX);
     const Util::SlabPlan &plan = m_plan;
 
     Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { initializeSlab(r.first, r.last, s); });
@@ -116,6 +118,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         slab->bits = std::vector<uint64_t>();
         slab->cursor = Cursor();
     }
+    if (!m_keepScratch)
+        m_scratch.release();
     m_cells = nullptr;
 }
 
@@ -123,14 +127,28 @@ void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsig
 {
     clearFront(slab);
     Cursor &cursor = m_slabs[slab]->cursor;
+    const bool skipUniform = skipsUniformCells();
+    const size_t columnBytes = size_t(m_sizeZ) * sizeof(Voxel);
     uint32_t index = first * m_layer;
     for (unsigned x = first; x < last; ++x)
-        for (unsigned y = 0; y < m_sizeY; ++y)
-            for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
-                cursor.index = index;
+        for (unsigned y = 0; y < m_sizeY; ++y, index += m_sizeZ) {
+            const Voxel *column = m_cells + index;
+            // A column whose side neighbours equal it cell for cell differs from its
+            // surroundings only where a run of one material ends.
+            const bool sameAsSides =
+                skipUniform && (x == 0 || std::memcmp(column - m_layer, column, columnBytes) == 0) &&
+                (x + 1 == m_sizeX || std::memcmp(column + m_layer, column, columnBytes) == 0) &&
+                (y == 0 || std::memcmp(column - m_sizeZ, column, columnBytes) == 0) &&
+                (y + 1 == m_sizeY || std::memcmp(column + m_sizeZ, column, columnBytes) == 0);
+            for (unsigned z = 0; z < m_sizeZ; ++z) {
+                if (sameAsSides && z > 0 && z + 1 < m_sizeZ && column[z - 1].material == column[z].material &&
+                    column[z + 1].material == column[z].material)
+                    continue;
+                cursor.index = index + z;
                 cursor.mask = maskAt(x, y, z);
-                initializeCell(index, slab);
+                initializeCell(index + z, slab);
             }
+        }
     cursor = Cursor();
 }
 
@@ -225,9 +243,9 @@ void AbstractDistanceCountingAutomatonBase::orderFront(unsigned slab, std::vecto
 void AbstractDistanceCountingAutomatonBase::applyPendingChanges(unsigned slab)
 {
     for (const PendingCellChange &change : m_slabs[slab]->pending) {
-        Voxel &voxel = m_cells[change.cell];
-        voxel.material = change.material;
-        setVector(voxel, change.vector[0], change.vector[1], change.vector[2]);
+        // The flag stays what the cell had; read it before the material changes.
+        m_scratch.write(change.cell, flagOf(change.cell), change.vector);
+        m_cells[change.cell].material = change.material;
     }
 }
 
@@ -271,6 +289,41 @@ void AbstractDistanceCountingAutomatonBase::route(uint32_t index, unsigned first
         newFront.push_back(index);
 }
 
+AbstractDistanceCountingAutomatonBase::ScratchValue
+AbstractDistanceCountingAutomatonBase::scratchAfterRun(uint32_t index) const
+{
+    CellLock lock(m_volume);
+    uint8_t flag;
+    const float *vector;
+    if (!m_scratch.isReset() || !m_scratch.find(index, flag, vector))
+        return defaultFor(lock.cells()[index].material);
+    ScratchValue value = {flag, {vector[0], vector[1], vector[2]}};
+    return value;
+}
+
+void AbstractDistanceCountingAutomatonBase::setScratchDefaults(const ScratchValue &empty, const MaterialSet &members,
+                                                               const ScratchValue &member, const ScratchValue &other)
+{
+    m_defaultEmpty = empty;
+    m_defaultMembers = members;
+    m_defaultMember = member;
+    m_defaultOther = other;
+}
+
+void AbstractDistanceCountingAutomatonBase::setScratch(uint32_t index, uint8_t flag, float x, float y, float z)
+{
+    const float vector[3] = {x, y, z};
+    uint8_t storedFlag;
+    const float *stored;
+    if (!m_scratch.find(index, storedFlag, stored)) {
+        // Compared bit for bit: a -0 or a NaN must come back exactly as it was set.
+        const ScratchValue &given = defaultFor(m_cells[index].material);
+        if (given.flag == flag && std::memcmp(given.vector, vector, sizeof vector) == 0)
+            return;
+    }
+    m_scratch.write(index, flag, vector);
+}
+
 void AbstractDistanceCountingAutomatonBase::addToFront(uint32_t index, unsigned slab)
 {
     m_slabs[slab]->front.push_back(index);
@@ -295,13 +348,13 @@ unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index) co
 bool AbstractDistanceCountingAutomatonBase::relax(uint32_t index, float limitSq, const StepVectors &steps,
                                                   float out[3]) const
 {
-    float best = lengthSquared(m_cells[index].automatonValues);
+    float best = lengthSquared(vectorOf(index));
     bool found = false;
     const unsigned mask = neighbourMask(index);
     for (unsigned d = 0; d < 6; ++d) {
         if (!(mask & (1u << d)))
             continue;
-        const float *v = m_cells[neighbour(index, d)].automatonValues;
+        const float *v = vectorOf(neighbour(index, d));
         const float c[3] = {v[0] + steps[d][0], v[1] + steps[d][1], v[2] + steps[d][2]};
         const float length = lengthSquared(c);
         if (length < best && length <= limitSq) {

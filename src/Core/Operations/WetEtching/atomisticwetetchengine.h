@@ -115,6 +115,7 @@ private:
     double m_depth;
     boost::shared_ptr<Model::Automaton::SiLattice> m_lattice;
     Model::Automaton::Voxel *m_cells = nullptr;
+    int32_t *m_counts = nullptr; // the lattice's atom count per volume cell
     unsigned m_sizeX, m_sizeY, m_sizeZ;
     uint64_t m_cellsPerX;
     double m_divisorX, m_divisorY, m_divisorZ;
