@@ -308,6 +308,7 @@ void AbstractDistanceCountingAutomatonBase::setScratchDefaults(const ScratchValu
     m_defaultMembers = members;
     m_defaultMember = member;
     m_defaultOther = other;
+    m_membersDiffer = member.flag != other.flag || std::memcmp(member.vector, other.vector, sizeof other.vector) != 0;
 }
 
 void AbstractDistanceCountingAutomatonBase::setScratch(uint32_t index, uint8_t flag, float x, float y, float z)

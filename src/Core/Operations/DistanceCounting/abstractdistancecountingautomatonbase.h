@@ -125,7 +125,7 @@ protected:
     {
         if (material == 0)
             return m_defaultEmpty;
-        return m_defaultMembers.contains(material) ? m_defaultMember : m_defaultOther;
+        return m_membersDiffer && m_defaultMembers.contains(material) ? m_defaultMember : m_defaultOther;
     }
     uint8_t flagOf(uint32_t index) const
     {
@@ -240,6 +240,7 @@ private:
     bool m_keepScratch = false;
     ScratchValue m_defaultEmpty = {0, {0, 0, 0}}, m_defaultMember = {0, {0, 0, 0}}, m_defaultOther = {0, {0, 0, 0}};
     MaterialSet m_defaultMembers;
+    bool m_membersDiffer = false; // whether member and other defaults differ
 };
 
 } // namespace Operations

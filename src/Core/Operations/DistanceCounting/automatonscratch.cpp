@@ -6,40 +6,35 @@ namespace Operations {
 void AutomatonScratch::reset(uint64_t cellCount)
 {
     release();
-    m_tableSize = size_t((cellCount + PageCells - 1) >> PageBits);
-    m_table.reset(new std::atomic<uint32_t>[m_tableSize]);
-    for (size_t i = 0; i < m_tableSize; ++i)
-        m_table[i].store(0, std::memory_order_relaxed);
-    m_blocks.resize((m_tableSize + BlockPages - 1) / BlockPages);
+    const size_t pages = size_t((cellCount + PageCells - 1) >> PageBits);
+    m_table = Util::LargeArray<uint32_t>(pages); // all zero: no page yet
+    m_blocks.resize((pages + BlockPages - 1) / BlockPages);
 }
 
 void AutomatonScratch::release()
 {
-    m_table.reset();
-    m_tableSize = 0;
-    m_blocks = std::vector<std::unique_ptr<Page[]>>();
+    m_table = Util::LargeArray<uint32_t>();
+    m_blocks = std::vector<Util::LargeArray<Page>>();
     m_used = 0;
 }
 
 AutomatonScratch::Page *AutomatonScratch::pageFor(uint32_t cell)
 {
-    std::atomic<uint32_t> &entry = m_table[cell >> PageBits];
-    uint32_t slot = entry.load(std::memory_order_acquire);
+    uint32_t *entry = &m_table.data()[cell >> PageBits];
+    uint32_t slot = __atomic_load_n(entry, __ATOMIC_ACQUIRE);
     if (slot)
         return pageAt(slot - 1);
     std::lock_guard<std::mutex> lock(m_mutex);
-    slot = entry.load(std::memory_order_acquire);
+    slot = __atomic_load_n(entry, __ATOMIC_ACQUIRE);
     if (slot)
         return pageAt(slot - 1);
     const size_t index = m_used;
-    std::unique_ptr<Page[]> &block = m_blocks[index / BlockPages];
-    if (!block)
-        block.reset(new Page[BlockPages]);
-    Page *page = block.get() + index % BlockPages;
-    page->marks.store(0, std::memory_order_relaxed);
+    Util::LargeArray<Page> &block = m_blocks[index / BlockPages];
+    if (block.size() == 0)
+        block = Util::LargeArray<Page>(BlockPages); // zero-filled: no cell written
     ++m_used;
-    entry.store(uint32_t(index + 1), std::memory_order_release);
-    return page;
+    __atomic_store_n(entry, uint32_t(index + 1), __ATOMIC_RELEASE);
+    return block.data() + index % BlockPages;
 }
 
 void AutomatonScratch::write(uint32_t cell, uint8_t flag, const float vector[3])
@@ -50,12 +45,17 @@ void AutomatonScratch::write(uint32_t cell, uint8_t flag, const float vector[3])
     v[0] = vector[0];
     v[1] = vector[1];
     v[2] = vector[2];
-    const uint32_t flagBit = 1u << (16 + c);
+    const uint32_t written = 1u << c, flagBit = 1u << (16 + c);
+    // Another slab may be marking a cell of the same page: change only this cell's bits, atomically.
+    const uint32_t marks = __atomic_load_n(&page->marks, __ATOMIC_RELAXED);
     if (flag) {
-        page->marks.fetch_or((1u << c) | flagBit, std::memory_order_relaxed);
+        if ((marks & (written | flagBit)) != (written | flagBit))
+            __atomic_fetch_or(&page->marks, written | flagBit, __ATOMIC_RELAXED);
     } else {
-        page->marks.fetch_and(~flagBit, std::memory_order_relaxed);
-        page->marks.fetch_or(1u << c, std::memory_order_relaxed);
+        if (marks & flagBit)
+            __atomic_fetch_and(&page->marks, ~flagBit, __ATOMIC_RELAXED);
+        if (!(marks & written))
+            __atomic_fetch_or(&page->marks, written, __ATOMIC_RELAXED);
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
+#include "Util/largebuffer.h"
+
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -26,7 +26,7 @@ public:
 
     struct Page
     {
-        std::atomic<uint32_t> marks; // bit c: cell c written; bit 16 + c: its flag
+        uint32_t marks; // bit c: cell c written; bit 16 + c: its flag (atomic access only)
         float vectors[PageCells][3];
     };
 
@@ -34,15 +34,17 @@ public:
     AutomatonScratch(const AutomatonScratch &) = delete;
     AutomatonScratch &operator=(const AutomatonScratch &) = delete;
 
-    // An empty table for cellCount cells; every page is dropped.
+    // An empty table for cellCount cells; every page is dropped. Throws
+    // std::bad_alloc when the table does not fit.
     void reset(uint64_t cellCount);
     // Frees the table and every page.
     void release();
+    bool isReset() const { return m_table.size() != 0; }
 
     // The page of a cell when one of its cells was written, else null.
     const Page *pageOf(uint32_t cell) const
     {
-        const uint32_t slot = m_table[cell >> PageBits].load(std::memory_order_acquire);
+        const uint32_t slot = __atomic_load_n(&m_table.data()[cell >> PageBits], __ATOMIC_ACQUIRE);
         return slot ? pageAt(slot - 1) : nullptr;
     }
     // True with the stored flag and vector when the cell was written.
@@ -52,7 +54,7 @@ public:
         if (!page)
             return false;
         const unsigned c = cell & (PageCells - 1);
-        const uint32_t marks = page->marks.load(std::memory_order_relaxed);
+        const uint32_t marks = __atomic_load_n(&page->marks, __ATOMIC_RELAXED);
         if (!(marks & (1u << c)))
             return false;
         flag = uint8_t((marks >> (16 + c)) & 1u);
@@ -61,18 +63,20 @@ public:
     }
     void write(uint32_t cell, uint8_t flag, const float vector[3]);
 
-    bool isReset() const { return m_tableSize != 0; }
     // Pages held now, for the memory a run takes.
     size_t pageCount() const { return m_used; }
 
 private:
-    static const unsigned BlockPages = 1024;
-    Page *pageAt(uint32_t slot) const { return m_blocks[slot / BlockPages].get() + slot % BlockPages; }
+    // About one huge page of pages per block, taken from the kernel in one go.
+    static const unsigned BlockPages = 10240;
+    Page *pageAt(uint32_t slot) const
+    {
+        return const_cast<Page *>(m_blocks[slot / BlockPages].data()) + slot % BlockPages;
+    }
     Page *pageFor(uint32_t cell);
 
-    std::unique_ptr<std::atomic<uint32_t>[]> m_table; // page slot + 1, or 0
-    size_t m_tableSize = 0;
-    std::vector<std::unique_ptr<Page[]>> m_blocks; // sized once by reset(), so readers never see it move
+    Util::LargeArray<uint32_t> m_table; // page slot + 1, or 0
+    std::vector<Util::LargeArray<Page>> m_blocks; // sized once by reset(), so readers never see it move
     size_t m_used = 0;
     std::mutex m_mutex; // page allocation
 };
