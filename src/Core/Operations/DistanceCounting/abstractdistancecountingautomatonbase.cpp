@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace Core {
 namespace Operations {
@@ -79,7 +81,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         return;
     CellLock lock(m_volume);
     m_cells = lock.cells();
-    m_scratch.reset(uint64_t(m_layer) * m_sizeX);
+    m_scratch.reset(m_sizeX, m_sizeY, m_sizeZ);
+    buildBands(iterations);
     const Util::SlabPlan &plan = m_plan;
 
     Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { initializeSlab(r.first, r.last, s); });
@@ -121,6 +124,130 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
     if (!m_keepScratch)
         m_scratch.release();
     m_cells = nullptr;
+}
+
+namespace {
+
+// out[i] = the smallest (or, with Greater, largest) of in[i - r .. i + r] within
+// [0, n), every element `stride` apart; a monotonic queue keeps it linear in n.
+template <class Better>
+void slidingBest(const int32_t *in, int32_t *out, size_t n, size_t stride, size_t r, Better better,
+                 std::vector<size_t> &queue)
+{
+    queue.clear();
+    size_t head = 0, next = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t last = std::min(n - 1, i + r);
+        for (; next <= last; ++next) {
+            while (queue.size() > head && !better(in[queue.back() * stride], in[next * stride]))
+                queue.pop_back();
+            queue.push_back(next);
+        }
+        while (queue[head] + r < i)
+            ++head;
+        out[i * stride] = in[queue[head] * stride];
+    }
+}
+
+} // namespace
+
+void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
+{
+    const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
+    const size_t columns = size_t(sx) * sy;
+    const MaterialSet banded = bandMaterials();
+    if (banded.isEmpty() || reach <= 0)
+        return;
+    const int64_t r = std::min<int64_t>(int64_t(reach) + 1, int64_t(std::max(sx, std::max(sy, sz))));
+    const Voxel *cells = m_cells;
+    const size_t columnBytes = size_t(sz) * sizeof(Voxel);
+    // Per column the lowest and highest cell next to another material (hi < lo: none).
+    std::vector<int32_t> lo(columns, INT32_MAX), hi(columns, -1);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (unsigned x = range.first; x < range.last; ++x)
+            for (unsigned y = 0; y < sy; ++y) {
+                const size_t c = size_t(x) * sy + y;
+                const Voxel *column = cells + c * sz;
+                int32_t a = INT32_MAX, b = -1;
+                for (unsigned z = 1; z < sz; ++z)
+                    if (column[z].material != column[z - 1].material) {
+                        a = std::min<int32_t>(a, int32_t(z) - 1);
+                        b = int32_t(z);
+                    }
+                const Voxel *sides[4] = {x > 0 ? column - m_layer : nullptr, x + 1 < sx ? column + m_layer : nullptr,
+                                         y > 0 ? column - sz : nullptr, y + 1 < sy ? column + sz : nullptr};
+                for (const Voxel *side : sides) {
+                    if (!side || std::memcmp(side, column, columnBytes) == 0)
+                        continue;
+                    unsigned first = 0, last = sz - 1;
+                    while (side[first].material == column[first].material)
+                        ++first;
+                    while (side[last].material == column[last].material)
+                        --last;
+                    a = std::min<int32_t>(a, int32_t(first));
+                    b = std::max<int32_t>(b, int32_t(last));
+                }
+                lo[c] = a;
+                hi[c] = b;
+            }
+    });
+    // Dilate by r columns along y, then along x: a front cell moves one face step an iteration.
+    std::vector<int32_t> lo2(columns), hi2(columns);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        std::vector<size_t> queue;
+        for (unsigned x = range.first; x < range.last; ++x) {
+            const size_t row = size_t(x) * sy;
+            slidingBest(&lo[row], &lo2[row], sy, 1, size_t(r), std::less<int32_t>(), queue);
+            slidingBest(&hi[row], &hi2[row], sy, 1, size_t(r), std::greater<int32_t>(), queue);
+        }
+    });
+    const Util::SlabPlan rows = Util::planSlabs(0, sy, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount);
+    Util::runSlabs(rows, [&](const Util::SlabRange &range, unsigned) {
+        std::vector<size_t> queue;
+        for (unsigned y = range.first; y < range.last; ++y) {
+            slidingBest(&lo2[y], &lo[y], sx, sy, size_t(r), std::less<int32_t>(), queue);
+            slidingBest(&hi2[y], &hi[y], sx, sy, size_t(r), std::greater<int32_t>(), queue);
+        }
+    });
+    lo2 = std::vector<int32_t>();
+    hi2 = std::vector<int32_t>();
+    // Each column's band: its cells of the banded materials within r of those heights.
+    std::vector<AutomatonScratch::ColumnBand> bands(columns);
+    uint64_t total = 0;
+    for (size_t c = 0; c < columns; ++c) {
+        if (hi[c] < lo[c])
+            continue;
+        const Voxel *column = cells + c * sz;
+        int64_t a = std::max<int64_t>(0, int64_t(lo[c]) - r);
+        int64_t b = std::min<int64_t>(int64_t(sz), int64_t(hi[c]) + r + 1);
+        while (a < b && !banded.contains(column[a].material))
+            ++a;
+        while (b > a && !banded.contains(column[b - 1].material))
+            --b;
+        bands[c].first = total;
+        bands[c].zlo = uint32_t(a);
+        bands[c].zhi = uint32_t(b);
+        total += uint64_t(b - a);
+    }
+    // Bands as large as the cells themselves would gain nothing over pages.
+    if (total == 0 || total > uint64_t(columns) * sz / 3)
+        return;
+    try {
+        m_scratch.setBands(std::move(bands), total);
+    } catch (const std::bad_alloc &) {
+        return; // pages serve every cell then
+    }
+    const std::vector<AutomatonScratch::ColumnBand> &laid = m_scratch.bands();
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (size_t c = size_t(range.first) * sy; c < size_t(range.last) * sy; ++c) {
+            const AutomatonScratch::ColumnBand &band = laid[c];
+            const Voxel *column = cells + c * sz;
+            for (uint32_t z = band.zlo; z < band.zhi; ++z) {
+                const ScratchValue &value = defaultFor(column[z].material);
+                m_scratch.setBandCell(band.first + (z - band.zlo), value.flag, value.vector);
+            }
+        }
+    });
 }
 
 void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsigned last, unsigned slab)
@@ -176,8 +303,32 @@ void AbstractDistanceCountingAutomatonBase::stepSlab(unsigned first, unsigned la
     s.toPreviousSlab.clear();
     s.pending.clear();
     s.newFront.clear();
-    for (uint32_t index : s.front)
-        updateCell(index, first, last, s.newFront, slab);
+    // The front is in cell order, so its cells' neighbourhoods are known ahead:
+    // asking for them a few cells early hides most of the wait for memory.
+    const size_t ahead = 12, count = s.front.size();
+    const uint32_t *front = s.front.data();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + ahead < count)
+            prefetchNeighbourhood(front[i + ahead]);
+        updateCell(front[i], first, last, s.newFront, slab);
+    }
+}
+
+void AbstractDistanceCountingAutomatonBase::prefetchNeighbourhood(uint32_t index) const
+{
+    const Voxel *cells = m_cells;
+    const uint64_t layer = m_layer, column = m_sizeZ, count = uint64_t(m_layer) * m_sizeX;
+    // Materials: the cell's own line holds its z neighbours.
+    __builtin_prefetch(cells + index);
+    if (index >= column)
+        __builtin_prefetch(cells + index - column);
+    if (index + column < count)
+        __builtin_prefetch(cells + index + column);
+    if (index >= layer)
+        __builtin_prefetch(cells + index - layer);
+    if (index + layer < count)
+        __builtin_prefetch(cells + index + layer);
+    m_scratch.prefetchNeighbourhood(index, m_sizeY);
 }
 
 void AbstractDistanceCountingAutomatonBase::mergeSlab(unsigned, unsigned, unsigned slab)
@@ -349,13 +500,19 @@ unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index) co
 bool AbstractDistanceCountingAutomatonBase::relax(uint32_t index, float limitSq, const StepVectors &steps,
                                                   float out[3]) const
 {
-    float best = lengthSquared(vectorOf(index));
+    const uint32_t column = m_scratch.columnOf(index);
+    const uint32_t z = index - column * m_sizeZ;
+    const uint32_t x = column / m_sizeY;
+    const unsigned mask = maskAt(x, column - x * m_sizeY, z);
+    // The neighbours' columns and heights, in neighbour order.
+    const uint32_t columns[6] = {column, column, column - 1, column + 1, column - m_sizeY, column + m_sizeY};
+    const uint32_t heights[6] = {z - 1, z + 1, z, z, z, z};
+    float best = lengthSquared(vectorAt(column, z, index));
     bool found = false;
-    const unsigned mask = neighbourMask(index);
     for (unsigned d = 0; d < 6; ++d) {
         if (!(mask & (1u << d)))
             continue;
-        const float *v = vectorOf(neighbour(index, d));
+        const float *v = vectorAt(columns[d], heights[d], neighbour(index, d));
         const float c[3] = {v[0] + steps[d][0], v[1] + steps[d][1], v[2] + steps[d][2]};
         const float length = lengthSquared(c);
         if (length < best && length <= limitSq) {

@@ -82,6 +82,9 @@ public:
     // The initialize pass then visits, in a column whose four side neighbours
     // hold the same materials all the way up, only the ends of its runs.
     virtual bool skipsUniformCells() const { return false; }
+    // The materials of the cells the run may write a vector to; the run keeps a
+    // dense band of them near the surfaces (others fall back to slower pages).
+    virtual MaterialSet bandMaterials() const { return m_propagatingMaterials; }
 
     // A cell's fixed flag and distance vector.
     struct ScratchValue
@@ -138,6 +141,14 @@ protected:
         uint8_t flag;
         const float *vector;
         return m_scratch.find(index, flag, vector) ? vector : defaultFor(m_cells[index].material).vector;
+    }
+    // vectorOf() for a cell whose column and height the caller knows.
+    const float *vectorAt(uint32_t column, uint32_t z, uint32_t index) const
+    {
+        uint8_t flag;
+        const float *vector;
+        return m_scratch.findAt(column, z, index, flag, vector) ? vector
+                                                                : defaultFor(m_cells[index].material).vector;
     }
     // The initial flag and vector of a cell, set once per run after its material is final;
     // nothing is stored when they are what its material gives.
@@ -227,6 +238,11 @@ private:
         Cursor cursor;
     };
     void mergeHandOvers(unsigned slab, std::vector<uint32_t> &front);
+    // Asks memory for a cell's and its face neighbours' materials and vectors.
+    void prefetchNeighbourhood(uint32_t index) const;
+    // Lays the scratch's bands over the cells the front can reach in `reach`
+    // steps from a surface, filled with what their materials give.
+    void buildBands(int reach);
     // Sorts the slab's cells and drops repeats.
     void orderFront(unsigned slab, std::vector<uint32_t> &cells);
 
