@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -18,6 +19,13 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 
 const double AbstractDistanceCountingAutomatonBase::DistanceFactor = 1.7071067811865475;
+
+namespace {
+std::atomic<double> g_bandShare(1.0 / 3.0);
+}
+
+void AbstractDistanceCountingAutomatonBase::setBandShare(double share) { g_bandShare.store(share); }
+double AbstractDistanceCountingAutomatonBase::bandShare() { return g_bandShare.load(); }
 
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(TotalVolume &volume)
     : m_sizeX(volume.getSizeX()),
@@ -229,8 +237,8 @@ void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
         bands[c].zhi = uint32_t(b);
         total += uint64_t(b - a);
     }
-    // Bands as large as the cells themselves would gain nothing over pages.
-    if (total == 0 || total > uint64_t(columns) * sz / 3)
+    // Bands about as large as the cells themselves would gain nothing over pages.
+    if (total == 0 || double(total) > bandShare() * double(columns) * sz)
         return;
     try {
         m_scratch.setBands(std::move(bands), total);

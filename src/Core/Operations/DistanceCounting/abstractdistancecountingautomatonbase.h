@@ -97,6 +97,11 @@ public:
     void keepScratchAfterRun(bool keep) { m_keepScratch = keep; }
     // What the last run left in a cell; takes the cell lock.
     ScratchValue scratchAfterRun(uint32_t index) const;
+    // How many cells the last run kept a vector for (band cells and page cells).
+    uint64_t scratchCellsAfterRun() const
+    {
+        return m_scratch.bandCellCount() + uint64_t(m_scratch.pageCount()) * AutomatonScratch::PageCells;
+    }
 
     unsigned getSlabCount() const { return unsigned(m_plan.slabs.size()); }
     const std::vector<Util::SlabRange> &getSlabs() const { return m_plan.slabs; }
@@ -110,6 +115,12 @@ public:
     // A count of iterations as an int: nothing for NaN or <= 0, capped at INT_MAX.
     static int toIterations(double count);
     static const double DistanceFactor; // (√2 + 1) / √2
+
+    // The largest share of a volume's cells the bands of a run may take before
+    // the run keeps every vector in pages instead (1/3 by default; tests set 0
+    // and 1 to run each way). Results never depend on it.
+    static void setBandShare(double share);
+    static double bandShare();
 
 protected:
     void runPasses(int iterations, bool withFinalize);

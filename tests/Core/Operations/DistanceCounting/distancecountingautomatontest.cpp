@@ -125,6 +125,24 @@ TEST(IsotropicFilmDeposition, DiagonalCellAtAStepEdgeNeedsMoreThanOneCell)
     EXPECT_EQ(v[2], -1.0f);
 }
 
+TEST(IsotropicFilmDeposition, ScratchFollowsTheSurfaceNotTheVolume)
+{
+    // A flat surface half way up a tall volume: a film of 2 reaches a few
+    // layers of 64 x 64 cells, not the million cells of the volume.
+    for (double share : {AbstractDistanceCountingAutomatonBase::bandShare(), 0.0}) {
+        const double saved = AbstractDistanceCountingAutomatonBase::bandShare();
+        AbstractDistanceCountingAutomatonBase::setBandShare(share);
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(64, 64, 256, flat(128));
+        IsotropicFilmDeposition deposition(*volume, Film, 2);
+        deposition.keepScratchAfterRun(true);
+        deposition.simulate();
+        AbstractDistanceCountingAutomatonBase::setBandShare(saved);
+        EXPECT_EQ(TestSupport::countOf(materialsOf(*volume), Film), 64u * 64 * 2) << "band share " << share;
+        EXPECT_GT(deposition.scratchCellsAfterRun(), 64u * 64 * 2) << "band share " << share;
+        EXPECT_LE(deposition.scratchCellsAfterRun(), 64u * 64 * 32) << "band share " << share; // two pages a column
+    }
+}
+
 TEST(IsotropicFilmDeposition, ZeroThicknessOrNoSourceDepositsNothing)
 {
     const boost::shared_ptr<TotalVolume> zero = makeVolume(5, 4, 6, flat(2));
