@@ -90,6 +90,7 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
     CellLock lock(m_volume);
     m_cells = lock.cells();
     m_scratch.reset(m_sizeX, m_sizeY, m_sizeZ);
+    findUneven();
     buildBands(iterations);
     const Util::SlabPlan &plan = m_plan;
 
@@ -105,6 +106,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         orderFront(s, slab.front);
     });
     // The hand-overs of the initialize pass are consumed; the first update pass refills them.
+    m_unevenLo = std::vector<int32_t>();
+    m_unevenHi = std::vector<int32_t>();
 
     for (int i = 0; i < iterations; ++i) {
         bool active = false;
@@ -159,6 +162,82 @@ void slidingBest(const int32_t *in, int32_t *out, size_t n, size_t stride, size_
 
 } // namespace
 
+namespace {
+
+// The first z in [1, n) where a column changes material, or n; eight cells a step while nothing changes.
+unsigned firstChange(const Voxel *c, unsigned n)
+{
+    unsigned z = 1;
+    for (; z + 8 <= n; z += 8) {
+        uint32_t any = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            any |= c[z + i].material ^ c[z + i - 1].material;
+        if (any)
+            break;
+    }
+    for (; z < n; ++z)
+        if (c[z].material != c[z - 1].material)
+            return z;
+    return n;
+}
+
+// The last z in [1, n) where a column changes material, or 0.
+unsigned lastChange(const Voxel *c, unsigned n)
+{
+    unsigned z = n;
+    for (; z >= 9; z -= 8) {
+        uint32_t any = 0;
+        for (unsigned i = 1; i <= 8; ++i)
+            any |= c[z - i].material ^ c[z - i - 1].material;
+        if (any)
+            break;
+    }
+    for (; z > 1; --z)
+        if (c[z - 1].material != c[z - 2].material)
+            return z - 1;
+    return 0;
+}
+
+} // namespace
+
+void AbstractDistanceCountingAutomatonBase::findUneven()
+{
+    const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
+    const size_t columns = size_t(sx) * sy;
+    m_unevenLo.assign(columns, INT32_MAX);
+    m_unevenHi.assign(columns, -1);
+    const Voxel *cells = m_cells;
+    const size_t columnBytes = size_t(sz) * sizeof(Voxel);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (unsigned x = range.first; x < range.last; ++x)
+            for (unsigned y = 0; y < sy; ++y) {
+                const size_t c = size_t(x) * sy + y;
+                const Voxel *column = cells + c * sz;
+                int32_t a = INT32_MAX, b = -1;
+                const unsigned first = firstChange(column, sz);
+                if (first < sz) {
+                    a = int32_t(first) - 1;
+                    b = int32_t(lastChange(column, sz));
+                }
+                const Voxel *sides[4] = {x > 0 ? column - m_layer : nullptr, x + 1 < sx ? column + m_layer : nullptr,
+                                         y > 0 ? column - sz : nullptr, y + 1 < sy ? column + sz : nullptr};
+                for (const Voxel *side : sides) {
+                    if (!side || std::memcmp(side, column, columnBytes) == 0)
+                        continue;
+                    unsigned low = 0, high = sz - 1;
+                    while (side[low].material == column[low].material)
+                        ++low;
+                    while (side[high].material == column[high].material)
+                        --high;
+                    a = std::min<int32_t>(a, int32_t(low));
+                    b = std::max<int32_t>(b, int32_t(high));
+                }
+                m_unevenLo[c] = a;
+                m_unevenHi[c] = b;
+            }
+    });
+}
+
 void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
 {
     const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
@@ -168,37 +247,7 @@ void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
         return;
     const int64_t r = std::min<int64_t>(int64_t(reach) + 1, int64_t(std::max(sx, std::max(sy, sz))));
     const Voxel *cells = m_cells;
-    const size_t columnBytes = size_t(sz) * sizeof(Voxel);
-    // Per column the lowest and highest cell next to another material (hi < lo: none).
-    std::vector<int32_t> lo(columns, INT32_MAX), hi(columns, -1);
-    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
-        for (unsigned x = range.first; x < range.last; ++x)
-            for (unsigned y = 0; y < sy; ++y) {
-                const size_t c = size_t(x) * sy + y;
-                const Voxel *column = cells + c * sz;
-                int32_t a = INT32_MAX, b = -1;
-                for (unsigned z = 1; z < sz; ++z)
-                    if (column[z].material != column[z - 1].material) {
-                        a = std::min<int32_t>(a, int32_t(z) - 1);
-                        b = int32_t(z);
-                    }
-                const Voxel *sides[4] = {x > 0 ? column - m_layer : nullptr, x + 1 < sx ? column + m_layer : nullptr,
-                                         y > 0 ? column - sz : nullptr, y + 1 < sy ? column + sz : nullptr};
-                for (const Voxel *side : sides) {
-                    if (!side || std::memcmp(side, column, columnBytes) == 0)
-                        continue;
-                    unsigned first = 0, last = sz - 1;
-                    while (side[first].material == column[first].material)
-                        ++first;
-                    while (side[last].material == column[last].material)
-                        --last;
-                    a = std::min<int32_t>(a, int32_t(first));
-                    b = std::max<int32_t>(b, int32_t(last));
-                }
-                lo[c] = a;
-                hi[c] = b;
-            }
-    });
+    std::vector<int32_t> lo(m_unevenLo), hi(m_unevenHi);
     // Dilate by r columns along y, then along x: a front cell moves one face step an iteration.
     std::vector<int32_t> lo2(columns), hi2(columns);
     Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
@@ -221,21 +270,25 @@ void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
     hi2 = std::vector<int32_t>();
     // Each column's band: its cells of the banded materials within r of those heights.
     std::vector<AutomatonScratch::ColumnBand> bands(columns);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (size_t c = size_t(range.first) * sy; c < size_t(range.last) * sy; ++c) {
+            if (hi[c] < lo[c])
+                continue;
+            const Voxel *column = cells + c * sz;
+            int64_t a = std::max<int64_t>(0, int64_t(lo[c]) - r);
+            int64_t b = std::min<int64_t>(int64_t(sz), int64_t(hi[c]) + r + 1);
+            while (a < b && !banded.contains(column[a].material))
+                ++a;
+            while (b > a && !banded.contains(column[b - 1].material))
+                --b;
+            bands[c].zlo = uint32_t(a);
+            bands[c].zhi = uint32_t(b);
+        }
+    });
     uint64_t total = 0;
-    for (size_t c = 0; c < columns; ++c) {
-        if (hi[c] < lo[c])
-            continue;
-        const Voxel *column = cells + c * sz;
-        int64_t a = std::max<int64_t>(0, int64_t(lo[c]) - r);
-        int64_t b = std::min<int64_t>(int64_t(sz), int64_t(hi[c]) + r + 1);
-        while (a < b && !banded.contains(column[a].material))
-            ++a;
-        while (b > a && !banded.contains(column[b - 1].material))
-            --b;
-        bands[c].first = total;
-        bands[c].zlo = uint32_t(a);
-        bands[c].zhi = uint32_t(b);
-        total += uint64_t(b - a);
+    for (AutomatonScratch::ColumnBand &band : bands) {
+        band.first = total;
+        total += band.zhi - band.zlo;
     }
     // Bands about as large as the cells themselves would gain nothing over pages.
     if (total == 0 || double(total) > bandShare() * double(columns) * sz)
@@ -262,23 +315,20 @@ void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsig
 {
     clearFront(slab);
     Cursor &cursor = m_slabs[slab]->cursor;
-    const bool skipUniform = skipsUniformCells();
-    const size_t columnBytes = size_t(m_sizeZ) * sizeof(Voxel);
+    const bool skipUniform = skipsUniformCells() && !m_unevenLo.empty();
     uint32_t index = first * m_layer;
     for (unsigned x = first; x < last; ++x)
         for (unsigned y = 0; y < m_sizeY; ++y, index += m_sizeZ) {
-            const Voxel *column = m_cells + index;
-            // A column whose side neighbours equal it cell for cell differs from its
-            // surroundings only where a run of one material ends.
-            const bool sameAsSides =
-                skipUniform && (x == 0 || std::memcmp(column - m_layer, column, columnBytes) == 0) &&
-                (x + 1 == m_sizeX || std::memcmp(column + m_layer, column, columnBytes) == 0) &&
-                (y == 0 || std::memcmp(column - m_sizeZ, column, columnBytes) == 0) &&
-                (y + 1 == m_sizeY || std::memcmp(column + m_sizeZ, column, columnBytes) == 0);
-            for (unsigned z = 0; z < m_sizeZ; ++z) {
-                if (sameAsSides && z > 0 && z + 1 < m_sizeZ && column[z - 1].material == column[z].material &&
-                    column[z + 1].material == column[z].material)
+            unsigned z0 = 0, z1 = m_sizeZ;
+            if (skipUniform) {
+                // Outside [lo, hi] a cell's six neighbours all hold its own material.
+                const size_t c = size_t(x) * m_sizeY + y;
+                if (m_unevenHi[c] < m_unevenLo[c])
                     continue;
+                z0 = unsigned(m_unevenLo[c]);
+                z1 = unsigned(m_unevenHi[c]) + 1;
+            }
+            for (unsigned z = z0; z < z1; ++z) {
                 cursor.index = index + z;
                 cursor.mask = maskAt(x, y, z);
                 initializeCell(index + z, slab);

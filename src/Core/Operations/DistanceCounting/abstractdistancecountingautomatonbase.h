@@ -79,8 +79,8 @@ public:
     virtual void linkSlab(unsigned first, unsigned last, unsigned slab);
     // True when initializeCell() of a cell whose six neighbours inside the volume
     // all hold its own material stores nothing and adds nothing to the front.
-    // The initialize pass then visits, in a column whose four side neighbours
-    // hold the same materials all the way up, only the ends of its runs.
+    // The initialize pass then visits in each column only the cells between the
+    // lowest and the highest one beside another material.
     virtual bool skipsUniformCells() const { return false; }
     // The materials of the cells the run may write a vector to; the run keeps a
     // dense band of them near the surfaces (others fall back to slower pages).
@@ -251,6 +251,9 @@ private:
     void mergeHandOvers(unsigned slab, std::vector<uint32_t> &front);
     // Asks memory for a cell's and its face neighbours' materials and vectors.
     void prefetchNeighbourhood(uint32_t index) const;
+    // Per column, the lowest and highest cell beside another material (in its
+    // column or a side column), into m_unevenLo/m_unevenHi (hi < lo: none).
+    void findUneven();
     // Lays the scratch's bands over the cells the front can reach in `reach`
     // steps from a surface, filled with what their materials give.
     void buildBands(int reach);
@@ -265,6 +268,7 @@ private:
     int m_iterationsRun = 0;
     AutomatonScratch m_scratch;
     bool m_keepScratch = false;
+    std::vector<int32_t> m_unevenLo, m_unevenHi; // per column, from findUneven() until the initialize pass ends
     ScratchValue m_defaultEmpty = {0, {0, 0, 0}}, m_defaultMember = {0, {0, 0, 0}}, m_defaultOther = {0, {0, 0, 0}};
     MaterialSet m_defaultMembers;
     bool m_membersDiffer = false; // whether member and other defaults differ
