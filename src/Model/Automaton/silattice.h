@@ -14,6 +14,7 @@ namespace Model {
 namespace Automaton {
 
 class TotalVolume;
+struct Voxel;
 
 // A diamond-cubic silicon crystal laid over a cell volume, lattice constant
 // 1.0 in world units, turned 45 degrees about z so that the volume's top is a
@@ -56,7 +57,27 @@ public:
     // Builds the cells and bonds from the volume's cells (takes the cell lock).
     // Refuses, with a message, a lattice that would not fit in memory; the
     // lattice is then empty and every atom count is 0.
-    bool initialise(QString *error = nullptr);
+    //
+    // With reach >= 0 (world units) only the unit cells with an atom in a
+    // silicon cell within reach of exposed silicon (silicon beside an empty
+    // cell) are kept: the crystal an etch of that reach can touch, so memory
+    // follows the etched region, not the volume. Bonds into the crystal left
+    // out are missing; the etchers hold such atoms fixed. With carry, the
+    // region also takes in every cell holding an atom of carry, dilated by
+    // reach, and the kept cells take over carry's atom states and lives: a
+    // lattice widened for a further etch goes on where carry stopped.
+    bool initialise(QString *error = nullptr, double reach = -1.0, const SiLattice *carry = nullptr);
+    // The reach the lattice was built for; below 0 every silicon cell is in it.
+    double getReach() const { return m_reach; }
+    // Steps etched on this lattice since it was built; the etchers add theirs.
+    long long getStepsEtched() const { return m_stepsEtched; }
+    void addStepsEtched(long long steps) { m_stepsEtched += steps; }
+    // The reach an etch of `steps` steps needs: one bond a step at most, and a
+    // margin for the second neighbours the removal rule counts.
+    static double reachForSteps(long long steps);
+    // Exchanges the crystals of two lattices of the same volume (a widened one
+    // takes the place of the one it widens, so holders keep their pointer).
+    void swapCrystal(SiLattice &other);
 
     TotalVolume *getVolume() const { return m_volume; }
     unsigned getNx() const { return m_nx; }
@@ -186,6 +207,9 @@ public:
 
 private:
     Point cellPosition(unsigned i, unsigned j, unsigned k) const;
+    // 1 for every volume cell within the reach of exposed silicon (or of a cell
+    // holding an atom of carry), per axis in whole cells.
+    std::vector<uint8_t> reachedCells(const Voxel *cells, const SiLattice *carry) const;
 
     TotalVolume *m_volume;
     unsigned m_sizeX, m_sizeY, m_sizeZ;
@@ -200,6 +224,8 @@ private:
     Util::LargeArray<int32_t> m_atomCounts; // per volume cell
     std::vector<uint32_t> m_columnStart; // first slot of column (i, j) at i * ny + j; one extra at the end
     std::vector<FixedBond> m_fixedAtoms;
+    double m_reach = -1.0;
+    long long m_stepsEtched = 0;
 };
 
 } // namespace Automaton

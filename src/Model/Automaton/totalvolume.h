@@ -66,8 +66,10 @@ public:
     void setLattice(const boost::shared_ptr<SiLattice> &lattice) { m_lattice = lattice; }
     // Replaces the silicon lattice by one built from the cells as they are now.
     // The old lattice is released first; when the new one is refused (too large
-    // for memory) the volume has none and error says why.
-    bool createLattice(QString *error = nullptr);
+    // for memory) the volume has none and error says why. With reach >= 0 (world
+    // units) only the crystal within reach of exposed silicon is built (see
+    // SiLattice::initialise): what an etch of that reach needs.
+    bool createLattice(QString *error = nullptr, double reach = -1.0);
 
     size_t cellIndex(unsigned x, unsigned y, unsigned z) const
     {

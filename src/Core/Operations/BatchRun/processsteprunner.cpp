@@ -434,7 +434,7 @@ int runWetEtching(StepRun &run)
     const bool stale = !run.context.latticeStale || run.context.latticeStale->value(volume.getId(), true);
     if (stale || !volume.getLattice()) {
         QString error;
-        if (!volume.createLattice(&error)) {
+        if (!volume.createLattice(&error, AtomisticWetEtchEngine::latticeReach(depth))) {
             // The cells are untouched; the next etch tries to build the lattice again.
             p.reject(QStringLiteral("The silicon lattice could not be built: %1").arg(error));
             return p.code();

@@ -1,5 +1,6 @@
 #include "atomisticetchoperation.h"
 #include "Core/Operations/cellvolumestep.h"
+#include "Core/Operations/WetEtching/atomisticwetetchengine.h"
 #include "Core/Operations/stoppablework.h"
 
 #include "Core/Operations/workspace.h"
@@ -87,7 +88,7 @@ void AtomisticEtchOperation::finish()
     timer.start();
     if (m_workspace->isLatticeStale(id) || !volume.getLattice()) {
         QString error;
-        if (!volume.createLattice(&error)) {
+        if (!volume.createLattice(&error, AtomisticWetEtchEngine::latticeReach(m_depth))) {
             // The volume is left as it was; the next etch tries again.
             m_workspace->setLatticeStale(id, true);
             say(QStringLiteral(": ") + error);

@@ -248,7 +248,9 @@ void AtomisticWetEtchEngine::setupSurface(Slab &slab)
             const int64_t v = locateBondEnd(lattice.bondEnd(id, s));
             if (v >= 0 && m_cells[v].material == 0) {
                 surface = true;
-            } else if (v < 0 || m_cells[v].material != Silicon) {
+            } else if (v < 0 || m_cells[v].material != Silicon || !SiAtom::isAtom(b)) {
+                // Outside the volume, in another material, or silicon the lattice
+                // left out as beyond the etch's reach: it holds its partner in place.
                 slab.fixed.push_back({id, s, b});
                 a.bonds[s] = SiAtom::FixedAtom;
             }
@@ -344,11 +346,28 @@ void AtomisticWetEtchEngine::emptyAtomlessCells(const Slab &slab)
             }
 }
 
+double AtomisticWetEtchEngine::latticeReach(double depth)
+{
+    return SiLattice::reachForSteps(stepsForDepth(depth));
+}
+
 bool AtomisticWetEtchEngine::run()
 {
     m_lattice = m_volume.getLattice();
     if (!m_lattice)
         return false;
+    // A lattice built for a shorter reach is widened first, keeping its atoms' states.
+    const double reach = m_lattice->getReach();
+    if (reach >= 0.0 && reach < SiLattice::reachForSteps(m_lattice->getStepsEtched() + m_statistics.stepsPlanned)) {
+        boost::shared_ptr<SiLattice> wider(new SiLattice(&m_volume));
+        m_lattice->clearFixedAtoms();
+        if (!wider->initialise(nullptr, SiLattice::reachForSteps(m_statistics.stepsPlanned), m_lattice.get())) {
+            m_volume.setLattice(boost::shared_ptr<SiLattice>());
+            m_lattice.reset();
+            return false;
+        }
+        m_lattice->swapCrystal(*wider);
+    }
 
     QElapsedTimer timer;
     timer.start();
@@ -429,6 +448,8 @@ bool AtomisticWetEtchEngine::run()
     // would never empty. It follows the atom nearest to its centre instead.
     if (m_statistics.atomsRemoved > 0)
         Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { emptyAtomlessCells(m_slabs[s]); });
+
+    m_lattice->addStepsEtched(m_statistics.stepsRun);
 
     // Finish: drop the lists, hand the fixed boundary atoms to the lattice in slab order.
     for (Slab &slab : m_slabs) {

@@ -582,3 +582,24 @@ TEST(WetEtchStop, AStopEndsTheEtchAtTheNextStep)
     // The cells follow the atoms the two steps removed.
     expectCountsMatchAtoms(*volume);
 }
+
+TEST_P(BothEtchers, ALatticeBuiltForTheEtchsReachEtchesAsTheWholeCrystal)
+{
+    // Two etches on one lattice: the second goes deeper than the first was built for, so the
+    // limited lattice is widened on the way, keeping what the first etch removed.
+    for (unsigned top : {8u, 20u}) {
+        const auto whole = makeVolume(24, 24, top + 2, maskedTop(top, 8, 16));
+        const auto limited = makeVolume(24, 24, top + 2, maskedTop(top, 8, 16));
+        ASSERT_TRUE(whole->createLattice());
+        ASSERT_TRUE(limited->createLattice(nullptr, AtomisticWetEtchEngine::latticeReach(1.0)));
+        EXPECT_LE(limited->getLattice()->getCellCount(), whole->getLattice()->getCellCount());
+        if (top == 20u) // a deep substrate: the crystal far below the opening is left out
+            EXPECT_LT(limited->getLattice()->getCellCount() * 2, whole->getLattice()->getCellCount());
+        for (double depth : {1.0, 2.5}) {
+            ASSERT_TRUE(makeEtcher(GetParam(), *whole, depth)->run());
+            ASSERT_TRUE(makeEtcher(GetParam(), *limited, depth)->run());
+            EXPECT_EQ(TestSupport::materialsOf(*limited), TestSupport::materialsOf(*whole))
+                << "top " << top << ", depth " << depth;
+        }
+    }
+}
