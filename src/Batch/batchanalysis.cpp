@@ -19,6 +19,7 @@ const QString ParticlesOption = QStringLiteral("--section-particles");
 const QString MeasureOption = QStringLiteral("--measure");
 const QString ColumnOption = QStringLiteral("--column");
 const QString VtiOption = QStringLiteral("--export-vti");
+const QString VtiCompressionOption = QStringLiteral("--vti-compression");
 const QString StlOption = QStringLiteral("--export-stl");
 
 QString absolute(const QString &file) { return QFileInfo(file).absoluteFilePath(); }
@@ -27,7 +28,7 @@ QString absolute(const QString &file) { return QFileInfo(file).absoluteFilePath(
 bool BatchAnalysis::isOption(const QString &option)
 {
     return option == SectionOption || option == ParticlesOption || option == MeasureOption ||
-           option == ColumnOption || option == VtiOption || option == StlOption;
+           option == ColumnOption || option == VtiOption || option == VtiCompressionOption || option == StlOption;
 }
 
 QString BatchAnalysis::add(const QString &option, const QString &value)
@@ -66,6 +67,13 @@ QString BatchAnalysis::add(const QString &option, const QString &value)
         columns.push_back(column);
     } else if (option == VtiOption) {
         vtiFile = value;
+    } else if (option == VtiCompressionOption) {
+        if (value == QLatin1String("none"))
+            vtiCompression = Model::Analysis::VtiCompression::None;
+        else if (value == QLatin1String("zlib"))
+            vtiCompression = Model::Analysis::VtiCompression::Zlib;
+        else
+            return QStringLiteral("--vti-compression \"%1\": give none or zlib").arg(value);
     } else if (option == StlOption) {
         stlPrefix = value;
     }
@@ -162,7 +170,7 @@ int BatchAnalysis::write(Model::Automaton::TotalVolume &volume, const std::funct
         }
     }
     if (!vtiFile.isEmpty()) {
-        if (writeVti(volume, vtiFile, &error))
+        if (writeVti(volume, vtiFile, &error, vtiCompression))
             line(QStringLiteral("VTK image data written to %1").arg(absolute(vtiFile)));
         else
             failed(QStringLiteral("the VTK file \"%1\" could not be written: %2").arg(vtiFile, error));
@@ -189,6 +197,7 @@ QString BatchAnalysis::usage()
         "                                 FILE-materials.csv, FILE-top-surface.csv and FILE-columns.csv\n"
         "  --column X,Y                   layer stack of cell column X,Y into the measure file; repeatable\n"
         "  --export-vti FILE.vti          the cells as VTK image data (ParaView), cell data \"material\"\n"
+        "  --vti-compression none|zlib    raw binary (default, fastest) or zlib blocks (smaller)\n"
         "  --export-stl PREFIX            one binary STL surface per material: PREFIX-<material id>.stl\n");
 }
 

@@ -2,6 +2,7 @@
 
 #include "Model/Analysis/crosssection.h"
 #include "Model/Analysis/measurements.h"
+#include "Model/Analysis/vtiwriter.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -36,6 +37,7 @@ struct BatchAnalysis
     QString measureFile;
     std::vector<Model::Analysis::ColumnRequest> columns;
     QString vtiFile;
+    Model::Analysis::VtiCompression vtiCompression = Model::Analysis::VtiCompression::None;
     QString stlPrefix;
 
     // Whether option is one of ours (it then takes one value).

@@ -4,6 +4,7 @@
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/slabrunner.h"
 #include "Util/stoptoken.h"
 #include "batchrenderer.h"
 
@@ -45,7 +46,13 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
             value(options.imageFile);
         else if (argument == QLatin1String("--netlist"))
             value(options.netlistFile);
-        else if (argument == QLatin1String("--set")) {
+        else if (argument == QLatin1String("--threads")) {
+            QString text;
+            value(text, "a thread count");
+            QString why;
+            if (options.error.isEmpty() && !Util::parseThreadCount(text, &options.threads, &why))
+                options.error = QStringLiteral("--threads: %1").arg(why);
+        } else if (argument == QLatin1String("--set")) {
             QString text;
             value(text, "POSITION:PARAMETER=VALUE");
             Core::Operations::ParameterOverride override;
@@ -91,7 +98,7 @@ QString BatchOptions::usage()
 {
     return QStringLiteral(
                "usage: torvane-batch LIST.plst --out RESULT.tvn [--image VIEW.png] [--netlist MODEL.cir]\n"
-               "                     [--set POSITION:PARAMETER=VALUE ...] [analysis options]\n"
+               "                     [--set POSITION:PARAMETER=VALUE ...] [--threads N] [analysis options]\n"
                "Runs the process list on a new scene, writes the scene as a Torvane document and,\n"
                "with --image, a picture of it (needs a display; xvfb-run will do).\n"
                "With --netlist, extracts the cantilevers of the final cell volume (preprocessing,\n"
@@ -101,6 +108,8 @@ QString BatchOptions::usage()
                "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
                "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
                "the list file's text of that parameter would be and checked by the run in the same way.\n"
+               "--threads N runs the engines on N threads (0: one per core, the default); the results\n"
+               "are the same for any N.\n"
                "       torvane-batch --list-steps [--markdown]\n"
                "Prints every step a process list can hold, from the step registry: its list name, its other\n"
                "names, a one-line summary and each parameter with its list name, kind, unit, range, default\n"
@@ -290,6 +299,8 @@ void BatchProgram::runSteps()
 
 int BatchProgram::exec()
 {
+    if (m_options.threads >= 0)
+        Util::setThreadCount(m_options.threads);
     if (!loadList())
         return ExitUsage;
     QString unwritable;

@@ -39,6 +39,7 @@ struct BatchOptions
     QString imageFile;
     QString netlistFile; // --netlist: the final volume's cantilevers as a circuit netlist
     QList<Core::Operations::ParameterOverride> overrides; // --set, applied in order after loading
+    int threads = -1; // --threads: engine threads, 0 one per core; -1 when not given
     BatchAnalysis analysis; // sections, measurements and exports of the final volume
     bool help = false;
     bool listSteps = false; // --list-steps: print every step the registry declares and run nothing

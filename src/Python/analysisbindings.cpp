@@ -168,14 +168,16 @@ py::object measure(const VolumePtr &self, const py::iterable &columns, const py:
     return py::module_::import("json").attr("loads")(py::str(files.json.constData(), size_t(files.json.size())));
 }
 
-py::str exportVti(const VolumePtr &self, const std::string &path)
+py::str exportVti(const VolumePtr &self, const std::string &path, bool compress)
 {
     QString error;
     bool written = false;
     {
         py::gil_scoped_release release;
         std::lock_guard<std::recursive_mutex> lock(self->runLock);
-        written = Model::Analysis::writeVti(*self->cells, qtext(path), &error);
+        written = Model::Analysis::writeVti(*self->cells, qtext(path), &error,
+                                            compress ? Model::Analysis::VtiCompression::Zlib
+                                                     : Model::Analysis::VtiCompression::None);
     }
     if (!written)
         raise(PyExc_OSError, error);
@@ -224,9 +226,11 @@ void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
              "the measurement file's names (docs/MEASUREMENTS.md): volume, materials (cells and volume per\n"
              "material), columns (the layer stack of each (x, y) in columns) and top_surface. With path,\n"
              "also writes the JSON file and its CSV files beside it, all or none (OSError).")
-        .def("export_vti", &exportVti, py::arg("path"),
-             "export_vti(path)\n\nWrites VTK XML image data (.vti): origin, spacing and cell data \"material\"\n"
-             "(and the particle counts where present), for ParaView or VTK. Returns path; OSError on failure.")
+        .def("export_vti", &exportVti, py::arg("path"), py::arg("compress") = false,
+             "export_vti(path, compress=False)\n\nWrites VTK XML image data (.vti): origin, spacing and cell data\n"
+             "\"material\" (and the particle counts where present), for ParaView or VTK, as raw appended\n"
+             "binary; compress=True writes zlib blocks instead (smaller, slower). Returns path; OSError on\n"
+             "failure.")
         .def("export_stl", &exportStl, py::arg("prefix"),
              "export_stl(prefix)\n\nWrites one binary STL per material of its outer surface, closed and\n"
              "outward, as PREFIX-<material id>.stl. Returns the file names; OSError on failure.");

@@ -21,6 +21,7 @@
 #include "Model/Geometry/fieldpainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Util/slabrunner.h"
 #include "Util/vector3d.h"
 
 #include <QLoggingCategory>
@@ -500,6 +501,18 @@ PYBIND11_MODULE(torvane, m)
     m.def("materials", &materialCatalogue,
           "The materials catalogue: a list of dicts with id, name, color (r, g, b, a), density,\n"
           "young_modulus and poisson_ratio.");
+    m.def(
+        "set_threads",
+        [](int n) {
+            if (!Util::setThreadCount(n))
+                raise(PyExc_ValueError, QStringLiteral("The thread count must be from 0 (one per core) to %1, not %2.")
+                                            .arg(Util::MaxThreadCount)
+                                            .arg(n));
+        },
+        py::arg("n"),
+        "set_threads(n)\n\nRuns the engines of later steps on n threads (0: one per core, the default). The results "
+        "are the same for any n. Raises ValueError outside 0..1024.");
+    m.def("threads", [] { return Util::defaultSlabCount(); }, "The number of threads the engines run on.");
     m.def("step_types", &stepTypes,
           "Every list step by list name, each a dict of keyword -> (list parameter name, kind of value).");
     m.def("step_definitions", &stepDefinitions,

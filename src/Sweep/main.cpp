@@ -3,6 +3,7 @@
 // lines and scheduler scripts and collects the results; every variant is an
 // ordinary torvane-batch run.
 #include "Model/Process/processfactory.h"
+#include "Util/slabrunner.h"
 #include "sweepplan.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ enum ExitCode { ExitSuccess = 0, ExitUsage = 1, ExitVariantsFailed = 2, ExitNotW
 
 const char usageText[] =
     "usage: torvane-sweep LIST.plst --grid POSITION:PARAMETER=VALUES [--grid ...] --out FOLDER\n"
-    "                     [--measure] [--column X,Y ...] [--batch PATH]\n"
+    "                     [--measure] [--column X,Y ...] [--batch PATH] [--threads N]\n"
     "                     [--run parallel [--jobs N] [--resume]]\n"
     "                     [--run slurm [--submit] [--limit N] [--partition P] [--time T]\n"
     "                                  [--mem M] [--cpus-per-task N]]\n"
@@ -42,6 +43,9 @@ const char usageText[] =
     "  --measure          write each variant's measurement file\n"
     "  --column X,Y       add the layer stack of cell column X,Y to it (repeatable)\n"
     "  --batch PATH       the torvane-batch to run (default: the one beside torvane-sweep)\n"
+    "  --threads N        engine threads of each variant (torvane-batch --threads; 0: one\n"
+    "                     per core, its default); the results are the same for any N.\n"
+    "                     With --jobs J, J x N should not exceed the cores\n"
     "  --run parallel     run the jobs with GNU parallel, logging to FOLDER/joblog.txt\n"
     "  --jobs N           variants at once with GNU parallel (default: the number of cores)\n"
     "  --resume           run only the variants the job log does not list as finished\n"
@@ -76,6 +80,7 @@ struct Options
     bool measure = false;
     QString run;
     int jobs = 0;
+    int threads = -1;
     bool resume = false;
     bool submit = false;
     Sweep::SlurmOptions slurm;
@@ -122,6 +127,12 @@ bool parse(const QStringList &arguments, Options &options, QString &error)
             ok = value(options.run);
         else if (argument == QLatin1String("--jobs"))
             ok = number(options.jobs, 1);
+        else if (argument == QLatin1String("--threads")) {
+            QString why;
+            ok = value(text) && Util::parseThreadCount(text, &options.threads, &why);
+            if (!ok && error.isEmpty())
+                error = QStringLiteral("--threads: %1").arg(why);
+        }
         else if (argument == QLatin1String("--resume"))
             options.resume = true;
         else if (argument == QLatin1String("--submit"))
@@ -261,6 +272,7 @@ int main(int argc, char *argv[])
                             .absoluteFilePath();
     plan.measure = options.measure;
     plan.columns = options.columns;
+    plan.threads = options.threads;
     for (const QString &grid : options.grids) {
         Sweep::GridAxis axis;
         if (!Sweep::GridAxis::parse(grid, axis, &error))

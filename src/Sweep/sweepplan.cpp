@@ -220,6 +220,8 @@ QString SweepPlan::jobLine(int variant, const QStringList &values) const
         words << QStringLiteral("--measure") << shellQuote(dir + QStringLiteral("/measure.json"));
     for (const QString &column : columns)
         words << QStringLiteral("--column") << shellQuote(column);
+    if (threads >= 0)
+        words << QStringLiteral("--threads") << QString::number(threads);
     for (int i = 0; i < axes.size() && i < values.size(); ++i) {
         ParameterOverride set = axes.at(i).target;
         set.value = values.at(i);

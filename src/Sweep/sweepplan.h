@@ -44,6 +44,7 @@ struct SweepPlan
     QList<GridAxis> axes;
     bool measure = false;   // a measurement file per variant
     QStringList columns;    // "X,Y": layer stacks for the measurement file
+    int threads = -1;       // engine threads of each variant's torvane-batch (--threads); -1: its default
 
     int variantCount() const;
     QString variantFolder(int variant) const; // FOLDER/variants/NNNN

@@ -1,6 +1,7 @@
 #include "slabrunner.h"
 
 #include <QFuture>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -13,6 +14,29 @@ unsigned defaultSlabCount()
 {
     const int n = QThreadPool::globalInstance()->maxThreadCount();
     return n > 0 ? unsigned(n) : 1u;
+}
+
+bool setThreadCount(int threads)
+{
+    if (threads < 0 || threads > MaxThreadCount)
+        return false;
+    QThreadPool::globalInstance()->setMaxThreadCount(threads == 0 ? QThread::idealThreadCount() : threads);
+    return true;
+}
+
+bool parseThreadCount(const QString &text, int *threads, QString *error)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < 0 || n > MaxThreadCount) {
+        if (error)
+            *error = QStringLiteral("the thread count must be a whole number from 0 (one per core) to %1, not \"%2\"")
+                         .arg(MaxThreadCount)
+                         .arg(text);
+        return false;
+    }
+    *threads = n;
+    return true;
 }
 
 SlabPlan planSlabs(unsigned begin, unsigned end, unsigned slabCount, SlabSplit rule, unsigned inlineBelow)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <vector>
 
@@ -33,6 +35,16 @@ struct SlabPlan
 
 // The number of slabs the engines use by default: the global pool's maximum thread count.
 unsigned defaultSlabCount();
+
+// The most threads a front end lets the engines use.
+const int MaxThreadCount = 1024;
+// Sets how many threads the engines use (the global pool's maximum thread
+// count, and so their slab count); results do not depend on it. 0 means one
+// per core. False, changing nothing, outside 0..MaxThreadCount.
+bool setThreadCount(int threads);
+// Reads a thread count given as text (a command-line value); false with a
+// sentence in error when it is not a whole number in 0..MaxThreadCount.
+bool parseThreadCount(const QString &text, int *threads, QString *error);
 
 // Splits [begin, end) into at most slabCount slabs by rule. When (end - begin) / slabCount is
 // below inlineBelow, the result is a single slab to be run on the calling thread.

@@ -279,6 +279,33 @@ TEST(BatchProgramTest, OptionsAcceptAnyOrder)
                      .error.isEmpty());
 }
 
+TEST(BatchProgramTest, ThreadCountIsAWholeNumberUpToTheLimit)
+{
+    const struct
+    {
+        const char *text;
+        int threads; // -1: refused
+    } rows[] = {{"2", 2}, {"0", 0}, {" 7 ", 7}, {"1024", 1024}, {"1025", -1}, {"-1", -1}, {"two", -1}, {"1.5", -1}};
+    for (const auto &row : rows) {
+        const BatchOptions options =
+            BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--threads"),
+                                 QString::fromLatin1(row.text), QStringLiteral("--out"), QStringLiteral("r.tvn")});
+        if (row.threads < 0) {
+            EXPECT_TRUE(options.error.startsWith(QStringLiteral("--threads: "))) << row.text;
+        } else {
+            EXPECT_TRUE(options.error.isEmpty()) << row.text << ": " << options.error.toStdString();
+            EXPECT_EQ(options.threads, row.threads) << row.text;
+        }
+    }
+    EXPECT_EQ(BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"), QStringLiteral("--out"),
+                                   QStringLiteral("r.tvn")})
+                  .threads,
+              -1);
+    EXPECT_FALSE(BatchOptions::parse({QStringLiteral("torvane-batch"), QStringLiteral("l.plst"),
+                                      QStringLiteral("--threads")})
+                     .error.isEmpty());
+}
+
 namespace {
 
 // The example's final volume, run in this process with the step runner.

@@ -330,3 +330,23 @@ def test_v_groove_script_equals_torvane_batch(tmp_path):
                           capture_output=True, text=True, timeout=600)
     assert done.returncode == 0, done.stdout + done.stderr
     assert "cell for cell" in done.stdout
+
+
+def test_thread_count_changes_no_result():
+    saved = torvane.threads()
+    results = []
+    try:
+        for n in (1, 2, 3, 7):
+            torvane.set_threads(n)
+            assert torvane.threads() == n
+            vol = make_substrate(size=(23, 9, 12), height=5)
+            vol.run("Isotropic Deposition", material=OXIDE, film_thickness=2.5)
+            results.append(vol.materials)
+        for bad in (-1, 1025):
+            with pytest.raises(ValueError):
+                torvane.set_threads(bad)
+        assert torvane.threads() == 7  # a refused count changes nothing
+    finally:
+        torvane.set_threads(saved)
+    assert all(np.array_equal(results[0], r) for r in results[1:])
+    assert count(make_substrate(size=(23, 9, 12), height=5), SI) < np.count_nonzero(results[0])

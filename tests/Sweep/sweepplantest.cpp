@@ -75,6 +75,8 @@ TEST(SweepPlan, JobLinesQuoteEveryWordAndKeepTheExitStatus)
                              "--set '3:Film Thickness=2' > '/runs/a b/variants/0007/log.txt' 2>&1; s=$?; "
                              "echo $s > '/runs/a b/variants/0007/status'; exit $s"),
               plan.jobLine(7, {QStringLiteral("2")}));
+    plan.threads = 1;
+    EXPECT_TRUE(plan.jobLine(7, {QStringLiteral("2")}).contains(QStringLiteral("--column '10,20' --threads 1 --set")));
 }
 
 TEST(SweepPlan, SlurmScriptIsAnArrayOverTheJobLines)

@@ -19,6 +19,7 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::CellLock;
+using Model::Automaton::MaterialRuns;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 
@@ -142,7 +143,38 @@ bool readMaterials(Reader &reader, uint64_t cellCount, Util::LargeArray<uint32_t
     return true;
 }
 
-bool matchLineAt(Reader &reader, const QByteArray &key, int serial, uint64_t cellCount, Util::LargeArray<uint32_t> &out,
+// What a line holds: every cell's material, or runs of the cells a step changed.
+struct LineContent
+{
+    bool isRuns = false;
+    Util::LargeArray<uint32_t> materials;
+    std::vector<MaterialRuns::Run> runs;
+};
+
+// "* <cell count> <run count>" and the runs, each inside the volume.
+bool readRuns(Reader &reader, uint64_t cellCount, std::vector<MaterialRuns::Run> &out)
+{
+    uint32_t count = 0, n = 0;
+    if (!reader.readUInt(count) || count != cellCount || !reader.readUInt(n))
+        return false;
+    std::vector<MaterialRuns::Run> runs;
+    // Grown as the line is read, so a run count the line does not hold allocates nothing.
+    for (uint32_t r = 0; r < n; ++r) {
+        MaterialRuns::Run run;
+        if (!reader.readUInt(run.start) || !reader.readUInt(run.length) || !reader.readUInt(run.material) ||
+            uint64_t(run.start) + run.length > cellCount)
+            return false;
+        runs.push_back(run);
+    }
+    reader.skipBlanks();
+    const int next = reader.peek();
+    if (next >= 0 && next != '\n')
+        return false; // more on the line than it said
+    out.swap(runs);
+    return true;
+}
+
+bool matchLineAt(Reader &reader, const QByteArray &key, int serial, uint64_t cellCount, LineContent &out,
                  bool *matchedHeader)
 {
     *matchedHeader = false;
@@ -152,7 +184,90 @@ bool matchLineAt(Reader &reader, const QByteArray &key, int serial, uint64_t cel
     if (!reader.readInt(number) || number != serial)
         return false;
     *matchedHeader = true;
-    return readMaterials(reader, cellCount, out);
+    reader.skipBlanks();
+    if (reader.peek() == '*') {
+        reader.advance();
+        out.isRuns = true;
+        return readRuns(reader, cellCount, out.runs);
+    }
+    out.isRuns = false;
+    return readMaterials(reader, cellCount, out.materials);
+}
+
+bool readContent(const QString &fileName, const QString &key, int serial, uint64_t cellCount, LineContent &out,
+                 qint64 hint)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray keyBytes = key.toUtf8();
+    if (hint >= 0 && hint < file.size() && file.seek(hint)) {
+        Reader reader(file);
+        bool matchedHeader = false;
+        if (matchLineAt(reader, keyBytes, serial, cellCount, out, &matchedHeader))
+            return true;
+        if (matchedHeader)
+            return false; // our own line, but damaged
+        file.seek(0);
+    }
+    Reader reader(file);
+    while (!reader.atEnd()) {
+        bool matchedHeader = false;
+        if (matchLineAt(reader, keyBytes, serial, cellCount, out, &matchedHeader))
+            return true;
+        if (matchedHeader)
+            return false;
+        reader.skipLine();
+    }
+    return false;
+}
+
+// Appends one line made by body(write); a line that could not be written whole is taken back.
+template <class Body>
+bool appendLine(const QString &fileName, const QByteArray &header, qint64 *offset, Body body)
+{
+    if (fileName.isEmpty())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const qint64 start = file.size();
+    bool ok = true;
+    std::vector<char> buffer(ChunkSize + 64);
+    size_t used = 0;
+    auto flushBuffer = [&]() {
+        if (ok && used > 0 && file.write(buffer.data(), qint64(used)) != qint64(used))
+            ok = false;
+        used = 0;
+    };
+    auto number = [&](uint32_t m) {
+        if (used > ChunkSize)
+            flushBuffer();
+        buffer[used++] = ' ';
+        if (m < 10) {
+            buffer[used++] = char('0' + m);
+        } else {
+            const std::to_chars_result r = std::to_chars(buffer.data() + used, buffer.data() + used + 16, m);
+            used = size_t(r.ptr - buffer.data());
+        }
+    };
+    if (file.write(header) != header.size())
+        ok = false;
+    body(number);
+    buffer[used++] = '\n';
+    flushBuffer();
+    if (ok && !file.flush())
+        ok = false;
+    if (!ok || file.error() != QFileDevice::NoError) {
+        // Never leave half a line: it would run into the next snapshot's line.
+        file.resize(start);
+        qWarning() << "Core/Operations/cellsnapshot" << Q_FUNC_INFO << "cannot write to" << fileName << ":"
+                   << file.errorString();
+        return false;
+    }
+    if (offset)
+        *offset = start;
+    return true;
 }
 
 QHash<QString, int> &serialCounters()
@@ -194,90 +309,52 @@ bool CellSnapshot::append(const QString &fileName, const QString &key, int seria
         for (size_t i = 0; i < materials.size(); ++i)
             materials[i] = cells[i].material;
     }
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const qint64 start = file.size();
-
-    bool ok = true;
-    std::vector<char> buffer(ChunkSize + 64);
-    size_t used = 0;
-    auto flushBuffer = [&]() {
-        if (ok && used > 0 && file.write(buffer.data(), qint64(used)) != qint64(used))
-            ok = false;
-        used = 0;
-    };
     const QByteArray header = key.toUtf8() + ' ' + QByteArray::number(serial);
-    if (file.write(header) != header.size())
-        ok = false;
-    for (uint32_t m : materials) {
-        if (used > ChunkSize)
-            flushBuffer();
-        buffer[used++] = ' ';
-        if (m < 10) {
-            buffer[used++] = char('0' + m);
-        } else {
-            const std::to_chars_result r = std::to_chars(buffer.data() + used, buffer.data() + used + 16, m);
-            used = size_t(r.ptr - buffer.data());
-        }
-    }
-    buffer[used++] = '\n';
-    flushBuffer();
-    if (ok && !file.flush())
-        ok = false;
-    if (!ok || file.error() != QFileDevice::NoError) {
-        // Never leave half a line: it would run into the next snapshot's line.
-        file.resize(start);
-        qWarning() << "Core/Operations/cellsnapshot" << Q_FUNC_INFO << "cannot write to" << fileName << ":"
-                   << file.errorString();
+    return appendLine(fileName, header, offset, [&](auto &number) {
+        for (uint32_t m : materials)
+            number(m);
+    });
+}
+
+bool CellSnapshot::appendRuns(const QString &fileName, const QString &key, int serial, uint64_t cellCount,
+                              const std::vector<MaterialRuns::Run> &runs, qint64 *offset)
+{
+    if (cellCount > std::numeric_limits<uint32_t>::max() || runs.size() > std::numeric_limits<uint32_t>::max())
         return false;
-    }
-    if (offset)
-        *offset = start;
-    return true;
+    const QByteArray header = key.toUtf8() + ' ' + QByteArray::number(serial) + " *";
+    return appendLine(fileName, header, offset, [&](auto &number) {
+        number(uint32_t(cellCount));
+        number(uint32_t(runs.size()));
+        for (const MaterialRuns::Run &run : runs) {
+            number(run.start);
+            number(run.length);
+            number(run.material);
+        }
+    });
 }
 
 bool CellSnapshot::readLine(const QString &fileName, const QString &key, int serial, uint64_t cellCount,
                             Util::LargeArray<uint32_t> &out, qint64 hint)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    LineContent content;
+    if (!readContent(fileName, key, serial, cellCount, content, hint) || content.isRuns)
         return false;
-    const QByteArray keyBytes = key.toUtf8();
-
-    if (hint >= 0 && hint < file.size() && file.seek(hint)) {
-        Reader reader(file);
-        bool matchedHeader = false;
-        if (matchLineAt(reader, keyBytes, serial, cellCount, out, &matchedHeader))
-            return true;
-        if (matchedHeader)
-            return false; // our own line, but damaged
-        file.seek(0);
-    }
-
-    Reader reader(file);
-    while (!reader.atEnd()) {
-        bool matchedHeader = false;
-        if (matchLineAt(reader, keyBytes, serial, cellCount, out, &matchedHeader))
-            return true;
-        if (matchedHeader)
-            return false;
-        reader.skipLine();
-    }
-    return false;
+    out = std::move(content.materials);
+    return true;
 }
 
 bool CellSnapshot::restore(const QString &fileName, const QString &key, int serial, TotalVolume &volume, qint64 hint,
                            bool rebuildSurface)
 {
-    Util::LargeArray<uint32_t> materials;
-    const bool found = readLine(fileName, key, serial, volume.getCellCount(), materials, hint);
-    if (found) {
+    LineContent content;
+    const bool found = readContent(fileName, key, serial, volume.getCellCount(), content, hint);
+    if (found && content.isRuns) {
+        MaterialRuns::apply(volume, content.runs);
+    } else if (found) {
         CellLock lock(volume);
         Voxel *cells = lock.cells();
-        for (size_t i = 0; i < materials.size(); ++i)
-            cells[i].material = materials[i];
+        for (size_t i = 0; i < content.materials.size(); ++i)
+            cells[i].material = content.materials[i];
     } else {
         qWarning() << "Core/Operations/cellsnapshot" << Q_FUNC_INFO << "no complete line for" << key << serial
                    << "in" << fileName << "- cells left unchanged";
@@ -291,21 +368,31 @@ bool CellSnapshot::saveBefore(TotalVolume &volume)
 {
     if (!m_workspace)
         return false;
-    qint64 offset = -1;
-    if (!append(m_workspace->persistence().undoFileName(), m_key, m_serial, volume, &offset))
-        return false;
-    m_beforeOffset = offset;
-    return true;
+    m_beforeOffset = -1;
+    m_afterOffset = -1;
+    return m_before.capture(volume);
 }
 
 bool CellSnapshot::saveAfter(TotalVolume &volume)
 {
-    if (!m_workspace)
+    if (!m_workspace || m_before.isEmpty())
         return false;
-    qint64 offset = -1;
-    if (!append(m_workspace->persistence().redoFileName(), m_key, m_serial, volume, &offset))
+    std::vector<MaterialRuns::Run> before, after;
+    if (!m_before.changes(volume, before, after))
         return false;
-    m_afterOffset = offset;
+    const uint64_t count = volume.getCellCount();
+    struct
+    {
+        QString undo, redo;
+    } files = {m_workspace->persistence().undoFileName(), m_workspace->persistence().redoFileName()};
+    qint64 undoOffset = -1, redoOffset = -1;
+    if (!appendRuns(files.undo, m_key, m_serial, count, before, &undoOffset))
+        return false;
+    if (!appendRuns(files.redo, m_key, m_serial, count, after, &redoOffset))
+        return false; // the undo line is there but unused: the copy in memory still serves undo
+    m_beforeOffset = undoOffset;
+    m_afterOffset = redoOffset;
+    m_before.clear();
     return true;
 }
 
@@ -313,12 +400,20 @@ bool CellSnapshot::undoRestore(TotalVolume &volume, bool rebuildSurface)
 {
     if (!m_workspace)
         return false;
+    if (m_beforeOffset < 0) {
+        if (m_before.isEmpty() || m_before.cellCount() != volume.getCellCount())
+            return false;
+        m_before.restore(volume);
+        if (rebuildSurface)
+            volume.getPainter().regenerate();
+        return true;
+    }
     return restore(m_workspace->persistence().undoFileName(), m_key, m_serial, volume, m_beforeOffset, rebuildSurface);
 }
 
 bool CellSnapshot::redoRestore(TotalVolume &volume, bool rebuildSurface)
 {
-    if (!m_workspace)
+    if (!m_workspace || m_afterOffset < 0)
         return false;
     return restore(m_workspace->persistence().redoFileName(), m_key, m_serial, volume, m_afterOffset, rebuildSurface);
 }

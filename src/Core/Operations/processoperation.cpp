@@ -158,7 +158,10 @@ void ProcessOperation::finish()
     std::printf("Time to update surface: %lld ms\n", static_cast<long long>(timer.elapsed()));
     std::fflush(stdout);
 
-    const bool undoable = m_record.hasBefore() && m_record.saveAfter(volume);
+    // Without the scratch files the record keeps the cells before in memory: undo still works, redo not.
+    if (m_record.hasBefore())
+        m_record.saveAfter(volume);
+    const bool undoable = m_record.hasBefore();
     m_workspace->requestRedraw();
     say(QStringLiteral(": Operation finished."));
     if (undoable) {

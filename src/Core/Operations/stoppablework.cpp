@@ -6,6 +6,7 @@
 #include "Util/slabrunner.h"
 
 #include <exception>
+#include <new>
 
 namespace Core {
 namespace Operations {
@@ -37,47 +38,17 @@ bool runStoppable(Workspace &workspace, const QString &name, const std::function
 
 QString stoppedText() { return QStringLiteral(": Stopped; the cells are as they were before the step."); }
 
-namespace {
-
-// Copies run per x slab on the global pool: a copy reads every whole cell, and
-// on a large volume one thread is limited by memory, not by the work.
-Util::SlabPlan copyPlan(const TotalVolume &volume)
-{
-    return Util::planSlabs(0, volume.getSizeX(), Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount,
-                           MaterialsBackup::CopySlabAtLeast);
-}
-
-} // namespace
-
 MaterialsBackup::MaterialsBackup(const boost::shared_ptr<TotalVolume> &volume) : m_volume(volume)
 {
-    if (!volume)
-        return;
-    const Model::Automaton::CellLock lock(*volume);
-    const Model::Automaton::Voxel *cells = lock.cells();
-    m_count = size_t(volume->getCellCount());
-    // Not value-initialised: every entry is written below.
-    m_materials.reset(new uint32_t[m_count]);
-    const size_t layer = size_t(volume->getSizeY()) * volume->getSizeZ();
-    uint32_t *out = m_materials.get();
-    Util::runSlabs(copyPlan(*volume), [&](const Util::SlabRange &range, unsigned) {
-        for (size_t i = range.first * layer, end = range.last * layer; i < end; ++i)
-            out[i] = cells[i].material;
-    });
+    // Without the copy a stopped step could not be put back: refuse as a failed allocation would.
+    if (volume && !m_runs.capture(*volume))
+        throw std::bad_alloc();
 }
 
 void MaterialsBackup::restore() const
 {
-    if (!m_volume || m_count != size_t(m_volume->getCellCount()))
-        return;
-    const Model::Automaton::CellLock lock(*m_volume);
-    Model::Automaton::Voxel *cells = lock.cells();
-    const size_t layer = size_t(m_volume->getSizeY()) * m_volume->getSizeZ();
-    const uint32_t *in = m_materials.get();
-    Util::runSlabs(copyPlan(*m_volume), [&](const Util::SlabRange &range, unsigned) {
-        for (size_t i = range.first * layer, end = range.last * layer; i < end; ++i)
-            cells[i].material = in[i];
-    });
+    if (m_volume)
+        m_runs.restore(*m_volume);
 }
 
 ParticleCountsBackup::ParticleCountsBackup(const TotalVolume &volume) : m_kept(true)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Geometry/fieldpainter.h"
+#include "Model/Automaton/materialruns.h"
 #include "Util/stoptoken.h"
 
 #include <boost/shared_ptr.hpp>
@@ -46,8 +47,9 @@ bool runStoppable(Workspace &workspace, const QString &name, const std::function
 // The console text after a stopped step whose cells were put back.
 QString stoppedText();
 
-// The cell materials of a volume, kept in memory to put back when a step is
-// stopped and no undo snapshot holds them.
+// The cell materials of a volume, kept in memory (as runs of equal materials)
+// to put back when a step is stopped and no undo snapshot holds them. Throws
+// std::bad_alloc when there is no memory for the copy.
 class MaterialsBackup
 {
 public:
@@ -55,13 +57,9 @@ public:
     explicit MaterialsBackup(const boost::shared_ptr<Model::Automaton::TotalVolume> &volume);
     void restore() const;
 
-    // Fewer x layers than this per slab are copied on the calling thread.
-    static constexpr unsigned CopySlabAtLeast = 8;
-
 private:
     boost::shared_ptr<Model::Automaton::TotalVolume> m_volume;
-    std::unique_ptr<uint32_t[]> m_materials;
-    size_t m_count = 0;
+    Model::Automaton::MaterialRuns m_runs; // its size follows the surfaces, not the cells
 };
 
 // The random walk's particle counts of a volume (both dopant types), copied

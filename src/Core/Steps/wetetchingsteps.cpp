@@ -5,6 +5,7 @@
 #include "stepregistry.h"
 
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/WetEtching/atomisticwetetchengine.h"
 #include "Core/Operations/WetEtching/continouswetetching.h"
 #include "Model/Automaton/totalvolume.h"
 
@@ -26,7 +27,7 @@ bool haveLattice(StepRun &run, int &code)
     if (!stale && volume.getLattice())
         return true;
     QString error;
-    if (volume.createLattice(&error))
+    if (volume.createLattice(&error, AtomisticWetEtchEngine::latticeReach(run.number("Depth"))))
         return true;
     // The cells are untouched; the next etch tries to build the lattice again.
     code = run.reject(QStringLiteral("The silicon lattice could not be built: %1").arg(error));

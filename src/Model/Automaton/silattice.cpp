@@ -156,18 +156,114 @@ uint64_t SiLattice::memoryBudget()
 
 void SiLattice::setMemoryBudget(uint64_t bytes) { g_memoryBudget.store(bytes); }
 
-bool SiLattice::initialise(QString *error)
+namespace {
+
+// Sets every element of a line within r of a set one; line is scratch.
+void dilateLine(uint8_t *p, size_t n, size_t stride, size_t r, std::vector<uint8_t> &line)
+{
+    line.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        line[i] = p[i * stride];
+    size_t count = 0, next = 0;
+    for (size_t i = 0; i < n; ++i) {
+        for (const size_t last = std::min(n - 1, i + r); next <= last; ++next)
+            count += line[next];
+        if (i > r)
+            count -= line[i - r - 1];
+        p[i * stride] = count ? 1 : 0;
+    }
+}
+
+} // namespace
+
+std::vector<uint8_t> SiLattice::reachedCells(const Voxel *cells, const SiLattice *carry) const
+{
+    const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
+    const size_t layer = size_t(sy) * sz;
+    std::vector<uint8_t> mark(layer * sx, 0);
+    const Util::SlabPlan byX =
+        Util::planSlabs(0, sx, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount);
+    Util::runSlabs(byX, [&](const Util::SlabRange &r, unsigned) {
+        for (unsigned x = r.first; x < r.last; ++x)
+            for (unsigned y = 0; y < sy; ++y)
+                for (unsigned z = 0; z < sz; ++z) {
+                    const size_t i = x * layer + size_t(y) * sz + z;
+                    if (cells[i].material != Silicon)
+                        continue;
+                    const bool open = (z > 0 && cells[i - 1].material == 0) ||
+                                      (z + 1 < sz && cells[i + 1].material == 0) ||
+                                      (y > 0 && cells[i - sz].material == 0) ||
+                                      (y + 1 < sy && cells[i + sz].material == 0) ||
+                                      (x > 0 && cells[i - layer].material == 0) ||
+                                      (x + 1 < sx && cells[i + layer].material == 0);
+                    if (open)
+                        mark[i] = 1;
+                }
+    });
+    if (carry)
+        for (size_t slot = 0; slot < carry->m_cells.size(); ++slot)
+            for (const SiAtom &a : carry->m_cells[slot].atoms)
+                if (a.cellIndex >= 0 && size_t(a.cellIndex) < mark.size())
+                    mark[size_t(a.cellIndex)] = 1;
+    // A box of the reach in whole cells, one more for bonds that leave a cell diagonally.
+    auto radius = [this](double size) { return size_t(std::ceil(m_reach / size)) + 1; };
+    const size_t rx = radius(m_cellSizeX), ry = radius(m_cellSizeY), rz = radius(m_cellSizeZ);
+    Util::runSlabs(byX, [&](const Util::SlabRange &r, unsigned) {
+        std::vector<uint8_t> line;
+        for (unsigned x = r.first; x < r.last; ++x) {
+            for (unsigned y = 0; y < sy; ++y)
+                dilateLine(&mark[x * layer + size_t(y) * sz], sz, 1, rz, line);
+            for (unsigned z = 0; z < sz; ++z)
+                dilateLine(&mark[x * layer + z], sy, sz, ry, line);
+        }
+    });
+    const Util::SlabPlan byY =
+        Util::planSlabs(0, sy, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount);
+    Util::runSlabs(byY, [&](const Util::SlabRange &r, unsigned) {
+        std::vector<uint8_t> line;
+        for (unsigned y = r.first; y < r.last; ++y)
+            for (unsigned z = 0; z < sz; ++z)
+                dilateLine(&mark[size_t(y) * sz + z], sx, layer, rx, line);
+    });
+    return mark;
+}
+
+void SiLattice::swapCrystal(SiLattice &other)
+{
+    std::swap(m_cells, other.m_cells);
+    std::swap(m_keys, other.m_keys);
+    std::swap(m_atomCounts, other.m_atomCounts);
+    m_columnStart.swap(other.m_columnStart);
+    m_fixedAtoms.swap(other.m_fixedAtoms);
+    std::swap(m_reach, other.m_reach);
+    std::swap(m_stepsEtched, other.m_stepsEtched);
+}
+
+double SiLattice::reachForSteps(long long steps)
+{
+    // A step removes only atoms with a missing neighbour, so the etch goes at
+    // most one bond (sqrt(3) / 4 of the lattice constant) deeper each step.
+    return double(std::max(0LL, steps)) * (std::sqrt(3.0) / 4.0) + 2.0;
+}
+
+bool SiLattice::initialise(QString *error, double reach, const SiLattice *carry)
 {
     m_cells = Util::LargeArray<SiCell>();
     m_keys = Util::LargeArray<uint64_t>();
     m_columnStart.clear();
     m_fixedAtoms.clear();
+    m_reach = reach >= 0.0 ? reach : -1.0;
+    m_stepsEtched = 0;
+    if (carry && (carry->m_nx != m_nx || carry->m_ny != m_ny || carry->m_nz != m_nz))
+        carry = nullptr;
 
     CellLock lock(*m_volume);
     Voxel *cells = lock.cells();
     const size_t cellCount = size_t(m_volume->getCellCount());
-    for (size_t c = 0; c < cellCount; ++c)
-        cells[c].latticeIndex = 0;
+    m_atomCounts = Util::LargeArray<int32_t>(cellCount);
+    int32_t *atomCounts = m_atomCounts.data();
+    // The volume cells the etch can reach, when the reach is limited.
+    const std::vector<uint8_t> reached = m_reach >= 0.0 ? reachedCells(cells, carry) : std::vector<uint8_t>();
 
     const unsigned nx = m_nx, ny = m_ny, nz = m_nz;
     const uint64_t columns = uint64_t(nx) * ny;
@@ -210,7 +306,7 @@ bool SiLattice::initialise(QString *error)
     auto isKept = [&](const ColumnAtoms &c, unsigned k) {
         for (int n = 0; n < 8; ++n) {
             const int64_t v = place(c, k, n);
-            if (v >= 0 && cells[v].material == Silicon)
+            if (v >= 0 && cells[v].material == Silicon && (reached.empty() || reached[size_t(v)]))
                 return true;
         }
         return false;
@@ -284,6 +380,15 @@ bool SiLattice::initialise(QString *error)
                 for (unsigned k = 0; k < nz; ++k) {
                     if (!isKept(column, k))
                         continue;
+                    // The same cell of the lattice this one widens, if it has one.
+                    const SiCell *carried = nullptr;
+                    if (carry) {
+                        const uint64_t wanted = key(i, j, k);
+                        const uint64_t *keys = carry->m_keys.data(), *end = keys + carry->m_keys.size();
+                        const uint64_t *found = std::lower_bound(keys, end, wanted);
+                        if (found != end && *found == wanted)
+                            carried = &carry->m_cells[size_t(found - keys)];
+                    }
                     SiCell &cell = m_cells[slot];
                     const Point c = cellPosition(i, j, k);
                     cell.x = float(c.x);
@@ -298,13 +403,17 @@ bool SiLattice::initialise(QString *error)
                             a.state = SiAtom::Absent;
                         } else if (cells[v].material == Silicon) {
                             a.state = SiAtom::Present;
-                            // Atoms of different slabs share volume cells.
-                            __atomic_fetch_add(&cells[v].latticeIndex, 1, __ATOMIC_RELAXED);
                         } else if (cells[v].material != 0) {
                             a.state = SiAtom::Fixed;
                         } else {
                             a.state = SiAtom::Absent;
                         }
+                        if (carried) {
+                            a.state = carried->atoms[n].state;
+                            a.life = carried->atoms[n].life;
+                        }
+                        if (v >= 0 && cells[v].material == Silicon && a.state == SiAtom::Present)
+                            __atomic_fetch_add(&atomCounts[v], 1, __ATOMIC_RELAXED); // slabs share volume cells
                     }
                     const uint32_t base = uint32_t(slot * 8);
                     for (const unsigned *b : InnerBonds)

@@ -14,6 +14,7 @@ namespace Model {
 namespace Automaton {
 
 class TotalVolume;
+struct Voxel;
 
 // A diamond-cubic silicon crystal laid over a cell volume, lattice constant
 // 1.0 in world units, turned 45 degrees about z so that the volume's top is a
@@ -23,7 +24,7 @@ class TotalVolume;
 // are stored in one array in increasing key order (key = k + nz * (j + ny * i)),
 // which is what an ordered map from key to cell would give, at a fraction of
 // the memory; a per-column index makes a neighbour lookup a couple of reads.
-// Every volume cell's latticeIndex counts the present atoms inside it.
+// The lattice also counts the present atoms inside every volume cell.
 class SiLattice
 {
 public:
@@ -55,8 +56,28 @@ public:
 
     // Builds the cells and bonds from the volume's cells (takes the cell lock).
     // Refuses, with a message, a lattice that would not fit in memory; the
-    // lattice is then empty and every latticeIndex is 0.
-    bool initialise(QString *error = nullptr);
+    // lattice is then empty and every atom count is 0.
+    //
+    // With reach >= 0 (world units) only the unit cells with an atom in a
+    // silicon cell within reach of exposed silicon (silicon beside an empty
+    // cell) are kept: the crystal an etch of that reach can touch, so memory
+    // follows the etched region, not the volume. Bonds into the crystal left
+    // out are missing; the etchers hold such atoms fixed. With carry, the
+    // region also takes in every cell holding an atom of carry, dilated by
+    // reach, and the kept cells take over carry's atom states and lives: a
+    // lattice widened for a further etch goes on where carry stopped.
+    bool initialise(QString *error = nullptr, double reach = -1.0, const SiLattice *carry = nullptr);
+    // The reach the lattice was built for; below 0 every silicon cell is in it.
+    double getReach() const { return m_reach; }
+    // Steps etched on this lattice since it was built; the etchers add theirs.
+    long long getStepsEtched() const { return m_stepsEtched; }
+    void addStepsEtched(long long steps) { m_stepsEtched += steps; }
+    // The reach an etch of `steps` steps needs: one bond a step at most, and a
+    // margin for the second neighbours the removal rule counts.
+    static double reachForSteps(long long steps);
+    // Exchanges the crystals of two lattices of the same volume (a widened one
+    // takes the place of the one it widens, so holders keep their pointer).
+    void swapCrystal(SiLattice &other);
 
     TotalVolume *getVolume() const { return m_volume; }
     unsigned getNx() const { return m_nx; }
@@ -89,6 +110,9 @@ public:
     int64_t findCell(unsigned i, unsigned j, unsigned k) const;
 
     size_t getAtomCount() const { return m_cells.size() * 8; }
+    // Present atoms inside volume cell `cell` (by cell index); the etchers keep it up to date.
+    int32_t atomCount(uint32_t cell) const { return m_atomCounts.size() ? m_atomCounts[cell] : 0; }
+    int32_t *atomCounts() { return m_atomCounts.data(); }
     SiAtom &atom(uint32_t id) { return m_cells[id >> 3].atoms[id & 7]; }
     const SiAtom &atom(uint32_t id) const { return m_cells[id >> 3].atoms[id & 7]; }
     static uint32_t atomId(size_t cellSlot, unsigned indexInCell) { return uint32_t(cellSlot * 8 + indexInCell); }
@@ -183,6 +207,9 @@ public:
 
 private:
     Point cellPosition(unsigned i, unsigned j, unsigned k) const;
+    // 1 for every volume cell within the reach of exposed silicon (or of a cell
+    // holding an atom of carry), per axis in whole cells.
+    std::vector<uint8_t> reachedCells(const Voxel *cells, const SiLattice *carry) const;
 
     TotalVolume *m_volume;
     unsigned m_sizeX, m_sizeY, m_sizeZ;
@@ -194,8 +221,11 @@ private:
     Template m_template;
     Util::LargeArray<SiCell> m_cells; // on huge pages: a lattice is hundreds of megabytes
     Util::LargeArray<uint64_t> m_keys;
+    Util::LargeArray<int32_t> m_atomCounts; // per volume cell
     std::vector<uint32_t> m_columnStart; // first slot of column (i, j) at i * ny + j; one extra at the end
     std::vector<FixedBond> m_fixedAtoms;
+    double m_reach = -1.0;
+    long long m_stepsEtched = 0;
 };
 
 } // namespace Automaton

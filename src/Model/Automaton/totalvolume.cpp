@@ -140,13 +140,13 @@ Object *TotalVolume::clone()
     }
 }
 
-bool TotalVolume::createLattice(QString *error)
+bool TotalVolume::createLattice(QString *error, double reach)
 {
     // Free the old crystal before building the new one: both may not fit at once.
     m_lattice.reset();
     try {
         boost::shared_ptr<SiLattice> lattice(new SiLattice(this));
-        if (!lattice->initialise(error))
+        if (!lattice->initialise(error, reach))
             return false;
         m_lattice = lattice;
         return true;

@@ -66,15 +66,17 @@ public:
     void setLattice(const boost::shared_ptr<SiLattice> &lattice) { m_lattice = lattice; }
     // Replaces the silicon lattice by one built from the cells as they are now.
     // The old lattice is released first; when the new one is refused (too large
-    // for memory) the volume has none and error says why.
-    bool createLattice(QString *error = nullptr);
+    // for memory) the volume has none and error says why. With reach >= 0 (world
+    // units) only the crystal within reach of exposed silicon is built (see
+    // SiLattice::initialise): what an etch of that reach needs.
+    bool createLattice(QString *error = nullptr, double reach = -1.0);
 
     size_t cellIndex(unsigned x, unsigned y, unsigned z) const
     {
         return (size_t(x) * m_sizeY + y) * m_sizeZ + z;
     }
 
-    // Every reader or writer of cells brackets its work with these.
+    // Readers and writers of cells go through CellLock, which takes and releases these.
     Voxel *lockCells();
     void unlockCells();
 
@@ -124,19 +126,54 @@ private:
     QMap<QString, QVariant> m_properties;
 };
 
-// Holds a volume's cell lock for one scope.
+// The one way to the cells: holds the volume's cell lock for one scope and
+// reaches cells by position, by column and by x slab. A cell is its material
+// id, four bytes; hot loops take the raw slab or column pointers and walk them
+// with index arithmetic (cell (x, y, z) at (x * sizeY + y) * sizeZ + z).
 class CellLock
 {
 public:
-    explicit CellLock(TotalVolume &volume) : m_volume(volume), m_cells(volume.lockCells()) {}
+    explicit CellLock(TotalVolume &volume)
+        : m_volume(volume), m_cells(volume.lockCells()), m_sizeX(volume.getSizeX()), m_sizeY(volume.getSizeY()),
+          m_sizeZ(volume.getSizeZ())
+    {
+    }
     ~CellLock() { m_volume.unlockCells(); }
     CellLock(const CellLock &) = delete;
     CellLock &operator=(const CellLock &) = delete;
+
+    // Every cell, in cell index order.
     Voxel *cells() const { return m_cells; }
+    size_t cellCount() const { return size_t(m_sizeX) * m_sizeY * m_sizeZ; }
+
+    bool contains(int64_t x, int64_t y, int64_t z) const
+    {
+        return x >= 0 && y >= 0 && z >= 0 && uint64_t(x) < m_sizeX && uint64_t(y) < m_sizeY &&
+               uint64_t(z) < m_sizeZ;
+    }
+    // The material at (x, y, z); a position outside the volume reads as empty.
+    uint32_t material(int64_t x, int64_t y, int64_t z) const
+    {
+        return contains(x, y, z) ? m_cells[index(unsigned(x), unsigned(y), unsigned(z))].material : 0u;
+    }
+    // False, changing nothing, for a position outside the volume.
+    bool setMaterial(int64_t x, int64_t y, int64_t z, uint32_t material) const
+    {
+        if (!contains(x, y, z))
+            return false;
+        m_cells[index(unsigned(x), unsigned(y), unsigned(z))].material = material;
+        return true;
+    }
+    // The sizeZ cells of column (x, y), bottom first; x < sizeX and y < sizeY.
+    Voxel *column(unsigned x, unsigned y) const { return m_cells + (size_t(x) * m_sizeY + y) * m_sizeZ; }
+    // The sizeY * sizeZ cells of x slab x; x < sizeX.
+    Voxel *slab(unsigned x) const { return m_cells + size_t(x) * m_sizeY * m_sizeZ; }
+    size_t index(unsigned x, unsigned y, unsigned z) const { return (size_t(x) * m_sizeY + y) * m_sizeZ + z; }
 
 private:
     TotalVolume &m_volume;
     Voxel *m_cells;
+    unsigned m_sizeX, m_sizeY, m_sizeZ;
 };
 
 } // namespace Automaton

@@ -75,10 +75,10 @@ FaceLists generateCellFaces(const CellGrid &grid, const Policy &policy, unsigned
                         continue;
                     // Most filled cells are buried in their own material: settle them
                     // without colour lookups when the policy allows it.
-                    if (Policy::SameMaterialHides && innerRow && z > r.z0 && z + 1 < r.z1 && !cell.cutCount) {
+                    if (Policy::SameMaterialHides && innerRow && z > r.z0 && z + 1 < r.z1 && !grid.isCut(i)) {
                         const Automaton::Voxel *c = grid.cells;
                         const uint32_t m = cell.material;
-                        auto same = [c, m](size_t n) { return c[n].material == m && c[n].cutCount == 0; };
+                        auto same = [c, m, &grid](size_t n) { return c[n].material == m && !grid.isCut(n); };
                         if (same(i - 1) && same(i + 1) && same(i - strideY) && same(i + strideY) &&
                             same(i - strideX) && same(i + strideX))
                             continue;

@@ -4,6 +4,7 @@
 #include "Model/Geometry/drawrange.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace Model {
 namespace Geometry {
@@ -14,13 +15,15 @@ namespace Geometry {
 struct CellGrid
 {
     const Automaton::Voxel *cells = nullptr;
+    const uint8_t *cuts = nullptr; // cut counts per cell, or null when nothing is cut
     unsigned sizeX = 0, sizeY = 0, sizeZ = 0;
     float cellSizeX = 1, cellSizeY = 1, cellSizeZ = 1;
     DrawRange range;
 
     size_t index(unsigned x, unsigned y, unsigned z) const { return (size_t(x) * sizeY + y) * sizeZ + z; }
     // The material a neighbour sees: cut cells count as empty.
-    uint32_t visibleMaterial(size_t i) const { return cells[i].cutCount ? 0u : cells[i].material; }
+    uint32_t visibleMaterial(size_t i) const { return isCut(i) ? 0u : cells[i].material; }
+    bool isCut(size_t i) const { return cuts && cuts[i]; }
 };
 
 } // namespace Geometry

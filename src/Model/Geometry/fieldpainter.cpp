@@ -133,7 +133,7 @@ void FieldPainter::generate(const CellGrid &grid, const ColorMap &colors, const 
     if (policy.exists) {
         int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
         for (size_t i = 0; i < cellCount; ++i) {
-            if (grid.cells[i].cutCount)
+            if (grid.isCut(i))
                 continue;
             const int64_t v = policy.value(i);
             lo = std::min(lo, v);

@@ -115,6 +115,18 @@ ColorMap TotalVolumePainter::currentColors() const
     return ColorMap::fromCatalogue();
 }
 
+uint8_t *TotalVolumePainter::cutCountsForWriting()
+{
+    if (m_cutCounts.size() == 0) {
+        try {
+            m_cutCounts = Util::LargeArray<uint8_t>(size_t(m_volume->getCellCount()));
+        } catch (const std::bad_alloc &) {
+            return nullptr;
+        }
+    }
+    return m_cutCounts.data();
+}
+
 void TotalVolumePainter::regenerate()
 {
     const VisualizationOptions options = getOptions();
@@ -137,6 +149,7 @@ void TotalVolumePainter::regenerate()
         Automaton::CellLock lock(*m_volume);
         CellGrid grid;
         grid.cells = lock.cells();
+        grid.cuts = cutCounts();
         grid.sizeX = m_volume->getSizeX();
         grid.sizeY = m_volume->getSizeY();
         grid.sizeZ = m_volume->getSizeZ();

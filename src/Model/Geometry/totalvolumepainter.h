@@ -9,6 +9,7 @@
 #include "Model/Geometry/octreesurface.h"
 #include "Model/Geometry/quadface.h"
 #include "Model/Geometry/silatticepainter.h"
+#include "Util/largebuffer.h"
 #include "Util/vector3d.h"
 #include "Util/vector4d.h"
 
@@ -75,6 +76,15 @@ public:
 
     // Rebuilds the geometry from the cells; takes the volume's cell lock.
     void regenerate();
+
+    // How many cut planes hide each cell (a cell with a count above 0 is drawn
+    // as empty). Held by the drawing, not the cells: a volume never cut keeps
+    // none. Read and changed under the volume's cell lock.
+    const uint8_t *cutCounts() const { return m_cutCounts.size() == 0 ? nullptr : m_cutCounts.data(); }
+    unsigned cutCount(size_t cell) const { return m_cutCounts.size() == 0 ? 0u : m_cutCounts[cell]; }
+    // Every cell's count, made (all 0) on first use; null when memory runs out.
+    uint8_t *cutCountsForWriting();
+    void clearCutCounts() { m_cutCounts = Util::LargeArray<uint8_t>(); }
     // Re-reads the material colours and recolours the existing geometry.
     void recolor();
 
@@ -126,6 +136,7 @@ private:
     void drawLatticeTranslucent() { m_latticePainter.drawTranslucent(); }
 
     Automaton::TotalVolume *m_volume;
+    Util::LargeArray<uint8_t> m_cutCounts;
     mutable QMutex m_mutex; // guards the draw range and the options
     DrawRange m_range;
     VisualizationOptions m_options;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <numeric>
 
 using Core::Operations::CellSnapshot;
@@ -114,4 +115,96 @@ TEST_F(CellSnapshotFile, UnwritableFileReportsFailure)
     TotalVolume volume(2, 2, 2, 1, 1, 1, Util::Vector3D(), 6u);
     EXPECT_FALSE(CellSnapshot::append(dir.filePath(QStringLiteral("no/such/dir/undo.temp")), QStringLiteral("Etch"), 0, volume));
     EXPECT_FALSE(CellSnapshot::append(QString(), QStringLiteral("Etch"), 0, volume));
+}
+
+namespace {
+
+// Every cell changed but one in eleven, the way a fill or a deep etch changes most of a volume.
+void changeMost(TotalVolume &volume)
+{
+    CellLock lock(volume);
+    for (size_t i = 0; i < volume.getCellCount(); ++i)
+        if (i % 11 != 0)
+            lock.cells()[i].material = uint32_t(7 + (i / 5) % 3);
+}
+
+boost::shared_ptr<TotalVolume> layered()
+{
+    return TestSupport::makeVolume(9, 7, 12, [](unsigned x, unsigned, unsigned z) {
+        return z < 4 ? 1u : z < 6 + x % 3 ? 2u : 0u;
+    });
+}
+
+} // namespace
+
+TEST(CellSnapshot, UndoRedoAndCancelPutBackExactlyWhatAStepChanged)
+{
+    Workspace ws;
+    for (bool cancel : {false, true}) {
+        const boost::shared_ptr<TotalVolume> volume = layered();
+        const std::vector<uint32_t> before = materialsOf(*volume);
+        CellSnapshot snapshot(QStringLiteral("Most"), &ws);
+        ASSERT_TRUE(snapshot.saveBefore(*volume));
+        EXPECT_TRUE(snapshot.hasBefore());
+        changeMost(*volume);
+        const std::vector<uint32_t> after = materialsOf(*volume);
+        if (cancel) {
+            // Stopped before it finished: the copy in memory puts the cells back.
+            EXPECT_FALSE(snapshot.hasAfter());
+            EXPECT_TRUE(snapshot.undoRestore(*volume));
+            EXPECT_EQ(materialsOf(*volume), before);
+            EXPECT_FALSE(snapshot.redoRestore(*volume));
+            continue;
+        }
+        ASSERT_TRUE(snapshot.saveAfter(*volume));
+        ASSERT_TRUE(snapshot.hasAfter());
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_TRUE(snapshot.undoRestore(*volume));
+            EXPECT_EQ(materialsOf(*volume), before);
+            EXPECT_TRUE(snapshot.redoRestore(*volume));
+            EXPECT_EQ(materialsOf(*volume), after);
+        }
+    }
+}
+
+TEST(CellSnapshot, AStepThatChangesLittleWritesLittle)
+{
+    Workspace ws;
+    std::unique_ptr<TotalVolume> volume(new TotalVolume(64, 64, 64, 1, 1, 1, Util::Vector3D(), 1u));
+    CellSnapshot snapshot(QStringLiteral("Little"), &ws);
+    ASSERT_TRUE(snapshot.saveBefore(*volume));
+    {
+        CellLock lock(*volume);
+        for (unsigned z = 60; z < 64; ++z)
+            lock.cells()[volume->cellIndex(5, 6, z)].material = 0;
+    }
+    ASSERT_TRUE(snapshot.saveAfter(*volume));
+    QFile undo(ws.persistence().undoFileName());
+    ASSERT_TRUE(undo.open(QIODevice::ReadOnly));
+    const QByteArray all = undo.readAll();
+    const QByteArray expected = QByteArray("Little ") + QByteArray::number(snapshot.serial()) + " * 262144 1 " +
+                                QByteArray::number(qulonglong(volume->cellIndex(5, 6, 60))) + " 4 1\n";
+    EXPECT_TRUE(all.endsWith(expected)) << all.right(80).constData();
+}
+
+TEST_F(CellSnapshotFile, DamagedRunLinesNeverChangeAnyCell)
+{
+    TotalVolume volume(2, 2, 2, 1, 1, 1, Util::Vector3D(), 6u);
+    const QByteArray cases[] = {
+        "Etch 0 * 8 2 0 2 5\n",           // fewer runs than it says
+        "Etch 0 * 9 1 0 2 5\n",           // another volume's cell count
+        "Etch 0 * 8 1 7 2 5\n",           // a run past the last cell
+        "Etch 0 * 8 1 4294967295 2 5\n",  // and one whose end wraps around 32 bits
+        "Etch 0 * 8 1 0 2 5 9\n",         // more on the line than it says
+        "Etch 0 * 8 1 0 2\n",             // a run cut short
+        "Etch 0 * 8 4294967295\n",        // a run count the line does not hold
+    };
+    for (const QByteArray &content : cases) {
+        writeFile(file(), content);
+        EXPECT_FALSE(CellSnapshot::restore(file(), QStringLiteral("Etch"), 0, volume)) << content.constData();
+        EXPECT_EQ(materialsOf(volume), std::vector<uint32_t>(8, 6)) << content.constData();
+    }
+    writeFile(file(), "Etch 0 * 8 2 0 2 5 6 2 4\n");
+    EXPECT_TRUE(CellSnapshot::restore(file(), QStringLiteral("Etch"), 0, volume));
+    EXPECT_EQ(materialsOf(volume), (std::vector<uint32_t>{5, 5, 6, 6, 6, 6, 4, 4}));
 }

@@ -33,16 +33,21 @@ def cell_id(x, y, z):
     return x + SX * (y + SY * z)
 
 
-def test_geometry_is_the_volume(samples):
-    image = read(samples / "sample.vti")
+FORMS = ["", "-zlib"]
+
+
+@pytest.mark.parametrize("form", FORMS)
+def test_geometry_is_the_volume(samples, form):
+    image = read(samples / f"sample{form}.vti")
     assert image.GetDimensions() == (SX + 1, SY + 1, SZ + 1)
     assert image.GetSpacing() == pytest.approx((1.0, 2.0, 0.5))
     assert image.GetOrigin() == pytest.approx((1.0, -2.0, 3.0))
     assert image.GetNumberOfCells() == SX * SY * SZ
 
 
-def test_material_and_particles_equal_the_cells(samples):
-    data = read(samples / "sample.vti").GetCellData()
+@pytest.mark.parametrize("form", FORMS)
+def test_material_and_particles_equal_the_cells(samples, form):
+    data = read(samples / f"sample{form}.vti").GetCellData()
     assert data.GetScalars().GetName() == "material"
     material = vtk_to_numpy(data.GetArray("material"))
     particles = vtk_to_numpy(data.GetArray("particles"))
@@ -57,7 +62,18 @@ def test_material_and_particles_equal_the_cells(samples):
                 assert n[i] == particles[i]
 
 
-def test_volume_without_counts_has_only_material(samples):
-    data = read(samples / "plain.vti").GetCellData()
+@pytest.mark.parametrize("form", FORMS)
+def test_volume_without_counts_has_only_material(samples, form):
+    data = read(samples / f"plain{form}.vti").GetCellData()
     assert data.GetNumberOfArrays() == 1
     assert data.GetArray("material").GetDataType() == vtk.VTK_UNSIGNED_INT
+
+
+@pytest.mark.parametrize("form", FORMS)
+def test_large_volume_comes_back_cell_for_cell(samples, form):
+    import numpy as np
+    image = read(samples / f"large{form}.vti")
+    assert image.GetDimensions() == (71, 61, 81)
+    material = vtk_to_numpy(image.GetCellData().GetArray("material")).reshape(80, 60, 70)  # z, y, x
+    z, y, x = np.meshgrid(np.arange(80), np.arange(60), np.arange(70), indexing="ij")
+    assert np.array_equal(material, (7 * x + 3 * y + z) % 5)

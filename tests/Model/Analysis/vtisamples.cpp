@@ -1,7 +1,9 @@
 // Writes the .vti files test_vti_vtk.py reads with VTK's own reader:
 // folder/sample.vti (5 x 4 x 3 cells, cell size 1 x 2 x 0.5, origin
 // (1, -2, 3), material [0, 1, 3, 9][(x + 2y + 3z) % 4], N particle count
-// 100x + 10y + z) and folder/plain.vti (the same cells, no particles).
+// 100x + 10y + z) and folder/plain.vti (the same cells, no particles), each
+// also zlib-compressed (sample-zlib.vti, plain-zlib.vti); large.vti and
+// large-zlib.vti hold 70 x 60 x 80 cells of material (7x + 3y + z) % 5.
 #include "Model/Analysis/vtiwriter.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/fieldpainter.h"
@@ -38,8 +40,27 @@ int main(int argc, char *argv[])
     sample.setProperty(Model::Geometry::FieldPainter::nTypeProperty(),
                        Model::Geometry::FieldPainter::toProperty(counts));
     QString error;
+    using Model::Analysis::VtiCompression;
     if (!Model::Analysis::writeVti(sample, folder.filePath(QStringLiteral("sample.vti")), &error) ||
-        !Model::Analysis::writeVti(plain, folder.filePath(QStringLiteral("plain.vti")), &error)) {
+        !Model::Analysis::writeVti(plain, folder.filePath(QStringLiteral("plain.vti")), &error) ||
+        !Model::Analysis::writeVti(sample, folder.filePath(QStringLiteral("sample-zlib.vti")), &error,
+                                   VtiCompression::Zlib) ||
+        !Model::Analysis::writeVti(plain, folder.filePath(QStringLiteral("plain-zlib.vti")), &error,
+                                   VtiCompression::Zlib)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    // More than one zlib block and more z layers than one pass takes: material (7x + 3y + z) % 5.
+    const unsigned lx = 70, ly = 60, lz = 80;
+    std::vector<uint32_t> large(size_t(lx) * ly * lz);
+    for (unsigned x = 0; x < lx; ++x)
+        for (unsigned y = 0; y < ly; ++y)
+            for (unsigned z = 0; z < lz; ++z)
+                large[(size_t(x) * ly + y) * lz + z] = (7 * x + 3 * y + z) % 5;
+    TotalVolume big(lx, ly, lz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), large);
+    if (!Model::Analysis::writeVti(big, folder.filePath(QStringLiteral("large.vti")), &error) ||
+        !Model::Analysis::writeVti(big, folder.filePath(QStringLiteral("large-zlib.vti")), &error,
+                                   VtiCompression::Zlib)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
         return 1;
     }

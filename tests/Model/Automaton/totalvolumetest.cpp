@@ -30,12 +30,32 @@ TEST(TotalVolume, CellIndexIsZFastestThenYThenX)
     EXPECT_EQ(lock.cells()[volume.cellIndex(0, 1, 3)].material, 7u);
     EXPECT_EQ(lock.cells()[volume.cellIndex(1, 0, 0)].material, 12u);
     EXPECT_EQ(lock.cells()[volume.cellIndex(1, 2, 3)].material, 23u);
-    // Every other field starts at zero.
-    const Voxel &v = lock.cells()[5];
-    EXPECT_EQ(v.automatonFlag, 0);
-    EXPECT_EQ(v.latticeIndex, 0);
-    EXPECT_EQ(v.getCutCount(), 0u);
-    EXPECT_EQ(v.automatonValues[2], 0.0f);
+    EXPECT_EQ(volume.getPainter().cutCount(5), 0u);
+    EXPECT_FALSE(volume.getPainter().cutCounts()); // nothing cut, nothing held
+}
+
+TEST(CellLock, ReachesCellsByPositionColumnAndSlabWithinBounds)
+{
+    TotalVolume volume(2, 3, 4, 1, 1, 1, Util::Vector3D(), sequence(24));
+    CellLock cells(volume);
+    EXPECT_EQ(cells.cellCount(), 24u);
+    EXPECT_EQ(cells.material(0, 1, 3), 7u);
+    EXPECT_EQ(cells.column(1, 2)[3].material, 23u);
+    EXPECT_EQ(cells.slab(1)[0].material, 12u);
+    // Outside reads as empty; a write outside is refused and touches no cell.
+    const struct
+    {
+        int64_t x, y, z;
+    } outside[] = {{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}, {2, 0, 0}, {0, 3, 0}, {0, 0, 4}, {int64_t(1) << 32, 0, 0}};
+    for (const auto &p : outside) {
+        EXPECT_FALSE(cells.contains(p.x, p.y, p.z)) << p.x << " " << p.y << " " << p.z;
+        EXPECT_EQ(cells.material(p.x, p.y, p.z), 0u);
+        EXPECT_FALSE(cells.setMaterial(p.x, p.y, p.z, 99));
+    }
+    for (uint32_t i = 0; i < 24; ++i)
+        EXPECT_EQ(cells.cells()[i].material, i);
+    EXPECT_TRUE(cells.setMaterial(1, 2, 3, 99));
+    EXPECT_EQ(cells.material(1, 2, 3), 99u);
 }
 
 TEST(TotalVolume, ShortMaterialListLeavesTheRestEmpty)
@@ -47,20 +67,6 @@ TEST(TotalVolume, ShortMaterialListLeavesTheRestEmpty)
     EXPECT_EQ(lock.cells()[7].material, 0u);
 }
 
-TEST(Voxel, CutCountSaturatesAtBothEnds)
-{
-    Voxel v(3);
-    v.decrementCutCount();
-    EXPECT_EQ(v.getCutCount(), 0u);
-    for (int i = 0; i < 300; ++i)
-        v.incrementCutCount();
-    EXPECT_EQ(v.getCutCount(), 255u);
-    v.decrementCutCount();
-    EXPECT_EQ(v.getCutCount(), 254u);
-    v.resetCutCount();
-    EXPECT_EQ(v.getCutCount(), 0u);
-}
-
 TEST(TotalVolume, CloneCopiesMaterialsOnlyUnderANewId)
 {
     TotalVolume volume(3, 2, 2, 0.5f, 1.0f, 2.0f, Util::Vector3D(1, 2, 3), sequence(12));
@@ -68,12 +74,11 @@ TEST(TotalVolume, CloneCopiesMaterialsOnlyUnderANewId)
     volume.setTopMask(std::vector<bool>(6, true), 3, 2);
     {
         CellLock lock(volume);
-        for (int i = 0; i < 12; ++i) {
-            lock.cells()[i].incrementCutCount();
-            lock.cells()[i].automatonFlag = 1;
-            lock.cells()[i].latticeIndex = 9;
-        }
+        uint8_t *cuts = volume.getPainter().cutCountsForWriting();
+        for (int i = 0; i < 12; ++i)
+            cuts[i] = 3;
     }
+    ASSERT_TRUE(volume.createLattice());
     boost::scoped_ptr<Model::Object> copy(volume.clone());
     ASSERT_TRUE(copy);
     TotalVolume *clone = dynamic_cast<TotalVolume *>(copy.get());
@@ -88,9 +93,7 @@ TEST(TotalVolume, CloneCopiesMaterialsOnlyUnderANewId)
     CellLock lock(*clone);
     for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(lock.cells()[i].material, uint32_t(i));
-        EXPECT_EQ(lock.cells()[i].getCutCount(), 0u);
-        EXPECT_EQ(lock.cells()[i].automatonFlag, 0);
-        EXPECT_EQ(lock.cells()[i].latticeIndex, 0);
+        EXPECT_EQ(clone->getPainter().cutCount(size_t(i)), 0u);
     }
 }
 

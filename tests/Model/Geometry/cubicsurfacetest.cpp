@@ -35,7 +35,7 @@ TEST_P(CubicFaceCounts, CountsFacesOfTwoNeighbouringCells)
     Cells cells(2, 1, 1);
     cells.at(0, 0, 0).material = c.first;
     cells.at(1, 0, 0).material = c.second;
-    cells.at(1, 0, 0).cutCount = uint8_t(c.cutSecond);
+    cells.cutAt(1, 0, 0) = uint8_t(c.cutSecond);
     const FaceLists faces = CubicSurface::generate(cells.grid, testColors(), 1);
     EXPECT_EQ(faces.opaque.size(), c.opaque);
     EXPECT_EQ(faces.translucent.size(), c.translucent);
@@ -115,7 +115,7 @@ TEST(CubicSurface, EmptyCellOutlinesCoverEmptyAndCutCells)
     Cells cells(2, 2, 1);
     cells.at(0, 0, 0).material = OpaqueA;
     cells.at(1, 0, 0).material = OpaqueA;
-    cells.at(1, 0, 0).cutCount = 2;
+    cells.cutAt(1, 0, 0) = 2;
     const FaceVector faces = CubicSurface::emptyCellFaces(cells.grid, 1);
     ASSERT_EQ(faces.size(), 18u);
     for (const QuadFace &f : faces) {

@@ -30,9 +30,10 @@ inline Model::Geometry::ColorMap testColors()
 struct Cells
 {
     std::vector<Model::Automaton::Voxel> voxels;
+    std::vector<uint8_t> cuts;
     Model::Geometry::CellGrid grid;
 
-    Cells(unsigned sx, unsigned sy, unsigned sz) : voxels(size_t(sx) * sy * sz)
+    Cells(unsigned sx, unsigned sy, unsigned sz) : voxels(size_t(sx) * sy * sz), cuts(voxels.size(), 0)
     {
         grid.sizeX = sx;
         grid.sizeY = sy;
@@ -41,7 +42,9 @@ struct Cells
         grid.range.y1 = sy;
         grid.range.z1 = sz;
         grid.cells = voxels.data();
+        grid.cuts = cuts.data();
     }
+    uint8_t &cutAt(unsigned x, unsigned y, unsigned z) { return cuts[grid.index(x, y, z)]; }
     Model::Automaton::Voxel &at(unsigned x, unsigned y, unsigned z) { return voxels[grid.index(x, y, z)]; }
     void fill(const std::function<uint32_t(unsigned, unsigned, unsigned)> &material)
     {
@@ -67,7 +70,7 @@ inline void roughLandscape(Cells &c)
         return 0;
     });
     for (size_t i = 0; i < c.voxels.size(); i += 37)
-        c.voxels[i].cutCount = 1;
+        c.cuts[i] = 1;
 }
 
 // Runs f with the global pool limited to n threads, restoring it afterwards.

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 
 namespace Core {
 namespace Operations {
@@ -15,6 +19,13 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 
 const double AbstractDistanceCountingAutomatonBase::DistanceFactor = 1.7071067811865475;
+
+namespace {
+std::atomic<double> g_bandShare(1.0 / 3.0);
+}
+
+void AbstractDistanceCountingAutomatonBase::setBandShare(double share) { g_bandShare.store(share); }
+double AbstractDistanceCountingAutomatonBase::bandShare() { return g_bandShare.load(); }
 
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(TotalVolume &volume)
     : m_sizeX(volume.getSizeX()),
@@ -78,6 +89,9 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         return;
     CellLock lock(m_volume);
     m_cells = lock.cells();
+    m_scratch.reset(m_sizeX, m_sizeY, m_sizeZ);
+    findUneven();
+    buildBands(iterations);
     const Util::SlabPlan &plan = m_plan;
 
     Util::runSlabs(plan, [this](const Util::SlabRange &r, unsigned s) { initializeSlab(r.first, r.last, s); });
@@ -92,6 +106,8 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         orderFront(s, slab.front);
     });
     // The hand-overs of the initialize pass are consumed; the first update pass refills them.
+    m_unevenLo = std::vector<int32_t>();
+    m_unevenHi = std::vector<int32_t>();
 
     for (int i = 0; i < iterations; ++i) {
         bool active = false;
@@ -116,21 +132,208 @@ void AbstractDistanceCountingAutomatonBase::runPasses(int iterations, bool withF
         slab->bits = std::vector<uint64_t>();
         slab->cursor = Cursor();
     }
+    if (!m_keepScratch)
+        m_scratch.release();
     m_cells = nullptr;
+}
+
+namespace {
+
+// out[i] = the smallest (or, with Greater, largest) of in[i - r .. i + r] within
+// [0, n), every element `stride` apart; a monotonic queue keeps it linear in n.
+template <class Better>
+void slidingBest(const int32_t *in, int32_t *out, size_t n, size_t stride, size_t r, Better better,
+                 std::vector<size_t> &queue)
+{
+    queue.clear();
+    size_t head = 0, next = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t last = std::min(n - 1, i + r);
+        for (; next <= last; ++next) {
+            while (queue.size() > head && !better(in[queue.back() * stride], in[next * stride]))
+                queue.pop_back();
+            queue.push_back(next);
+        }
+        while (queue[head] + r < i)
+            ++head;
+        out[i * stride] = in[queue[head] * stride];
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The first z in [1, n) where a column changes material, or n; eight cells a step while nothing changes.
+unsigned firstChange(const Voxel *c, unsigned n)
+{
+    unsigned z = 1;
+    for (; z + 8 <= n; z += 8) {
+        uint32_t any = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            any |= c[z + i].material ^ c[z + i - 1].material;
+        if (any)
+            break;
+    }
+    for (; z < n; ++z)
+        if (c[z].material != c[z - 1].material)
+            return z;
+    return n;
+}
+
+// The last z in [1, n) where a column changes material, or 0.
+unsigned lastChange(const Voxel *c, unsigned n)
+{
+    unsigned z = n;
+    for (; z >= 9; z -= 8) {
+        uint32_t any = 0;
+        for (unsigned i = 1; i <= 8; ++i)
+            any |= c[z - i].material ^ c[z - i - 1].material;
+        if (any)
+            break;
+    }
+    for (; z > 1; --z)
+        if (c[z - 1].material != c[z - 2].material)
+            return z - 1;
+    return 0;
+}
+
+} // namespace
+
+void AbstractDistanceCountingAutomatonBase::findUneven()
+{
+    const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
+    const size_t columns = size_t(sx) * sy;
+    m_unevenLo.assign(columns, INT32_MAX);
+    m_unevenHi.assign(columns, -1);
+    const Voxel *cells = m_cells;
+    const size_t columnBytes = size_t(sz) * sizeof(Voxel);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (unsigned x = range.first; x < range.last; ++x)
+            for (unsigned y = 0; y < sy; ++y) {
+                const size_t c = size_t(x) * sy + y;
+                const Voxel *column = cells + c * sz;
+                int32_t a = INT32_MAX, b = -1;
+                const unsigned first = firstChange(column, sz);
+                if (first < sz) {
+                    a = int32_t(first) - 1;
+                    b = int32_t(lastChange(column, sz));
+                }
+                const Voxel *sides[4] = {x > 0 ? column - m_layer : nullptr, x + 1 < sx ? column + m_layer : nullptr,
+                                         y > 0 ? column - sz : nullptr, y + 1 < sy ? column + sz : nullptr};
+                for (const Voxel *side : sides) {
+                    if (!side || std::memcmp(side, column, columnBytes) == 0)
+                        continue;
+                    unsigned low = 0, high = sz - 1;
+                    while (side[low].material == column[low].material)
+                        ++low;
+                    while (side[high].material == column[high].material)
+                        --high;
+                    a = std::min<int32_t>(a, int32_t(low));
+                    b = std::max<int32_t>(b, int32_t(high));
+                }
+                m_unevenLo[c] = a;
+                m_unevenHi[c] = b;
+            }
+    });
+}
+
+void AbstractDistanceCountingAutomatonBase::buildBands(int reach)
+{
+    const unsigned sx = m_sizeX, sy = m_sizeY, sz = m_sizeZ;
+    const size_t columns = size_t(sx) * sy;
+    const MaterialSet banded = bandMaterials();
+    if (banded.isEmpty() || reach <= 0)
+        return;
+    const int64_t r = std::min<int64_t>(int64_t(reach) + 1, int64_t(std::max(sx, std::max(sy, sz))));
+    const Voxel *cells = m_cells;
+    std::vector<int32_t> lo(m_unevenLo), hi(m_unevenHi);
+    // Dilate by r columns along y, then along x: a front cell moves one face step an iteration.
+    std::vector<int32_t> lo2(columns), hi2(columns);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        std::vector<size_t> queue;
+        for (unsigned x = range.first; x < range.last; ++x) {
+            const size_t row = size_t(x) * sy;
+            slidingBest(&lo[row], &lo2[row], sy, 1, size_t(r), std::less<int32_t>(), queue);
+            slidingBest(&hi[row], &hi2[row], sy, 1, size_t(r), std::greater<int32_t>(), queue);
+        }
+    });
+    const Util::SlabPlan rows = Util::planSlabs(0, sy, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount);
+    Util::runSlabs(rows, [&](const Util::SlabRange &range, unsigned) {
+        std::vector<size_t> queue;
+        for (unsigned y = range.first; y < range.last; ++y) {
+            slidingBest(&lo2[y], &lo[y], sx, sy, size_t(r), std::less<int32_t>(), queue);
+            slidingBest(&hi2[y], &hi[y], sx, sy, size_t(r), std::greater<int32_t>(), queue);
+        }
+    });
+    lo2 = std::vector<int32_t>();
+    hi2 = std::vector<int32_t>();
+    // Each column's band: its cells of the banded materials within r of those heights.
+    std::vector<AutomatonScratch::ColumnBand> bands(columns);
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (size_t c = size_t(range.first) * sy; c < size_t(range.last) * sy; ++c) {
+            if (hi[c] < lo[c])
+                continue;
+            const Voxel *column = cells + c * sz;
+            int64_t a = std::max<int64_t>(0, int64_t(lo[c]) - r);
+            int64_t b = std::min<int64_t>(int64_t(sz), int64_t(hi[c]) + r + 1);
+            while (a < b && !banded.contains(column[a].material))
+                ++a;
+            while (b > a && !banded.contains(column[b - 1].material))
+                --b;
+            bands[c].zlo = uint32_t(a);
+            bands[c].zhi = uint32_t(b);
+        }
+    });
+    uint64_t total = 0;
+    for (AutomatonScratch::ColumnBand &band : bands) {
+        band.first = total;
+        total += band.zhi - band.zlo;
+    }
+    // Bands about as large as the cells themselves would gain nothing over pages.
+    if (total == 0 || double(total) > bandShare() * double(columns) * sz)
+        return;
+    try {
+        m_scratch.setBands(std::move(bands), total);
+    } catch (const std::bad_alloc &) {
+        return; // pages serve every cell then
+    }
+    const std::vector<AutomatonScratch::ColumnBand> &laid = m_scratch.bands();
+    Util::runSlabs(m_plan, [&](const Util::SlabRange &range, unsigned) {
+        for (size_t c = size_t(range.first) * sy; c < size_t(range.last) * sy; ++c) {
+            const AutomatonScratch::ColumnBand &band = laid[c];
+            const Voxel *column = cells + c * sz;
+            for (uint32_t z = band.zlo; z < band.zhi; ++z) {
+                const ScratchValue &value = defaultFor(column[z].material);
+                m_scratch.setBandCell(band.first + (z - band.zlo), value.flag, value.vector);
+            }
+        }
+    });
 }
 
 void AbstractDistanceCountingAutomatonBase::initializeSlab(unsigned first, unsigned last, unsigned slab)
 {
     clearFront(slab);
     Cursor &cursor = m_slabs[slab]->cursor;
+    const bool skipUniform = skipsUniformCells() && !m_unevenLo.empty();
     uint32_t index = first * m_layer;
     for (unsigned x = first; x < last; ++x)
-        for (unsigned y = 0; y < m_sizeY; ++y)
-            for (unsigned z = 0; z < m_sizeZ; ++z, ++index) {
-                cursor.index = index;
-                cursor.mask = maskAt(x, y, z);
-                initializeCell(index, slab);
+        for (unsigned y = 0; y < m_sizeY; ++y, index += m_sizeZ) {
+            unsigned z0 = 0, z1 = m_sizeZ;
+            if (skipUniform) {
+                // Outside [lo, hi] a cell's six neighbours all hold its own material.
+                const size_t c = size_t(x) * m_sizeY + y;
+                if (m_unevenHi[c] < m_unevenLo[c])
+                    continue;
+                z0 = unsigned(m_unevenLo[c]);
+                z1 = unsigned(m_unevenHi[c]) + 1;
             }
+            for (unsigned z = z0; z < z1; ++z) {
+                cursor.index = index + z;
+                cursor.mask = maskAt(x, y, z);
+                initializeCell(index + z, slab);
+            }
+        }
     cursor = Cursor();
 }
 
@@ -158,8 +361,32 @@ void AbstractDistanceCountingAutomatonBase::stepSlab(unsigned first, unsigned la
     s.toPreviousSlab.clear();
     s.pending.clear();
     s.newFront.clear();
-    for (uint32_t index : s.front)
-        updateCell(index, first, last, s.newFront, slab);
+    // The front is in cell order, so its cells' neighbourhoods are known ahead:
+    // asking for them a few cells early hides most of the wait for memory.
+    const size_t ahead = 12, count = s.front.size();
+    const uint32_t *front = s.front.data();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + ahead < count)
+            prefetchNeighbourhood(front[i + ahead]);
+        updateCell(front[i], first, last, s.newFront, slab);
+    }
+}
+
+void AbstractDistanceCountingAutomatonBase::prefetchNeighbourhood(uint32_t index) const
+{
+    const Voxel *cells = m_cells;
+    const uint64_t layer = m_layer, column = m_sizeZ, count = uint64_t(m_layer) * m_sizeX;
+    // Materials: the cell's own line holds its z neighbours.
+    __builtin_prefetch(cells + index);
+    if (index >= column)
+        __builtin_prefetch(cells + index - column);
+    if (index + column < count)
+        __builtin_prefetch(cells + index + column);
+    if (index >= layer)
+        __builtin_prefetch(cells + index - layer);
+    if (index + layer < count)
+        __builtin_prefetch(cells + index + layer);
+    m_scratch.prefetchNeighbourhood(index, m_sizeY);
 }
 
 void AbstractDistanceCountingAutomatonBase::mergeSlab(unsigned, unsigned, unsigned slab)
@@ -225,9 +452,9 @@ void AbstractDistanceCountingAutomatonBase::orderFront(unsigned slab, std::vecto
 void AbstractDistanceCountingAutomatonBase::applyPendingChanges(unsigned slab)
 {
     for (const PendingCellChange &change : m_slabs[slab]->pending) {
-        Voxel &voxel = m_cells[change.cell];
-        voxel.material = change.material;
-        setVector(voxel, change.vector[0], change.vector[1], change.vector[2]);
+        // The flag stays what the cell had; read it before the material changes.
+        m_scratch.write(change.cell, flagOf(change.cell), change.vector);
+        m_cells[change.cell].material = change.material;
     }
 }
 
@@ -271,6 +498,42 @@ void AbstractDistanceCountingAutomatonBase::route(uint32_t index, unsigned first
         newFront.push_back(index);
 }
 
+AbstractDistanceCountingAutomatonBase::ScratchValue
+AbstractDistanceCountingAutomatonBase::scratchAfterRun(uint32_t index) const
+{
+    CellLock lock(m_volume);
+    uint8_t flag;
+    const float *vector;
+    if (!m_scratch.isReset() || !m_scratch.find(index, flag, vector))
+        return defaultFor(lock.cells()[index].material);
+    ScratchValue value = {flag, {vector[0], vector[1], vector[2]}};
+    return value;
+}
+
+void AbstractDistanceCountingAutomatonBase::setScratchDefaults(const ScratchValue &empty, const MaterialSet &members,
+                                                               const ScratchValue &member, const ScratchValue &other)
+{
+    m_defaultEmpty = empty;
+    m_defaultMembers = members;
+    m_defaultMember = member;
+    m_defaultOther = other;
+    m_membersDiffer = member.flag != other.flag || std::memcmp(member.vector, other.vector, sizeof other.vector) != 0;
+}
+
+void AbstractDistanceCountingAutomatonBase::setScratch(uint32_t index, uint8_t flag, float x, float y, float z)
+{
+    const float vector[3] = {x, y, z};
+    uint8_t storedFlag;
+    const float *stored;
+    if (!m_scratch.find(index, storedFlag, stored)) {
+        // Compared bit for bit: a -0 or a NaN must come back exactly as it was set.
+        const ScratchValue &given = defaultFor(m_cells[index].material);
+        if (given.flag == flag && std::memcmp(given.vector, vector, sizeof vector) == 0)
+            return;
+    }
+    m_scratch.write(index, flag, vector);
+}
+
 void AbstractDistanceCountingAutomatonBase::addToFront(uint32_t index, unsigned slab)
 {
     m_slabs[slab]->front.push_back(index);
@@ -295,13 +558,19 @@ unsigned AbstractDistanceCountingAutomatonBase::neighbourMask(uint32_t index) co
 bool AbstractDistanceCountingAutomatonBase::relax(uint32_t index, float limitSq, const StepVectors &steps,
                                                   float out[3]) const
 {
-    float best = lengthSquared(m_cells[index].automatonValues);
+    const uint32_t column = m_scratch.columnOf(index);
+    const uint32_t z = index - column * m_sizeZ;
+    const uint32_t x = column / m_sizeY;
+    const unsigned mask = maskAt(x, column - x * m_sizeY, z);
+    // The neighbours' columns and heights, in neighbour order.
+    const uint32_t columns[6] = {column, column, column - 1, column + 1, column - m_sizeY, column + m_sizeY};
+    const uint32_t heights[6] = {z - 1, z + 1, z, z, z, z};
+    float best = lengthSquared(vectorAt(column, z, index));
     bool found = false;
-    const unsigned mask = neighbourMask(index);
     for (unsigned d = 0; d < 6; ++d) {
         if (!(mask & (1u << d)))
             continue;
-        const float *v = m_cells[neighbour(index, d)].automatonValues;
+        const float *v = vectorAt(columns[d], heights[d], neighbour(index, d));
         const float c[3] = {v[0] + steps[d][0], v[1] + steps[d][1], v[2] + steps[d][2]};
         const float length = lengthSquared(c);
         if (length < best && length <= limitSq) {

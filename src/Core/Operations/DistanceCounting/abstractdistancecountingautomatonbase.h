@@ -1,5 +1,6 @@
 #pragma once
 
+#include "automatonscratch.h"
 #include "materialset.h"
 
 #include "Model/Automaton/voxel.h"
@@ -32,9 +33,14 @@ struct PendingCellChange
 typedef float StepVectors[6][3];
 
 // Distance counting on a cell volume: every reached cell carries the vector to
-// its nearest source cell (in the automaton values of its Voxel) and the
-// vectors spread one face step per iteration from a front of active cells.
-// Members decide which cells are sources, which may change and into what.
+// its nearest source cell and a fixed flag, and the vectors spread one face
+// step per iteration from a front of active cells. Members decide which cells
+// are sources, which may change and into what.
+//
+// Flags and vectors live in a scratch of the run (AutomatonScratch) that holds
+// only the cells whose value differs from what their material gives: members
+// name that value per material class with setScratchDefaults(), so a run's
+// memory follows the front and the surfaces, not the volume.
 //
 // The work is split into x slabs, one pool task per slab. Every iteration has
 // two passes with a barrier between them: an update pass that only reads
@@ -71,6 +77,31 @@ public:
     // Runs after every slab's initialize pass and before the initial hand-overs
     // are merged; for members that must look across slab borders then.
     virtual void linkSlab(unsigned first, unsigned last, unsigned slab);
+    // True when initializeCell() of a cell whose six neighbours inside the volume
+    // all hold its own material stores nothing and adds nothing to the front.
+    // The initialize pass then visits in each column only the cells between the
+    // lowest and the highest one beside another material.
+    virtual bool skipsUniformCells() const { return false; }
+    // The materials of the cells the run may write a vector to; the run keeps a
+    // dense band of them near the surfaces (others fall back to slower pages).
+    virtual MaterialSet bandMaterials() const { return m_propagatingMaterials; }
+
+    // A cell's fixed flag and distance vector.
+    struct ScratchValue
+    {
+        uint8_t flag;
+        float vector[3];
+    };
+    // Keeps the flags and vectors after run() so that scratchAfterRun() can read
+    // them (tests, diagnostics); otherwise they go when the run ends.
+    void keepScratchAfterRun(bool keep) { m_keepScratch = keep; }
+    // What the last run left in a cell; takes the cell lock.
+    ScratchValue scratchAfterRun(uint32_t index) const;
+    // How many cells the last run kept a vector for (band cells and page cells).
+    uint64_t scratchCellsAfterRun() const
+    {
+        return m_scratch.bandCellCount() + uint64_t(m_scratch.pageCount()) * AutomatonScratch::PageCells;
+    }
 
     unsigned getSlabCount() const { return unsigned(m_plan.slabs.size()); }
     const std::vector<Util::SlabRange> &getSlabs() const { return m_plan.slabs; }
@@ -85,6 +116,12 @@ public:
     static int toIterations(double count);
     static const double DistanceFactor; // (√2 + 1) / √2
 
+    // The largest share of a volume's cells the bands of a run may take before
+    // the run keeps every vector in pages instead (1/3 by default; tests set 0
+    // and 1 to run each way). Results never depend on it.
+    static void setBandShare(double share);
+    static double bandShare();
+
 protected:
     void runPasses(int iterations, bool withFinalize);
 
@@ -94,12 +131,39 @@ protected:
 
     Model::Automaton::Voxel &cell(uint32_t index) const { return m_cells[index]; }
     static float lengthSquared(const float v[3]) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; }
-    static void setVector(Model::Automaton::Voxel &voxel, float x, float y, float z)
+
+    // Empty cells take `empty`, cells of `members` take `member`, the rest `other`.
+    void setScratchDefaults(const ScratchValue &empty, const MaterialSet &members, const ScratchValue &member,
+                            const ScratchValue &other);
+    const ScratchValue &defaultFor(uint32_t material) const
     {
-        voxel.automatonValues[0] = x;
-        voxel.automatonValues[1] = y;
-        voxel.automatonValues[2] = z;
+        if (material == 0)
+            return m_defaultEmpty;
+        return m_membersDiffer && m_defaultMembers.contains(material) ? m_defaultMember : m_defaultOther;
     }
+    uint8_t flagOf(uint32_t index) const
+    {
+        uint8_t flag;
+        const float *vector;
+        return m_scratch.find(index, flag, vector) ? flag : defaultFor(m_cells[index].material).flag;
+    }
+    const float *vectorOf(uint32_t index) const
+    {
+        uint8_t flag;
+        const float *vector;
+        return m_scratch.find(index, flag, vector) ? vector : defaultFor(m_cells[index].material).vector;
+    }
+    // vectorOf() for a cell whose column and height the caller knows.
+    const float *vectorAt(uint32_t column, uint32_t z, uint32_t index) const
+    {
+        uint8_t flag;
+        const float *vector;
+        return m_scratch.findAt(column, z, index, flag, vector) ? vector
+                                                                : defaultFor(m_cells[index].material).vector;
+    }
+    // The initial flag and vector of a cell, set once per run after its material is final;
+    // nothing is stored when they are what its material gives.
+    void setScratch(uint32_t index, uint8_t flag, float x, float y, float z);
 
     // Bit d set when neighbour d lies inside the volume.
     unsigned maskAt(unsigned x, unsigned y, unsigned z) const
@@ -137,7 +201,7 @@ protected:
                              std::vector<uint32_t> &newFront, unsigned slab);
     // Puts a cell into newFront, or hands it to the slab before or after when it lies outside [first, last).
     void route(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront, unsigned slab);
-    // Routes every face neighbour inside the volume of the given cells for which pred(Voxel) holds.
+    // Routes every face neighbour inside the volume of the given cells for which pred(cell index) holds.
     template <class Pred>
     void routeNeighbours(const std::vector<uint32_t> &cells, unsigned first, unsigned last,
                          std::vector<uint32_t> &newFront, unsigned slab, Pred pred)
@@ -148,7 +212,7 @@ protected:
                 if (!(mask & (1u << d)))
                     continue;
                 const uint32_t n = neighbour(index, d);
-                if (pred(m_cells[n]))
+                if (pred(n))
                     route(n, first, last, newFront, slab);
             }
         }
@@ -185,6 +249,14 @@ private:
         Cursor cursor;
     };
     void mergeHandOvers(unsigned slab, std::vector<uint32_t> &front);
+    // Asks memory for a cell's and its face neighbours' materials and vectors.
+    void prefetchNeighbourhood(uint32_t index) const;
+    // Per column, the lowest and highest cell beside another material (in its
+    // column or a side column), into m_unevenLo/m_unevenHi (hi < lo: none).
+    void findUneven();
+    // Lays the scratch's bands over the cells the front can reach in `reach`
+    // steps from a surface, filled with what their materials give.
+    void buildBands(int reach);
     // Sorts the slab's cells and drops repeats.
     void orderFront(unsigned slab, std::vector<uint32_t> &cells);
 
@@ -194,6 +266,12 @@ private:
     int64_t m_offsets[6];
     uint32_t m_layer; // cells per x layer
     int m_iterationsRun = 0;
+    AutomatonScratch m_scratch;
+    bool m_keepScratch = false;
+    std::vector<int32_t> m_unevenLo, m_unevenHi; // per column, from findUneven() until the initialize pass ends
+    ScratchValue m_defaultEmpty = {0, {0, 0, 0}}, m_defaultMember = {0, {0, 0, 0}}, m_defaultOther = {0, {0, 0, 0}};
+    MaterialSet m_defaultMembers;
+    bool m_membersDiffer = false; // whether member and other defaults differ
 };
 
 } // namespace Operations

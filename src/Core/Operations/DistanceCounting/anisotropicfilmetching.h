@@ -18,6 +18,8 @@ public:
     void simulate();
 
     void initializeCell(uint32_t cell, unsigned slab) override;
+    bool skipsUniformCells() const override { return true; }
+    MaterialSet bandMaterials() const override { return MaterialSet{m_material}; }
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
 

@@ -20,6 +20,8 @@ Electrodeposition::Electrodeposition(Model::Automaton::TotalVolume &volume, uint
       m_distanceSq(thickness * thickness)
 {
     m_propagatingMaterials = MaterialSet{0, depositedMaterial};
+    const float d = thickness;
+    setScratchDefaults({0, {d, d, d}}, MaterialSet{conductingMaterial}, {1, {0, 0, 0}}, {1, {d, d, d}});
 }
 
 int Electrodeposition::iterationCount() const { return depositionIterations(m_distance, minCellSize()); }
@@ -132,22 +134,20 @@ void Electrodeposition::initializeSlab(unsigned first, unsigned last, unsigned s
 
 void Electrodeposition::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
+    const Voxel &voxel = cell(index);
     if (voxel.material != 0) {
-        voxel.automatonFlag = 1;
         if (voxel.material == m_conductor)
-            setVector(voxel, 0, 0, 0);
+            setScratch(index, 1, 0, 0, 0);
         else
-            setVector(voxel, m_distance, m_distance, m_distance);
+            setScratch(index, 1, m_distance, m_distance, m_distance);
         return;
     }
-    setVector(voxel, m_distance, m_distance, m_distance);
     if (!m_open[index]) {
         // A sealed void: no electrolyte, no film, and no distance passes through it.
-        voxel.automatonFlag = 1;
+        setScratch(index, 1, m_distance, m_distance, m_distance);
         return;
     }
-    voxel.automatonFlag = 0;
+    setScratch(index, 0, m_distance, m_distance, m_distance);
     // The electrolyte reaches an empty cell through a neighbour that is not the
     // conductor: a cell the conductor closes in on every side inside the volume
     // stays empty. Of the others, only those touching the conductor can find a
@@ -167,7 +167,7 @@ void Electrodeposition::updateCell(uint32_t index, unsigned first, unsigned last
                                    unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag)
+    if (flagOf(index))
         return;
     relaxInto(index, voxel.material != 0 ? voxel.material : m_material, m_distanceSq, m_steps, first, last, newFront,
               slab);

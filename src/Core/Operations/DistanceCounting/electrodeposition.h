@@ -23,6 +23,7 @@ public:
     void run(int iterations) override;
     void initializeSlab(unsigned first, unsigned last, unsigned slab) override;
     void initializeCell(uint32_t cell, unsigned slab) override;
+    MaterialSet bandMaterials() const override { return MaterialSet{0}; }
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
 

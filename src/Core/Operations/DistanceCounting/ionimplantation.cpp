@@ -21,6 +21,8 @@ IonImplantation::IonImplantation(Model::Automaton::TotalVolume &volume, uint32_t
     m_propagatingMaterials = implantable;
     // The same construction as the base steps, from the unscaled cell sizes.
     std::memcpy(m_ownSteps, m_steps, sizeof(StepVectors));
+    const float a = annealingDistance;
+    setScratchDefaults({1, {a, a, a}}, implantable, {0, {a, a, a}}, {1, {a, a, a}});
 }
 
 int IonImplantation::iterationCount() const { return depositionIterations(m_annealing, minCellSize()); }
@@ -41,30 +43,27 @@ void IonImplantation::initializeSlab(unsigned first, unsigned last, unsigned sla
             const uint32_t column = uint32_t((uint64_t(x) * m_sizeY + y) * m_sizeZ);
             int z = int(m_sizeZ) - 1;
             for (; z >= 0; --z) {
-                Voxel &voxel = cell(column + unsigned(z));
-                if (voxel.material != 0)
+                if (cell(column + unsigned(z)).material != 0)
                     break;
-                voxel.automatonFlag = 1;
-                setVector(voxel, a, a, a);
+                setScratch(column + unsigned(z), 1, a, a, a);
             }
             if (z < 0)
                 continue;
             const int surface = z + 1;
             for (; z >= 0; --z) {
-                Voxel &voxel = cell(column + unsigned(z));
-                setVector(voxel, a, a, a);
+                const uint32_t index = column + unsigned(z);
+                Voxel &voxel = cell(index);
                 if (!m_propagatingMaterials.contains(voxel.material)) {
-                    voxel.automatonFlag = 1;
+                    setScratch(index, 1, a, a, a);
                     continue;
                 }
                 const float depth = float(surface - z) * m_cz;
                 if (std::fabs(depth - m_depth) <= halfCellPlusSpread) {
                     voxel.material = m_material;
-                    voxel.automatonFlag = 1;
-                    setVector(voxel, 0, 0, 0);
-                    implanted.push_back(column + unsigned(z));
+                    setScratch(index, 1, 0, 0, 0);
+                    implanted.push_back(index);
                 } else {
-                    voxel.automatonFlag = 0;
+                    setScratch(index, 0, a, a, a);
                 }
             }
         }
@@ -86,7 +85,7 @@ void IonImplantation::updateCell(uint32_t index, unsigned first, unsigned last, 
                                  unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag || !m_propagatingMaterials.contains(voxel.material))
+    if (flagOf(index) || !m_propagatingMaterials.contains(voxel.material))
         return;
     relaxInto(index, m_material, m_annealingSq, m_ownSteps, first, last, newFront, slab);
 }

@@ -13,6 +13,8 @@ IsotropicFilmDeposition::IsotropicFilmDeposition(Model::Automaton::TotalVolume &
       m_distanceSq(thickness * thickness)
 {
     m_propagatingMaterials = MaterialSet{0, material};
+    const float d = thickness;
+    setScratchDefaults({0, {d, d, d}}, MaterialSet(), {1, {0, 0, 0}}, {1, {0, 0, 0}});
 }
 
 int IsotropicFilmDeposition::iterationCount() const { return depositionIterations(m_distance, minCellSize()); }
@@ -21,14 +23,11 @@ void IsotropicFilmDeposition::simulate() { run(iterationCount()); }
 
 void IsotropicFilmDeposition::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
-    if (voxel.material != 0) {
-        voxel.automatonFlag = 1;
-        setVector(voxel, 0, 0, 0);
+    if (cell(index).material != 0) {
+        setScratch(index, 1, 0, 0, 0);
         return;
     }
-    voxel.automatonFlag = 0;
-    setVector(voxel, m_distance, m_distance, m_distance);
+    setScratch(index, 0, m_distance, m_distance, m_distance);
     if (anyNeighbour(index, slab, [](const Voxel &n) { return n.material != 0; }))
         addToFront(index, slab);
 }
@@ -37,7 +36,7 @@ void IsotropicFilmDeposition::updateCell(uint32_t index, unsigned first, unsigne
                                          std::vector<uint32_t> &newFront, unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag)
+    if (flagOf(index))
         return;
     relaxInto(index, voxel.material != 0 ? voxel.material : m_material, m_distanceSq, m_steps, first, last, newFront,
               slab);

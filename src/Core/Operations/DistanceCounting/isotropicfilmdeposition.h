@@ -16,6 +16,9 @@ public:
     void simulate();
 
     void initializeCell(uint32_t cell, unsigned slab) override;
+    bool skipsUniformCells() const override { return true; }
+    // Only empty cells take a distance and the film.
+    MaterialSet bandMaterials() const override { return MaterialSet{0}; }
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
 

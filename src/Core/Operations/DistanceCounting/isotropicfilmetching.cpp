@@ -12,6 +12,8 @@ IsotropicFilmEtching::IsotropicFilmEtching(Model::Automaton::TotalVolume &volume
       m_distanceSq(depth * depth)
 {
     m_propagatingMaterials = MaterialSet{0, material};
+    const float d = depth;
+    setScratchDefaults({1, {0, 0, 0}}, MaterialSet{material}, {0, {d, d, d}}, {1, {d, d, d}});
 }
 
 int IsotropicFilmEtching::iterationCount() const { return etchingIterations(m_distance, minCellSize()); }
@@ -20,16 +22,15 @@ void IsotropicFilmEtching::simulate() { run(iterationCount()); }
 
 void IsotropicFilmEtching::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
+    const Voxel &voxel = cell(index);
     if (voxel.material == 0) {
-        voxel.automatonFlag = 1;
-        setVector(voxel, 0, 0, 0);
+        setScratch(index, 1, 0, 0, 0);
         return;
     }
-    voxel.automatonFlag = voxel.material == m_material ? 0 : 1;
-    setVector(voxel, m_distance, m_distance, m_distance);
+    const uint8_t fixed = voxel.material == m_material ? 0 : 1;
+    setScratch(index, fixed, m_distance, m_distance, m_distance);
     // A mask cell would be skipped by every update; only etchable cells need the front.
-    if (!voxel.automatonFlag && anyNeighbour(index, slab, [](const Voxel &n) { return n.material == 0; }))
+    if (!fixed && anyNeighbour(index, slab, [](const Voxel &n) { return n.material == 0; }))
         addToFront(index, slab);
 }
 
@@ -37,7 +38,7 @@ void IsotropicFilmEtching::updateCell(uint32_t index, unsigned first, unsigned l
                                       unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag || (voxel.material != 0 && voxel.material != m_material))
+    if (flagOf(index) || (voxel.material != 0 && voxel.material != m_material))
         return;
     relaxInto(index, 0, m_distanceSq, m_steps, first, last, newFront, slab);
 }

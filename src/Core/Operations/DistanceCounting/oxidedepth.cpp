@@ -28,6 +28,7 @@ OxideDepth::OxideDepth(Model::Automaton::TotalVolume &volume, const MaterialSet 
       m_entries(getSlabCount())
 {
     m_propagatingMaterials = MaterialSet{Oxide};
+    setScratchDefaults({1, {Far, Far, Far}}, MaterialSet{Oxide}, {0, {Far, Far, Far}}, {1, {Far, Far, Far}});
     for (unsigned d = 0; d < 6; ++d)
         for (unsigned a = 0; a < 3; ++a)
             m_absoluteSteps[d][a] = std::fabs(m_steps[d][a]);
@@ -74,11 +75,10 @@ bool OxideDepth::isTarget(uint32_t index, unsigned slab) const
 
 void OxideDepth::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
-    voxel.automatonFlag = 1;
-    setVector(voxel, Far, Far, Far);
-    if (voxel.material != Oxide)
+    if (cell(index).material != Oxide) {
+        setScratch(index, 1, Far, Far, Far);
         return;
+    }
     // An oxide cell on the measured side is a source half a cell deep, through its nearest face there.
     const unsigned mask = neighbourMask(index, slab);
     float best = Far;
@@ -93,12 +93,12 @@ void OxideDepth::initializeCell(uint32_t index, unsigned slab)
         }
     }
     if (direction < 0) {
-        voxel.automatonFlag = 0;
+        setScratch(index, 0, Far, Far, Far);
         return;
     }
     float v[3] = {0, 0, 0};
     v[componentOf(unsigned(direction))] = best;
-    setVector(voxel, v[0], v[1], v[2]);
+    setScratch(index, 1, v[0], v[1], v[2]);
     m_sources[slab].push_back(index);
 }
 
@@ -106,7 +106,7 @@ void OxideDepth::linkSlab(unsigned first, unsigned last, unsigned slab)
 {
     std::vector<uint32_t> front;
     routeNeighbours(m_sources[slab], first, last, front, slab,
-                    [](const Voxel &n) { return n.material == Oxide && !n.automatonFlag; });
+                    [this](uint32_t n) { return cell(n).material == Oxide && !flagOf(n); });
     for (uint32_t index : front)
         addToFront(index, slab);
     m_sources[slab].clear();
@@ -115,7 +115,7 @@ void OxideDepth::linkSlab(unsigned first, unsigned last, unsigned slab)
 void OxideDepth::updateCell(uint32_t index, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                             unsigned slab)
 {
-    if (cell(index).automatonFlag)
+    if (flagOf(index))
         return;
     relaxInto(index, Oxide, Far * Far, m_absoluteSteps, first, last, newFront, slab);
 }
@@ -131,10 +131,11 @@ void OxideDepth::finalizeCell(uint32_t index, unsigned slab)
     for (unsigned d = 0; d < 6; ++d) {
         if (!(mask & (1u << d)))
             continue;
-        const Voxel &n = cell(neighbour(index, d));
-        if (n.material != Oxide || lengthSquared(n.automatonValues) >= 0.25f * Far * Far)
+        const uint32_t n = neighbour(index, d);
+        const float *nv = vectorOf(n);
+        if (cell(n).material != Oxide || lengthSquared(nv) >= 0.25f * Far * Far)
             continue;
-        float v[3] = {n.automatonValues[0], n.automatonValues[1], n.automatonValues[2]};
+        float v[3] = {nv[0], nv[1], nv[2]};
         const unsigned c = componentOf(d);
         v[c] += 0.5f * m_absoluteSteps[d][c];
         // The face of the oxide moves out where silicon lies beneath it, not

@@ -34,6 +34,7 @@ public:
     static bool volumeHoldsOxide(Model::Automaton::TotalVolume &volume);
 
     void initializeCell(uint32_t cell, unsigned slab) override;
+    bool skipsUniformCells() const override { return true; }
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
     void finalizeCell(uint32_t cell, unsigned slab) override;

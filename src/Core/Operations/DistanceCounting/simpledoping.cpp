@@ -14,6 +14,8 @@ SimpleDoping::SimpleDoping(Model::Automaton::TotalVolume &volume, uint32_t doped
       m_dopable(dopable)
 {
     m_propagatingMaterials = MaterialSet{0, dopedMaterial};
+    const float d = depth;
+    setScratchDefaults({1, {0, 0, 0}}, dopable, {0, {d, d, d}}, {1, {d, d, d}});
 }
 
 int SimpleDoping::iterationCount() const { return depositionIterations(m_distance, minCellSize()); }
@@ -28,18 +30,16 @@ void SimpleDoping::collectNeighbours(uint32_t index, unsigned first, unsigned la
 
 void SimpleDoping::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
+    const Voxel &voxel = cell(index);
     if (voxel.material == 0) {
-        voxel.automatonFlag = 1;
-        setVector(voxel, 0, 0, 0);
+        setScratch(index, 1, 0, 0, 0);
         return;
     }
-    setVector(voxel, m_distance, m_distance, m_distance);
     if (!m_dopable.contains(voxel.material)) {
-        voxel.automatonFlag = 1;
+        setScratch(index, 1, m_distance, m_distance, m_distance);
         return;
     }
-    voxel.automatonFlag = 0;
+    setScratch(index, 0, m_distance, m_distance, m_distance);
     if (anyNeighbour(index, slab, [](const Voxel &n) { return n.material == 0; }))
         addToFront(index, slab);
 }
@@ -48,7 +48,7 @@ void SimpleDoping::updateCell(uint32_t index, unsigned first, unsigned last, std
                               unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag || !m_dopable.contains(voxel.material))
+    if (flagOf(index) || !m_dopable.contains(voxel.material))
         return;
     relaxInto(index, m_material, m_distanceSq, m_steps, first, last, newFront, slab);
 }

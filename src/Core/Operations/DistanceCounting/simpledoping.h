@@ -19,6 +19,8 @@ public:
     void collectNeighbours(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                            unsigned slab) override;
     void initializeCell(uint32_t cell, unsigned slab) override;
+    bool skipsUniformCells() const override { return true; }
+    MaterialSet bandMaterials() const override { return m_dopable; }
     void updateCell(uint32_t cell, unsigned first, unsigned last, std::vector<uint32_t> &newFront,
                     unsigned slab) override;
 

@@ -9,25 +9,26 @@ SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::T
                                                              float thickness, float horizontalRatio, int depositOn)
     : AnisotropicFilmDeposition(volume, material, thickness, horizontalRatio), m_depositOn(depositOn)
 {
+    // Only the source cells of a solid differ from the rest: they get no distance to go.
+    const float d = thickness;
+    setScratchDefaults({0, {d, d, d}}, MaterialSet(), {1, {d, d, d}}, {1, {d, d, d}});
 }
 
 void SimplePhysicalVaporDeposition::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
-    if (voxel.material == 0) {
+    if (cell(index).material == 0) {
         AnisotropicFilmDeposition::initializeCell(index, slab);
         return;
     }
-    voxel.automatonFlag = 1;
     const unsigned mask = neighbourMask(index, slab);
     const bool openAbove = (mask & 2u) && cell(neighbour(index, 1)).material == 0;
     const bool openBelow = (mask & 1u) && cell(neighbour(index, 0)).material == 0;
     const bool source = (m_depositOn == Top && openAbove) || (m_depositOn == Bottom && openBelow) ||
                         (m_depositOn == BothSides && (openAbove || openBelow));
     if (source)
-        setVector(voxel, 0, 0, 0);
+        setScratch(index, 1, 0, 0, 0);
     else
-        setVector(voxel, m_distance, m_distance, m_distance);
+        setScratch(index, 1, m_distance, m_distance, m_distance);
 }
 
 } // namespace Operations

@@ -74,6 +74,8 @@ void SimpleSiOxidation::setThickness(double thicknessMicrons)
     m_fill = float(m_thickness);
     m_outwardSq = float(m_outward * m_outward);
     m_inwardSq = float(m_inward * m_inward);
+    const float x = m_fill;
+    setScratchDefaults({0, {x, x, x}}, m_oxidizable, {0, {x, x, x}}, {1, {x, x, x}});
 }
 
 int SimpleSiOxidation::iterationCount() const
@@ -144,17 +146,15 @@ void SimpleSiOxidation::initializeSlab(unsigned first, unsigned last, unsigned s
 
 void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
 {
-    Voxel &voxel = cell(index);
+    const Voxel &voxel = cell(index);
     const float x = m_fill;
     const bool empty = voxel.material == 0;
     if (!empty && !m_oxidizable.contains(voxel.material)) {
-        voxel.automatonFlag = 1;
-        setVector(voxel, x, x, x);
+        setScratch(index, 1, x, x, x);
         return;
     }
     if (!empty && anyNeighbour(index, slab, [](const Voxel &n) { return n.material == 0; })) {
-        voxel.automatonFlag = 1;
-        setVector(voxel, 0, 0, 0.5f * m_cz); // half a cell deep: the surface lies on the cell's face
+        setScratch(index, 1, 0, 0, 0.5f * m_cz); // half a cell deep: the surface lies on the cell's face
         m_surface[slab].push_back(index);
         return;
     }
@@ -167,16 +167,15 @@ void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
             float v[3] = {0, 0, 0};
             const unsigned c = componentOf(e->direction);
             v[c] = float(0.5 * m_absoluteSteps[e->direction][c] + shortfall);
-            voxel.automatonFlag = 1;
-            setVector(voxel, v[0], v[1], v[2]);
+            setScratch(index, 1, v[0], v[1], v[2]);
             m_surface[slab].push_back(index);
             return;
         }
     }
-    voxel.automatonFlag = 0;
-    setVector(voxel, x, x, x);
-    if (!empty)
+    if (!empty) {
+        setScratch(index, 0, x, x, x);
         return;
+    }
     if (const OxideDepth::Entry *e = entryFor(m_onOxide, m_onCursor[slab], index)) {
         // On oxide over silicon: the outward share grows from the oxide's face;
         // bare silicon next to the cell may still give it a shorter distance.
@@ -185,8 +184,10 @@ void SimpleSiOxidation::initializeCell(uint32_t index, unsigned slab)
         float v[3] = {0, 0, 0};
         const unsigned c = componentOf(e->direction);
         v[c] = float(0.5 * m_absoluteSteps[e->direction][c] + shortfall);
-        setVector(voxel, v[0], v[1], v[2]);
+        setScratch(index, 0, v[0], v[1], v[2]);
         m_outer[slab].push_back(index);
+    } else {
+        setScratch(index, 0, x, x, x);
     }
     const MaterialSet &oxidizable = m_oxidizable;
     if (anyNeighbour(index, slab, [&oxidizable](const Voxel &n) { return oxidizable.contains(n.material); }))
@@ -199,11 +200,12 @@ void SimpleSiOxidation::linkSlab(unsigned first, unsigned last, unsigned slab)
 {
     std::vector<uint32_t> front;
     const MaterialSet &oxidizable = m_oxidizable;
-    routeNeighbours(m_surface[slab], first, last, front, slab, [&oxidizable](const Voxel &n) {
-        return n.material != 0 && !n.automatonFlag && oxidizable.contains(n.material);
+    routeNeighbours(m_surface[slab], first, last, front, slab, [this, &oxidizable](uint32_t n) {
+        const uint32_t material = cell(n).material;
+        return material != 0 && !flagOf(n) && oxidizable.contains(material);
     });
     // The empty cells beside oxide that grows outwards take their distances from it.
-    routeNeighbours(m_outer[slab], first, last, front, slab, [](const Voxel &n) { return n.material == 0; });
+    routeNeighbours(m_outer[slab], first, last, front, slab, [this](uint32_t n) { return cell(n).material == 0; });
     for (uint32_t index : front)
         addToFront(index, slab);
     m_surface[slab].clear();
@@ -214,7 +216,7 @@ void SimpleSiOxidation::updateCell(uint32_t index, unsigned first, unsigned last
                                    unsigned slab)
 {
     const Voxel &voxel = cell(index);
-    if (voxel.automatonFlag)
+    if (flagOf(index))
         return;
     relaxInto(index, voxel.material, voxel.material != 0 ? m_inwardSq : m_outwardSq, m_absoluteSteps, first, last,
               newFront, slab);
@@ -223,7 +225,7 @@ void SimpleSiOxidation::updateCell(uint32_t index, unsigned first, unsigned last
 void SimpleSiOxidation::finalizeCell(uint32_t index, unsigned)
 {
     Voxel &voxel = cell(index);
-    const float length = lengthSquared(voxel.automatonValues);
+    const float length = lengthSquared(vectorOf(index));
     if (voxel.material == 0) {
         if (length <= m_outwardSq)
             voxel.material = OxideMaterial;

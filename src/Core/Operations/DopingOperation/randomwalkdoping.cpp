@@ -207,6 +207,12 @@ bool RandomWalkDoping::dope(double dopingTime)
     QElapsedTimer timer;
     timer.start();
     if (steps > 0) {
+        try {
+            m_fixed.assign(size_t(m_volume.getCellCount()), 0);
+        } catch (const std::bad_alloc &) {
+            m_error = QStringLiteral("Not enough memory for the random walk of this cell volume.");
+            return false;
+        }
         initialise(cells);
         for (unsigned step = 0; step < steps; ++step) {
             if (Util::stopRequested()) {
@@ -220,6 +226,7 @@ bool RandomWalkDoping::dope(double dopingTime)
             distribute(cells);
         }
         finalise(cells);
+        m_fixed = std::vector<uint8_t>();
     }
     qDebug().noquote() << Location << Q_FUNC_INFO << QStringLiteral("Time to run: %1 ms").arg(timer.elapsed());
     return true;
@@ -237,7 +244,7 @@ void RandomWalkDoping::initialise(Voxel *cells)
         int32_t *cell = counts[i].values;
         const uint32_t material = cells[i].material;
         if (m_compatible.contains(material)) {
-            cells[i].automatonFlag = 0;
+            m_fixed[i] = 0;
             if (i == centre) {
                 for (int l = 0; l < 7; ++l)
                     cell[l] = CentreSourceCount;
@@ -246,12 +253,12 @@ void RandomWalkDoping::initialise(Voxel *cells)
                     cell[l] = 0;
             }
         } else if (material == 0) {
-            cells[i].automatonFlag = 1;
+            m_fixed[i] = 1;
             for (int l = 0; l < 6; ++l)
                 cell[l] = surfaceMove;
             cell[6] = surfaceStay;
         } else {
-            cells[i].automatonFlag = 1;
+            m_fixed[i] = 1;
             for (int l = 0; l < 7; ++l)
                 cell[l] = 0;
         }
@@ -280,7 +287,7 @@ void RandomWalkDoping::gather(const Voxel *cells)
                 const size_t y0 = size_t(y) * sz;
                 for (unsigned z = 0; z < sz; ++z) {
                     const size_t i = x0 + y0 + z;
-                    if (cells[i].automatonFlag != 0)
+                    if (m_fixed[i] != 0)
                         continue;
                     int32_t *own = counts[i].values;
                     if (surface != 0) {
@@ -329,7 +336,7 @@ void RandomWalkDoping::distribute(Voxel *cells)
     const uint32_t threshold = uint32_t(m_thresholdCount);
 
     for (size_t i = 0; i < total; ++i) {
-        if (cells[i].automatonFlag != 0)
+        if (m_fixed[i] != 0)
             continue;
         int32_t *cell = counts[i].values;
         const int32_t n = cell[6];

@@ -99,6 +99,7 @@ private:
     float m_p = 0.0f;
     QString m_propertyName;
     bool m_newArray = false;
+    std::vector<uint8_t> m_fixed; // per cell while a walk runs: 1 where particles never go
     Model::Geometry::ParticleCounterArray m_counters;
     MaterialSet m_compatible;
     std::vector<Generator> m_generators;

@@ -39,21 +39,30 @@ void CutCellVolume::change(Change what)
         return;
     const unsigned sy = m_volume.getSizeY(), sz = m_volume.getSizeZ();
     CellLock lock(m_volume);
-    Voxel *const cells = lock.cells();
+    Model::Geometry::TotalVolumePainter &painter = m_volume.getPainter();
+    if (what != Change::Increment && !painter.cutCounts())
+        return; // nothing is cut, so nothing goes down
+    if (what == Change::Reset) {
+        painter.clearCutCounts();
+        return;
+    }
+    uint8_t *const counts = painter.cutCountsForWriting();
+    if (!counts)
+        return; // no memory for the counts: the cut is not drawn
     Util::runSlabs(cutPlan(m_volume.getSizeX()), [&](const Util::SlabRange &range, unsigned) {
         for (unsigned x = range.first; x < range.last; ++x)
             for (unsigned y = 0; y < sy; ++y) {
                 const size_t column = size_t(x) * sy + y;
-                if (what != Change::Reset && m_columns[column] != 0)
+                if (m_columns[column] != 0)
                     continue;
-                Voxel *cell = cells + column * sz;
+                uint8_t *cell = counts + column * sz;
                 for (unsigned z = 0; z < sz; ++z, ++cell) {
-                    if (what == Change::Increment)
-                        cell->incrementCutCount();
-                    else if (what == Change::Decrement)
-                        cell->decrementCutCount();
-                    else
-                        cell->resetCutCount();
+                    if (what == Change::Increment) {
+                        if (*cell < 255)
+                            ++*cell;
+                    } else if (*cell > 0) {
+                        --*cell;
+                    }
                 }
             }
     });

@@ -108,7 +108,7 @@ void AtomisticWetEtchEngine::prepareCells(const Slab &slab, bool findInterior)
     // Counted afresh from the atoms below, so a count left behind by cells
     // changed since the lattice was built can never keep a cell from emptying.
     for (uint64_t i = slab.cellFirst; i < slab.cellLast; ++i)
-        m_cells[i].latticeIndex = 0;
+        m_counts[i] = 0;
     if (!findInterior)
         return;
     for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
@@ -180,7 +180,7 @@ void AtomisticWetEtchEngine::activate(Slab &slab, uint32_t id, bool resetLife)
 {
     SiAtom &a = m_lattice->atom(id);
     a.state = SiAtom::Present;
-    ++m_cells[a.cellIndex].latticeIndex;
+    ++m_counts[a.cellIndex];
     // An atom a continuous etch has already worn keeps what is left of its life;
     // a fresh lattice holds no life yet.
     if (resetLife && !(a.life > 0.0f))
@@ -197,7 +197,7 @@ void AtomisticWetEtchEngine::carryOn(Slab &slab, bool resetLife)
     // Decided for all of them before any comes back.
     std::vector<uint8_t> refilled(slab.carried.size());
     for (size_t i = 0; i < slab.carried.size(); ++i)
-        refilled[i] = m_cells[lattice.atom(slab.carried[i]).cellIndex].latticeIndex == 0 ? 1 : 0;
+        refilled[i] = m_counts[lattice.atom(slab.carried[i]).cellIndex] == 0 ? 1 : 0;
     for (size_t i = 0; i < slab.carried.size(); ++i) {
         const uint32_t id = slab.carried[i];
         const SiAtom &a = lattice.atom(id);
@@ -248,7 +248,9 @@ void AtomisticWetEtchEngine::setupSurface(Slab &slab)
             const int64_t v = locateBondEnd(lattice.bondEnd(id, s));
             if (v >= 0 && m_cells[v].material == 0) {
                 surface = true;
-            } else if (v < 0 || m_cells[v].material != Silicon) {
+            } else if (v < 0 || m_cells[v].material != Silicon || !SiAtom::isAtom(b)) {
+                // Outside the volume, in another material, or silicon the lattice
+                // left out as beyond the etch's reach: it holds its partner in place.
                 slab.fixed.push_back({id, s, b});
                 a.bonds[s] = SiAtom::FixedAtom;
             }
@@ -274,11 +276,11 @@ void AtomisticWetEtchEngine::applyStep(unsigned s)
         size_t j = i;
         while (j < slab.removedCells.size() && slab.removedCells[j] == cell)
             ++j;
-        Voxel &v = m_cells[cell];
-        v.latticeIndex -= int32_t(j - i);
-        if (v.latticeIndex <= 0) {
-            v.latticeIndex = 0;
-            v.material = 0;
+        int32_t &count = m_counts[cell];
+        count -= int32_t(j - i);
+        if (count <= 0) {
+            count = 0;
+            m_cells[cell].material = 0;
         }
         i = j;
     }
@@ -330,8 +332,9 @@ void AtomisticWetEtchEngine::emptyAtomlessCells(const Slab &slab)
     for (unsigned x = slab.xFirst; x < slab.xLast; ++x)
         for (unsigned y = 0; y < m_sizeY; ++y)
             for (unsigned z = 0; z < m_sizeZ; ++z) {
-                Voxel &cell = m_cells[(size_t(x) * m_sizeY + y) * m_sizeZ + z];
-                if (cell.material != Silicon || cell.latticeIndex != 0)
+                const size_t index = (size_t(x) * m_sizeY + y) * m_sizeZ + z;
+                Voxel &cell = m_cells[index];
+                if (cell.material != Silicon || m_counts[index] != 0)
                     continue;
                 SiLattice::Point centre;
                 centre.x = m_posX + (x + 0.5) * cx;
@@ -343,16 +346,34 @@ void AtomisticWetEtchEngine::emptyAtomlessCells(const Slab &slab)
             }
 }
 
+double AtomisticWetEtchEngine::latticeReach(double depth)
+{
+    return SiLattice::reachForSteps(stepsForDepth(depth));
+}
+
 bool AtomisticWetEtchEngine::run()
 {
     m_lattice = m_volume.getLattice();
     if (!m_lattice)
         return false;
+    // A lattice built for a shorter reach is widened first, keeping its atoms' states.
+    const double reach = m_lattice->getReach();
+    if (reach >= 0.0 && reach < SiLattice::reachForSteps(m_lattice->getStepsEtched() + m_statistics.stepsPlanned)) {
+        boost::shared_ptr<SiLattice> wider(new SiLattice(&m_volume));
+        m_lattice->clearFixedAtoms();
+        if (!wider->initialise(nullptr, SiLattice::reachForSteps(m_statistics.stepsPlanned), m_lattice.get())) {
+            m_volume.setLattice(boost::shared_ptr<SiLattice>());
+            m_lattice.reset();
+            return false;
+        }
+        m_lattice->swapCrystal(*wider);
+    }
 
     QElapsedTimer timer;
     timer.start();
     CellLock lock(m_volume);
     m_cells = lock.cells();
+    m_counts = m_lattice->atomCounts();
     m_lattice->clearFixedAtoms();
 
     m_plan = Util::planSlabs(0, m_sizeX, Util::defaultSlabCount(), Util::SlabSplit::EqualLastTakesRest);
@@ -428,12 +449,15 @@ bool AtomisticWetEtchEngine::run()
     if (m_statistics.atomsRemoved > 0)
         Util::runSlabs(m_plan, [this](const Util::SlabRange &, unsigned s) { emptyAtomlessCells(m_slabs[s]); });
 
+    m_lattice->addStepsEtched(m_statistics.stepsRun);
+
     // Finish: drop the lists, hand the fixed boundary atoms to the lattice in slab order.
     for (Slab &slab : m_slabs) {
         m_lattice->addFixedAtoms(slab.fixed);
         slab = Slab();
     }
     m_cells = nullptr;
+    m_counts = nullptr;
     return true;
 }
 

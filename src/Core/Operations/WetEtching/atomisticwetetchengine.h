@@ -50,6 +50,9 @@ public:
 
     // Steps for a depth: one (100) layer, 0.25 units, per step, rounded half away from zero.
     static long long stepsForDepth(double depth);
+    // The reach a lattice needs for an etch of this depth (TotalVolume::createLattice):
+    // a lattice built for less is widened when the etch runs.
+    static double latticeReach(double depth);
 
     // Runs setup, the steps and finish with the volume's cells locked.
     // False when the volume has no lattice (nothing is changed then).
@@ -115,6 +118,7 @@ private:
     double m_depth;
     boost::shared_ptr<Model::Automaton::SiLattice> m_lattice;
     Model::Automaton::Voxel *m_cells = nullptr;
+    int32_t *m_counts = nullptr; // the lattice's atom count per volume cell
     unsigned m_sizeX, m_sizeY, m_sizeZ;
     uint64_t m_cellsPerX;
     double m_divisorX, m_divisorY, m_divisorZ;

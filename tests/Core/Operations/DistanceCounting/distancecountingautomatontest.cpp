@@ -112,14 +112,35 @@ TEST(IsotropicFilmDeposition, DiagonalCellAtAStepEdgeNeedsMoreThanOneCell)
     EXPECT_EQ(materialAt(*thin, 3, 1, 3), Film);
 
     const boost::shared_ptr<TotalVolume> thick = makeVolume(6, 3, 7, step);
-    IsotropicFilmDeposition(*thick, Film, 1.5f).simulate();
+    IsotropicFilmDeposition deposition(*thick, Film, 1.5f);
+    deposition.keepScratchAfterRun(true);
+    deposition.simulate();
     EXPECT_EQ(materialAt(*thick, 3, 1, 4), Film);
     EXPECT_EQ(materialAt(*thick, 4, 1, 4), 0u);
-    CellLock lock(*thick);
-    const float *v = lock.cells()[thick->cellIndex(3, 1, 4)].automatonValues;
+    const AbstractDistanceCountingAutomatonBase::ScratchValue cell =
+        deposition.scratchAfterRun(uint32_t(thick->cellIndex(3, 1, 4)));
+    const float *v = cell.vector;
     EXPECT_EQ(v[0], -1.0f);
     EXPECT_EQ(v[1], 0.0f);
     EXPECT_EQ(v[2], -1.0f);
+}
+
+TEST(IsotropicFilmDeposition, ScratchFollowsTheSurfaceNotTheVolume)
+{
+    // A flat surface half way up a tall volume: a film of 2 reaches a few
+    // layers of 64 x 64 cells, not the million cells of the volume.
+    for (double share : {AbstractDistanceCountingAutomatonBase::bandShare(), 0.0}) {
+        const double saved = AbstractDistanceCountingAutomatonBase::bandShare();
+        AbstractDistanceCountingAutomatonBase::setBandShare(share);
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(64, 64, 256, flat(128));
+        IsotropicFilmDeposition deposition(*volume, Film, 2);
+        deposition.keepScratchAfterRun(true);
+        deposition.simulate();
+        AbstractDistanceCountingAutomatonBase::setBandShare(saved);
+        EXPECT_EQ(TestSupport::countOf(materialsOf(*volume), Film), 64u * 64 * 2) << "band share " << share;
+        EXPECT_GT(deposition.scratchCellsAfterRun(), 64u * 64 * 2) << "band share " << share;
+        EXPECT_LE(deposition.scratchCellsAfterRun(), 64u * 64 * 32) << "band share " << share; // two pages a column
+    }
 }
 
 TEST(IsotropicFilmDeposition, ZeroThicknessOrNoSourceDepositsNothing)
@@ -151,12 +172,15 @@ TEST_P(NeighbourOrderTieBreak, FirstNeighbourInOrderWins)
                 return Si;
         return 0u;
     });
-    IsotropicFilmDeposition(*volume, Film, 1).simulate();
-    CellLock lock(*volume);
-    const Voxel &centre = lock.cells()[volume->cellIndex(1, 1, 1)];
-    EXPECT_EQ(centre.material, Film);
+    IsotropicFilmDeposition deposition(*volume, Film, 1);
+    deposition.keepScratchAfterRun(true);
+    deposition.simulate();
+    EXPECT_EQ(materialAt(*volume, 1, 1, 1), Film);
+    const AbstractDistanceCountingAutomatonBase::ScratchValue centre =
+        deposition.scratchAfterRun(uint32_t(volume->cellIndex(1, 1, 1)));
+    const float *v = centre.vector;
     for (unsigned axis = 0; axis < 3; ++axis)
-        EXPECT_EQ(centre.automatonValues[axis], float(offsets[a][axis])) << "axis " << axis;
+        EXPECT_EQ(v[axis], float(offsets[a][axis])) << "axis " << axis;
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, NeighbourOrderTieBreak,
@@ -712,18 +736,6 @@ uint32_t terrain(unsigned x, unsigned y, unsigned z)
     return 0u;
 }
 
-struct EngineCase
-{
-    const char *name;
-    std::function<void(TotalVolume &)> run;
-};
-
-void PrintTo(const EngineCase &c, std::ostream *os) { *os << c.name; }
-
-class SlabCountInvariance : public ::testing::TestWithParam<EngineCase>
-{
-};
-
 struct CellState
 {
     std::vector<uint32_t> materials;
@@ -736,18 +748,39 @@ struct CellState
     }
 };
 
-CellState stateOf(TotalVolume &volume)
+// The materials, and the flags and vectors the engine's run left.
+CellState stateOf(TotalVolume &volume, const AbstractDistanceCountingAutomatonBase &engine)
 {
-    CellLock lock(volume);
     CellState s;
-    for (size_t i = 0; i < volume.getCellCount(); ++i) {
-        const Voxel &v = lock.cells()[i];
-        s.materials.push_back(v.material);
-        s.flags.push_back(v.automatonFlag);
-        s.vectors.insert(s.vectors.end(), v.automatonValues, v.automatonValues + 3);
+    s.materials = materialsOf(volume);
+    for (uint32_t i = 0; i < volume.getCellCount(); ++i) {
+        const AbstractDistanceCountingAutomatonBase::ScratchValue v = engine.scratchAfterRun(i);
+        s.flags.push_back(v.flag);
+        s.vectors.insert(s.vectors.end(), v.vector, v.vector + 3);
     }
     return s;
 }
+
+// Runs an engine keeping its scratch, and returns the state it left.
+template <class Engine, class Run>
+CellState ran(TotalVolume &volume, Engine &&engine, Run run)
+{
+    engine.keepScratchAfterRun(true);
+    run(engine);
+    return stateOf(volume, engine);
+}
+
+struct EngineCase
+{
+    const char *name;
+    std::function<CellState(TotalVolume &)> run;
+};
+
+void PrintTo(const EngineCase &c, std::ostream *os) { *os << c.name; }
+
+class SlabCountInvariance : public ::testing::TestWithParam<EngineCase>
+{
+};
 
 } // namespace
 
@@ -757,8 +790,7 @@ TEST_P(SlabCountInvariance, CellsAreBitIdenticalForAnySlabCount)
     for (int threads : {1, 2, 3, 7}) {
         PoolSize pool(threads);
         const boost::shared_ptr<TotalVolume> volume = makeVolume(23, 9, 16, terrain, 1, 1, 0.5f);
-        GetParam().run(*volume);
-        const CellState state = stateOf(*volume);
+        const CellState state = GetParam().run(*volume);
         if (threads == 1) {
             reference = state;
             EXPECT_NE(state.materials, materialsOf(*makeVolume(23, 9, 16, terrain, 1, 1, 0.5f)));
@@ -768,25 +800,29 @@ TEST_P(SlabCountInvariance, CellsAreBitIdenticalForAnySlabCount)
     }
 }
 
+const auto simulate = [](auto &engine) { engine.simulate(); };
+
 INSTANTIATE_TEST_SUITE_P(
     Engines, SlabCountInvariance,
     ::testing::Values(
-        EngineCase{"IsotropicFilmDeposition", [](TotalVolume &v) { IsotropicFilmDeposition(v, Film, 3.3f).simulate(); }},
-        EngineCase{"IsotropicFilmEtching", [](TotalVolume &v) { IsotropicFilmEtching(v, Si, 2.7f).simulate(); }},
+        EngineCase{"IsotropicFilmDeposition", [](TotalVolume &v) { return ran(v, IsotropicFilmDeposition(v, Film, 3.3f), simulate); }},
+        EngineCase{"IsotropicFilmEtching", [](TotalVolume &v) { return ran(v, IsotropicFilmEtching(v, Si, 2.7f), simulate); }},
         EngineCase{"AnisotropicFilmDeposition",
-                   [](TotalVolume &v) { AnisotropicFilmDeposition(v, Film, 3, 0.5f).simulate(); }},
-        EngineCase{"AnisotropicFilmEtching", [](TotalVolume &v) { AnisotropicFilmEtching(v, Si, 3, 2).simulate(); }},
+                   [](TotalVolume &v) { return ran(v, AnisotropicFilmDeposition(v, Film, 3, 0.5f), simulate); }},
+        EngineCase{"AnisotropicFilmEtching", [](TotalVolume &v) { return ran(v, AnisotropicFilmEtching(v, Si, 3, 2), simulate); }},
         EngineCase{"SimplePhysicalVaporDeposition",
-                   [](TotalVolume &v) { SimplePhysicalVaporDeposition(v, Film, 2.5f, 1.5f, 3).simulate(); }},
-        EngineCase{"Electrodeposition", [](TotalVolume &v) { Electrodeposition(v, Film, 6, 2.5f).simulate(); }},
-        EngineCase{"SimpleDoping", [](TotalVolume &v) { SimpleDoping(v, Doped, 2.2f, Dopable).simulate(); }},
+                   [](TotalVolume &v) { return ran(v, SimplePhysicalVaporDeposition(v, Film, 2.5f, 1.5f, 3), simulate); }},
+        EngineCase{"Electrodeposition", [](TotalVolume &v) { return ran(v, Electrodeposition(v, Film, 6, 2.5f), simulate); }},
+        EngineCase{"SimpleDoping", [](TotalVolume &v) { return ran(v, SimpleDoping(v, Doped, 2.2f, Dopable), simulate); }},
         EngineCase{"IonImplantation",
-                   [](TotalVolume &v) { IonImplantation(v, Doped, 2, 0.5f, 1.7f, Dopable).simulate(); }},
-        EngineCase{"SimpleSiOxidation",
-                   [](TotalVolume &v) { SimpleSiOxidation(v, MaterialSet{1, 15}, 2).oxidize(2.1); }},
+                   [](TotalVolume &v) { return ran(v, IonImplantation(v, Doped, 2, 0.5f, 1.7f, Dopable), simulate); }},
+        EngineCase{"SimpleSiOxidation", [](TotalVolume &v) {
+                       return ran(v, SimpleSiOxidation(v, MaterialSet{1, 15}, 2), [](SimpleSiOxidation &e) { e.oxidize(2.1); });
+                   }},
         EngineCase{"SimpleSiOxidationUnderOxide", [](TotalVolume &v) {
                        SimpleSiOxidation(v, MaterialSet{1, 15}, 20).oxidizeFor(2, 1273, 1);
-                       SimpleSiOxidation(v, MaterialSet{1, 15}, 20).oxidizeFor(3, 1373, 1);
+                       return ran(v, SimpleSiOxidation(v, MaterialSet{1, 15}, 20),
+                                  [](SimpleSiOxidation &e) { e.oxidizeFor(3, 1373, 1); });
                    }}),
     [](const ::testing::TestParamInfo<EngineCase> &info) { return std::string(info.param.name); });
 

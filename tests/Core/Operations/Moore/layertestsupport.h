@@ -22,7 +22,7 @@ inline std::vector<unsigned> cutCountsOf(Model::Automaton::TotalVolume &volume)
     Model::Automaton::CellLock lock(volume);
     std::vector<unsigned> out(volume.getCellCount());
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lock.cells()[i].getCutCount();
+        out[i] = volume.getPainter().cutCount(i);
     return out;
 }
 

@@ -41,12 +41,12 @@ void expectCountsMatchAtoms(TotalVolume &volume)
     for (uint32_t id = 0; id < l.getAtomCount(); ++id)
         if (l.atom(id).state == SiAtom::Present && l.atom(id).cellIndex >= 0)
             ++present[l.atom(id).cellIndex];
-    const std::vector<Voxel> cells = cellsOf(volume);
+    const std::vector<WetEtchTest::CellRecord> cells = cellsOf(volume);
     for (size_t i = 0; i < cells.size(); ++i) {
         if (cells[i].material == 1) {
-            EXPECT_EQ(cells[i].latticeIndex, present[int32_t(i)]) << "cell " << i;
+            EXPECT_EQ(cells[i].atomCount, present[int32_t(i)]) << "cell " << i;
         } else {
-            EXPECT_EQ(cells[i].latticeIndex, 0) << "cell " << i;
+            EXPECT_EQ(cells[i].atomCount, 0) << "cell " << i;
         }
     }
 }
@@ -148,7 +148,7 @@ TEST(WetEtchCellSizes, LayersGoTheSameWhateverTheCellSize)
         }
         expectCountsMatchAtoms(*volume);
         // No silicon cell is left behind in the etched layer, not even one too small to hold an atom.
-        const std::vector<Voxel> cells = cellsOf(*volume);
+        const std::vector<WetEtchTest::CellRecord> cells = cellsOf(*volume);
         for (unsigned x = unsigned(8 / size); x < unsigned(12 / size); ++x)
             for (unsigned y = unsigned(8 / size); y < unsigned(12 / size); ++y)
                 for (unsigned z = 0; z < top; ++z) {
@@ -183,16 +183,15 @@ TEST_P(BothEtchers, ACellEmptiesOnlyWithItsLastAtom)
     ASSERT_TRUE(volume->createLattice());
     int full = 0;
     {
-        CellLock lock(*volume);
-        full = lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex;
+        full = volume->getLattice()->atomCount(uint32_t(volume->cellIndex(10, 10, 5)));
     }
     // Three of the four layers of the top cells go: they keep their silicon.
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.75)->run());
     EXPECT_EQ(materialAt(*volume, 10, 10, 5), 1u);
     {
-        CellLock lock(*volume);
-        EXPECT_GT(lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex, 0);
-        EXPECT_LT(lock.cells()[volume->cellIndex(10, 10, 5)].latticeIndex, full);
+        const int32_t count = volume->getLattice()->atomCount(uint32_t(volume->cellIndex(10, 10, 5)));
+        EXPECT_GT(count, 0);
+        EXPECT_LT(count, full);
     }
     expectCountsMatchAtoms(*volume);
 
@@ -210,17 +209,17 @@ TEST_P(BothEtchers, AReusedLatticeCarriesOnWhereTheLastEtchStopped)
     const auto volume = makeVolume(20, 20, 8, flatTop(6));
     ASSERT_TRUE(volume->createLattice());
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.5)->run());
-    const std::vector<Voxel> etched = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> etched = cellsOf(*volume);
     const SiLattice &l = *volume->getLattice();
     std::vector<int8_t> states(l.getAtomCount());
     for (uint32_t id = 0; id < l.getAtomCount(); ++id)
         states[id] = l.atom(id).state;
     // An etch of no depth only sets up: the two removed layers of the top cells stay removed.
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
-    const std::vector<Voxel> after = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> after = cellsOf(*volume);
     for (size_t i = 0; i < after.size(); ++i) {
         ASSERT_EQ(after[i].material, etched[i].material) << "cell " << i;
-        ASSERT_EQ(after[i].latticeIndex, etched[i].latticeIndex) << "cell " << i;
+        ASSERT_EQ(after[i].atomCount, etched[i].atomCount) << "cell " << i;
     }
     for (uint32_t id = 0; id < l.getAtomCount(); ++id)
         ASSERT_EQ(l.atom(id).state == SiAtom::Present, states[id] == SiAtom::Present) << "atom " << id;
@@ -230,7 +229,7 @@ TEST_P(BothEtchers, AReusedLatticeCarriesOnWhereTheLastEtchStopped)
     {
         Model::Automaton::CellLock lock(*volume);
         for (size_t i = 0; i < volume->getCellCount(); i += 7)
-            lock.cells()[i].latticeIndex = 99;
+            volume->getLattice()->atomCounts()[i] = 99;
     }
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
     expectCountsMatchAtoms(*volume);
@@ -240,12 +239,12 @@ TEST_P(BothEtchers, ACellFilledWithSiliconAgainGetsItsAtomsBack)
 {
     const auto volume = makeVolume(20, 20, 8, flatTop(6));
     ASSERT_TRUE(volume->createLattice());
-    const std::vector<Voxel> fresh = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> fresh = cellsOf(*volume);
     // The top layer of cells goes, then something puts silicon back there
     // without the lattice being built again.
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
     ASSERT_EQ(materialAt(*volume, 10, 10, 5), 0u);
-    const std::vector<Voxel> etched = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> etched = cellsOf(*volume);
     std::vector<uint8_t> refilled(etched.size(), 0);
     {
         CellLock lock(*volume);
@@ -257,10 +256,10 @@ TEST_P(BothEtchers, ACellFilledWithSiliconAgainGetsItsAtomsBack)
             }
     }
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 0.0)->run());
-    const std::vector<Voxel> after = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> after = cellsOf(*volume);
     // Cells the etch left partly etched at the volume's sides carry on as they were.
     for (size_t i = 0; i < after.size(); ++i)
-        ASSERT_EQ(after[i].latticeIndex, refilled[i] ? fresh[i].latticeIndex : etched[i].latticeIndex) << "cell " << i;
+        ASSERT_EQ(after[i].atomCount, refilled[i] ? fresh[i].atomCount : etched[i].atomCount) << "cell " << i;
     expectCountsMatchAtoms(*volume);
     // And they etch like any silicon.
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 1.0)->run());
@@ -377,10 +376,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(BothEtchers, SiliconUnderTheMaskIsNotEtchedFromAboveAndTheMaskStays)
 {
     const auto volume = makeVolume(40, 40, 14, maskedTop(12, 14, 26));
-    const std::vector<Voxel> before = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> before = cellsOf(*volume);
     ASSERT_TRUE(volume->createLattice());
     ASSERT_TRUE(makeEtcher(GetParam(), *volume, 4.0)->run());
-    const std::vector<Voxel> after = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> after = cellsOf(*volume);
     for (unsigned x = 0; x < 40; ++x)
         for (unsigned y = 0; y < 40; ++y)
             for (unsigned z = 0; z < 14; ++z) {
@@ -422,7 +421,7 @@ TEST_P(BothEtchers, ResultIsBitIdenticalForEveryPoolSize)
     // One etch, and three on the same lattice: the later ones hand the atoms an
     // earlier etch left bare across slab borders during setup.
     for (int parts : {1, 3}) {
-        std::vector<Voxel> reference;
+        std::vector<WetEtchTest::CellRecord> reference;
         std::vector<SiAtom> referenceAtoms;
         for (int threads : {1, 2, 3, 7}) {
             QThreadPool::globalInstance()->setMaxThreadCount(threads);
@@ -433,7 +432,7 @@ TEST_P(BothEtchers, ResultIsBitIdenticalForEveryPoolSize)
                 ASSERT_TRUE(etch->run());
                 EXPECT_EQ(etch->getSlabCount(), unsigned(threads));
             }
-            const std::vector<Voxel> cells = cellsOf(*volume);
+            const std::vector<WetEtchTest::CellRecord> cells = cellsOf(*volume);
             const SiLattice &l = *volume->getLattice();
             std::vector<SiAtom> atoms;
             for (uint32_t id = 0; id < l.getAtomCount(); ++id)
@@ -446,7 +445,7 @@ TEST_P(BothEtchers, ResultIsBitIdenticalForEveryPoolSize)
             for (size_t i = 0; i < cells.size(); ++i) {
                 ASSERT_EQ(cells[i].material, reference[i].material)
                     << "cell " << i << ", " << threads << " threads, " << parts << " parts";
-                ASSERT_EQ(cells[i].latticeIndex, reference[i].latticeIndex) << "cell " << i;
+                ASSERT_EQ(cells[i].atomCount, reference[i].atomCount) << "cell " << i;
             }
             ASSERT_EQ(atoms.size(), referenceAtoms.size());
             for (size_t i = 0; i < atoms.size(); ++i) {
@@ -473,9 +472,9 @@ TEST_P(BothEtchers, NarrowVolumeRunsAsOneSlab)
 TEST_P(BothEtchers, WithoutALatticeNothingHappens)
 {
     const auto volume = makeVolume(4, 4, 4, flatTop(2));
-    const std::vector<Voxel> before = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> before = cellsOf(*volume);
     EXPECT_FALSE(makeEtcher(GetParam(), *volume, 1.0)->run());
-    const std::vector<Voxel> after = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> after = cellsOf(*volume);
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(after[i].material, before[i].material);
 }
@@ -486,11 +485,11 @@ INSTANTIATE_TEST_SUITE_P(Etchers, BothEtchers, ::testing::Values(Etcher::BondCou
 TEST(ContinuousWetEtch, ZeroRatesLeaveTheVolumeAndGiveEverySiliconAtomFullLife)
 {
     const auto volume = makeVolume(18, 18, 12, maskedTop(10, 5, 13));
-    const std::vector<Voxel> before = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> before = cellsOf(*volume);
     ASSERT_TRUE(volume->createLattice());
     ContinousWetEtching etch(*volume, 5.0, WetEtchRates::none());
     ASSERT_TRUE(etch.run());
-    const std::vector<Voxel> after = cellsOf(*volume);
+    const std::vector<WetEtchTest::CellRecord> after = cellsOf(*volume);
     for (size_t i = 0; i < before.size(); ++i)
         ASSERT_EQ(after[i].material, before[i].material) << "cell " << i;
     const SiLattice &l = *volume->getLattice();
@@ -582,4 +581,25 @@ TEST(WetEtchStop, AStopEndsTheEtchAtTheNextStep)
     EXPECT_GT(etch.getStatistics().stepsPlanned, 2);
     // The cells follow the atoms the two steps removed.
     expectCountsMatchAtoms(*volume);
+}
+
+TEST_P(BothEtchers, ALatticeBuiltForTheEtchsReachEtchesAsTheWholeCrystal)
+{
+    // Two etches on one lattice: the second goes deeper than the first was built for, so the
+    // limited lattice is widened on the way, keeping what the first etch removed.
+    for (unsigned top : {8u, 20u}) {
+        const auto whole = makeVolume(24, 24, top + 2, maskedTop(top, 8, 16));
+        const auto limited = makeVolume(24, 24, top + 2, maskedTop(top, 8, 16));
+        ASSERT_TRUE(whole->createLattice());
+        ASSERT_TRUE(limited->createLattice(nullptr, AtomisticWetEtchEngine::latticeReach(1.0)));
+        EXPECT_LE(limited->getLattice()->getCellCount(), whole->getLattice()->getCellCount());
+        if (top == 20u) // a deep substrate: the crystal far below the opening is left out
+            EXPECT_LT(limited->getLattice()->getCellCount() * 2, whole->getLattice()->getCellCount());
+        for (double depth : {1.0, 2.5}) {
+            ASSERT_TRUE(makeEtcher(GetParam(), *whole, depth)->run());
+            ASSERT_TRUE(makeEtcher(GetParam(), *limited, depth)->run());
+            EXPECT_EQ(TestSupport::materialsOf(*limited), TestSupport::materialsOf(*whole))
+                << "top " << top << ", depth " << depth;
+        }
+    }
 }

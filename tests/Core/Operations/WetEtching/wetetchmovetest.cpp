@@ -77,7 +77,7 @@ TYPED_TEST_SUITE(EtchMoveEtch, EtchTypes);
 std::vector<uint32_t> materials(TotalVolume &volume)
 {
     std::vector<uint32_t> out;
-    for (const Model::Automaton::Voxel &v : cellsOf(volume))
+    for (const WetEtchTest::CellRecord &v : cellsOf(volume))
         out.push_back(v.material);
     return out;
 }

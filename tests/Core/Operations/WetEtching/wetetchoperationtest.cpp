@@ -63,7 +63,7 @@ struct Harness
 std::vector<uint32_t> materials(TotalVolume &volume)
 {
     std::vector<uint32_t> out;
-    for (const Voxel &v : cellsOf(volume))
+    for (const WetEtchTest::CellRecord &v : cellsOf(volume))
         out.push_back(v.material);
     return out;
 }

@@ -35,10 +35,21 @@ inline MaterialAt maskedTop(unsigned top, unsigned lo, unsigned hi)
     };
 }
 
-inline std::vector<Model::Automaton::Voxel> cellsOf(Model::Automaton::TotalVolume &volume)
+// A cell's material and the count of present atoms the lattice keeps for it.
+struct CellRecord
 {
+    uint32_t material;
+    int32_t atomCount;
+};
+
+inline std::vector<CellRecord> cellsOf(Model::Automaton::TotalVolume &volume)
+{
+    const boost::shared_ptr<Model::Automaton::SiLattice> lattice = volume.getLattice();
     Model::Automaton::CellLock lock(volume);
-    return std::vector<Model::Automaton::Voxel>(lock.cells(), lock.cells() + volume.getCellCount());
+    std::vector<CellRecord> out(volume.getCellCount());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = {lock.cells()[i].material, lattice ? lattice->atomCount(uint32_t(i)) : 0};
+    return out;
 }
 
 } // namespace WetEtchTest
