@@ -35,6 +35,8 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         };
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
+        else if (argument == QLatin1String("--version"))
+            options.version = true;
         else if (argument == QLatin1String("--list-steps"))
             options.listSteps = true;
         else if (argument == QLatin1String("--markdown"))
@@ -65,6 +67,8 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         if (!options.error.isEmpty())
             return options;
     }
+    if (options.version)
+        return options;
     if (!options.help)
         options.error = options.analysis.check();
     if (!options.error.isEmpty())
@@ -101,6 +105,7 @@ QString BatchOptions::usage()
                "POSITION is the step's number from 1, PARAMETER its name as the list stores it (for\n"
                "example --set \"2:Thickness=3.5\" or --set \"2:Material=Poly-Si\"). The value is read as\n"
                "the list file's text of that parameter would be and checked by the run in the same way.\n"
+               "       torvane-batch --version\n"
                "       torvane-batch --list-steps [--markdown]\n"
                "Prints every step a process list can hold, from the step registry: its list name, its other\n"
                "names, a one-line summary and each parameter with its list name, kind, unit, range, default\n"

@@ -41,6 +41,7 @@ struct BatchOptions
     QList<Core::Operations::ParameterOverride> overrides; // --set, applied in order after loading
     BatchAnalysis analysis; // sections, measurements and exports of the final volume
     bool help = false;
+    bool version = false;   // --version: print the program's version and run nothing
     bool listSteps = false; // --list-steps: print every step the registry declares and run nothing
     bool markdown = false;  // --markdown: that listing as Markdown (docs/STEPS.md)
     QString error; // why the command line was refused
