@@ -531,7 +531,8 @@ PYBIND11_MODULE(torvane, m)
           "step_definitions()\n\n"
           "Every list step as the step registry declares it, in list-type order: a list of dicts with\n"
           "name (the list name), names (every name vol.run accepts), type, summary and parameters.\n"
-          "Each parameter is a dict: keyword, name (list name), kind, label, unit, minimum, maximum\n"
+          "Each parameter is a dict: keyword, aliases (other keywords it answers to), name (list name),\n"
+          "kind, label, unit, minimum, maximum\n"
           "(None: no bound), above_minimum (the minimum itself is refused), range (as help() shows it),\n"
           "default (None when there is none or it is the volume's height), default_text, required,\n"
           "choices (value -> word) and applies_when (None, or (keyword, value) of the choice it needs).");
