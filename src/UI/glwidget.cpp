@@ -123,11 +123,13 @@ void GLWidget::initializeGL()
 
 void GLWidget::resizeGL(int width, int height)
 {
-    if (m_framePending && isVisible() && width >= 16 && height >= 16)
+    if ((m_framePending || m_refitOnResize) && isVisible() && width >= 16 && height >= 16) {
+        m_framePending = true;
         QTimer::singleShot(0, this, [this]() {
             if (m_framePending)
                 frameVolumes();
         });
+    }
     glViewport(0, 0, width, height);
     m_depth = int(std::sqrt(2.0) * std::max(width, height));
     m_mouse.setZoom(m_zoom);
@@ -399,6 +401,7 @@ bool GLWidget::pickAt(const QPoint &position)
 
 void GLWidget::mousePressEvent(QMouseEvent *event)
 {
+    m_refitOnResize = false;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     m_buttonHeld = true;
     m_pressPosition = event->pos();
@@ -556,7 +559,7 @@ void GLWidget::frameNewVolumes()
     // A volume that left and comes back (undo of a delete) is not new; it stays known.
     m_framedVolumes += present;
     if (added)
-        frameVolumes();
+        m_refitOnResize = frameVolumes();
 }
 
 void GLWidget::showEvent(QShowEvent *event)
@@ -573,6 +576,7 @@ void GLWidget::showEvent(QShowEvent *event)
 
 void GLWidget::wheelEvent(QWheelEvent *event)
 {
+    m_refitOnResize = false;
     const int delta = event->angleDelta().y();
     if (delta == 0) {
         event->ignore();
@@ -698,6 +702,7 @@ void GLWidget::setView(const QString &viewAngle)
 
 void GLWidget::translateAxis(int axis, float step)
 {
+    m_refitOnResize = false;
     m_camera.translateAxis(axis, step);
     update();
     emitAxis();

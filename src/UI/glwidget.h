@@ -167,6 +167,9 @@ private:
     QShortcut *m_shortcuts[7] = {};
     QSet<int> m_framedVolumes;     // volumes the view has framed or shown already
     bool m_framePending = false;   // frame as soon as the view has a size
+    // A volume framed by the view itself stays framed as the window is sized
+    // (a window maximized after it shows), until the person moves the camera.
+    bool m_refitOnResize = false;
     QTimer m_hoverTimer;           // the pointer rests: look what lies under it
     QPoint m_hoverPosition;
 };

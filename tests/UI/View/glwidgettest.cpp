@@ -596,6 +596,20 @@ TEST(GLWidget, AWindowShownOnADocumentFramesItsVolumes)
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
     ASSERT_TRUE(QTest::qWaitFor([&]() { return window->view()->zoom() > 5.0f; }, 5000));
+    // Grown after it shows (maximized, say), the window keeps the volume framed...
+    const float shown = window->view()->zoom();
+    window->resize(1200, 950);
+    EXPECT_TRUE(QTest::qWaitFor([&]() { return window->view()->zoom() > 1.2f * shown; }, 5000));
+    // ...until the person moves the camera.
+    const QPointF centre(window->view()->width() / 2.0, window->view()->height() / 2.0);
+    QWheelEvent notch(centre, window->view()->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->view(), &notch);
+    const float chosen = window->view()->zoom();
+    window->resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return window->view()->width() < 1000; }, 5000));
+    QCoreApplication::processEvents(); // what a refit would have posted
+    EXPECT_FLOAT_EQ(window->view()->zoom(), chosen);
     delete window;
 }
 
