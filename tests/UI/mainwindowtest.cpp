@@ -370,9 +370,12 @@ void whenModalNamed(const QString &objectName, const std::function<void(QWidget 
 struct NoQuestion
 {
     QString asked;
+    bool looked = false;
+    QObject alive; // the check dies with the guard if it has not run by then
     NoQuestion()
     {
-        QTimer::singleShot(0, [this]() {
+        QTimer::singleShot(0, &alive, [this]() {
+            looked = true;
             if (QWidget *modal = QApplication::activeModalWidget()) {
                 asked = modal->objectName().isEmpty() ? QStringLiteral("?") : modal->objectName();
                 if (QDialog *dialog = qobject_cast<QDialog *>(modal))
@@ -396,8 +399,7 @@ TEST(MainWindow, NewOnAnEmptySceneAsksNothing)
     w->show();
     NoQuestion guard;
     w->action(QStringLiteral("actionNew"))->trigger();
-    QTest::qWait(0);
-    ASSERT_TRUE(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&guard] { return guard.looked; }, 5000));
     EXPECT_TRUE(guard.asked.isEmpty()) << guard.asked.toStdString();
     EXPECT_FALSE(w->presenter().hasWorkToLose());
 
