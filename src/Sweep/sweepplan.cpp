@@ -215,7 +215,7 @@ QMap<int, QPair<double, double>> netlistBeams(const QString &fileName, bool *rea
         return beams;
     // "c1 1 0 1.2e-12" is beam 1's mass, "l1 1 0 3.4" its compliance.
     while (!file.atEnd()) {
-        const QStringList words = QString::fromLatin1(file.readLine()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList words = QString::fromLatin1(file.readLine()).simplified().split(QLatin1Char(' '));
         if (words.size() < 4 || words.at(0).size() < 2)
             continue;
         const QChar kind = words.at(0).at(0).toLower();
