@@ -36,6 +36,8 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         };
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             options.help = true;
+        else if (argument == QLatin1String("--version"))
+            options.version = true;
         else if (argument == QLatin1String("--list-steps"))
             options.listSteps = true;
         else if (argument == QLatin1String("--markdown"))
@@ -72,6 +74,8 @@ BatchOptions BatchOptions::parse(const QStringList &arguments)
         if (!options.error.isEmpty())
             return options;
     }
+    if (options.version)
+        return options;
     if (!options.help)
         options.error = options.analysis.check();
     if (!options.error.isEmpty())
@@ -110,6 +114,7 @@ QString BatchOptions::usage()
                "the list file's text of that parameter would be and checked by the run in the same way.\n"
                "--threads N runs the engines on N threads (0: one per core, the default); the results\n"
                "are the same for any N.\n"
+               "       torvane-batch --version\n"
                "       torvane-batch --list-steps [--markdown]\n"
                "Prints every step a process list can hold, from the step registry: its list name, its other\n"
                "names, a one-line summary and each parameter with its list name, kind, unit, range, default\n"

@@ -42,6 +42,7 @@ struct BatchOptions
     int threads = -1; // --threads: engine threads, 0 one per core; -1 when not given
     BatchAnalysis analysis; // sections, measurements and exports of the final volume
     bool help = false;
+    bool version = false;   // --version: print the program's version and run nothing
     bool listSteps = false; // --list-steps: print every step the registry declares and run nothing
     bool markdown = false;  // --markdown: that listing as Markdown (docs/STEPS.md)
     QString error; // why the command line was refused

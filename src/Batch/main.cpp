@@ -1,5 +1,6 @@
 #include "Model/Process/processfactory.h"
 #include "Util/stoptoken.h"
+#include "Util/version.h"
 #include "batchprogram.h"
 #include "steplisting.h"
 
@@ -48,6 +49,10 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const Batch::BatchOptions options = Batch::BatchOptions::parse(arguments);
+    if (options.version) {
+        std::printf("torvane-batch %s\n", Util::projectVersion().toLocal8Bit().constData());
+        return Batch::ExitSuccess;
+    }
     if (options.help) {
         std::fputs(Batch::BatchOptions::usage().toLocal8Bit().constData(), stdout);
         return Batch::ExitSuccess;

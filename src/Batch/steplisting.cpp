@@ -22,6 +22,7 @@ namespace {
 struct ParameterText
 {
     QString name;
+    QStringList aliases;  // other names it answers to
     QString kind;
     QString unit;
     QString range;
@@ -67,6 +68,8 @@ QString flagText(const ParameterSpec &spec, bool value)
 
 QString valueText(const ParameterSpec &spec, const QVariant &value)
 {
+    if (spec.kind == ValueKind::Mask)
+        return QStringLiteral("none");
     return spec.kind == ValueKind::Flag ? flagText(spec, value.toBool()) : spec.valueText(value);
 }
 
@@ -109,6 +112,7 @@ ParameterText describe(const StepDefinition &definition, const ParameterSpec &sp
 {
     ParameterText text;
     text.name = spec.name;
+    text.aliases = spec.aliases;
     text.kind = kindText(spec.kind);
     text.unit = spec.unit;
     text.range = rangeText(spec);
@@ -184,7 +188,12 @@ QString stepListing()
         out += QStringLiteral("  %1\n").arg(definition->summary);
         for (const ParameterSpec &spec : definition->parameters) {
             const ParameterText text = describe(*definition, spec);
-            QString line = QStringLiteral("    %1: %2").arg(text.name, text.kind);
+            QString line = QStringLiteral("    %1%2: %3")
+                               .arg(text.name,
+                                    text.aliases.isEmpty()
+                                        ? QString()
+                                        : QStringLiteral(" (also %1)").arg(text.aliases.join(QStringLiteral(", "))),
+                                    text.kind);
             if (!text.unit.isEmpty())
                 line += QStringLiteral(" in %1").arg(text.unit);
             if (!text.range.isEmpty())
@@ -226,7 +235,9 @@ QString stepListingMarkdown()
                       "  `vol.run(\"Pour Material\", ...)` in Python.\n"
                       "- **Parameter**: the name a process list keeps the value under and `--set "
                       "POSITION:PARAMETER=VALUE`\n"
-                      "  takes. A material is kept as three values, `NAME_Id` (its catalogue id), `NAME` (its name) "
+                      "  takes; *also* names another name it answers to (in `--set` and as a Python keyword), while "
+                      "a list\n"
+                      "  always stores the first. A material is kept as three values, `NAME_Id` (its catalogue id), `NAME` (its name) "
                       "and\n"
                       "  `NAME_Color`. In Python the keyword is the name in snake case (`Film Thickness` → "
                       "`film_thickness`,\n"
@@ -262,8 +273,11 @@ QString stepListingMarkdown()
                               "|---|---|---|---|---|---|\n");
         for (const ParameterSpec &spec : definition->parameters) {
             const ParameterText text = describe(*definition, spec);
-            out += QStringLiteral("| `%1` | %2 | %3 | %4 | %5 | %6 |\n")
-                       .arg(cell(text.name), cell(text.kind), cell(text.unit), cell(text.range),
+            QString name = QStringLiteral("`%1`").arg(cell(text.name));
+            for (const QString &alias : text.aliases)
+                name += QStringLiteral(" (also `%1`)").arg(cell(alias));
+            out += QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
+                       .arg(name, cell(text.kind), cell(text.unit), cell(text.range),
                             text.defaultValue.isEmpty() ? QStringLiteral("*%1*").arg(text.need) : cell(text.defaultValue),
                             text.applies.isEmpty() ? QStringLiteral("always")
                                                    : cell(QStringLiteral("when %1").arg(text.applies)));

@@ -15,14 +15,15 @@ class StepError(Exception):
     code   -- the runner's result code: 1 a parameter is missing, 2 a value is
               invalid (not convertible, not finite, outside the volume, an
               unknown material), 3 no such process, -1 no volume to work on.
-    reason -- the runner's sentence saying why.
+    reason -- the runner's sentence saying why; the message also names the
+              keyword each parameter it mentions was given by.
     step   -- the step's list name.
     volume -- for ProcessList.run, the volume as the steps before the failure
               left it (None when no volume was made); None otherwise.
     """
 
-    def __init__(self, code, reason, step="", hint=""):
-        super().__init__(reason + (" " + hint if hint else ""))
+    def __init__(self, code, reason, step="", hint="", shown=""):
+        super().__init__((shown or reason) + (" " + hint if hint else ""))
         self.code = code
         self.reason = reason
         self.step = step
@@ -41,9 +42,11 @@ void defineStepError(py::module_ &module)
     module.attr("StepError").attr("__module__") = "torvane";
 }
 
-void raiseStepError(int code, const QString &reason, const QString &step, const QString &hint, py::object volume)
+void raiseStepError(int code, const QString &reason, const QString &step, const QString &hint, py::object volume,
+                    const QString &shown)
 {
-    py::object error = py::reinterpret_borrow<py::object>(stepErrorType)(code, text(reason), text(step), text(hint));
+    py::object error =
+        py::reinterpret_borrow<py::object>(stepErrorType)(code, text(reason), text(step), text(hint), text(shown));
     error.attr("volume") = volume;
     PyErr_SetObject(stepErrorType, error.ptr());
     throw py::error_already_set();

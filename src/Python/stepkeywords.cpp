@@ -35,8 +35,29 @@ QString keywordOf(const QString &name)
 
 const ParameterSpec *StepSignature::parameter(const QString &keyword) const
 {
-    const int index = keywords.indexOf(keyword);
+    int index = keywords.indexOf(keyword);
+    for (int i = 0; index < 0 && i < aliasKeywords.size(); ++i)
+        if (aliasKeywords.at(i).contains(keyword))
+            index = i;
     return index < 0 ? nullptr : &definition->parameters.at(index);
+}
+
+QStringList StepSignature::allKeywords() const
+{
+    QStringList all = keywords;
+    for (const QStringList &aliases : aliasKeywords)
+        all << aliases;
+    return all;
+}
+
+QString StepSignature::keywordsText() const
+{
+    QStringList parts;
+    for (int i = 0; i < keywords.size(); ++i)
+        parts << (aliasKeywords.at(i).isEmpty()
+                      ? keywords.at(i)
+                      : QStringLiteral("%1 (also %2)").arg(keywords.at(i), aliasKeywords.at(i).join(QStringLiteral(", "))));
+    return parts.join(QStringLiteral(", "));
 }
 
 QString StepSignature::keywordOfParameter(const QString &name) const
@@ -58,8 +79,13 @@ const QList<StepSignature> &stepSignatures()
                 continue;
             StepSignature signature;
             signature.definition = definition;
-            for (const ParameterSpec &spec : definition->parameters)
+            for (const ParameterSpec &spec : definition->parameters) {
                 signature.keywords << keywordOf(spec.name);
+                QStringList aliases;
+                for (const QString &alias : spec.aliases)
+                    aliases << keywordOf(alias);
+                signature.aliasKeywords << aliases;
+            }
             all << signature;
         }
         return all;

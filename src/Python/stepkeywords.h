@@ -20,9 +20,16 @@ struct StepSignature
 {
     const Core::Steps::StepDefinition *definition = nullptr;
     QStringList keywords;
+    // Index for index, the keywords of the parameter's declared aliases
+    // (CVD's thickness also answers to film_thickness).
+    QList<QStringList> aliasKeywords;
 
-    // The parameter a keyword stands for; null when the step has none.
+    // The parameter a keyword or an alias keyword stands for; null when the step has none.
     const Core::Steps::ParameterSpec *parameter(const QString &keyword) const;
+    // Every keyword the step takes, aliases included.
+    QStringList allKeywords() const;
+    // "thickness (also film_thickness)" for each parameter, for error messages.
+    QString keywordsText() const;
     // The keyword of a parameter name (a material's base or its "_Id" name); empty when the step has none.
     QString keywordOfParameter(const QString &name) const;
 };

@@ -208,6 +208,8 @@ QString pythonFlag(bool value) { return value ? QStringLiteral("True") : QString
 // How help() shows a declared value: Python's spelling of flags and positions.
 QString valueText(const ParameterSpec &spec, const QVariant &value)
 {
+    if (spec.kind == ValueKind::Mask)
+        return QStringLiteral("None (no mask)");
     return spec.valueText(value, pythonFlag(true), pythonFlag(false));
 }
 
@@ -279,22 +281,30 @@ const StepSignature &signatureNamed(const std::string &name)
 }
 
 Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dict &keywords,
-                                   const Model::Automaton::TotalVolume *volume)
+                                   const Model::Automaton::TotalVolume *volume, QMap<QString, QString> *used)
 {
     const StepDefinition &definition = *signature.definition;
     // As the dialog starts: the declared defaults, a height at the volume's top.
     QVariantMap values = Core::Steps::defaultValues(definition, volume ? volume->getSizeZ() : 0u);
     QSet<QString> given;
+    QMap<QString, QString> keywordOf;
     QList<const ParameterSpec *> masks;
     QList<py::handle> maskValues;
     for (const auto &item : keywords) {
         const QString keyword = qtext(py::str(item.first).cast<std::string>());
         const ParameterSpec *spec = signature.parameter(keyword);
         if (!spec)
-            raiseStepError(Core::Steps::StepInvalidParameter, Core::Steps::unknownParameterText(definition, keyword),
-                           definition.name,
-                           QStringLiteral("Its keywords are: %1.").arg(signature.keywords.join(QStringLiteral(", "))));
+            raiseStepError(Core::Steps::StepInvalidParameter,
+                           Core::Steps::unknownParameterText(definition, keyword, signature.allKeywords(),
+                                                             QStringLiteral("%1")),
+                           definition.name, QStringLiteral("Its keywords are: %1.").arg(signature.keywordsText()));
+        if (given.contains(spec->name))
+            raiseStepError(Core::Steps::StepInvalidParameter,
+                           QStringLiteral("%1 and %2 name the same parameter (\"%3\"); give one of them.")
+                               .arg(keywordOf.value(spec->name), keyword, spec->name),
+                           definition.name);
         given.insert(spec->name);
+        keywordOf.insert(spec->name, keyword);
         switch (spec->kind) {
         case ValueKind::Mask:
             // After the other keywords, which may give its size.
@@ -310,7 +320,28 @@ Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dic
     }
     for (int i = 0; i < masks.size(); ++i)
         setMask(values, given, *masks.at(i), maskValues.at(i), definition.name);
+    if (used)
+        *used = keywordOf;
     return Core::Steps::makeStep(definition, values);
+}
+
+QString withKeywords(const QString &sentence, const StepSignature &signature, const QMap<QString, QString> &used)
+{
+    QString shown = sentence;
+    const StepDefinition &definition = *signature.definition;
+    for (int i = 0; i < definition.parameters.size(); ++i) {
+        const ParameterSpec &spec = definition.parameters.at(i);
+        const QString keyword = used.value(spec.name, signature.keywords.at(i));
+        QStringList names{spec.name};
+        if (spec.valueName() != spec.name)
+            names << spec.valueName();
+        // Only the quoted name: "Depth" inside "Etch Depth" is another parameter's.
+        for (const QString &name : names) {
+            const QString quoted = QLatin1Char('"') + name + QLatin1Char('"');
+            shown.replace(quoted, QStringLiteral("%1 (%2)").arg(quoted, keyword));
+        }
+    }
+    return shown;
 }
 
 py::dict stepKeywords(const Core::Steps::ProcessData &step)
@@ -354,6 +385,10 @@ py::list stepDefinitions()
             const ParameterSpec &spec = definition.parameters.at(i);
             py::dict parameter;
             parameter["keyword"] = text(signature.keywords.at(i));
+            py::list aliases;
+            for (const QString &alias : signature.aliasKeywords.at(i))
+                aliases.append(text(alias));
+            parameter["aliases"] = aliases;
             parameter["name"] = text(spec.valueName());
             parameter["kind"] = text(kindText(spec.kind));
             parameter["label"] = text(spec.label);
@@ -417,7 +452,10 @@ QString stepTable()
             const QString applies = appliesText(signature, spec);
             if (!applies.isEmpty())
                 parts << applies;
-            table += QStringLiteral("    %1: %2\n").arg(signature.keywords.at(i), parts.join(QStringLiteral("; ")));
+            QString keyword = signature.keywords.at(i);
+            if (!signature.aliasKeywords.at(i).isEmpty())
+                keyword += QStringLiteral(" (also %1)").arg(signature.aliasKeywords.at(i).join(QStringLiteral(", ")));
+            table += QStringLiteral("    %1: %2\n").arg(keyword, parts.join(QStringLiteral("; ")));
         }
     }
     return table;

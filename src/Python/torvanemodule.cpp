@@ -23,8 +23,10 @@
 #include "Model/Process/processfactory.h"
 #include "Util/slabrunner.h"
 #include "Util/vector3d.h"
+#include "Util/version.h"
 
 #include <QLoggingCategory>
+#include <QThreadPool>
 #include <QTemporaryDir>
 
 #include <array>
@@ -72,7 +74,8 @@ VolumePtr newVolume(py::object size, py::object cell, py::object origin)
 void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
 {
     const StepSignature &signature = signatureNamed(name);
-    const Core::Steps::ProcessData step = buildStep(signature, keywords, self.cells.get());
+    QMap<QString, QString> used;
+    const Core::Steps::ProcessData step = buildStep(signature, keywords, self.cells.get(), &used);
     ProcessRunContext context;
     context.volume = self.cells;
     context.latticeStale = &self.latticeStale;
@@ -89,7 +92,8 @@ void runStep(Volume &self, const std::string &name, const py::kwargs &keywords)
     // Ctrl+C undid the step; it ends the script rather than failing the step.
     interrupt.raisePending();
     if (code != Core::Steps::StepSucceeded)
-        raiseStepError(code, context.detail, signature.definition->name);
+        raiseStepError(code, context.detail, signature.definition->name, QString(), py::none(),
+                       withKeywords(context.detail, signature, used));
     // "Create Substrate" makes a new volume; this object then holds it.
     self.cells = context.volume;
 }
@@ -100,7 +104,8 @@ VolumePtr substrate(const py::kwargs &keywords)
 {
     const StepSignature &signature =
         *signatureOf(*Core::Steps::definitionOf(Core::Steps::ProcessData::CreateSubstrate));
-    const Core::Steps::ProcessData step = buildStep(signature, keywords, nullptr);
+    QMap<QString, QString> used;
+    const Core::Steps::ProcessData step = buildStep(signature, keywords, nullptr, &used);
     ProcessRunContext context;
     int code = 0;
     {
@@ -108,7 +113,8 @@ VolumePtr substrate(const py::kwargs &keywords)
         code = Core::Steps::runProcessStep(*signature.definition, step, context);
     }
     if (code != Core::Steps::StepSucceeded)
-        raiseStepError(code, context.detail, signature.definition->name);
+        raiseStepError(code, context.detail, signature.definition->name, QString(), py::none(),
+                       withKeywords(context.detail, signature, used));
     return std::make_shared<Volume>(context.volume);
 }
 
@@ -420,6 +426,15 @@ PYBIND11_MODULE(torvane, m)
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     Python::defineStepError(m);
+    m.attr("__version__") = text(Util::projectVersion());
+
+    // The engines' pool threads must end before Qt's thread-local storage is
+    // torn down, or every one prints "QThreadStorage ... destroyed" as the
+    // interpreter exits. waitForDone also joins the idle threads.
+    py::module_::import("atexit").attr("register")(py::cpp_function([]() {
+        py::gil_scoped_release release;
+        QThreadPool::globalInstance()->waitForDone();
+    }));
 
     const std::string runDoc =
         "run(step, **keywords)\n\n"
@@ -432,7 +447,11 @@ PYBIND11_MODULE(torvane, m)
         "The engine runs with the GIL released. A refused step raises StepError (code, reason) and\n"
         "leaves the cells as they were. Ctrl+C on the main thread ends the step at the engine's next\n"
         "stop point, puts its cells back and raises KeyboardInterrupt. \"Create Substrate\" replaces this\n"
-        "volume's cells; \"Save Image\" has no view to draw here and does nothing.\n\n"
+        "volume's cells; \"Save Image\" has no view to draw here and does nothing.\n"
+        "Returns the volume, so steps chain: vol.run(\"CVD\", ...).run(\"Isotropic etching\", ...).\n"
+        "A keyword marked (also ...) answers to either spelling (CVD's thickness and film_thickness);\n"
+        "a mask left out means no mask. A refused step's message names each parameter with the keyword\n"
+        "it was given by; an unknown step, keyword or material gets the nearest names.\n\n"
         "Steps and keywords:\n" +
         text(stepTable());
 
@@ -443,7 +462,13 @@ PYBIND11_MODULE(torvane, m)
              py::arg("origin") = py::make_tuple(0.0, 0.0, 0.0),
              "Volume(size=(nx, ny, nz), cell=(cx, cy, cz), origin=(x, y, z))\n\n"
              "An empty volume. Raises ValueError for sizes that cannot be built.")
-        .def("run", &runStep, py::arg("step"), runDoc.c_str())
+        .def(
+            "run",
+            [](const VolumePtr &self, const std::string &name, const py::kwargs &keywords) {
+                runStep(*self, name, keywords);
+                return self;
+            },
+            py::arg("step"), runDoc.c_str())
         .def_property_readonly("materials", &materialsOf,
                                "A new numpy uint32 array of shape (nx, ny, nz) holding each cell's material id.\n"
                                "A copy: changing it does not change the volume (use set_materials).")
@@ -519,7 +544,8 @@ PYBIND11_MODULE(torvane, m)
           "step_definitions()\n\n"
           "Every list step as the step registry declares it, in list-type order: a list of dicts with\n"
           "name (the list name), names (every name vol.run accepts), type, summary and parameters.\n"
-          "Each parameter is a dict: keyword, name (list name), kind, label, unit, minimum, maximum\n"
+          "Each parameter is a dict: keyword, aliases (other keywords it answers to), name (list name),\n"
+          "kind, label, unit, minimum, maximum\n"
           "(None: no bound), above_minimum (the minimum itself is refused), range (as help() shows it),\n"
           "default (None when there is none or it is the volume's height), default_text, required,\n"
           "choices (value -> word) and applies_when (None, or (keyword, value) of the choice it needs).");

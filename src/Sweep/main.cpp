@@ -4,6 +4,7 @@
 // ordinary torvane-batch run.
 #include "Model/Process/processfactory.h"
 #include "Util/slabrunner.h"
+#include "Util/version.h"
 #include "sweepplan.h"
 
 #include <QCoreApplication>
@@ -25,11 +26,12 @@ enum ExitCode { ExitSuccess = 0, ExitUsage = 1, ExitVariantsFailed = 2, ExitNotW
 
 const char usageText[] =
     "usage: torvane-sweep LIST.plst --grid POSITION:PARAMETER=VALUES [--grid ...] --out FOLDER\n"
-    "                     [--measure] [--column X,Y ...] [--batch PATH] [--threads N]\n"
+    "                     [--measure] [--column X,Y ...] [--netlist] [--batch PATH] [--threads N]\n"
     "                     [--run parallel [--jobs N] [--resume]]\n"
     "                     [--run slurm [--submit] [--limit N] [--partition P] [--time T]\n"
     "                                  [--mem M] [--cpus-per-task N]]\n"
-    "       torvane-sweep collect FOLDER\n"
+    "       torvane-sweep collect FOLDER [--long] [--all-columns]\n"
+    "       torvane-sweep --version\n"
     "\n"
     "Runs LIST once per combination of the grid's values (the first --grid varies slowest).\n"
     "VALUES is V1,V2,... or START:STOP:STEP (STOP included). POSITION is the step's number\n"
@@ -42,6 +44,9 @@ const char usageText[] =
     "\n"
     "  --measure          write each variant's measurement file\n"
     "  --column X,Y       add the layer stack of cell column X,Y to it (repeatable)\n"
+    "  --netlist          extract each variant's cantilevers (FOLDER/variants/NNNN/model.cir);\n"
+    "                     collect gives each beam's first-mode frequency (Hz), effective mass\n"
+    "                     (kg) and compliance (m/N), or the reason there is none\n"
     "  --batch PATH       the torvane-batch to run (default: the one beside torvane-sweep)\n"
     "  --threads N        engine threads of each variant (torvane-batch --threads; 0: one\n"
     "                     per core, its default); the results are the same for any N.\n"
@@ -56,8 +61,15 @@ const char usageText[] =
     "  --partition, --time, --mem, --cpus-per-task   resources of each task\n"
     "\n"
     "collect FOLDER writes FOLDER/results.csv and prints it: variant, values, status\n"
-    "(ok, failed, not run), exit code, reason of a failure, and every figure of the\n"
-    "measurement files.\n"
+    "(ok, failed, not run), exit code, reason of a failure, then the figures: the beams'\n"
+    "frequencies (--netlist), per --column its stack and each material's thickness by name\n"
+    "(col_X_Y.thickness.Poly-Si, in the volume's length unit), and every figure of the\n"
+    "measurement files. A figure the same in every variant is left out (and named on\n"
+    "standard error).\n"
+    "  --all-columns      keep the figures that are the same in every variant, and each\n"
+    "                     column's layers by place (col_X_Y.layers.N.*)\n"
+    "  --long             also write FOLDER/results-long.csv, one row per variant and quantity\n"
+    "                     (variant, values, quantity, value, unit), and print it instead\n"
     "\n"
     "Exit status: 0 done, 1 bad command line or list, 2 a variant failed (GNU parallel\n"
     "runs), 3 a file could not be written or the scheduler could not be started.\n";
@@ -78,6 +90,7 @@ struct Options
     QStringList grids;
     QStringList columns;
     bool measure = false;
+    bool netlist = false;
     QString run;
     int jobs = 0;
     int threads = -1;
@@ -123,6 +136,8 @@ bool parse(const QStringList &arguments, Options &options, QString &error)
             ok = value(options.batch);
         else if (argument == QLatin1String("--measure"))
             options.measure = true;
+        else if (argument == QLatin1String("--netlist"))
+            options.netlist = true;
         else if (argument == QLatin1String("--run"))
             ok = value(options.run);
         else if (argument == QLatin1String("--jobs"))
@@ -173,12 +188,34 @@ bool parse(const QStringList &arguments, Options &options, QString &error)
     return error.isEmpty();
 }
 
-int collectFolder(const QString &folder)
+// collect FOLDER [--long] [--all-columns]
+int collectFolder(const QStringList &arguments)
 {
-    QString csv, error;
-    if (!Sweep::collect(QDir(folder).absolutePath(), csv, &error))
+    QString folder;
+    Sweep::CollectOptions options;
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--long"))
+            options.longTable = true;
+        else if (argument == QLatin1String("--all-columns"))
+            options.allColumns = true;
+        else if (argument.startsWith(QLatin1Char('-')))
+            return refuse(QStringLiteral("collect: unknown option %1").arg(argument), true);
+        else if (folder.isEmpty())
+            folder = argument;
+        else
+            return refuse(QStringLiteral("collect takes one sweep folder"), true);
+    }
+    if (folder.isEmpty())
+        return refuse(QStringLiteral("collect takes one sweep folder"), true);
+    Sweep::CollectedTables tables;
+    QString error;
+    if (!Sweep::collect(QDir(folder).absolutePath(), options, tables, &error))
         return refuse(error);
-    std::fputs(csv.toUtf8().constData(), stdout);
+    std::fputs((options.longTable ? tables.longCsv : tables.csv).toUtf8().constData(), stdout);
+    if (!tables.leftOut.isEmpty())
+        std::fprintf(stderr, "torvane-sweep: %d figures the same in every variant left out (--all-columns keeps "
+                             "them): %s\n",
+                     int(tables.leftOut.size()), tables.leftOut.join(QStringLiteral(", ")).toLocal8Bit().constData());
     return ExitSuccess;
 }
 
@@ -251,11 +288,12 @@ int main(int argc, char *argv[])
         std::fputs(usageText, stdout);
         return ExitSuccess;
     }
-    if (arguments.size() >= 2 && arguments.at(1) == QLatin1String("collect")) {
-        if (arguments.size() != 3)
-            return refuse(QStringLiteral("collect takes one sweep folder"), true);
-        return collectFolder(arguments.at(2));
+    if (arguments.contains(QStringLiteral("--version"))) {
+        std::printf("torvane-sweep %s\n", Util::projectVersion().toLocal8Bit().constData());
+        return ExitSuccess;
     }
+    if (arguments.size() >= 2 && arguments.at(1) == QLatin1String("collect"))
+        return collectFolder(arguments.mid(2));
 
     Options options;
     QString error;
@@ -273,6 +311,7 @@ int main(int argc, char *argv[])
     plan.measure = options.measure;
     plan.columns = options.columns;
     plan.threads = options.threads;
+    plan.netlist = options.netlist;
     for (const QString &grid : options.grids) {
         Sweep::GridAxis axis;
         if (!Sweep::GridAxis::parse(grid, axis, &error))

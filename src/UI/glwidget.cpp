@@ -3,8 +3,11 @@
 #include "Core/Operations/ObjectEditing/placeobjectsoperation.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "UI/View/cellprobe.h"
+#include "UI/View/viewframing.h"
 #include "Util/defaultcolors.h"
 #include "mainwindowpresenter.h"
+#include "stepprogressdialog.h"
 
 #include <QMouseEvent>
 #include <QShortcut>
@@ -60,6 +63,13 @@ GLWidget::GLWidget(QWidget *parent, MainWindowPresenter &presenter)
         m_shortcuts[i] = new QShortcut(QKeySequence(keys[i].key), this, keys[i].slot);
     m_lamps.setActive(1);
     m_mouse.setZoom(m_zoom);
+
+    // Moves without a button are followed for the status bar; the probe waits
+    // until the pointer rests, since it draws a frame to read the depth.
+    setMouseTracking(true);
+    m_hoverTimer.setSingleShot(true);
+    m_hoverTimer.setInterval(120);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &GLWidget::probeCursor);
 }
 
 GLWidget::~GLWidget() = default;
@@ -113,6 +123,13 @@ void GLWidget::initializeGL()
 
 void GLWidget::resizeGL(int width, int height)
 {
+    if ((m_framePending || m_refitOnResize) && isVisible() && width >= 16 && height >= 16) {
+        m_framePending = true;
+        QTimer::singleShot(0, this, [this]() {
+            if (m_framePending)
+                frameVolumes();
+        });
+    }
     glViewport(0, 0, width, height);
     m_depth = int(std::sqrt(2.0) * std::max(width, height));
     m_mouse.setZoom(m_zoom);
@@ -384,6 +401,7 @@ bool GLWidget::pickAt(const QPoint &position)
 
 void GLWidget::mousePressEvent(QMouseEvent *event)
 {
+    m_refitOnResize = false;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     m_buttonHeld = true;
     m_pressPosition = event->pos();
@@ -411,7 +429,12 @@ void GLWidget::mousePressEvent(QMouseEvent *event)
 
 void GLWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_buttonHeld || m_drag == NoDrag)
+    if (!m_buttonHeld) {
+        m_hoverPosition = event->pos();
+        m_hoverTimer.start();
+        return;
+    }
+    if (m_drag == NoDrag)
         return;
     // A move to where the button went down is no drag yet (some systems
     // report one with every press).
@@ -464,8 +487,96 @@ void GLWidget::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
 }
 
+void GLWidget::leaveEvent(QEvent *event)
+{
+    m_hoverTimer.stop();
+    Q_EMIT cellUnderCursor(QString());
+    QGLWidget::leaveEvent(event);
+}
+
+void GLWidget::probeCursor()
+{
+    // A running step holds the cells' lock; the GUI thread must not wait for it.
+    if (StepProgressDialog::isRunning() || m_buttonHeld || !isVisible())
+        return;
+    Util::Vector3D point;
+    CellUnderPoint cell;
+    const Util::Vector3D viewer = viewDirection();
+    const Util::Vector3D towards(-viewer.x, -viewer.y, -viewer.z);
+    const bool found = scenePointAt(m_hoverPosition, &point) &&
+                       cellUnderPoint(m_presenter.workspace().document(), point, towards, &cell);
+    Q_EMIT cellUnderCursor(found ? cellText(cell) : QString());
+}
+
+bool GLWidget::frameVolumes()
+{
+    Core::Operations::Workspace &workspace = m_presenter.workspace();
+    QList<boost::shared_ptr<Model::Object>> objects;
+    for (const boost::shared_ptr<Model::Object> &object : workspace.selection().getSelected())
+        if (boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            objects << object;
+    if (objects.isEmpty())
+        objects = workspace.document().getObjects();
+    SceneBox box;
+    for (const boost::shared_ptr<Model::Object> &object : objects) {
+        const boost::shared_ptr<Model::Automaton::TotalVolume> volume =
+            boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+        if (!volume)
+            continue;
+        const Util::Vector3D p = volume->getPosition();
+        box.add({{p.x, p.y, p.z}}, {{p.x + volume->getSizeX() * double(volume->getCellSizeX()),
+                                     p.y + volume->getSizeY() * double(volume->getCellSizeY()),
+                                     p.z + volume->getSizeZ() * double(volume->getCellSizeZ())}});
+    }
+    if (box.empty)
+        return false;
+    // A window not yet laid out has no size to fit to.
+    if (!isVisible() || width() < 16 || height() < 16) {
+        m_framePending = true;
+        return true;
+    }
+    m_framePending = false;
+    const int depth = int(std::sqrt(2.0) * std::max(width(), height()));
+    ViewFraming framing;
+    if (!frameBox(box, m_camera.rotationMatrix(), width(), height(), depth, FrameMargin, &framing))
+        return false;
+    setScreenPosition(0.0f, 0.0f);
+    setAxisPosition(framing.axisPosition[0], framing.axisPosition[1], framing.axisPosition[2]);
+    setZoom(framing.zoom);
+    return true;
+}
+
+void GLWidget::frameNewVolumes()
+{
+    bool added = false;
+    QSet<int> present;
+    for (const boost::shared_ptr<Model::Object> &object : m_presenter.workspace().document().getObjects()) {
+        if (!boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            continue;
+        present.insert(object->getId());
+        added = added || !m_framedVolumes.contains(object->getId());
+    }
+    // A volume that left and comes back (undo of a delete) is not new; it stays known.
+    m_framedVolumes += present;
+    if (added)
+        m_refitOnResize = frameVolumes();
+}
+
+void GLWidget::showEvent(QShowEvent *event)
+{
+    QGLWidget::showEvent(event);
+    // A window opened on a document shows its volumes framed.
+    frameNewVolumes();
+    if (m_framePending)
+        QTimer::singleShot(0, this, [this]() {
+            if (m_framePending)
+                frameVolumes();
+        });
+}
+
 void GLWidget::wheelEvent(QWheelEvent *event)
 {
+    m_refitOnResize = false;
     const int delta = event->angleDelta().y();
     if (delta == 0) {
         event->ignore();
@@ -591,6 +702,7 @@ void GLWidget::setView(const QString &viewAngle)
 
 void GLWidget::translateAxis(int axis, float step)
 {
+    m_refitOnResize = false;
     m_camera.translateAxis(axis, step);
     update();
     emitAxis();

@@ -10,7 +10,9 @@
 #include <QGLWidget>
 #include <QImage>
 #include <QPoint>
+#include <QSet>
 #include <QString>
+#include <QTimer>
 
 #include <vector>
 
@@ -74,6 +76,17 @@ public:
     // Unit vector from the scene towards the viewer.
     Util::Vector3D viewDirection() const;
 
+    // Pans and zooms (never turns) so the selected cell volumes, or every one
+    // when none is selected, fill the view with a margin and turn about their
+    // centre. False when there is no volume; a view not yet laid out frames
+    // once it is.
+    bool frameVolumes();
+    // Frames the scene when it holds a volume the view has not shown before
+    // (a created substrate, an opened document); called after every change.
+    void frameNewVolumes();
+    // The part of the view a framed scene fills.
+    static constexpr double FrameMargin = 0.85;
+
 public Q_SLOTS:
     void setView(const QString &viewAngle);
     void lightingToggled(bool on);
@@ -99,6 +112,9 @@ Q_SIGNALS:
     void lampPositionChanged(std::vector<float> lamp);
     // A left click that did not turn the view, at its widget position.
     void clicked(const QPoint &position);
+    // What lies under the resting mouse pointer ("Cell (x, y, z): material ..."), or
+    // an empty text when it rests on no cell or leaves the view.
+    void cellUnderCursor(const QString &text);
 
 protected:
     void initializeGL() override;
@@ -108,6 +124,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     enum Drag { NoDrag, RotateDrag, LampDrag, PanDrag, AxisDrag };
@@ -125,6 +143,7 @@ private:
     void translateAxis(int axis, float step);
     void emitLamp();
     void emitAxis();
+    void probeCursor();
 
     ViewCamera m_camera;
     LampSet m_lamps;
@@ -146,6 +165,13 @@ private:
     Drag m_drag = NoDrag;
     QPoint m_pressPosition;
     QShortcut *m_shortcuts[7] = {};
+    QSet<int> m_framedVolumes;     // volumes the view has framed or shown already
+    bool m_framePending = false;   // frame as soon as the view has a size
+    // A volume framed by the view itself stays framed as the window is sized
+    // (a window maximized after it shows), until the person moves the camera.
+    bool m_refitOnResize = false;
+    QTimer m_hoverTimer;           // the pointer rests: look what lies under it
+    QPoint m_hoverPosition;
 };
 
 } // namespace Ui

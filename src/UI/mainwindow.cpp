@@ -10,14 +10,19 @@
 #include "UI/View/viewproperties.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
+#include "Util/filenames.h"
 
 #include <QAction>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QImage>
+#include <QImageWriter>
 #include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QMetaType>
+#include <QProgressBar>
 #include <QShortcut>
 #include <QSignalMapper>
 #include <QStatusBar>
@@ -34,6 +39,15 @@ QString &lastImageLocation()
 {
     static QString location = QDir::homePath();
     return location;
+}
+
+// The name the save dialog offers: the last picture's, else "screen.png" in the home folder.
+QString suggestedImageName()
+{
+    const QFileInfo last(lastImageLocation());
+    if (last.isDir())
+        return QDir(last.filePath()).filePath(QStringLiteral("screen.png"));
+    return last.filePath();
 }
 } // namespace
 
@@ -76,6 +90,22 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     connect(act("actionSet_Lighting"), SIGNAL(triggered()), this, SLOT(on_actionSet_Lighting_triggered()));
     connect(act("actionOpen_Process_List"), SIGNAL(triggered()), this, SLOT(on_actionOpen_Process_List_triggered()));
     connect(act("actionNew_Process_List"), SIGNAL(triggered()), this, SLOT(on_actionNew_Process_List_triggered()));
+    connect(act("actionFit_to_Volume"), SIGNAL(triggered()), this, SLOT(fitToVolume()));
+
+    // Permanent, on the right: the running step, then the cell under the pointer.
+    // The left stays for the camera's messages and the menus' tips.
+    m_stepProgress = new QProgressBar(statusBar());
+    m_stepProgress->setObjectName(QStringLiteral("prgStepStatus"));
+    m_stepProgress->setMaximumWidth(120);
+    m_stepProgress->setTextVisible(false);
+    m_stepProgress->hide();
+    m_stepLabel = new QLabel(statusBar());
+    m_stepLabel->setObjectName(QStringLiteral("lblStepStatus"));
+    m_cursorLabel = new QLabel(statusBar());
+    m_cursorLabel->setObjectName(QStringLiteral("lblCursorCell"));
+    statusBar()->addPermanentWidget(m_stepProgress);
+    statusBar()->addPermanentWidget(m_stepLabel);
+    statusBar()->addPermanentWidget(m_cursorLabel);
 
     m_view = new GLWidget(this, m_presenter);
     setCentralWidget(m_view);
@@ -90,6 +120,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     m_updateObserver.reset(new Observers::UpdateObserver);
     m_presenter.workspace().addUpdateObserver(m_updateObserver);
     connect(m_updateObserver.get(), SIGNAL(updateGL()), m_view, SLOT(updateGL()));
+    // A volume new to the scene (a created substrate, a glued or extracted one) is framed.
+    connect(m_updateObserver.get(), &Observers::UpdateObserver::updateGL, m_view, [this]() { m_view->frameNewVolumes(); });
+    connect(m_view, &GLWidget::cellUnderCursor, this, &MainWindow::showCellUnderCursor);
 
     for (const MainWindowForm::ActionSpec &entry : MainWindowForm::actionTable()) {
         if (!entry.text)
@@ -193,19 +226,48 @@ void MainWindow::saveImage(QString filename)
         saveImage();
         return;
     }
+    // A name without an extension would give the writer no format: it becomes a PNG.
+    filename = Util::withExtension(filename, QStringLiteral("png"));
     const QImage image = m_view->grabImage();
-    if (!image.save(filename))
-        qWarning() << "UI/mainwindow" << Q_FUNC_INFO << "could not save the image" << filename;
+    QImageWriter writer(filename);
+    if (image.isNull()) {
+        reportImageNotSaved(filename, QStringLiteral("the view gave no picture"));
+        return;
+    }
+    if (!writer.write(image)) {
+        reportImageNotSaved(filename, writer.errorString());
+        return;
+    }
     lastImageLocation() = filename;
+    m_presenter.workspace().console().write(
+        QStringLiteral("Save Image: %1 written.").arg(QDir::toNativeSeparators(QFileInfo(filename).absoluteFilePath())));
 }
 
 void MainWindow::saveImage()
 {
-    const QString filename = QFileDialog::getSaveFileName(this, QStringLiteral("Save Screen Image"),
-                                                          lastImageLocation(), QStringLiteral("Images (*.png *.xpm *.jpg)"));
+    const QString filename = QFileDialog::getSaveFileName(this, QStringLiteral("Save Screen Image"), suggestedImageName(),
+                                                          QStringLiteral("Images (*.png *.xpm *.jpg)"));
     if (!filename.isEmpty())
         saveImage(filename);
 }
+
+void MainWindow::reportImageNotSaved(const QString &fileName, const QString &reason)
+{
+    const QString text = QStringLiteral("The image could not be saved to %1: %2.")
+                             .arg(QDir::toNativeSeparators(fileName), reason);
+    m_presenter.workspace().console().write(QStringLiteral("Save Image: ") + text);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save Image"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("imageNotSavedMessageBox"));
+    box.exec();
+}
+
+void MainWindow::fitToVolume()
+{
+    if (!m_view->frameVolumes())
+        statusBar()->showMessage(QStringLiteral("Fit to Volume: there is no cell volume to fit."), 5000);
+}
+
+void MainWindow::showCellUnderCursor(const QString &text) { m_cursorLabel->setText(text); }
 
 void MainWindow::showAboutInfo()
 {

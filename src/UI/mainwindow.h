@@ -10,6 +10,8 @@
 
 #include <vector>
 
+class QLabel;
+class QProgressBar;
 class QShortcut;
 class QSignalMapper;
 
@@ -76,12 +78,18 @@ public Q_SLOTS:
     void changeZoomValue_statusBar(float value);
     void changeLampPosition_statusBar(std::vector<float> vector4d);
     void repaintCentralWidget();
+    // View > Fit to Volume.
+    void fitToVolume();
+    // The status bar's note of what lies under the mouse pointer.
+    void showCellUnderCursor(const QString &text);
 
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
     static QString number(float value);
+    // A failed save in the console and in a message box.
+    void reportImageNotSaved(const QString &fileName, const QString &reason);
 
     MainWindowForm m_form;
     MainWindowPresenter m_presenter;
@@ -96,6 +104,9 @@ private:
     boost::shared_ptr<Observers::SelectionModeObserver> m_selectionModeObserver;
     QString m_undoName;
     QString m_redoName;
+    QLabel *m_cursorLabel;      // the cell under the mouse pointer
+    QLabel *m_stepLabel;        // the running step, then how it ended
+    QProgressBar *m_stepProgress;
 };
 
 } // namespace Ui

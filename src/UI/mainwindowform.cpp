@@ -170,6 +170,8 @@ const QList<MainWindowForm::ActionSpec> &MainWindowForm::fixedActions()
         {"menuView", "Top View", "actionTop_View", no, no, no, no, 0, -1, "top"},
         {"menuView", "Right View", "actionRight_View", no, no, no, no, 0, -1, "right"},
         {"menuView", "Left View", "actionLeft_View", no, no, no, no, 0, -1, "left"},
+        {"menuView", "Fit to Volume", "actionFit_to_Volume", "F", "Frame the selected cell volume, or all of them.",
+         "Pan and zoom so the selected cell volume, or every one, fills the view.", no, 0, -1, no},
         {"menuView", no, no, no, no, no, no, 0, -1, no},
         {"menuView", "Show Axis", "actionShow_Axis", no, no, no, no, 2, -1, no},
         {"menuView", "Show Lights", "actionShow_Lights", no, no, no, no, 1, -1, no},

@@ -101,7 +101,21 @@ void MainWindowPresenter::cancelPressed()
     m_workspace.requestRedraw();
 }
 
-void MainWindowPresenter::showConsole(bool show) { m_console.setVisible(show); }
+void MainWindowPresenter::showConsole(bool show)
+{
+    m_console.setVisible(show);
+    // Shown from the menu it comes to the front, not behind the main window.
+    if (show) {
+        m_console.raise();
+        m_console.activateWindow();
+    }
+}
+
+bool MainWindowPresenter::hasWorkToLose()
+{
+    return !m_workspace.document().getObjects().isEmpty() || m_workspace.history().undoCount() > 0 ||
+           m_workspace.history().redoCount() > 0;
+}
 
 void MainWindowPresenter::setSelectionMode(bool mode)
 {
@@ -111,12 +125,15 @@ void MainWindowPresenter::setSelectionMode(bool mode)
 
 void MainWindowPresenter::newDocument()
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Create new document"),
-                    QStringLiteral("This will erase all data. Continue?"), QMessageBox::Ok | QMessageBox::Cancel,
-                    m_mainWindow);
-    box.setObjectName(QStringLiteral("newDocumentMessageBox"));
-    if (box.exec() != QMessageBox::Ok)
-        return;
+    // An empty scene with nothing to undo or redo has nothing to erase: no question.
+    if (hasWorkToLose()) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Create new document"),
+                        QStringLiteral("This will erase all data. Continue?"), QMessageBox::Ok | QMessageBox::Cancel,
+                        m_mainWindow);
+        box.setObjectName(QStringLiteral("newDocumentMessageBox"));
+        if (box.exec() != QMessageBox::Ok)
+            return;
+    }
     const boost::shared_ptr<Core::Operations::Operation> current = m_workspace.currentOperation();
     if (current)
         current->cancel();

@@ -29,7 +29,10 @@ public:
     Core::Operations::Workspace &workspace() { return m_workspace; }
     Console::CommandConsole &console() { return m_console; }
 
+    // Shows (raised to the front) or hides the console window.
     void showConsole(bool show);
+    // Whether File > New would lose anything: objects, or steps to undo or redo.
+    bool hasWorkToLose();
     void setSelectionMode(bool mode);
     void newDocument();
     void openBatchRun(const QString &fileName);

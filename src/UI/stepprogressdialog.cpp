@@ -2,10 +2,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -35,7 +41,66 @@ private:
     const QWidget *m_dialog;
 };
 
+std::atomic<int> running{0};
+
+// The step's line in the main window's status bar while it runs, and after.
+class StatusLine
+{
+public:
+    StatusLine(QWidget *parent, const QString &name) : m_name(name)
+    {
+        QMainWindow *window = qobject_cast<QMainWindow *>(parent);
+        QStatusBar *bar = window ? window->findChild<QStatusBar *>() : nullptr;
+        m_label = bar ? bar->findChild<QLabel *>(QStringLiteral("lblStepStatus")) : nullptr;
+        m_progress = bar ? bar->findChild<QProgressBar *>(QStringLiteral("prgStepStatus")) : nullptr;
+        m_clock.start();
+        if (m_progress) {
+            // The engines report no fraction done: a busy bar and the time so far.
+            m_progress->setRange(0, 0);
+            m_progress->show();
+        }
+        update();
+    }
+    ~StatusLine()
+    {
+        if (m_progress)
+            m_progress->hide();
+    }
+    void update()
+    {
+        if (m_label)
+            m_label->setText(QStringLiteral("%1 running: %2 s").arg(m_name).arg(seconds()));
+    }
+    void finish(bool stopped)
+    {
+        if (m_label)
+            m_label->setText(stopped ? QStringLiteral("%1 stopped after %2 s; its cells were put back")
+                                           .arg(m_name)
+                                           .arg(seconds())
+                                     : QStringLiteral("%1 took %2 s").arg(m_name).arg(seconds()));
+    }
+
+private:
+    QString seconds() const { return QString::number(m_clock.elapsed() / 1000.0, 'f', 1); }
+
+    QString m_name;
+    QLabel *m_label = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QElapsedTimer m_clock;
+};
+
 } // namespace
+
+bool StepProgressDialog::isRunning() { return running.load() > 0; }
+
+int StepProgressDialog::widthForTitle(const QWidget &dialog, const QString &title)
+{
+    // The title bar's font is the window manager's; the application's bold
+    // font is a fair measure, and the buttons and frame take about 160 pixels.
+    QFont font = dialog.font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 160;
+}
 
 void StepProgressDialog::run(const QString &name, const std::function<void()> &work, Util::StopToken &stop)
 {
@@ -52,7 +117,9 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
     }));
 
     QProgressDialog dialog(QStringLiteral("%1 is running…").arg(name), QStringLiteral("Cancel"), 0, 0, m_parent);
+    dialog.setObjectName(QStringLiteral("stepProgressDialog"));
     dialog.setWindowTitle(name);
+    dialog.setMinimumWidth(std::max(dialog.sizeHint().width(), widthForTitle(dialog, name)));
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
@@ -69,6 +136,11 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
     QTimer::singleShot(ShowAfterMs, &dialog, [&dialog]() { dialog.show(); });
 
     const KeepWindowsOpen keepOpen(&dialog);
+    StatusLine status(m_parent, name);
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &dialog, [&status]() { status.update(); });
+    tick.start(200);
+    ++running;
     worker->start();
     bool shown = false;
     while (!done.load()) {
@@ -83,6 +155,9 @@ void StepProgressDialog::run(const QString &name, const std::function<void()> &w
         QCoreApplication::processEvents(flags);
     }
     worker->wait();
+    --running;
+    tick.stop();
+    status.finish(stop.requested());
 }
 
 } // namespace Ui

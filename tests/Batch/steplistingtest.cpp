@@ -144,7 +144,11 @@ TEST(StepListingTest, ListStepsPrintsEveryListStepWithItsNamesSummaryAndParamete
         for (const ParameterSpec &spec : step->parameters) {
             const QString line = block.at(at++);
             SCOPED_TRACE(line.toStdString());
-            EXPECT_TRUE(line.startsWith(QStringLiteral("    %1: ").arg(spec.name)));
+            // Its other names follow it, as --set and Python take them.
+            const QString also = spec.aliases.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(" (also %1)").arg(spec.aliases.join(QStringLiteral(", ")));
+            EXPECT_TRUE(line.startsWith(QStringLiteral("    %1%2: ").arg(spec.name, also)));
             if (!spec.unit.isEmpty()) {
                 EXPECT_TRUE(line.contains(QStringLiteral(" in ") + spec.unit));
             }

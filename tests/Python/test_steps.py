@@ -114,7 +114,8 @@ def test_numpy_scalars_are_taken_as_numbers(si):
 
 REFUSED = [
     # (step, keywords, code, the runner's sentence)
-    ("CVD", dict(material=OXIDE, thicknes=2.0), 2, 'The process "CVD" has no parameter "thicknes".'),
+    ("CVD", dict(material=OXIDE, thicknes=2.0), 2,
+     'The process "CVD" has no parameter "thicknes". Did you mean thickness or film_thickness?'),
     ("CVD", dict(thickness=2.0), 1, 'The parameter "Material_Id" is missing or has no value.'),
     ("CVD", dict(material=OXIDE, thickness="thick"), 2, 'The value of "Thickness" is not a number.'),
     ("CVD", dict(material=OXIDE, thickness=[2.0]), 2, 'The value of "Thickness" is not a number.'),
@@ -149,7 +150,7 @@ REFUSED = [
                               spherical_substrate=False, lower_left_front_corner=(0, math.nan, 0),
                               substrate_delta_x=0, substrate_delta_y=0, substrate_delta_z=0), 1,
      '"Lower Left Front Corner" must be a finite position.'),
-    ("CVDD", dict(), 3, 'There is no process named "CVDD".'),
+    ("CVDD", dict(), 3, 'There is no process named "CVDD". Did you mean "CVD" or "PVD"?'),
 ]
 
 

@@ -2,6 +2,7 @@
 #include "Core/Operations/Document/documentstorage.h"
 #include "Core/Operations/workspace.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
 #include "Sweep/sweepplan.h"
 #include "testsupport.h"
 
@@ -19,6 +20,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <QPoint>
+#include <QSet>
+
+#include <cmath>
 #include <signal.h>
 
 namespace {
@@ -112,7 +117,158 @@ QJsonObject measured(const QString &fileName)
 
 bool haveParallel() { return !QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty(); }
 
+// Thickness of each material in cell column (x, y) of a document's only volume, by material name.
+QMap<QString, double> columnThickness(const QString &document, unsigned x, unsigned y)
+{
+    Core::Operations::Workspace workspace;
+    QString message;
+    EXPECT_EQ(Core::Operations::DocumentStorage::Loaded,
+              Core::Operations::DocumentStorage::load(document, workspace, nullptr, &message));
+    QMap<QString, double> thickness;
+    const auto objects = workspace.document().getObjects();
+    if (objects.size() != 1)
+        return thickness;
+    auto volume = boost::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.first());
+    const auto catalogue = Model::Materials::MaterialFactory::instance();
+    const Model::Automaton::Voxel *voxels = volume->lockCells();
+    for (unsigned z = 0; z < volume->getSizeZ(); ++z) {
+        const unsigned material = voxels[volume->cellIndex(x, y, z)].material;
+        if (material != 0)
+            thickness[catalogue->getMaterial(material).getName()] += volume->getCellSizeZ();
+    }
+    volume->unlockCells();
+    return thickness;
+}
+
+// Each beam's first-mode frequency from a netlist torvane-batch wrote.
+QList<double> netlistFrequencies(const QString &fileName)
+{
+    QMap<int, QPair<double, double>> beams;
+    for (const QByteArray &line : TestSupport::readAll(fileName).split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() == 4 && (words.at(0).startsWith('c') || words.at(0).startsWith('l'))) {
+            const int beam = words.at(0).mid(1).toInt();
+            (words.at(0).startsWith('c') ? beams[beam].first : beams[beam].second) = words.at(3).toDouble();
+        }
+    }
+    QList<double> frequencies;
+    for (const auto &beam : beams)
+        frequencies << 1.0 / (2.0 * M_PI * std::sqrt(beam.first * beam.second));
+    return frequencies;
+}
+
 } // namespace
+
+// The cantilever swept over its film thickness with --netlist: each beam's
+// frequency is the one a single torvane-batch run of that variant gives, the
+// thickness columns are the documents' own, no figure is the same in every
+// variant, and the long table holds the wide one.
+TEST(SweepProgram, CantileverFrequenciesAndThicknessesMatchEachVariantsOwnRun)
+{
+    if (!haveParallel())
+        GTEST_SKIP() << "GNU parallel is not installed";
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("sweep"));
+    const ProgramRun sweep =
+        runProgram(sweepProgram, {cantilever, "--grid", "3:Film Thickness=2:5:1", "--measure", "--column", "32,20",
+                                  "--column", "32,50", "--netlist", "--out", folder, "--run", "parallel", "--jobs", "2"});
+    // Film thickness 5 never releases the beam: torvane-batch finds no cantilever there.
+    EXPECT_EQ(1, sweep.exitCode) << sweep.out.toStdString() << sweep.err.toStdString();
+    const ProgramRun collected = runProgram(sweepProgram, {QStringLiteral("collect"), folder});
+    ASSERT_EQ(0, collected.exitCode) << collected.err.toStdString();
+    EXPECT_TRUE(collected.err.contains(QStringLiteral("the same in every variant left out"))) << collected.err.toStdString();
+    const QStringList lines = collected.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(5, lines.size()) << collected.out.toStdString();
+    const QStringList header = csvFields(lines.at(0));
+    for (const QString &name : header)
+        EXPECT_FALSE(name.contains(QLatin1Char(','))) << name.toStdString();
+
+    Sweep::SweepPlan plan;
+    plan.folder = folder;
+    QList<QStringList> rows;
+    for (int v = 0; v < 4; ++v) {
+        SCOPED_TRACE(v);
+        const QStringList row = csvFields(lines.at(v + 1));
+        ASSERT_EQ(header.size(), row.size());
+        rows << row;
+        auto value = [&](const QString &name) { return row.value(header.indexOf(name)); };
+        const QString thickness = QString::number(v + 2);
+        EXPECT_EQ(thickness, value(QStringLiteral("3:Film Thickness")));
+
+        // The same variant run alone.
+        const QString one = dir.filePath(QStringLiteral("one-%1").arg(v));
+        const ProgramRun single = runProgram(batchProgram, {cantilever, "--out", one + ".tvn", "--netlist", one + ".cir",
+                                                            "--set", "3:Film Thickness=" + thickness});
+        const QList<double> expected = netlistFrequencies(one + ".cir");
+        if (v < 3) {
+            ASSERT_EQ(0, single.exitCode) << single.err.toStdString();
+            ASSERT_EQ(1, expected.size());
+            EXPECT_EQ(QStringLiteral("ok"), value(QStringLiteral("status")));
+            const double swept = value(QStringLiteral("beam_1.frequency_hz")).toDouble();
+            EXPECT_NEAR(expected.first(), swept, expected.first() * 1e-5);
+            EXPECT_GT(swept, 1e3);
+            EXPECT_TRUE(value(QStringLiteral("netlist_reason")).isEmpty());
+        } else {
+            EXPECT_EQ(2, single.exitCode);
+            EXPECT_TRUE(single.err.contains(QStringLiteral("No model data was extracted.")));
+            EXPECT_TRUE(value(QStringLiteral("beam_1.frequency_hz")).isEmpty());
+            EXPECT_EQ(QStringLiteral("0"), value(QStringLiteral("beams")));
+            EXPECT_EQ(QStringLiteral("no cantilever was found"), value(QStringLiteral("netlist_reason")));
+        }
+
+        // Thickness by material name, against the document's cells.
+        for (const QPoint column : {QPoint(32, 20), QPoint(32, 50)}) {
+            const QMap<QString, double> cellsThick =
+                columnThickness(plan.variantFolder(v) + "/result.tvn", unsigned(column.x()), unsigned(column.y()));
+            ASSERT_FALSE(cellsThick.isEmpty());
+            const QString prefix = QStringLiteral("col_%1_%2.thickness.").arg(column.x()).arg(column.y());
+            for (const QString &name : header) {
+                if (!name.startsWith(prefix))
+                    continue;
+                EXPECT_DOUBLE_EQ(cellsThick.value(name.mid(prefix.size())), value(name).toDouble()) << name.toStdString();
+            }
+            for (auto it = cellsThick.begin(); it != cellsThick.end(); ++it) {
+                const int at = header.indexOf(prefix + it.key());
+                // A material the table leaves out is equally thick in every variant (the silicon).
+                if (at < 0)
+                    EXPECT_EQ(QStringLiteral("Si"), it.key());
+            }
+        }
+    }
+    // The unreleased beam shows in its column's stack and in the oxide the release etch left.
+    EXPECT_NE(rows.at(0).value(header.indexOf(QStringLiteral("col_32_20.stack"))),
+              rows.at(3).value(header.indexOf(QStringLiteral("col_32_20.stack"))));
+    // No figure column holds one value in every variant.
+    for (int c = header.indexOf(QStringLiteral("reason")) + 1; c < header.size(); ++c) {
+        QSet<QString> values;
+        for (const QStringList &row : rows)
+            values.insert(row.value(c));
+        EXPECT_GT(values.size(), 1) << header.at(c).toStdString();
+    }
+
+    // The long table, pivoted back, is the wide table.
+    const ProgramRun longRun = runProgram(sweepProgram, {QStringLiteral("collect"), folder, QStringLiteral("--long")});
+    ASSERT_EQ(0, longRun.exitCode) << longRun.err.toStdString();
+    EXPECT_EQ(longRun.out.toUtf8(), TestSupport::readAll(folder + QStringLiteral("/results-long.csv")));
+    QList<QStringList> pivoted;
+    for (const QStringList &row : rows) {
+        QStringList empty;
+        for (int c = 0; c < row.size(); ++c)
+            empty << QString();
+        empty[0] = row.at(0);
+        empty[1] = row.at(1);
+        pivoted << empty;
+    }
+    const QStringList longLines = longRun.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ((QStringList{"variant", "3:Film Thickness", "quantity", "value", "unit"}), csvFields(longLines.at(0)));
+    for (int i = 1; i < longLines.size(); ++i) {
+        const QStringList f = csvFields(longLines.at(i));
+        const int v = f.value(0).toInt(), c = header.indexOf(f.value(2));
+        ASSERT_TRUE(v >= 0 && v < 4 && c >= 0) << longLines.at(i).toStdString();
+        pivoted[v][c] = f.value(3);
+    }
+    EXPECT_EQ(rows, pivoted);
+}
 
 TEST(SweepProgram, SixVariantsWithParallelEqualTheSixRunsOneByOne)
 {
@@ -266,7 +422,13 @@ TEST(SweepProgram, BatchSetChangesTheRunAndRefusesUnknownTargets)
     EXPECT_EQ(0, std::count(a.begin(), a.end(), 4u));
     EXPECT_GT(std::count(b.begin(), b.end(), 4u), 0) << "the film is aluminium";
 
-    for (const QStringList &bad : {QStringList{"--set", "9:Depth=1"}, QStringList{"--set", "3:Thickness=1"},
+    // Step 3 keeps "Film Thickness"; "Thickness", the name CVD keeps, is declared as its alias.
+    const QString alias = dir.filePath("alias.tvn");
+    ASSERT_EQ(0, runProgram(batchProgram, {cantilever, "--out", alias, "--set", "3:Thickness=5", "--set",
+                                           "3:Material=Al (bulk)"})
+                     .exitCode);
+    EXPECT_EQ(b, cells(alias));
+    for (const QStringList &bad : {QStringList{"--set", "9:Depth=1"}, QStringList{"--set", "3:Thicknes=1"},
                                    QStringList{"--set", "3Film=1"}, QStringList{"--set"}}) {
         const ProgramRun refused = runProgram(batchProgram, QStringList{cantilever, "--out", dir.filePath("bad.tvn")} << bad);
         EXPECT_EQ(1, refused.exitCode) << bad.join(' ').toStdString();

@@ -8,6 +8,8 @@
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 #include "UI/mainwindowform.h"
+#include "UI/Operations/materialcombobox.h"
+#include "Util/version.h"
 
 #include "UI/uitestsupport.h"
 
@@ -15,6 +17,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
 #include <QSignalMapper>
 #include <QApplication>
 #include <QDialog>
@@ -338,4 +347,196 @@ TEST(MainWindow, ViewMapperKnowsTheSevenPresets)
     w->setView(QStringLiteral("front"));
     w->setView(QStringLiteral("manual"));
     EXPECT_EQ(w->view()->rotation(), (std::vector<float>{-90, 0, 0}));
+}
+
+namespace {
+
+// Calls handle with the modal widget called objectName once it is up (a box
+// over a dialog that is modal itself).
+void whenModalNamed(const QString &objectName, const std::function<void(QWidget *)> &handle)
+{
+    QTimer::singleShot(0, [objectName, handle]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != objectName) {
+            whenModalNamed(objectName, handle);
+            return;
+        }
+        handle(modal);
+    });
+}
+
+// Whatever modal widget is up at the next turn of the event loop is rejected
+// and recorded; none being up is recorded too.
+struct NoQuestion
+{
+    QString asked;
+    bool looked = false;
+    QObject alive; // the check dies with the guard if it has not run by then
+    NoQuestion()
+    {
+        QTimer::singleShot(0, &alive, [this]() {
+            looked = true;
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                asked = modal->objectName().isEmpty() ? QStringLiteral("?") : modal->objectName();
+                if (QDialog *dialog = qobject_cast<QDialog *>(modal))
+                    dialog->reject();
+            }
+        });
+    }
+};
+
+QString consoleText(MainWindow *window)
+{
+    return window->presenter().console().findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit"))->toPlainText();
+}
+
+} // namespace
+
+// File > New asks only when there is something to lose.
+TEST(MainWindow, NewOnAnEmptySceneAsksNothing)
+{
+    Window w;
+    w->show();
+    NoQuestion guard;
+    w->action(QStringLiteral("actionNew"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&guard] { return guard.looked; }, 5000));
+    EXPECT_TRUE(guard.asked.isEmpty()) << guard.asked.toStdString();
+    EXPECT_FALSE(w->presenter().hasWorkToLose());
+
+    // A volume, or a step left to redo, is something to lose.
+    whenModal(pressOk);
+    w->action(QStringLiteral("actionCreate_Substrate"))->trigger();
+    EXPECT_TRUE(w->presenter().hasWorkToLose());
+    w->action(QStringLiteral("actionUndo"))->trigger();
+    ASSERT_TRUE(w->presenter().workspace().document().getObjects().isEmpty());
+    EXPECT_TRUE(w->presenter().hasWorkToLose()) << "Redo would bring the volume back";
+    QString title;
+    whenModal([&title](QWidget *box) {
+        title = box->objectName();
+        qobject_cast<QMessageBox *>(box)->button(QMessageBox::Cancel)->click();
+    });
+    w->action(QStringLiteral("actionNew"))->trigger();
+    EXPECT_EQ(title, QStringLiteral("newDocumentMessageBox"));
+    EXPECT_TRUE(w->action(QStringLiteral("actionRedo"))->isEnabled()) << "Cancel kept the history";
+}
+
+// Windows > Console brings the console to the front, not behind the main window.
+TEST(MainWindow, TickingConsoleRaisesIt)
+{
+    UiTest::ShownWindow w;
+    Ui::Console::CommandConsole &console = w.window->presenter().console();
+    QAction *entry = w.window->action(QStringLiteral("actionConsole"));
+    entry->trigger();
+    ASSERT_FALSE(console.isVisible());
+    w.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w.window; }, 5000));
+    entry->trigger();
+    EXPECT_TRUE(console.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &console; }, 5000));
+    EXPECT_TRUE(console.isActiveWindow());
+}
+
+// Save Image suggests a PNG, turns a name without an extension into one, and
+// a failed save is said in the console and in a message box.
+TEST(MainWindow, SaveImageSuggestsPngAndReportsAFailure)
+{
+    UiTest::ShownWindow w;
+    QString suggested;
+    whenModal([&suggested](QWidget *modal) {
+        QFileDialog *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Screen Image"));
+        suggested = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    w.window->action(QStringLiteral("actionSave_Image"))->trigger();
+    EXPECT_TRUE(suggested.endsWith(QStringLiteral(".png"))) << suggested.toStdString();
+    EXPECT_EQ(QFileInfo(suggested).absolutePath(), QDir::homePath());
+
+    QTemporaryDir dir;
+    w.window->saveImage(dir.filePath(QStringLiteral("view")));
+    EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("view.png"))).isNull());
+    EXPECT_TRUE(consoleText(w.window).contains(QStringLiteral("Save Image: ") + dir.filePath(QStringLiteral("view.png")) +
+                                               QStringLiteral(" written.")));
+
+    const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/view.png"));
+    QString told;
+    whenModalNamed(QStringLiteral("imageNotSavedMessageBox"), [&told](QWidget *box) {
+        told = qobject_cast<QMessageBox *>(box)->text();
+        pressOk(box);
+    });
+    w.window->saveImage(unwritable);
+    EXPECT_TRUE(told.startsWith(QStringLiteral("The image could not be saved to ") + unwritable)) << told.toStdString();
+    EXPECT_TRUE(consoleText(w.window).contains(QStringLiteral("Save Image: The image could not be saved to ") + unwritable));
+    EXPECT_FALSE(QFileInfo::exists(unwritable));
+}
+
+// The About box names the project's version, the one --version prints.
+TEST(MainWindow, AboutShowsTheVersion)
+{
+    Window w;
+    QString version;
+    whenModal([&version](QWidget *dialog) {
+        if (QLabel *label = dialog->findChild<QLabel *>(QStringLiteral("lblVersion")))
+            version = label->text();
+        pressOk(dialog);
+    });
+    w->action(QStringLiteral("actionAbout_Torvane"))->trigger();
+    EXPECT_EQ(version, QStringLiteral("Version ") + Util::projectVersion());
+    EXPECT_FALSE(Util::projectVersion().isEmpty());
+}
+
+// Photolithography with no mask removes every run of the film open to the
+// air: the dialog says so and asks first; going back changes nothing.
+TEST(MainWindow, PhotolithographyWithoutAMaskAsksBeforeRunning)
+{
+    Window w;
+    w->show();
+    Core::Operations::Workspace &ws = w->presenter().workspace();
+    // Silicon with a layer of positive resist on top, open above.
+    std::vector<uint32_t> cells(8 * 8 * 8);
+    for (size_t i = 0; i < cells.size(); ++i)
+        cells[i] = i % 8 < 4 ? 1u : i % 8 < 6 ? 11u : 0u;
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(8, 8, 8, 1.0f, 1.0f, 1.0f, Util::Vector3D(), cells));
+    ws.document().addObject(volume);
+    const auto resistCells = [&volume]() {
+        Model::Automaton::CellLock lock(*volume);
+        int count = 0;
+        for (uint64_t i = 0; i < volume->getCellCount(); ++i)
+            count += lock.cells()[i].material == 11u ? 1 : 0;
+        return count;
+    };
+    ASSERT_EQ(resistCells(), 8 * 8 * 2);
+
+    QStringList warnings;
+    int boxes = 0;
+    whenModal([&](QWidget *dialog) {
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("PhotolithographyDialog"));
+        Ui::Operations::MaterialComboBox::select(dialog->findChild<QComboBox *>(QStringLiteral("cbxFilm")), 11u);
+        QDialogButtonBox *buttons = dialog->findChild<QDialogButtonBox *>();
+        // First: back to the masks; the dialog stays.
+        whenModalNamed(QStringLiteral("noMaskMessageBox"), [&](QWidget *box) {
+            ++boxes;
+            warnings << qobject_cast<QMessageBox *>(box)->text();
+            box->findChild<QPushButton *>(QStringLiteral("btnBackToMasks"))->click();
+        });
+        buttons->button(QDialogButtonBox::Ok)->click();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(resistCells(), 8 * 8 * 2);
+        // Then on without one.
+        whenModalNamed(QStringLiteral("noMaskMessageBox"), [&](QWidget *box) {
+            ++boxes;
+            box->findChild<QPushButton *>(QStringLiteral("btnContinueWithoutMask"))->click();
+        });
+        buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    w->action(QStringLiteral("actionPhotolithography"))->trigger();
+    EXPECT_EQ(boxes, 2);
+    ASSERT_FALSE(warnings.isEmpty());
+    EXPECT_TRUE(warnings.first().startsWith(QStringLiteral("No mask is loaded."))) << warnings.first().toStdString();
+    EXPECT_TRUE(warnings.first().contains(QStringLiteral("Photoresist +")));
+    // What it said came true: the open resist is gone, the silicon is not.
+    EXPECT_EQ(resistCells(), 0);
+    EXPECT_EQ(ws.console().lastMessage(), QStringLiteral("Photolithography: Operation finished."));
 }

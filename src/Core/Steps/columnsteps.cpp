@@ -94,7 +94,7 @@ void addColumnSteps(QList<StepDefinition> &steps)
                                  "exposed.");
     rie.parameters = {
         whole(QStringLiteral("Etch Depth")).label(QStringLiteral("Etch Depth")).field(QStringLiteral("EtchDepth"))
-            .unit(QStringLiteral("units")).range(1, 999999999).byDefault(1u),
+            .alias(QStringLiteral("Depth")).unit(QStringLiteral("units")).range(1, 999999999).byDefault(1u),
         material().label(QStringLiteral("Select Material")),
         flags(QStringLiteral("EtchDirectionValue")).hidden().companion(QStringLiteral("Etch Direction"))
             .label(QStringLiteral("Etch direction")).byDefault(int(SimpleReactiveIonEtching::FromTop))

@@ -24,6 +24,7 @@ public:
     operator ParameterSpec() const { return m_spec; }
 
     Param &label(const QString &text) { m_spec.label = text; return *this; }
+    Param &alias(const QString &name) { m_spec.aliases << name; return *this; }
     Param &unit(const QString &text) { m_spec.unit = text; return *this; }
     Param &unitOnlyInLabel() { m_spec.unitInField = false; return *this; }
     Param &range(double minimum, double maximum) { m_spec.minimum = minimum; m_spec.maximum = maximum; return *this; }

@@ -42,10 +42,12 @@ Param ratio(int decimals)
         .range(0, 1e9).decimals(decimals).byDefault(0.5);
 }
 
+// Some steps keep "Thickness", others "Film Thickness": each answers to the other too.
 Param filmThickness(const char *name)
 {
+    const char *other = QLatin1String(name) == QLatin1String(Thickness) ? FilmThickness : Thickness;
     return length(QLatin1String(name)).label(QStringLiteral("Film thickness")).field(QStringLiteral("FilmThickness"))
-        .byDefault(10.0);
+        .alias(QLatin1String(other)).byDefault(10.0);
 }
 
 DialogForm depositionForm()
@@ -177,7 +179,7 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
     etching.summary = QStringLiteral("Removes one material to an even depth from every surface it shows.");
     etching.parameters = {material().materials(IsotropicEtchingProcess),
                           length(QStringLiteral("Depth")).label(QLatin1String(EtchDepth)).field(QStringLiteral("EtchDepth"))
-                              .byDefault(10.0)};
+                              .alias(QLatin1String(EtchDepth)).byDefault(10.0)};
     etching.lattice = LatticeEffect::StaleIfSilicon;
     etching.latticeMaterial = QLatin1String(MaterialBase);
     etching.form = DialogForm{QStringLiteral("IsotropicEtchingForm"), QStringLiteral("Isotropic Film Etching"), 279, 150};
@@ -326,7 +328,8 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
         QStringLiteral("Removes one material; lateral etching is the vertical one times a horizontal to vertical ratio.");
     anisotropicEtching.parameters = {material().materials(AnisotropicEtchingProcess), ratio(3),
                                      length(QLatin1String(EtchDepth)).label(QLatin1String(EtchDepth))
-                                         .field(QStringLiteral("EtchDepth")).byDefault(10.0)};
+                                         .field(QStringLiteral("EtchDepth")).alias(QStringLiteral("Depth"))
+                                         .byDefault(10.0)};
     anisotropicEtching.lattice = LatticeEffect::StaleIfSilicon;
     anisotropicEtching.latticeMaterial = QLatin1String(MaterialBase);
     anisotropicEtching.form =

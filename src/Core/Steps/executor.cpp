@@ -7,6 +7,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/fieldpainter.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/nearestnames.h"
 #include "Util/stoptoken.h"
 
 #include <QElapsedTimer>
@@ -82,12 +83,12 @@ unsigned materialId(const ParameterSpec &spec, const QVariant &value, QString &d
         bool isNumber = false;
         value.toString().toUInt(&isNumber);
         if (!isNumber) {
-            const Model::Materials::Material named = catalogue->getMaterialByName(value.toString());
+            const Model::Materials::Material named = catalogue->findMaterial(value.toString());
             if (named.isEmpty()) {
                 code = StepInvalidParameter;
                 detail = QStringLiteral("There is no material named \"%1\" (given by \"%2\") in the materials "
-                                        "catalogue.")
-                             .arg(value.toString(), spec.valueName());
+                                        "catalogue.%3")
+                             .arg(value.toString(), spec.valueName(), materialSuggestion(value.toString()));
             }
             return named.getId();
         }
@@ -108,6 +109,22 @@ unsigned materialId(const ParameterSpec &spec, const QVariant &value, QString &d
 }
 
 } // namespace
+
+QString materialSuggestion(const QString &name)
+{
+    QStringList known;
+    for (const Model::Materials::Material &material : Model::Materials::MaterialFactory::instance()->getMaterials())
+        known << material.getName();
+    const QMap<QString, QString> &aliases = Model::Materials::MaterialFactory::nameAliases();
+    // An alias is near too, but the suggestion names the material as the catalogue does.
+    QStringList nearest;
+    for (const QString &found : Util::nearestNames(name, known + aliases.keys())) {
+        const QString stored = aliases.value(found, found);
+        if (!nearest.contains(stored))
+            nearest << stored;
+    }
+    return Util::suggestionText(nearest);
+}
 
 bool applies(const ParameterSpec &spec, const StepDefinition &definition, const ProcessData &step)
 {
@@ -282,14 +299,22 @@ QString processStepResultText(int code)
 const StepDefinition *stepNamed(const QString &name, QString *detail)
 {
     const StepDefinition *definition = StepRegistry::instance().named(name);
-    if ((!definition || !definition->inLists()) && detail)
-        *detail = QStringLiteral("There is no process named \"%1\".").arg(name);
+    if ((!definition || !definition->inLists()) && detail) {
+        QStringList known;
+        for (const StepDefinition *step : StepRegistry::instance().steps())
+            if (step->inLists())
+                known << step->names();
+        *detail = QStringLiteral("There is no process named \"%1\".%2").arg(name, Util::didYouMean(name, known));
+    }
     return definition && definition->inLists() ? definition : nullptr;
 }
 
-QString unknownParameterText(const StepDefinition &definition, const QString &name)
+QString unknownParameterText(const StepDefinition &definition, const QString &name, const QStringList &known,
+                             const QString &quote)
 {
-    return QStringLiteral("The process \"%1\" has no parameter \"%2\".").arg(definition.name, name);
+    const QStringList candidates = known.isEmpty() ? definition.parameterNames() : known;
+    return QStringLiteral("The process \"%1\" has no parameter \"%2\".%3")
+        .arg(definition.name, name, Util::didYouMean(name, candidates, quote));
 }
 
 bool outdatesLattice(const StepDefinition &definition, const ProcessData &step)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -92,11 +93,18 @@ extern const QString MaskSourceLayout;
 extern const QString MaskSourceImage;
 
 // The step whose name (any of its names) is name; null, with the sentence in
-// detail, when there is none.
+// detail, when there is none (the nearest names in it).
 const StepDefinition *stepNamed(const QString &name, QString *detail = nullptr);
 
-// The sentence for a value given under a name the step does not read.
-QString unknownParameterText(const StepDefinition &definition, const QString &name);
+// The sentence for a value given under a name the step does not read, with
+// the nearest of known (by default the step's parameter names and aliases),
+// each written by quote.
+QString unknownParameterText(const StepDefinition &definition, const QString &name,
+                             const QStringList &known = QStringList(), const QString &quote = QStringLiteral("\"%1\""));
+
+// " Did you mean ...?" with the catalogue's names nearest to a material name
+// that names none; empty when none is near.
+QString materialSuggestion(const QString &name);
 
 // The one way a step runs, for every front end: read and check its values
 // against the definition, keep what it may change, run it under the stop

@@ -15,11 +15,12 @@ using namespace Declare;
 
 namespace {
 
+// label is also the name the other families keep the value under, so it answers to it too.
 Param layers(const char *name, const char *label)
 {
     // Stored as whole cells; read as a number so a fraction counts by its whole part.
     return number(QLatin1String(name), QMetaType::UInt).label(QLatin1String(label)).field(QStringLiteral("Value"))
-        .unit(QStringLiteral("cells")).range(1, 999999999).decimals(0).byDefault(1u);
+        .alias(QLatin1String(label)).unit(QStringLiteral("cells")).range(1, 999999999).decimals(0).byDefault(1u);
 }
 
 int runDeposition(StepRun &run)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <limits>
@@ -45,6 +46,10 @@ enum class Bound {
 struct ParameterSpec
 {
     QString name; // as a process list spells it; for a material, the base of its triple
+    // Other names callers may give it by ("Film Thickness" for a step that
+    // keeps "Thickness"): Python's keywords and --set accept them; a list
+    // always stores name.
+    QStringList aliases;
     ValueKind kind = ValueKind::Number;
     int stored = QMetaType::Double; // the QMetaType a new step keeps it as
     QString label;                  // the dialog's label

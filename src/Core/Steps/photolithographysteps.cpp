@@ -140,14 +140,19 @@ int runPhotolithography(StepRun &run)
     return StepSucceeded;
 }
 
-// The parameters a mask is declared by; its layout settings are read by the step.
+// The parameters a mask is declared by; its layout settings are read by the
+// step. A new step starts with no mask (no bits, 0 by 0 cells): a mask left
+// out means none, as the dialog starts with none loaded.
 QList<ParameterSpec> maskParameters(const QString &prefix, const QString &label)
 {
     const MaskNames names(prefix);
-    return {mask(names.bits).label(label).hidden().readByRun().size(names.width, names.height),
+    return {mask(names.bits).label(label).hidden().readByRun().size(names.width, names.height)
+                .byDefault(QVariant::fromValue(std::vector<bool>())),
             text(names.file).label(label + QStringLiteral(" file")).readByRun(),
-            whole(names.height).label(label + QStringLiteral(" height")).unit(QStringLiteral("cells")).readByRun(),
-            whole(names.width).label(label + QStringLiteral(" width")).unit(QStringLiteral("cells")).readByRun()};
+            whole(names.height).label(label + QStringLiteral(" height")).unit(QStringLiteral("cells")).readByRun()
+                .byDefault(0u),
+            whole(names.width).label(label + QStringLiteral(" width")).unit(QStringLiteral("cells")).readByRun()
+                .byDefault(0u)};
 }
 
 } // namespace

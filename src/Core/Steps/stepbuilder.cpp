@@ -97,7 +97,7 @@ void storeValue(ProcessData &step, const StepDefinition &definition, const Param
         const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
         bool isNumber = false;
         const unsigned id = value.toUInt(&isNumber);
-        const Material material = isNumber ? catalogue->getMaterial(id) : catalogue->getMaterialByName(value.toString());
+        const Material material = isNumber ? catalogue->getMaterial(id) : catalogue->findMaterial(value.toString());
         if (material.isEmpty()) {
             // Unknown: kept as given, for the executor to name.
             step.setParameter(spec.valueName(), value, spec.idVisible);

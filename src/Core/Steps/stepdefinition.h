@@ -60,6 +60,10 @@ struct StepDefinition
 
     // By its name or, for a material, by the name its id is stored under.
     const ParameterSpec *parameter(const QString &name) const;
+    // The same, also by one of its aliases.
+    const ParameterSpec *parameterOrAlias(const QString &name) const;
+    // Every name a caller may give a parameter by: names, value names and aliases.
+    QStringList parameterNames() const;
     // The list name first, then every other name the step goes by.
     QStringList names() const;
     QString shownInMenu() const { return menuText.isEmpty() ? name : menuText; }

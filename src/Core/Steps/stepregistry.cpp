@@ -16,6 +16,28 @@ const ParameterSpec *StepDefinition::parameter(const QString &wanted) const
     return nullptr;
 }
 
+const ParameterSpec *StepDefinition::parameterOrAlias(const QString &wanted) const
+{
+    if (const ParameterSpec *spec = parameter(wanted))
+        return spec;
+    for (const ParameterSpec &spec : parameters)
+        if (spec.aliases.contains(wanted))
+            return &spec;
+    return nullptr;
+}
+
+QStringList StepDefinition::parameterNames() const
+{
+    QStringList all;
+    for (const ParameterSpec &spec : parameters) {
+        all << spec.name;
+        if (spec.valueName() != spec.name)
+            all << spec.valueName();
+        all << spec.aliases;
+    }
+    return all;
+}
+
 QStringList StepDefinition::names() const
 {
     // Names that differ only in case or spacing are one name.
@@ -72,6 +94,12 @@ StepRegistry::StepRegistry()
         for (const QString &name : step->names()) {
             Q_ASSERT_X(!names.contains(normalized(name)), "StepRegistry", qPrintable(name));
             names.insert(normalized(name));
+        }
+        // An alias that is another parameter's name would make a value's target ambiguous.
+        QSet<QString> parameterNames;
+        for (const QString &name : step->parameterNames()) {
+            Q_ASSERT_X(!parameterNames.contains(name), "StepRegistry", qPrintable(step->name + QLatin1String(": ") + name));
+            parameterNames.insert(name);
         }
     }
 }

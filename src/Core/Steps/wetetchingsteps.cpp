@@ -62,7 +62,7 @@ void addWetEtchingSteps(QList<StepDefinition> &steps)
                                           "atomic layer a step, (111) planes stand.");
     // One step is a (100) layer-to-layer distance in the plane, sqrt(2)/4.
     bondCounting.parameters = {length(QStringLiteral("Depth")).label(QStringLiteral("Etch Depth"))
-                                   .field(QStringLiteral("EtchDepth")).decimals(4).step(0.353552).byDefault(10.0)};
+                                   .alias(QStringLiteral("Etch Depth")).field(QStringLiteral("EtchDepth")).decimals(4).step(0.353552).byDefault(10.0)};
     bondCounting.lattice = LatticeEffect::Current;
     bondCounting.form = DialogForm{QStringLiteral("BCAEtchingForm"), QStringLiteral("Wet Etching Options"), 0, 0, false,
                                    QStringLiteral("Set the depth of the etching. This is how far down the (100) plane "

@@ -160,6 +160,36 @@ Material MaterialFactory::getMaterialByName(const QString &name) const
     return Material();
 }
 
+const QMap<QString, QString> &MaterialFactory::nameAliases()
+{
+    // The built-in oxide's stored name has a zero; lists and documents keep it.
+    static const QMap<QString, QString> aliases{{QStringLiteral("Thermal SiO2"), QStringLiteral("Thermal Si02")}};
+    return aliases;
+}
+
+Material MaterialFactory::findMaterial(const QString &name) const
+{
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return Material();
+    QString stored;
+    for (auto it = nameAliases().constBegin(); it != nameAliases().constEnd(); ++it)
+        if (it.key().compare(wanted, Qt::CaseInsensitive) == 0)
+            stored = it.value();
+    QMutexLocker lock(&m_mutex);
+    for (const Material &m : m_materials)
+        if (m.getName() == wanted)
+            return m;
+    if (!stored.isEmpty())
+        for (const Material &m : m_materials)
+            if (m.getName() == stored)
+                return m;
+    for (const Material &m : m_materials)
+        if (m.getName().compare(wanted, Qt::CaseInsensitive) == 0)
+            return m;
+    return Material();
+}
+
 QList<Material> MaterialFactory::getMaterials() const
 {
     QMutexLocker lock(&m_mutex);

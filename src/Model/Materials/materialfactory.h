@@ -37,7 +37,15 @@ public:
     void setDefaultMaterials();
 
     Material getMaterial(unsigned id) const;
+    // Exactly the stored name: documents and lists reconcile materials by it.
     Material getMaterialByName(const QString &name) const;
+    // A material as a person or a script names it: the stored name, else
+    // another spelling of it (nameAliases(): "Thermal SiO2" with the letter O
+    // for the stored "Thermal Si02"), else the name in any case. The empty
+    // material when nothing matches.
+    Material findMaterial(const QString &name) const;
+    // Other spellings of stored names, each to the stored name.
+    static const QMap<QString, QString> &nameAliases();
     QList<Material> getMaterials() const;
     bool setMaterial(const Material &material);
     unsigned newMaterialId() const;

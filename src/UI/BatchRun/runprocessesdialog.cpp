@@ -96,7 +96,8 @@ void RunProcessesDialog::buildWidgets()
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("treeWidget"));
     m_tree->setColumnCount(2);
-    m_tree->setHeaderLabels(QStringList() << QStringLiteral("Parameter") << QStringLiteral("Value"));
+    // A step's row holds its number and its process, a parameter's row its name and value.
+    m_tree->setHeaderLabels(QStringList() << QStringLiteral("Step / Parameter") << QStringLiteral("Process / Value"));
     m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A double click opens the step's options; it must not also fold the row.
     m_tree->setExpandsOnDoubleClick(false);

@@ -1,5 +1,7 @@
 #include "coloritemdelegate.h"
 
+#include "UI/Operations/materialcombobox.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QPainter>
@@ -64,7 +66,7 @@ void ColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-    painter->fillRect(option.rect.adjusted(3, 3, -3, -3), value.value<QColor>());
+    Operations::MaterialComboBox::drawSwatch(painter, option.rect.adjusted(3, 3, -3, -3), value.value<QColor>());
 }
 
 } // namespace Ui

@@ -35,6 +35,8 @@ ManageMaterialsDialog::ManageMaterialsDialog(Core::Operations::Workspace *worksp
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // The id column names each row; a row number beside it only confuses the two.
+    m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::NameColumn, QHeaderView::Stretch);
 
     m_addButton = new QPushButton(tr("Add Material"), this);

@@ -30,7 +30,6 @@ QComboBox *materialBox(QWidget *parent, const QString &objectName, unsigned proc
 {
     QComboBox *box = new QComboBox(parent);
     box->setObjectName(objectName);
-    box->setIconSize(QSize(100, 100));
     if (processId != 0)
         MaterialComboBox::fillFromProcess(box, processId);
     else

@@ -3,9 +3,12 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QComboBox>
+#include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 
 namespace Ui {
 namespace Operations {
@@ -24,7 +27,7 @@ int MaterialComboBox::fill(QComboBox *box, const QList<Model::Materials::Materia
 {
     box->clear();
     for (const Model::Materials::Material &material : materials)
-        box->addItem(materialIcon(material), material.getName(), QVariant(material.getId()));
+        box->addItem(materialIcon(material, box->iconSize()), material.getName(), QVariant(material.getId()));
     return box->count();
 }
 
@@ -70,11 +73,29 @@ QColor MaterialComboBox::materialColor(const Model::Materials::Material &materia
     return QColor(channel(c.x), channel(c.y), channel(c.z), channel(c.w));
 }
 
-QIcon MaterialComboBox::materialIcon(const Model::Materials::Material &material)
+QIcon MaterialComboBox::materialIcon(const Model::Materials::Material &material, const QSize &size)
 {
-    QPixmap swatch(100, 100);
-    swatch.fill(materialColor(material));
+    QSize side = size;
+    if (!side.isValid() || side.isEmpty()) {
+        const int small = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+        side = QSize(small, small);
+    }
+    QPixmap swatch(side);
+    swatch.fill(Qt::transparent);
+    QPainter painter(&swatch);
+    drawSwatch(&painter, swatch.rect(), materialColor(material));
     return QIcon(swatch);
+}
+
+void MaterialComboBox::drawSwatch(QPainter *painter, const QRect &rect, const QColor &color)
+{
+    if (rect.width() < 3 || rect.height() < 3) {
+        painter->fillRect(rect, color);
+        return;
+    }
+    // A mid grey outline: seen on white and on black, and apart from either swatch.
+    painter->fillRect(rect, QColor(96, 96, 96));
+    painter->fillRect(rect.adjusted(1, 1, -1, -1), color);
 }
 
 } // namespace Operations

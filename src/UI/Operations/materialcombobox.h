@@ -3,17 +3,21 @@
 #include "Model/Materials/material.h"
 
 #include <QIcon>
+#include <QRect>
+#include <QSize>
 #include <QList>
 #include <QString>
 
 class QComboBox;
+class QPainter;
 
 namespace Ui {
 namespace Operations {
 
 // The one way option dialogs fill and read their material choices: each item
-// shows a 100 x 100 swatch of the material's colour and its name, and carries
-// the material id as item data.
+// shows a swatch of the material's colour, at the list's own icon size and
+// framed so that a white one shows on white, and its name, and carries the
+// material id as item data.
 class MaterialComboBox
 {
 public:
@@ -39,8 +43,11 @@ public:
     static QString selectedName(const QComboBox *box);
     static Model::Materials::Material selectedMaterial(const QComboBox *box);
 
-    static QIcon materialIcon(const Model::Materials::Material &material);
+    // A swatch of size pixels (the style's small icon size when not given).
+    static QIcon materialIcon(const Model::Materials::Material &material, const QSize &size = QSize());
     static QColor materialColor(const Model::Materials::Material &material);
+    // Fills rect with color inside a thin outline that shows on any background.
+    static void drawSwatch(QPainter *painter, const QRect &rect, const QColor &color);
 };
 
 } // namespace Operations

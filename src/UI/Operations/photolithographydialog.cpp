@@ -14,12 +14,18 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace Ui {
 namespace Operations {
 
 using Core::Operations::MaskImage;
+
+namespace {
+const unsigned NegativeResist = 12; // "Photoresist -"
+}
 
 const char *const PhotolithographyDialog::TopMaskNotFound =
     "Top Mask file not found!<br/>Please verify the filename is correct and you have the correct permissions.";
@@ -128,6 +134,45 @@ QVariantMap PhotolithographyDialog::values() const
 void PhotolithographyDialog::applyTo(Core::Operations::ProcessOperation &operation) const
 {
     operation.setValues(values());
+}
+
+bool PhotolithographyDialog::hasMask() const
+{
+    const auto loaded = [](const MaskImage &mask) { return mask.width != 0 && mask.height != 0 && !mask.bits.empty(); };
+    return loaded(topMask()) || loaded(bottomMask());
+}
+
+QString PhotolithographyDialog::noMaskText() const
+{
+    const QString film = MaterialComboBox::selectedName(m_material);
+    // The negative resist is developed where the mask is opaque; with none, nowhere.
+    if (materialId() == NegativeResist)
+        return QStringLiteral("No mask is loaded. %1 is a negative resist: without a mask none of it is "
+                              "developed, and the step changes nothing.")
+            .arg(film);
+    return QStringLiteral("No mask is loaded. Without a mask every run of %1 that meets empty space directly "
+                          "above or below it is developed away through its whole height: a %1 film open to the "
+                          "top disappears entirely.")
+        .arg(film);
+}
+
+void PhotolithographyDialog::accept()
+{
+    if (!hasMask()) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Photolithography Without a Mask"), noMaskText(),
+                        QMessageBox::NoButton, this);
+        box.setObjectName(QStringLiteral("noMaskMessageBox"));
+        box.setInformativeText(QStringLiteral("Apply a top or a bottom mask first, or go on without one."));
+        QPushButton *goOn = box.addButton(QStringLiteral("Continue Without a Mask"), QMessageBox::AcceptRole);
+        goOn->setObjectName(QStringLiteral("btnContinueWithoutMask"));
+        QPushButton *back = box.addButton(QStringLiteral("Back to the Masks"), QMessageBox::RejectRole);
+        back->setObjectName(QStringLiteral("btnBackToMasks"));
+        box.setDefaultButton(back);
+        box.exec();
+        if (box.clickedButton() != goOn)
+            return;
+    }
+    QDialog::accept();
 }
 
 } // namespace Operations

@@ -48,6 +48,14 @@ public:
     // The material and both masks' bits and sizes, by parameter name.
     QVariantMap values() const;
     void applyTo(Core::Operations::ProcessOperation &operation) const;
+    // Whether a top or a bottom mask is loaded.
+    bool hasMask() const;
+    // What running with no mask does to the chosen film, in words.
+    QString noMaskText() const;
+
+public Q_SLOTS:
+    // With no mask loaded, says what the step will do and asks before closing.
+    void accept() override;
 
 private:
     Core::Operations::PhotolithographyOperation *m_preview;

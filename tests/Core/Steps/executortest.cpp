@@ -1,4 +1,5 @@
 #include "Core/Steps/executor.h"
+#include "Core/Steps/stepbuilder.h"
 #include "Core/Steps/stepregistry.h"
 
 #include "Model/Automaton/silattice.h"
@@ -712,9 +713,37 @@ TEST(StepNames, UnknownNamesAreRefusedWithTheSentence)
 {
     QString detail;
     EXPECT_FALSE(stepNamed(QStringLiteral("CVDD"), &detail));
-    EXPECT_EQ(detail, QStringLiteral("There is no process named \"CVDD\"."));
+    EXPECT_EQ(detail, QStringLiteral("There is no process named \"CVDD\". Did you mean \"CVD\" or \"PVD\"?"));
+    EXPECT_FALSE(stepNamed(QStringLiteral("Kryptonite"), &detail));
+    EXPECT_EQ(detail, QStringLiteral("There is no process named \"Kryptonite\"."));
+    EXPECT_FALSE(stepNamed(QStringLiteral("Isotropic etchin"), &detail));
+    EXPECT_TRUE(detail.contains(QStringLiteral("Did you mean \"Isotropic etching\""))) << qPrintable(detail);
     // The program's own steps have no list type: a list or a script cannot name them.
     EXPECT_FALSE(stepNamed(QStringLiteral("Continuous Wet Etch"), &detail));
+}
+
+// "Thermal SiO2" (letter O) names the stored "Thermal Si02" wherever a step
+// names a material; the step keeps the stored name, so lists stay as they were.
+TEST(StepExecutor, ThermalSiO2NamesTheStoredOxide)
+{
+    const boost::shared_ptr<TotalVolume> byAlias = makeVolume(siliconBase);
+    const boost::shared_ptr<TotalVolume> byId = makeVolume(siliconBase);
+    const ProcessData aliased =
+        Core::Steps::makeStep(*StepRegistry::instance().ofType(ProcessData::Cvd),
+                              {{QStringLiteral("Material"), QStringLiteral("Thermal SiO2")}, {QStringLiteral("Thickness"), 2.0}});
+    EXPECT_EQ(aliased.getParameters().value(QStringLiteral("Material_Id")).toUInt(), Oxide);
+    EXPECT_EQ(aliased.getParameters().value(QStringLiteral("Material")).toString(), QStringLiteral("Thermal Si02"));
+    ProcessRunContext context;
+    context.volume = byAlias;
+    ASSERT_EQ(runProcessStep(aliased, context), StepSucceeded) << qPrintable(context.detail);
+    // Given as text to the executor itself, as a hand-made list might.
+    context.volume = byId;
+    ASSERT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(QStringLiteral("thermal sio2"))}}),
+                             context),
+              StepSucceeded)
+        << qPrintable(context.detail);
+    EXPECT_GT(countOf(materialsOf(*byAlias), Oxide), 0u);
+    EXPECT_EQ(materialsOf(*byAlias), materialsOf(*byId));
 }
 
 TEST(StepExecutor, AMaterialMayBeGivenByName)
@@ -740,6 +769,13 @@ TEST(StepExecutor, AMaterialMayBeGivenByName)
               StepInvalidParameter);
     EXPECT_EQ(context.detail, QStringLiteral("There is no material named \"Kryptonite\" (given by \"Material_Id\") in "
                                              "the materials catalogue."));
+    EXPECT_EQ(materialsOf(*byName), before);
+    // A near miss is told the name it probably meant, as the catalogue spells it.
+    EXPECT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(2.0)}, {"Material_Id", QVariant(QStringLiteral("Thermal SiO3"))}}),
+                             context),
+              StepInvalidParameter);
+    EXPECT_TRUE(context.detail.endsWith(QStringLiteral("catalogue. Did you mean \"Thermal Si02\"?")))
+        << qPrintable(context.detail);
     EXPECT_EQ(materialsOf(*byName), before);
     // A number written as text is still an id.
     EXPECT_EQ(runProcessStep(makeStep(4, {{"Thickness", QVariant(1.0)}, {"Material_Id", QVariant(QStringLiteral("3"))}}),

@@ -119,6 +119,62 @@ TEST(StepRegistry, EveryDefaultLiesInItsRangeAndEveryBoundIsEnforced)
         }
 }
 
+// An alias is another name for one parameter: it reaches that parameter and
+// no other, and no two names of a step's parameters are the same.
+TEST(StepRegistry, EveryParameterAliasReachesItsParameterAlone)
+{
+    int aliased = 0;
+    for (const StepDefinition *step : registry().steps()) {
+        SCOPED_TRACE(step->name.toStdString());
+        QSet<QString> names;
+        for (const QString &name : step->parameterNames()) {
+            EXPECT_FALSE(names.contains(name)) << name.toStdString();
+            names.insert(name);
+        }
+        for (const ParameterSpec &spec : step->parameters)
+            for (const QString &alias : spec.aliases) {
+                ++aliased;
+                EXPECT_EQ(step->parameterOrAlias(alias), &spec) << alias.toStdString();
+                EXPECT_EQ(step->parameter(alias), nullptr) << "only by its alias: " << alias.toStdString();
+            }
+    }
+    EXPECT_GT(aliased, 0);
+    // The spellings that differ between similar steps answer to each other.
+    const struct
+    {
+        int type;
+        const char *alias, *name;
+    } pairs[] = {{ProcessData::Cvd, "Film Thickness", "Thickness"},
+                 {ProcessData::IsotropicDeposition, "Thickness", "Film Thickness"},
+                 {ProcessData::IsotropicEtching, "Etch Depth", "Depth"},
+                 {ProcessData::AnisotropicEtching, "Depth", "Etch Depth"}};
+    for (const auto &pair : pairs) {
+        const ParameterSpec *spec = registry().ofType(pair.type)->parameterOrAlias(QLatin1String(pair.alias));
+        ASSERT_TRUE(spec) << pair.alias;
+        EXPECT_EQ(spec->name, QLatin1String(pair.name));
+    }
+}
+
+// A new photolithography step has no mask until one is given: left out, a mask means none.
+TEST(StepRegistry, ANewPhotolithographyStepStartsWithoutMasks)
+{
+    const StepDefinition &lithography = *registry().ofType(ProcessData::Photolithography);
+    const ProcessData step = makeStep(lithography, withDefaults(lithography, {{QStringLiteral("Material"), 11u}}));
+    for (const char *prefix : {"Top Mask", "Bottom Mask"}) {
+        EXPECT_TRUE(step.getParameters().value(QLatin1String(prefix)).value<std::vector<bool>>().empty()) << prefix;
+        EXPECT_EQ(step.getParameters().value(QLatin1String(prefix) + QStringLiteral(" Width")), QVariant(0u)) << prefix;
+        EXPECT_EQ(step.getParameters().value(QLatin1String(prefix) + QStringLiteral(" Height")), QVariant(0u)) << prefix;
+    }
+    // Resist on silicon, open above: with no mask a positive resist is developed away, nothing else.
+    const boost::shared_ptr<TotalVolume> volume =
+        TestSupport::makeVolume(4, 4, 10, [](unsigned, unsigned, unsigned z) { return z < 4 ? 1u : z < 6 ? 11u : 0u; });
+    ProcessRunContext context;
+    context.volume = volume;
+    ASSERT_EQ(runProcessStep(step, context), StepSucceeded) << qPrintable(context.detail);
+    EXPECT_EQ(TestSupport::countOf(materialsOf(*volume), 11u), 0u);
+    EXPECT_EQ(TestSupport::countOf(materialsOf(*volume), 1u), 4u * 4 * 4);
+}
+
 // A list step with a parameter left out is refused (code 1) before any cell
 // changes; only the front ends that build steps (dialogs, Python) fill in defaults.
 TEST(StepRegistry, AStoredStepMissingARequiredValueIsRefusedButABuiltOneTakesTheDefault)

@@ -251,6 +251,28 @@ TEST_F(MaterialFactoryTest, LookupsAndSetMaterial)
     EXPECT_EQ(factory->getMaterials().size(), 17);
 }
 
+// The built-in oxide is stored as "Thermal Si02" (a zero); people write SiO2.
+TEST_F(MaterialFactoryTest, FindMaterialTakesTheStoredNameAnAliasOrAnyCase)
+{
+    const struct
+    {
+        const char *name;
+        unsigned id;
+    } cases[] = {{"Thermal Si02", 3},  {"Thermal SiO2", 3}, {"thermal sio2", 3}, {" Thermal SiO2 ", 3},
+                 {"poly-si", 16},      {"Poly-Si", 16},     {"Si", 1},           {"Thermal SiO3", 0},
+                 {"", 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(factory->findMaterial(QLatin1String(c.name)).getId(), c.id) << c.name;
+    // The exact lookup documents reconcile by stays exact.
+    EXPECT_EQ(factory->getMaterialByName(QStringLiteral("Thermal SiO2")).getId(), 0u);
+    // A material really named the alias wins over it, and an exact name over another's case.
+    ASSERT_TRUE(factory->setMaterial(Material(2002, QStringLiteral("Thermal SiO2"), 1, 1, 1)));
+    ASSERT_TRUE(factory->setMaterial(Material(2003, QStringLiteral("si"), 1, 1, 1)));
+    EXPECT_EQ(factory->findMaterial(QStringLiteral("Thermal SiO2")).getId(), 2002u);
+    EXPECT_EQ(factory->findMaterial(QStringLiteral("si")).getId(), 2003u);
+    EXPECT_EQ(factory->findMaterial(QStringLiteral("Si")).getId(), 1u);
+}
+
 TEST_F(MaterialFactoryTest, NewMaterialIdIsUnusedAndInRangeEvenWhenNearlyFull)
 {
     for (int i = 0; i < 200; ++i) {

@@ -67,8 +67,9 @@ TEST(BatchRunDialog, ShowsItsWidgetsWithTheirNamesAndTexts)
     Dialog d;
     EXPECT_EQ(d.dialog.windowTitle(), QStringLiteral("Batch Run"));
     ASSERT_TRUE(d.tree());
-    EXPECT_EQ(d.tree()->headerItem()->text(0), QStringLiteral("Parameter"));
-    EXPECT_EQ(d.tree()->headerItem()->text(1), QStringLiteral("Value"));
+    // Each column is headed with what both kinds of row hold in it.
+    EXPECT_EQ(d.tree()->headerItem()->text(0), QStringLiteral("Step / Parameter"));
+    EXPECT_EQ(d.tree()->headerItem()->text(1), QStringLiteral("Process / Value"));
 
     const std::pair<const char *, const char *> buttons[] = {
         {"btnAddProcess", "Add Process"}, {"btnRemoveProcess", "Remove Process"}, {"btnModify", "Modify"},

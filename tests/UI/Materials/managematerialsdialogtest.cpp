@@ -76,6 +76,41 @@ TEST_F(ManageMaterialsDialogTest, ShowsTheCatalogueInThreeColumns)
     EXPECT_EQ(model->data(model->index(0, 2)).value<QColor>(), QColor(127, 127, 127, 255));
     EXPECT_EQ(model->data(model->index(15, 1)).toString(), QStringLiteral("Si (cubic)"));
     EXPECT_TRUE(qobject_cast<Ui::ColorItemDelegate *>(table->itemDelegateForColumn(2)));
+    // The id names the row: no row number stands beside it.
+    EXPECT_FALSE(table->verticalHeader()->isVisible());
+}
+
+// Every colour cell shows its swatch, white PDMS on the white table too.
+TEST_F(ManageMaterialsDialogTest, EveryMaterialShowsItsSwatchWhiteOnesIncluded)
+{
+    open();
+    const QImage shot = table->viewport()->grab().toImage();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex colour = model->index(row, MaterialTableViewItem::ColorColumn);
+        const QRect cell = table->visualRect(colour);
+        if (!table->viewport()->rect().contains(cell))
+            continue; // scrolled out of sight
+        const QColor swatch = model->data(colour).value<QColor>();
+        const QString name = model->data(model->index(row, 1)).toString();
+        // The middle is the colour; the swatch's frame stands out of the background around it.
+        EXPECT_EQ(shot.pixelColor(cell.center()).rgb(), swatch.rgb()) << name.toStdString();
+        const QColor frame = shot.pixelColor(cell.left() + 3, cell.center().y());
+        const QColor beside = shot.pixelColor(cell.left() + 1, cell.center().y());
+        EXPECT_NE(frame.rgb(), beside.rgb()) << name.toStdString();
+        EXPECT_NE(frame.rgb(), swatch.rgb()) << name.toStdString();
+    }
+    const int pdms = [this]() {
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->data(model->index(row, 1)).toString() == QLatin1String("PDMS"))
+                return row;
+        return -1;
+    }();
+    ASSERT_GE(pdms, 0);
+    table->scrollTo(model->index(pdms, 2));
+    const QRect cell = table->visualRect(model->index(pdms, 2));
+    const QImage again = table->viewport()->grab().toImage();
+    EXPECT_EQ(again.pixelColor(cell.center()), QColor(Qt::white));
+    EXPECT_LT(again.pixelColor(cell.left() + 3, cell.center().y()).lightness(), 160) << "a frame around the white";
 }
 
 struct EditCase

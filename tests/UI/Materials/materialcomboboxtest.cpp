@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QStyleOptionComboBox>
 
 using Model::Materials::Material;
 using Model::Materials::MaterialFactory;
@@ -35,12 +36,38 @@ TEST_F(MaterialComboBoxTest, FillsFromProcessWithSwatchNameAndId)
     EXPECT_EQ(box.itemText(0), QStringLiteral("Thermal Si02"));
     EXPECT_EQ(box.itemText(1), QStringLiteral("Poly-Si"));
 
+    // The swatch is drawn at the list's own icon size, framed, filled with the colour.
     const QIcon icon = box.itemIcon(0);
-    ASSERT_TRUE(icon.availableSizes().contains(QSize(100, 100)));
-    const QImage swatch = icon.pixmap(QSize(100, 100)).toImage();
-    EXPECT_EQ(swatch.size(), QSize(100, 100));
-    EXPECT_EQ(swatch.pixelColor(0, 0), QColor(127, 127, 255));
-    EXPECT_EQ(swatch.pixelColor(99, 99), QColor(127, 127, 255));
+    const QSize side = box.iconSize();
+    ASSERT_TRUE(icon.availableSizes().contains(side));
+    const QImage swatch = icon.pixmap(side).toImage();
+    EXPECT_EQ(swatch.size(), side);
+    EXPECT_EQ(swatch.pixelColor(side.width() / 2, side.height() / 2), QColor(127, 127, 255));
+    EXPECT_NE(swatch.pixelColor(0, 0), QColor(127, 127, 255));
+}
+
+// Swatches at the list's size keep the popup a list, and a white material's
+// swatch shows on the white popup through its frame.
+TEST_F(MaterialComboBoxTest, SwatchesKeepTheListsIconSizeAndShowOnWhite)
+{
+    QComboBox box;
+    const QSize normal = box.iconSize();
+    MaterialComboBox::fillFromCatalogue(&box);
+    EXPECT_EQ(box.iconSize(), normal);
+    EXPECT_LE(normal.height(), 32);
+    const int pdms = box.findText(QStringLiteral("PDMS"));
+    ASSERT_GE(pdms, 0);
+    const QImage swatch = box.itemIcon(pdms).pixmap(normal).toImage();
+    ASSERT_EQ(swatch.size(), normal);
+    EXPECT_EQ(swatch.pixelColor(normal.width() / 2, normal.height() / 2), QColor(Qt::white));
+    for (const QPoint edge : {QPoint(0, 0), QPoint(normal.width() - 1, normal.height() / 2),
+                              QPoint(normal.width() / 2, normal.height() - 1)}) {
+        const QColor c = swatch.pixelColor(edge);
+        EXPECT_LT(c.lightness(), 160) << edge.x() << "," << edge.y();
+        EXPECT_EQ(c.alpha(), 255);
+    }
+    // An item is a text line high, not a hundred pixels.
+    EXPECT_LT(box.sizeHint().height(), 60);
 }
 
 TEST_F(MaterialComboBoxTest, UnknownIdsAndUnknownProcessOfferNothing)

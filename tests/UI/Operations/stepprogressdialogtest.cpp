@@ -3,12 +3,16 @@
 #include "Model/Automaton/totalvolume.h"
 #include "UI/mainwindow.h"
 #include "UI/mainwindowpresenter.h"
+#include "UI/stepprogressdialog.h"
 #include "volumetestsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -133,4 +137,66 @@ TEST(StepProgressDialog, AQuickStepShowsNoDialogAndIsRecorded)
     EXPECT_FALSE(watch.seen);
     EXPECT_EQ(materialsOf(*scene.volume)[scene.volume->cellIndex(0, 0, 39)], 15u);
     EXPECT_EQ(scene.workspace().history().undoName(), QStringLiteral("Random Walk Doping"));
+}
+
+// While a step runs the status bar names it with its time so far beside a busy
+// bar, and afterwards says how it ended; the progress dialog is wide enough
+// for its title, the step's name.
+TEST(StepProgressDialog, StatusBarShowsTheRunningStepAndHowItEnded)
+{
+    Scene scene;
+    QLabel *label = scene.window.statusBar()->findChild<QLabel *>(QStringLiteral("lblStepStatus"));
+    QProgressBar *busy = scene.window.statusBar()->findChild<QProgressBar *>(QStringLiteral("prgStepStatus"));
+    ASSERT_TRUE(label && busy);
+    EXPECT_FALSE(busy->isVisible());
+
+    QStringList seenTexts;
+    bool busyShown = false, titleFits = false, runningSeen = false, cancelled = false;
+    DialogWatch watch(DialogWatch::Watch);
+    QTimer look;
+    look.setInterval(20);
+    QObject::connect(&look, &QTimer::timeout, [&]() {
+        if (!label->text().isEmpty() && !seenTexts.contains(label->text()))
+            seenTexts << label->text();
+        busyShown = busyShown || busy->isVisible();
+        runningSeen = runningSeen || Ui::StepProgressDialog::isRunning();
+        QProgressDialog *dialog = visibleProgressDialog();
+        if (!dialog || cancelled)
+            return;
+        titleFits = dialog->width() >= Ui::StepProgressDialog::widthForTitle(*dialog, dialog->windowTitle()) &&
+                    dialog->windowTitle() == QStringLiteral("Random Walk Doping");
+        // Seen all there is to see while it runs: stop it.
+        cancelled = true;
+        QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+    });
+    look.start();
+    scene.dope(5e6);
+    look.stop();
+    EXPECT_TRUE(watch.seen);
+    EXPECT_TRUE(busyShown);
+    EXPECT_TRUE(runningSeen);
+    EXPECT_TRUE(titleFits);
+    EXPECT_FALSE(Ui::StepProgressDialog::isRunning());
+    EXPECT_FALSE(busy->isVisible());
+    ASSERT_FALSE(seenTexts.isEmpty());
+    EXPECT_TRUE(seenTexts.first().startsWith(QStringLiteral("Random Walk Doping running: "))) << seenTexts.first().toStdString();
+    EXPECT_TRUE(seenTexts.first().endsWith(QStringLiteral(" s")));
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Random Walk Doping stopped after "))) << label->text().toStdString();
+
+    // A quick step that finishes says how long it took.
+    scene.dope(6);
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Random Walk Doping took "))) << label->text().toStdString();
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral(" s")));
+}
+
+// A long title is not cut: the dialog is as wide as its title needs.
+TEST(StepProgressDialog, WidthForATitleGrowsWithTheTitle)
+{
+    QWidget widget;
+    const int shortWidth = Ui::StepProgressDialog::widthForTitle(widget, QStringLiteral("CVD"));
+    const int longWidth = Ui::StepProgressDialog::widthForTitle(widget, QStringLiteral("Isotropic Deposition"));
+    EXPECT_GT(longWidth, shortWidth);
+    QFont bold = widget.font();
+    bold.setBold(true);
+    EXPECT_GE(longWidth, QFontMetrics(bold).horizontalAdvance(QStringLiteral("Isotropic Deposition")) + 100);
 }

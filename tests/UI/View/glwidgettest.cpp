@@ -20,7 +20,9 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -464,4 +466,204 @@ TEST(GLWidget, TranslucentOrderFollowsAFarViewerForAPannedCameraAndAnOffOriginVo
     const Util::Vector3D eyeBack(sx / 2.0 + back[2] * far, sy / 2.0 + back[6] * far, sz / 2.0 + back[10] * far);
     tree->backToFront(eyeBack, expected);
     EXPECT_EQ(volume->getPainter().lastTranslucentOrder(), expected);
+}
+
+namespace {
+
+// The pixels of a frame that are not background: their bounding box.
+QRect drawnBox(const QImage &image)
+{
+    const Util::Vector4D bg = Util::DefaultColors::color(Util::DefaultColors::BackgroundColor);
+    const QRgb background = QColor::fromRgbF(bg.x, bg.y, bg.z).rgb();
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A small silicon block, 16 x 16 x 8 cells of 0.5 units, away from the origin, in the scene.
+boost::shared_ptr<Model::Automaton::TotalVolume> smallVolume(Core::Operations::Workspace &workspace)
+{
+    std::vector<uint32_t> cells(16 * 16 * 8, 1u);
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(new Model::Automaton::TotalVolume(
+        16, 16, 8, 0.5f, 0.5f, 0.5f, Util::Vector3D(40.0, -25.0, 10.0), cells));
+    volume->getPainter().regenerate();
+    workspace.document().addObject(volume);
+    // What every operation does after changing the scene.
+    workspace.requestRedraw();
+    return volume;
+}
+
+// How much of the view the drawn scene fills, as the larger of its shares of width and height.
+double filled(const QRect &box, const QSize &view)
+{
+    return std::max(double(box.width()) / view.width(), double(box.height()) / view.height());
+}
+
+} // namespace
+
+// A small volume in a big window fills the view when it appears, whole; after
+// zooming and panning away, View > Fit to Volume (F) frames it again, and a
+// volume coming back (undo of a delete) leaves the camera alone.
+TEST(GLWidget, NewVolumesAreFramedAndFitToVolumeFramesAgain)
+{
+    struct Big : Window
+    {
+        Big() { window->resize(1200, 900); }
+    } w;
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return w.view()->width() > 1000; }, 5000));
+    w.view()->on_actionShow_Axis_toggled(false);
+    const boost::shared_ptr<Model::Automaton::TotalVolume> volume = smallVolume(w.workspace());
+    const QSize size = w.view()->size() * w.view()->devicePixelRatio();
+    QRect box = drawnBox(w.view()->grabImage());
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_GT(filled(box, size), 0.7) << box.width() << " x " << box.height();
+    EXPECT_LE(filled(box, size), Ui::GLWidget::FrameMargin + 0.02);
+    EXPECT_GT(box.left(), 0);
+    EXPECT_GT(box.top(), 0);
+    EXPECT_LT(box.right(), size.width() - 1);
+    EXPECT_LT(box.bottom(), size.height() - 1);
+    // It turns about its own centre, which sits in the middle of the view.
+    EXPECT_NEAR(box.center().x(), size.width() / 2, size.width() / 10);
+    EXPECT_NEAR(box.center().y(), size.height() / 2, size.height() / 10);
+    const float framedZoom = w.view()->zoom();
+    EXPECT_TRUE(w.status().startsWith(QStringLiteral("Zoom = ")));
+
+    // Away and back with the menu's shortcut.
+    w.wheel(-120);
+    w.wheel(-120);
+    w.view()->setScreenPosition(300.0f, 200.0f);
+    EXPECT_LT(filled(drawnBox(w.view()->grabImage()), size), 0.7);
+    QTest::keyClick(w.window, Qt::Key_F);
+    EXPECT_FLOAT_EQ(w.view()->zoom(), framedZoom);
+    EXPECT_GT(filled(drawnBox(w.view()->grabImage()), size), 0.7);
+
+    // Turned to look along an axis, Fit to Volume frames what is seen from there.
+    w.window->action(QStringLiteral("actionFront_View"))->trigger();
+    w.window->action(QStringLiteral("actionFit_to_Volume"))->trigger();
+    box = drawnBox(w.view()->grabImage());
+    EXPECT_GT(filled(box, size), 0.7);
+    EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(box));
+
+    // A volume the view has shown before is not framed again when it comes back.
+    w.wheel(-120);
+    const float zoomed = w.view()->zoom();
+    w.workspace().document().removeObject(volume);
+    w.workspace().requestRedraw();
+    w.workspace().document().addObject(volume);
+    w.workspace().requestRedraw();
+    EXPECT_FLOAT_EQ(w.view()->zoom(), zoomed);
+}
+
+// Fit to Volume frames the selection when there is one, and says so when the scene is empty.
+TEST(GLWidget, FitToVolumeFramesTheSelectionOrSaysThereIsNothing)
+{
+    Window w;
+    w.window->action(QStringLiteral("actionFit_to_Volume"))->trigger();
+    EXPECT_EQ(w.status(), QStringLiteral("Fit to Volume: there is no cell volume to fit."));
+    EXPECT_FLOAT_EQ(w.view()->zoom(), 1.0f);
+
+    const boost::shared_ptr<Model::Automaton::TotalVolume> small = smallVolume(w.workspace());
+    std::vector<uint32_t> cells(8 * 8 * 8, 1u);
+    boost::shared_ptr<Model::Automaton::TotalVolume> far(
+        new Model::Automaton::TotalVolume(8, 8, 8, 1.0f, 1.0f, 1.0f, Util::Vector3D(-400.0, 0.0, 0.0), cells));
+    far->getPainter().regenerate();
+    w.workspace().document().addObject(far);
+    w.workspace().requestRedraw();
+    const float both = w.view()->zoom();
+    // Both volumes, 450 units apart, fit together; the small one alone comes much closer.
+    w.workspace().selection().toggleByIds({small->getId()});
+    ASSERT_EQ(w.workspace().selection().getSelected().size(), 1);
+    w.window->fitToVolume();
+    EXPECT_GT(w.view()->zoom(), 10 * both);
+    const std::array<float, 3> axis = w.view()->camera().axisPosition();
+    EXPECT_FLOAT_EQ(axis[0], -44.0f);
+    EXPECT_FLOAT_EQ(axis[1], -(-25.0f + 4.0f));
+    EXPECT_FLOAT_EQ(axis[2], -12.0f);
+}
+
+// A window made for a document (File > Open makes one and fills its scene
+// before it shows) shows its volumes framed.
+TEST(GLWidget, AWindowShownOnADocumentFramesItsVolumes)
+{
+    MainWindow *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->resize(900, 700);
+    smallVolume(window->presenter().workspace());
+    EXPECT_FLOAT_EQ(window->view()->zoom(), 1.0f) << "a hidden view has no size to frame to";
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return window->view()->zoom() > 5.0f; }, 5000));
+    // Grown after it shows (maximized, say), the window keeps the volume framed...
+    const float shown = window->view()->zoom();
+    window->resize(1200, 950);
+    EXPECT_TRUE(QTest::qWaitFor([&]() { return window->view()->zoom() > 1.2f * shown; }, 5000));
+    // ...until the person moves the camera.
+    const QPointF centre(window->view()->width() / 2.0, window->view()->height() / 2.0);
+    QWheelEvent notch(centre, window->view()->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->view(), &notch);
+    const float chosen = window->view()->zoom();
+    window->resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&]() { return window->view()->width() < 1000; }, 5000));
+    QCoreApplication::processEvents(); // what a refit would have posted
+    EXPECT_FLOAT_EQ(window->view()->zoom(), chosen);
+    delete window;
+}
+
+// Resting the mouse pointer on a volume names the cell and its material in
+// the status bar; on the background the note goes.
+TEST(GLWidget, StatusBarNamesTheCellUnderTheMousePointer)
+{
+    Window w;
+    QLabel *note = w.window->statusBar()->findChild<QLabel *>(QStringLiteral("lblCursorCell"));
+    ASSERT_TRUE(note);
+    EXPECT_TRUE(note->text().isEmpty());
+    // Silicon below, a poly-Si film on top: seen from above, the film.
+    std::vector<uint32_t> cells(16 * 16 * 8);
+    for (size_t i = 0; i < cells.size(); ++i)
+        cells[i] = i % 8 < 6 ? 1u : 16u;
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(16, 16, 8, 1.0f, 1.0f, 1.0f, Util::Vector3D(), cells));
+    volume->getPainter().regenerate();
+    w.workspace().document().addObject(volume);
+    w.workspace().requestRedraw();
+    w.view()->setView(QStringLiteral("top"));
+    w.window->fitToVolume();
+    w.view()->updateGL();
+
+    // The pointer comes to rest at p. Moves go to the view itself and leave the display's
+    // one pointer alone: tests share the display. A window of another test appearing
+    // under that pointer may still tell the view it left, so a rest may need repeating.
+    const auto restAt = [&w](const QPoint &p, const std::function<bool()> &shown) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QMouseEvent move(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w.view(), &move);
+            if (QTest::qWaitFor(shown, 2000))
+                return true;
+        }
+        return false;
+    };
+    const QPoint centre(w.view()->width() / 2, w.view()->height() / 2);
+    ASSERT_TRUE(restAt(centre, [&]() { return note->text().startsWith(QStringLiteral("Cell (")); }));
+    EXPECT_TRUE(note->text().contains(QStringLiteral(": Poly-Si, layer z 6 to 8 units (2 thick)")))
+        << note->text().toStdString();
+    // The cell is in the top layer, near the middle of the block.
+    const QRegularExpressionMatch cell =
+        QRegularExpression(QStringLiteral("^Cell \\((\\d+), (\\d+), (\\d+)\\)")).match(note->text());
+    ASSERT_TRUE(cell.hasMatch());
+    EXPECT_NEAR(cell.captured(1).toInt(), 8, 2);
+    EXPECT_NEAR(cell.captured(2).toInt(), 8, 2);
+    EXPECT_EQ(cell.captured(3).toInt(), 7);
+
+    // Off the volume: nothing under the pointer.
+    ASSERT_TRUE(restAt(QPoint(3, 3), [&]() { return note->text().isEmpty(); }));
+    // Seen from the front, the side of the block shows silicon below the film.
+    w.view()->setView(QStringLiteral("front"));
+    w.window->fitToVolume();
+    ASSERT_TRUE(restAt(QPoint(centre.x(), centre.y() + w.view()->height() / 6),
+                       [&]() { return note->text().contains(QStringLiteral(": Si, layer z 0 to 6 units")); }))
+        << note->text().toStdString();
 }

@@ -1,6 +1,10 @@
+#include "Model/Automaton/totalvolume.h"
+#include "Model/document.h"
+#include "UI/View/cellprobe.h"
 #include "UI/View/lampset.h"
 #include "UI/View/mousehandler.h"
 #include "UI/View/viewcamera.h"
+#include "UI/View/viewframing.h"
 #include "UI/View/viewgrid.h"
 
 #include <gtest/gtest.h>
@@ -219,4 +223,100 @@ TEST(ViewGrid, LinesCoverTheExtentOnWholeSteps)
     // A very fine spacing is drawn coarser, never with millions of lines.
     ASSERT_TRUE(grid.setSpacing(1e-6));
     EXPECT_LE(grid.lines().size(), size_t(2 * (ViewGrid::MaxLinesPerDirection + 1)));
+}
+
+// The zoom that fits a box: its turned outline against half the view, the
+// tighter of width and height, and never deeper than the view's depth range.
+TEST(ViewFraming, TheTighterSideOrTheDepthSetsTheZoom)
+{
+    const auto box = [](double x0, double y0, double z0, double x1, double y1, double z1) {
+        Ui::SceneBox b;
+        b.add({{x0, y0, z0}}, {{x1, y1, z1}});
+        return b;
+    };
+    const ViewCamera::Matrix top = ViewCamera::identity(); // looking down z
+    const ViewCamera::Matrix front = ViewCamera::rotationMatrix(-90, 0, 0);
+    struct Case
+    {
+        const char *what;
+        Ui::SceneBox box;
+        ViewCamera::Matrix rotation;
+        int width, height, depth;
+        double zoom;
+    };
+    const Case cases[] = {
+        // 10 x 10 seen from above in 800 x 600 at 80 %: the height binds, 0.8 * 300 / 5.
+        {"square from above", box(0, 0, 0, 10, 10, 1), top, 800, 600, 2000, 48.0},
+        // 40 wide, 10 deep: the width binds, 0.8 * 400 / 20.
+        {"wide from above", box(0, 0, 0, 40, 10, 1), top, 800, 600, 2000, 16.0},
+        // From the front the z extent is the height: 0.8 * 300 / 25.
+        {"tall from the front", box(0, 0, 0, 10, 10, 50), front, 800, 600, 2000, 9.6},
+        // A rod along the line of sight: its depth must fit, 0.5 * 200 / half its diagonal.
+        {"rod along the view", box(0, 0, 0, 1, 1, 1000), top, 800, 600, 200, 100.0 / std::sqrt(0.5 + 500.0 * 500.0)},
+    };
+    for (const Case &c : cases) {
+        Ui::ViewFraming framing;
+        ASSERT_TRUE(Ui::frameBox(c.box, c.rotation, c.width, c.height, c.depth, 0.8, &framing)) << c.what;
+        EXPECT_NEAR(framing.zoom, c.zoom, 1e-4 * c.zoom) << c.what;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_FLOAT_EQ(framing.axisPosition[size_t(i)], float(-(c.box.low[size_t(i)] + c.box.high[size_t(i)]) / 2))
+                << c.what;
+    }
+    Ui::ViewFraming framing;
+    EXPECT_FALSE(Ui::frameBox(Ui::SceneBox(), top, 800, 600, 2000, 0.8, &framing)) << "nothing to frame";
+    EXPECT_FALSE(Ui::frameBox(box(0, 0, 0, 1, 1, 1), top, 0, 600, 2000, 0.8, &framing)) << "no pixels";
+    EXPECT_FALSE(Ui::frameBox(box(2, 2, 2, 2, 2, 2), top, 800, 600, 2000, 0.8, &framing)) << "a point has no size";
+}
+
+TEST(ViewFraming, BoxesJoinIntoTheirBoundingBox)
+{
+    Ui::SceneBox b;
+    b.add({{5, 5, 5}}, {{1, 2, 3}});
+    b.add({{-1, 4, 10}}, {{0, 4, 11}});
+    EXPECT_FALSE(b.empty);
+    EXPECT_EQ(b.low, (std::array<double, 3>{{-1, 2, 3}}));
+    EXPECT_EQ(b.high, (std::array<double, 3>{{5, 5, 11}}));
+}
+
+// The cell a picked surface point belongs to: a hair beyond the face along the line of sight.
+TEST(CellProbe, APointOnAFaceNamesTheCellBehindIt)
+{
+    Model::Document document;
+    // 4 x 4 x 4 cells of 2 units at (10, 0, 0): silicon below z = 3 cells, empty above.
+    std::vector<uint32_t> cells(4 * 4 * 4);
+    for (size_t i = 0; i < cells.size(); ++i)
+        cells[i] = i % 4 < 3 ? 1u : 0u;
+    boost::shared_ptr<Model::Automaton::TotalVolume> volume(
+        new Model::Automaton::TotalVolume(4, 4, 4, 2.0f, 2.0f, 2.0f, Util::Vector3D(10.0, 0.0, 0.0), cells));
+    document.addObject(volume);
+    struct Case
+    {
+        const char *what;
+        Util::Vector3D point, towards;
+        bool found;
+        unsigned x, y, z;
+    };
+    const Case cases[] = {
+        {"top face seen from above", Util::Vector3D(13.0, 5.0, 6.0), Util::Vector3D(0, 0, -1), true, 1, 2, 2},
+        {"the same point from below is in the empty cell", Util::Vector3D(13.0, 5.0, 6.0), Util::Vector3D(0, 0, 1),
+         false, 0, 0, 0},
+        {"side face from the front", Util::Vector3D(12.5, 0.0, 1.0), Util::Vector3D(0, 1, 0), true, 1, 0, 0},
+        {"beside the volume", Util::Vector3D(5.0, 5.0, 1.0), Util::Vector3D(0, 0, -1), false, 0, 0, 0},
+    };
+    for (const Case &c : cases) {
+        Ui::CellUnderPoint cell;
+        ASSERT_EQ(Ui::cellUnderPoint(document, c.point, c.towards, &cell), c.found) << c.what;
+        if (!c.found)
+            continue;
+        EXPECT_EQ(cell.volume, volume) << c.what;
+        EXPECT_EQ((std::array<unsigned, 3>{{cell.x, cell.y, cell.z}}), (std::array<unsigned, 3>{{c.x, c.y, c.z}}))
+            << c.what;
+        EXPECT_EQ(cell.materialId, 1u);
+        EXPECT_EQ(cell.material, QStringLiteral("Si"));
+        EXPECT_DOUBLE_EQ(cell.zFrom, 0.0);
+        EXPECT_DOUBLE_EQ(cell.zTo, 6.0);
+    }
+    Ui::CellUnderPoint cell;
+    ASSERT_TRUE(Ui::cellUnderPoint(document, Util::Vector3D(13.0, 5.0, 6.0), Util::Vector3D(0, 0, -1), &cell));
+    EXPECT_EQ(Ui::cellText(cell), QStringLiteral("Cell (1, 2, 2): Si, layer z 0 to 6 units (6 thick)"));
 }

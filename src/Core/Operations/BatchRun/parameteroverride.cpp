@@ -1,6 +1,9 @@
 #include "parameteroverride.h"
 
+#include "Core/Steps/executor.h"
+#include "Core/Steps/stepregistry.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/nearestnames.h"
 #include "processlistfile.h"
 
 #include <QMap>
@@ -26,7 +29,7 @@ void setError(QString *error, const QString &text)
 Material catalogueMaterial(const QString &text)
 {
     const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
-    Material material = catalogue->getMaterialByName(text);
+    Material material = catalogue->findMaterial(text);
     if (material.getId() != 0)
         return material;
     bool number = false;
@@ -79,11 +82,21 @@ bool ParameterOverride::apply(Core::Steps::ProcessList &list, QString *error) co
         return false;
     }
     ProcessData &step = list[position - 1];
+    // Another name the step's declaration gives the parameter (--set "2:Film Thickness=3" on a CVD step).
+    QString parameter = this->parameter;
+    const Core::Steps::StepDefinition *definition = Core::Steps::definitionOf(step.getType());
+    if (!step.hasParameter(parameter) && definition)
+        if (const Core::Steps::ParameterSpec *spec = definition->parameterOrAlias(parameter))
+            if (spec->aliases.contains(parameter))
+                parameter = spec->name;
     if (!step.hasParameter(parameter)) {
-        setError(error, QStringLiteral("%1: step %2 (%3) has no parameter \"%4\"; it has: %5")
+        setError(error, QStringLiteral("%1: step %2 (%3) has no parameter \"%4\".%5 It has: %6")
                             .arg(target())
                             .arg(position)
-                            .arg(step.displayName(), parameter, step.getParameters().keys().join(QStringLiteral(", "))));
+                            .arg(step.displayName(), parameter,
+                                 Util::didYouMean(parameter, step.getParameters().keys() +
+                                                                 (definition ? definition->parameterNames() : QStringList())),
+                                 step.getParameters().keys().join(QStringLiteral(", "))));
         return false;
     }
 
@@ -92,7 +105,8 @@ bool ParameterOverride::apply(Core::Steps::ProcessList &list, QString *error) co
     if (step.hasParameter(base + idSuffix) && step.hasParameter(base)) {
         const Material material = catalogueMaterial(value);
         if (material.getId() == 0) {
-            setError(error, QStringLiteral("%1: \"%2\" is no material of the catalogue").arg(target(), value));
+            setError(error, QStringLiteral("%1: \"%2\" is no material of the catalogue.%3")
+                                .arg(target(), value, Core::Steps::materialSuggestion(value)));
             return false;
         }
         step.setParameterValue(base + idSuffix, QVariant(material.getId()));

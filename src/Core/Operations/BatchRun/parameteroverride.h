@@ -25,8 +25,9 @@ struct ParameterOverride
     // Parses "POSITION:PARAMETER" alone (no value).
     static bool parseTarget(const QString &text, ParameterOverride &result, QString *error);
 
-    // Replaces the value in list. False, with the reason, when the position is
-    // outside the list or that step has no such parameter; the list is then
+    // Replaces the value in list; a parameter may be named by an alias its
+    // step declares. False, with the reason (and the nearest names), when the
+    // position is outside the list or that step has no such parameter; the list is then
     // unchanged. A material is set by its name or id, through the name
     // parameter ("Material") or the id parameter ("Material_Id"); its name,
     // id and colour then come from the catalogue together.

@@ -88,6 +88,23 @@ TEST(ParameterOverride, MaterialIsSetWholeByNameOrId)
     }
 }
 
+TEST(ParameterOverride, AnAliasAndAnotherSpellingReachTheStoredValue)
+{
+    // "Film Thickness" is what Isotropic Deposition keeps; CVD declares it as its Thickness's alias.
+    EXPECT_DOUBLE_EQ(5.0, applied(QStringLiteral("2:Film Thickness=5"), QStringLiteral("Thickness")).toDouble());
+    Core::Steps::ProcessList list = everyKind();
+    QString error;
+    ASSERT_TRUE(parsed(QStringLiteral("2:Film Thickness=5")).apply(list, &error)) << error.toStdString();
+    EXPECT_FALSE(list.at(1).hasParameter(QStringLiteral("Film Thickness"))) << "the list keeps its own name";
+    for (const QString &text : {QStringLiteral("2:Material=Thermal SiO2"), QStringLiteral("2:Material=thermal si02")}) {
+        Core::Steps::ProcessList oxide = everyKind();
+        oxide[1].setMaterial(QStringLiteral("Material"), 16, QStringLiteral("Poly-Si"), QColor(Qt::green));
+        ASSERT_TRUE(parsed(text).apply(oxide, &error)) << error.toStdString();
+        EXPECT_EQ(3u, oxide.at(1).getParameters().value(QStringLiteral("Material_Id")).toUInt()) << text.toStdString();
+        EXPECT_EQ(QStringLiteral("Thermal Si02"), oxide.at(1).getParameters().value(QStringLiteral("Material")).toString());
+    }
+}
+
 TEST(ParameterOverride, BadTargetsAreRefusedAndLeaveTheListAsItWas)
 {
     struct Case
@@ -97,8 +114,9 @@ TEST(ParameterOverride, BadTargetsAreRefusedAndLeaveTheListAsItWas)
     };
     const Case cases[] = {
         {"3:Thickness=1", "no step 3"},
-        {"2:Thicknes=1", "no parameter \"Thicknes\""},
+        {"2:Thicknes=1", "no parameter \"Thicknes\". Did you mean \"Thickness\""},
         {"2:Material=Unobtainium", "no material"},
+        {"2:Material=Poly-Sj", "Did you mean \"Poly-Si\"?"},
         {"2:Material_Id=999", "no material"},
     };
     for (const Case &c : cases) {
