@@ -21,6 +21,7 @@ const QString ColumnOption = QStringLiteral("--column");
 const QString VtiOption = QStringLiteral("--export-vti");
 const QString VtiCompressionOption = QStringLiteral("--vti-compression");
 const QString StlOption = QStringLiteral("--export-stl");
+const QString StlSurfaceOption = QStringLiteral("--stl-surface");
 
 QString absolute(const QString &file) { return QFileInfo(file).absoluteFilePath(); }
 } // namespace
@@ -28,7 +29,8 @@ QString absolute(const QString &file) { return QFileInfo(file).absoluteFilePath(
 bool BatchAnalysis::isOption(const QString &option)
 {
     return option == SectionOption || option == ParticlesOption || option == MeasureOption ||
-           option == ColumnOption || option == VtiOption || option == VtiCompressionOption || option == StlOption;
+           option == ColumnOption || option == VtiOption || option == VtiCompressionOption || option == StlOption ||
+           option == StlSurfaceOption;
 }
 
 QString BatchAnalysis::add(const QString &option, const QString &value)
@@ -76,6 +78,10 @@ QString BatchAnalysis::add(const QString &option, const QString &value)
             return QStringLiteral("--vti-compression \"%1\": give none or zlib").arg(value);
     } else if (option == StlOption) {
         stlPrefix = value;
+    } else if (option == StlSurfaceOption) {
+        if (!parseStlSurface(value, &stlSurface, &error))
+            return QStringLiteral("--stl-surface: %1").arg(error);
+        stlSurfaceGiven = true;
     }
     return QString();
 }
@@ -86,6 +92,8 @@ QString BatchAnalysis::check() const
         return QStringLiteral("--column needs --measure FILE.json: the layer stacks go into the measure file");
     if (sectionParticles != ParticleView::None && sections.isEmpty())
         return QStringLiteral("--section-particles needs a --section");
+    if (stlSurfaceGiven && stlPrefix.isEmpty())
+        return QStringLiteral("--stl-surface needs --export-stl PREFIX");
     return QString();
 }
 
@@ -177,7 +185,7 @@ int BatchAnalysis::write(Model::Automaton::TotalVolume &volume, const std::funct
     }
     if (!stlPrefix.isEmpty()) {
         QStringList written;
-        if (writeStl(volume, stlPrefix, &error, &written)) {
+        if (writeStl(volume, stlPrefix, &error, &written, stlSurface)) {
             for (const QString &file : written)
                 line(QStringLiteral("surface written to %1").arg(absolute(file)));
         } else {
@@ -198,7 +206,9 @@ QString BatchAnalysis::usage()
         "  --column X,Y                   layer stack of cell column X,Y into the measure file; repeatable\n"
         "  --export-vti FILE.vti          the cells as VTK image data (ParaView), cell data \"material\"\n"
         "  --vti-compression none|zlib    raw binary (default, fastest) or zlib blocks (smaller)\n"
-        "  --export-stl PREFIX            one binary STL surface per material: PREFIX-<material id>.stl\n");
+        "  --export-stl PREFIX            one binary STL surface per material: PREFIX-<material id>.stl\n"
+        "  --stl-surface cells|smooth     the STL files hold the cells' faces (the default) or a smooth,\n"
+        "                                 closed surface through them (marching tetrahedra)\n");
 }
 
 } // namespace Batch

@@ -3,6 +3,7 @@
 #include "Model/Analysis/crosssection.h"
 #include "Model/Analysis/measurements.h"
 #include "Model/Analysis/vtiwriter.h"
+#include "Model/Analysis/stlwriter.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -39,6 +40,8 @@ struct BatchAnalysis
     QString vtiFile;
     Model::Analysis::VtiCompression vtiCompression = Model::Analysis::VtiCompression::None;
     QString stlPrefix;
+    Model::Analysis::StlSurface stlSurface = Model::Analysis::StlSurface::Cells;
+    bool stlSurfaceGiven = false;
 
     // Whether option is one of ours (it then takes one value).
     static bool isOption(const QString &option);

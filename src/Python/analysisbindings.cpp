@@ -184,15 +184,18 @@ py::str exportVti(const VolumePtr &self, const std::string &path, bool compress)
     return py::str(path);
 }
 
-std::vector<std::string> exportStl(const VolumePtr &self, const std::string &prefix)
+std::vector<std::string> exportStl(const VolumePtr &self, const std::string &prefix, const std::string &surface)
 {
     QString error;
+    Model::Analysis::StlSurface kind = Model::Analysis::StlSurface::Cells;
+    if (!Model::Analysis::parseStlSurface(qtext(surface), &kind, &error))
+        raise(PyExc_ValueError, error);
     QStringList files;
     bool written = false;
     {
         py::gil_scoped_release release;
         std::lock_guard<std::recursive_mutex> lock(self->runLock);
-        written = Model::Analysis::writeStl(*self->cells, qtext(prefix), &error, &files);
+        written = Model::Analysis::writeStl(*self->cells, qtext(prefix), &error, &files, kind);
     }
     if (!written)
         raise(PyExc_OSError, error);
@@ -231,9 +234,12 @@ void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
              "\"material\" (and the particle counts where present), for ParaView or VTK, as raw appended\n"
              "binary; compress=True writes zlib blocks instead (smaller, slower). Returns path; OSError on\n"
              "failure.")
-        .def("export_stl", &exportStl, py::arg("prefix"),
-             "export_stl(prefix)\n\nWrites one binary STL per material of its outer surface, closed and\n"
-             "outward, as PREFIX-<material id>.stl. Returns the file names; OSError on failure.");
+        .def("export_stl", &exportStl, py::arg("prefix"), py::arg("surface") = "cells",
+             "export_stl(prefix, surface=\"cells\")\n\nWrites one binary STL per material of its outer surface, closed and\n"
+             "outward, as PREFIX-<material id>.stl: the cells' faces (surface=\"cells\") or a smooth\n"
+             "surface through them (surface=\"smooth\": marching tetrahedra on the smoothed cells, every\n"
+             "edge in two triangles). Returns the file names; ValueError for another surface, OSError\n"
+             "on failure.");
 }
 
 } // namespace Python

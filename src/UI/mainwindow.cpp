@@ -115,6 +115,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     connect(act("actionExport_Cross_Section"), SIGNAL(triggered()), m_analysis, SLOT(exportCrossSection()));
     connect(act("actionExport_Geometry_VTK"), SIGNAL(triggered()), m_analysis, SLOT(exportVti()));
     connect(act("actionExport_Surfaces_STL"), SIGNAL(triggered()), m_analysis, SLOT(exportStl()));
+    connect(act("actionExport_Smooth_Surfaces_STL"), SIGNAL(triggered()), m_analysis, SLOT(exportSmoothStl()));
     connect(act("actionMeasure_Column"), SIGNAL(triggered()), m_analysis, SLOT(measureColumn()));
 
     m_updateObserver.reset(new Observers::UpdateObserver);

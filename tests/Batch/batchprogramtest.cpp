@@ -9,6 +9,7 @@
 #include "Model/ModelExtraction/preprocessing.h"
 #include "Util/stoptoken.h"
 #include "testsupport.h"
+#include "volumetestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +141,8 @@ TEST_P(ExampleList, RunsToTheEndAndWritesADocumentThatOpens)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "cantilever", "doping-oxidation", "gdsii-comb"));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "cantilever", "doping-oxidation", "gdsii-comb",
+                                                                  "sputter-via", "bosch-trenches"));
 
 TEST(BatchProgramTest, FailingStepStopsTheRunKeepsEarlierStepsAndExitsWithItsCode)
 {
@@ -356,6 +358,41 @@ QStringList filesIn(const QTemporaryDir &folder, const QString &except)
 
 } // namespace
 
+// What the README says of the line-of-sight examples: the sputtered film is
+// thinner on the via's floor than on the top; the Bosch trenches are the
+// deeper the wider, the widest near 20 cycles of 4.
+TEST(ExampleLineOfSight, TheViaFloorGetsLessFilmAndNarrowTrenchesEtchShallower)
+{
+    const boost::shared_ptr<Model::Automaton::TotalVolume> via = exampleVolume("sputter-via");
+    ASSERT_TRUE(via);
+    const auto filmAt = [&](unsigned x, unsigned y) {
+        unsigned film = 0;
+        for (unsigned z = 0; z < via->getSizeZ(); ++z)
+            film += TestSupport::materialAt(*via, x, y, z) == 4u;
+        return film;
+    };
+    EXPECT_EQ(filmAt(4, 4), 6u);
+    EXPECT_GE(filmAt(32, 32), 1u);
+    EXPECT_LE(filmAt(32, 32), 4u);
+
+    const boost::shared_ptr<Model::Automaton::TotalVolume> trenches = exampleVolume("bosch-trenches");
+    ASSERT_TRUE(trenches);
+    double last = 0;
+    for (unsigned centre : {16u, 44u, 80u, 128u}) { // openings 4, 8, 16 and 32 wide
+        double depth = 0;
+        for (unsigned y = 0; y < trenches->getSizeY(); ++y) {
+            unsigned z = 120;
+            while (z > 0 && TestSupport::materialAt(*trenches, centre, y, z - 1) == 0)
+                --z;
+            depth += 120 - z;
+        }
+        depth /= trenches->getSizeY();
+        EXPECT_GT(depth, last) << centre;
+        last = depth;
+    }
+    EXPECT_NEAR(last, 80, 12);
+}
+
 TEST(ExampleCantilever, BeamIsFoundWithItsDimensionsAndResonatesAtItsFirstMode)
 {
     const boost::shared_ptr<Model::Automaton::TotalVolume> volume = exampleVolume("cantilever");
@@ -482,6 +519,19 @@ TEST(BatchAnalysisTest, SectionsMeasurementsAndExportsOfTheFinalVolumeNeedNoDisp
     for (const char *stl : {"s-1.stl", "s-3.stl"})
         EXPECT_GT(QFileInfo(out.filePath(QLatin1String(stl))).size(), 84) << stl;
     EXPECT_TRUE(QFile::exists(out.filePath("m-top-surface.csv")));
+
+    // The smooth surfaces instead of the cells' faces: other triangles, the same files.
+    const BatchRun smooth = runBatch({list, QStringLiteral("--out"), out.filePath("r2.tvn"), QStringLiteral("--export-stl"),
+                                      out.filePath("t"), QStringLiteral("--stl-surface"), QStringLiteral("Smooth")},
+                                     false);
+    ASSERT_EQ(Batch::ExitSuccess, smooth.exitCode) << smooth.err.toStdString();
+    for (const char *stl : {"1", "3"}) {
+        const QByteArray cells = TestSupport::readAll(out.filePath(QStringLiteral("s-%1.stl").arg(QLatin1String(stl))));
+        const QByteArray rounded = TestSupport::readAll(out.filePath(QStringLiteral("t-%1.stl").arg(QLatin1String(stl))));
+        EXPECT_GT(rounded.size(), 84) << stl;
+        EXPECT_TRUE(rounded.startsWith("Torvane smooth surface")) << stl;
+        EXPECT_NE(cells.mid(84), rounded.mid(84)) << stl;
+    }
 }
 
 TEST(BatchAnalysisTest, BadRequestsExitNonZeroWithAClearMessageAndWriteNoAnalysisFile)
@@ -506,6 +556,8 @@ TEST(BatchAnalysisTest, BadRequestsExitNonZeroWithAClearMessageAndWriteNoAnalysi
         {{"--measure", "@/m.json", "--column", "10,0"}, "lies outside the volume", true},
         {{"--export-vti", "@/no/such/v.vti"}, "does not exist", false},
         {{"--export-stl", "@/no/such/s"}, "does not exist", false},
+        {{"--stl-surface", "smooth"}, "--stl-surface needs --export-stl PREFIX", false},
+        {{"--export-stl", "@/s", "--stl-surface", "round"}, "neither \"cells\" nor \"smooth\"", false},
         {{"--measure", "@"}, "is a folder", false},
     };
     for (const auto &c : cases) {
@@ -552,6 +604,7 @@ TEST(BatchAnalysisTest, SectionsAndColumnsRepeat)
     EXPECT_EQ(3u, options.analysis.columns[1].x);
     EXPECT_EQ(4u, options.analysis.columns[1].y);
     EXPECT_TRUE(BatchOptions::usage().contains(QStringLiteral("--export-stl PREFIX")));
+    EXPECT_TRUE(BatchOptions::usage().contains(QStringLiteral("--stl-surface cells|smooth")));
 }
 
 namespace {

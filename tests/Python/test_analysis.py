@@ -52,6 +52,7 @@ def test_section_picture_and_png(tmp_path, stack):
     (lambda v: v.section("x", 1, path="/no/such/folder/x.png"), OSError),
     (lambda v: v.export_vti("/no/such/folder/v.vti"), OSError),
     (lambda v: v.export_stl("/no/such/folder/s"), OSError),
+    (lambda v: v.export_stl("s", surface="round"), ValueError),
 ])
 def test_bad_requests_raise_and_write_nothing(stack, call, error):
     before = stack.materials
@@ -88,6 +89,32 @@ def test_stl_encloses_the_cells_of_each_material(tmp_path, stack):
     assert volume == pytest.approx(0.5 * 1.0 * 2.0)
     vti = stack.export_vti(str(tmp_path / "v.vti"))
     assert b'Name="material"' in open(vti, "rb").read()
+
+
+def test_smooth_stl_is_closed_and_outward(tmp_path):
+    # A ball of radius 10 cells: a smooth surface of about its area, every edge in two triangles.
+    size = 24
+    c = (np.indices((size, size, size)) + 0.5 - size / 2.0)
+    ball = (c[0] ** 2 + c[1] ** 2 + c[2] ** 2 <= 100).astype(np.uint32) * 9
+    vol = torvane.Volume(size=(size, size, size))
+    vol.set_materials(ball)
+    files = vol.export_stl(str(tmp_path / "b"), surface="smooth")
+    assert [os.path.basename(f) for f in files] == ["b-9.stl"]
+    data = open(files[0], "rb").read()
+    count = struct.unpack_from("<I", data, 80)[0]
+    assert len(data) == 84 + 50 * count
+    edges = {}
+    area = volume = 0.0
+    for t in range(count):
+        v = np.array(struct.unpack_from("<9f", data, 84 + 50 * t + 12)).reshape(3, 3)
+        area += np.linalg.norm(np.cross(v[1] - v[0], v[2] - v[0])) / 2
+        volume += np.dot(v[0], np.cross(v[1], v[2])) / 6.0
+        for k in range(3):
+            edge = (tuple(v[k]), tuple(v[(k + 1) % 3]))
+            edges[edge] = edges.get(edge, 0) + 1
+    assert all(n == 1 and edges.get((b, a)) == 1 for (a, b), n in edges.items())
+    assert volume == pytest.approx(float(np.count_nonzero(ball)), rel=0.02)
+    assert area == pytest.approx(4 * np.pi * 100, rel=0.05)
 
 
 def test_substrate_section_through_the_step_runner():

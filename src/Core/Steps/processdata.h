@@ -37,7 +37,10 @@ public:
         IsotropicDeposition = 16,
         AnisotropicDeposition = 17,
         AnisotropicEtching = 18,
-        RandomWalkDoping = 19
+        RandomWalkDoping = 19,
+        SputterDeposition = 20,
+        IonEnhancedEtching = 21,
+        BoschDrie = 22
     };
 
     // QString's operator< compares UTF-16 code units, the order the file keeps.

@@ -68,6 +68,7 @@ StepRegistry::StepRegistry()
     addColumnSteps(m_definitions);
     addSceneSteps(m_definitions);
     addDopingSteps(m_definitions);
+    addLineOfSightSteps(m_definitions);
 
     for (const StepDefinition &definition : m_definitions)
         m_steps << &definition;

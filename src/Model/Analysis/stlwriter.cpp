@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "outputfiles.h"
+#include "smoothsurface.h"
 
 #include <QSaveFile>
 
@@ -53,7 +54,117 @@ QString stlFileName(const QString &prefix, uint32_t materialId)
     return QStringLiteral("%1-%2.stl").arg(prefix).arg(materialId);
 }
 
-bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStringList *written)
+bool parseStlSurface(const QString &text, StlSurface *surface, QString *error)
+{
+    const QString wanted = text.trimmed().toLower();
+    if (wanted == QLatin1String("cells"))
+        *surface = StlSurface::Cells;
+    else if (wanted == QLatin1String("smooth"))
+        *surface = StlSurface::Smooth;
+    else {
+        if (error)
+            *error = QStringLiteral("the STL surface \"%1\" is neither \"cells\" nor \"smooth\"").arg(text);
+        return false;
+    }
+    return true;
+}
+
+QString stlSurfaceName(StlSurface surface)
+{
+    return surface == StlSurface::Smooth ? QStringLiteral("smooth") : QStringLiteral("cells");
+}
+
+namespace {
+
+QByteArray stlHeader(uint32_t material, const char *what)
+{
+    // The header must not begin with "solid": readers would take the file for text.
+    QByteArray header = QStringLiteral("Torvane %1 of material %2 (%3), units")
+                            .arg(QLatin1String(what))
+                            .arg(material)
+                            .arg(materialName(material))
+                            .toUtf8()
+                            .left(80);
+    header.append(QByteArray(80 - header.size(), ' '));
+    return header;
+}
+
+// One file per material of the smooth surfaces; the triangle count goes into
+// the header once the surface is done.
+bool writeSmoothStl(TotalVolume &volume, const QString &prefix, QString *error, QStringList *written)
+{
+    auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    CellLock lock(volume);
+    Model::Analysis::SurfaceGrid grid;
+    grid.cells = lock.cells();
+    grid.size[0] = volume.getSizeX();
+    grid.size[1] = volume.getSizeY();
+    grid.size[2] = volume.getSizeZ();
+    grid.cellSize[0] = unitLength(volume.getCellSizeX());
+    grid.cellSize[1] = unitLength(volume.getCellSizeY());
+    grid.cellSize[2] = unitLength(volume.getCellSizeZ());
+    const Util::Vector3D position = volume.getPosition();
+    grid.origin[0] = position.x;
+    grid.origin[1] = position.y;
+    grid.origin[2] = position.z;
+
+    std::map<uint32_t, bool> materials;
+    const uint64_t cells = volume.getCellCount();
+    for (uint64_t i = 0; i < cells; ++i)
+        if (grid.cells[i].material != 0)
+            materials[grid.cells[i].material] = true;
+    if (materials.empty())
+        return fail(QStringLiteral("the volume holds no material: there is no surface to write"));
+    std::vector<std::unique_ptr<QSaveFile>> files;
+    for (const auto &entry : materials) {
+        const QString name = stlFileName(prefix, entry.first);
+        if (!checkWritable(name, error))
+            return false;
+        files.emplace_back(new QSaveFile(name));
+        QSaveFile &file = *files.back();
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("\"%1\" could not be written: %2").arg(name, file.errorString()));
+        QByteArray buffer = stlHeader(entry.first, "smooth surface");
+        const uint32_t none = 0;
+        buffer.append(reinterpret_cast<const char *>(&none), 4);
+        buffer.reserve(FlushAt + 256);
+        bool ok = true;
+        const uint64_t triangles =
+            smoothSurface(grid, entry.first, [&](const SurfaceTriangle &triangle) {
+                static const char attribute[2] = {0, 0};
+                buffer.append(reinterpret_cast<const char *>(triangle.normal), sizeof(triangle.normal));
+                buffer.append(reinterpret_cast<const char *>(triangle.corner), sizeof(triangle.corner));
+                buffer.append(attribute, 2);
+                if (buffer.size() >= FlushAt) {
+                    ok = ok && file.write(buffer) == buffer.size();
+                    buffer.clear();
+                }
+            });
+        ok = ok && file.write(buffer) == buffer.size();
+        if (triangles > 0xFFFFFFFFull)
+            return fail(QStringLiteral("the surface of material %1 has more triangles than an STL file can hold")
+                            .arg(entry.first));
+        const uint32_t count = uint32_t(triangles);
+        ok = ok && file.seek(80) && file.write(reinterpret_cast<const char *>(&count), 4) == 4;
+        if (!ok)
+            return fail(QStringLiteral("\"%1\" could not be written: %2").arg(name, file.errorString()));
+    }
+    for (const std::unique_ptr<QSaveFile> &file : files) {
+        if (!file->commit())
+            return fail(QStringLiteral("\"%1\" could not be written: %2").arg(file->fileName(), file->errorString()));
+        if (written)
+            *written << file->fileName();
+    }
+    return true;
+}
+
+} // namespace
+
+bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStringList *written, StlSurface surface)
 {
     auto fail = [error](const QString &text) {
         if (error)
@@ -62,6 +173,8 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
     };
     if (prefix.isEmpty())
         return fail(QStringLiteral("no file name prefix given"));
+    if (surface == StlSurface::Smooth)
+        return writeSmoothStl(volume, prefix, error, written);
     const unsigned size[3] = {volume.getSizeX(), volume.getSizeY(), volume.getSizeZ()};
     const double cell[3] = {unitLength(volume.getCellSizeX()), unitLength(volume.getCellSizeY()),
                             unitLength(volume.getCellSizeZ())};

@@ -25,6 +25,7 @@ using Model::Automaton::TotalVolume;
 namespace {
 const QString VtiTitle = QStringLiteral("Geometry (VTK)");
 const QString StlTitle = QStringLiteral("Surfaces (STL)");
+const QString SmoothStlTitle = QStringLiteral("Smooth Surfaces (STL)");
 const QString MeasureTitle = QStringLiteral("Measure Column");
 } // namespace
 
@@ -102,13 +103,17 @@ void AnalysisActions::exportVti()
     say(VtiTitle, QStringLiteral("written to %1").arg(QDir::toNativeSeparators(name)));
 }
 
-void AnalysisActions::exportStl()
+void AnalysisActions::exportStl() { writeStl(StlTitle, int(Model::Analysis::StlSurface::Cells)); }
+
+void AnalysisActions::exportSmoothStl() { writeStl(SmoothStlTitle, int(Model::Analysis::StlSurface::Smooth)); }
+
+void AnalysisActions::writeStl(const QString &title, int surface)
 {
-    const boost::shared_ptr<TotalVolume> volume = chooseVolume(StlTitle);
+    const boost::shared_ptr<TotalVolume> volume = chooseVolume(title);
     if (!volume)
         return;
     const QString folder = m_lastFolder.isEmpty() ? QDir::homePath() : m_lastFolder;
-    QString prefix = m_askFile(StlTitle, QDir(folder).filePath(QStringLiteral("surface")),
+    QString prefix = m_askFile(title, QDir(folder).filePath(QStringLiteral("surface")),
                                QStringLiteral("STL files, one per material: PREFIX-<id>.stl (*)"));
     if (prefix.isEmpty())
         return;
@@ -116,13 +121,13 @@ void AnalysisActions::exportStl()
         prefix.chop(4);
     QString error;
     QStringList written;
-    if (!Model::Analysis::writeStl(*volume, prefix, &error, &written)) {
-        m_presenter.workspace().reportError(StlTitle, QStringLiteral("No file was written: %1.").arg(error));
+    if (!Model::Analysis::writeStl(*volume, prefix, &error, &written, Model::Analysis::StlSurface(surface))) {
+        m_presenter.workspace().reportError(title, QStringLiteral("No file was written: %1.").arg(error));
         return;
     }
     m_lastFolder = QFileInfo(prefix).absolutePath();
     for (const QString &file : written)
-        say(StlTitle, QStringLiteral("written to %1").arg(QDir::toNativeSeparators(file)));
+        say(title, QStringLiteral("written to %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void AnalysisActions::measureColumn()

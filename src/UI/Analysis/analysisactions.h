@@ -27,7 +27,8 @@ namespace Analysis {
 class MeasureColumnDialog;
 
 // The program's front end of the analysis functions: File > Export >
-// "Cross-Section…", "Geometry (VTK)…", "Surfaces (STL)…" and Rendering >
+// "Cross-Section…", "Geometry (VTK)…", "Surfaces (STL)…", "Smooth Surfaces
+// (STL)…" and Rendering >
 // "Measure Column". Each works on the selected cell volume, or the only one
 // in the scene; failures reach the person through the workspace's error
 // report, results the console.
@@ -49,6 +50,7 @@ public Q_SLOTS:
     void exportCrossSection();
     void exportVti();
     void exportStl();
+    void exportSmoothStl();
     void measureColumn();
     // Measures the column at (x, y) of the current volume and prints it.
     void measureAt(unsigned x, unsigned y);
@@ -58,6 +60,7 @@ public Q_SLOTS:
 private:
     boost::shared_ptr<Model::Automaton::TotalVolume> chooseVolume(const QString &title);
     void say(const QString &title, const QString &text);
+    void writeStl(const QString &title, int surface);
 
     MainWindowPresenter &m_presenter;
     GLWidget *m_view;

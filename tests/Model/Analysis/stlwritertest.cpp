@@ -193,3 +193,142 @@ TEST(StlWriterTest, NothingIsWrittenForAnEmptyVolumeOrAMissingFolder)
     ASSERT_TRUE(writeStl(*full, dir.filePath("f"), &error));
     EXPECT_EQ(108u, readStl(stlFileName(dir.filePath("f"), 1)).size());
 }
+
+namespace {
+
+double areaOf(const std::vector<Triangle> &triangles)
+{
+    double area = 0;
+    for (const Triangle &t : triangles) {
+        const double u[3] = {t.p[1][0] - t.p[0][0], t.p[1][1] - t.p[0][1], t.p[1][2] - t.p[0][2]};
+        const double w[3] = {t.p[2][0] - t.p[0][0], t.p[2][1] - t.p[0][1], t.p[2][2] - t.p[0][2]};
+        const double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+        area += 0.5 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    }
+    return area;
+}
+
+struct SmoothCase
+{
+    const char *name;
+    unsigned sx, sy, sz;
+    float cx, cy, cz;
+    // In the volume's units about the volume's centre: inside the shape.
+    std::function<bool(double x, double y, double z)> inside;
+    double area; // the shape's own area
+};
+
+const double Pi = 3.14159265358979323846;
+
+// A sphere, a tall and a flat cylinder, with cubic and with flattened cells.
+const SmoothCase smoothCases[] = {
+    {"sphere", 28, 28, 28, 1.0f, 1.0f, 1.0f,
+     [](double x, double y, double z) { return x * x + y * y + z * z <= 10.0 * 10.0; }, 4 * Pi * 100},
+    {"sphereInFlatCells", 36, 36, 60, 0.5f, 0.5f, 0.25f,
+     [](double x, double y, double z) { return x * x + y * y + z * z <= 7.0 * 7.0; }, 4 * Pi * 49},
+    {"cylinder", 28, 28, 36, 1.0f, 1.0f, 1.0f,
+     [](double x, double y, double z) { return x * x + y * y <= 10.0 * 10.0 && std::fabs(z) <= 12; },
+     2 * Pi * 100 + 2 * Pi * 10 * 24},
+    {"disc", 44, 44, 14, 1.0f, 1.0f, 1.0f,
+     [](double x, double y, double z) { return x * x + y * y <= 18.0 * 18.0 && std::fabs(z) <= 4; },
+     2 * Pi * 18 * 18 + 2 * Pi * 18 * 8},
+};
+
+class SmoothStl : public ::testing::TestWithParam<SmoothCase>
+{
+};
+
+} // namespace
+
+// Smooth surfaces: closed with every edge in two triangles, turned outward,
+// the shape's area within 5 % and the cells' volume within 2 %.
+TEST_P(SmoothStl, ASmoothSurfaceHasTheShapesAreaAndEnclosesTheCells)
+{
+    const SmoothCase c = GetParam();
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(
+        c.sx, c.sy, c.sz,
+        [&](unsigned x, unsigned y, unsigned z) {
+            return c.inside((x + 0.5 - c.sx / 2.0) * c.cx, (y + 0.5 - c.sy / 2.0) * c.cy, (z + 0.5 - c.sz / 2.0) * c.cz)
+                       ? 5u
+                       : 0u;
+        },
+        c.cx, c.cy, c.cz, Util::Vector3D(1.0, -2.0, 3.0));
+    QTemporaryDir dir;
+    QString error;
+    QStringList written;
+    ASSERT_TRUE(writeStl(*volume, dir.filePath("s"), &error, &written, StlSurface::Smooth)) << error.toStdString();
+    ASSERT_EQ(written, QStringList{stlFileName(dir.filePath("s"), 5)});
+    const std::vector<Triangle> triangles = readStl(written.first());
+    ASSERT_GT(triangles.size(), 100u);
+    std::map<std::pair<Point, Point>, int> edges = directedEdges(triangles);
+    for (const auto &e : edges) {
+        ASSERT_EQ(1, e.second);
+        ASSERT_EQ(1u, edges.count(std::make_pair(e.first.second, e.first.first)));
+    }
+    expectNormalsMatchWinding(triangles);
+    const double cells = double(TestSupport::countOf(TestSupport::materialsOf(*volume), 5)) * c.cx * c.cy * c.cz;
+    EXPECT_NEAR(signedVolume(triangles) / cells, 1.0, 0.02);
+    EXPECT_NEAR(areaOf(triangles) / c.area, 1.0, 0.05) << areaOf(triangles) << " against " << c.area;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, SmoothStl, ::testing::ValuesIn(smoothCases),
+                         [](const ::testing::TestParamInfo<SmoothCase> &info) { return std::string(info.param.name); });
+
+// Layers that fill the volume sideways: each closes along the volume's
+// sides, and a flat face of the cells is exactly where the cells end (the
+// rounding along the layers' edges takes some of a thin layer's volume).
+TEST(StlWriterTest, SmoothLayersCloseAtTheVolumesSidesWithFlatFacesInPlace)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(
+        12, 10, 12, [](unsigned, unsigned, unsigned z) { return z < 4 ? 1u : z < 7 ? 3u : 0u; }, 1.0f, 1.0f, 0.5f);
+    QTemporaryDir dir;
+    QString error;
+    ASSERT_TRUE(writeStl(*volume, dir.filePath("l"), &error, nullptr, StlSurface::Smooth)) << error.toStdString();
+    const struct
+    {
+        uint32_t material;
+        double bottom, top, volume;
+    } layers[] = {{1, 0.0, 2.0, 12 * 10 * 2.0}, {3, 2.0, 3.5, 12 * 10 * 1.5}};
+    for (const auto &layer : layers) {
+        SCOPED_TRACE(layer.material);
+        const std::vector<Triangle> triangles = readStl(stlFileName(dir.filePath("l"), layer.material));
+        std::map<std::pair<Point, Point>, int> edges = directedEdges(triangles);
+        for (const auto &e : edges)
+            ASSERT_EQ(1u, edges.count(std::make_pair(e.first.second, e.first.first)));
+        float lowest = 1e9f, highest = -1e9f;
+        for (const Triangle &t : triangles)
+            for (const Point &p : t.p) {
+                lowest = std::min(lowest, p[2]);
+                highest = std::max(highest, p[2]);
+            }
+        EXPECT_FLOAT_EQ(lowest, float(layer.bottom));
+        EXPECT_FLOAT_EQ(highest, float(layer.top));
+        EXPECT_LT(signedVolume(triangles), layer.volume);
+        EXPECT_GT(signedVolume(triangles), 0.85 * layer.volume);
+    }
+}
+
+TEST(StlWriterTest, TheSurfaceKindIsReadFromItsName)
+{
+    const struct
+    {
+        const char *text;
+        bool known;
+        StlSurface surface;
+    } rows[] = {{"cells", true, StlSurface::Cells},
+                {"Smooth", true, StlSurface::Smooth},
+                {" SMOOTH ", true, StlSurface::Smooth},
+                {"staircase", false, StlSurface::Cells},
+                {"", false, StlSurface::Cells}};
+    for (const auto &row : rows) {
+        StlSurface surface = StlSurface::Cells;
+        QString error;
+        EXPECT_EQ(parseStlSurface(QLatin1String(row.text), &surface, &error), row.known) << row.text;
+        if (row.known) {
+            EXPECT_EQ(surface, row.surface);
+            EXPECT_EQ(stlSurfaceName(surface), QString::fromLatin1(row.text).trimmed().toLower());
+        } else {
+            EXPECT_TRUE(error.contains(QStringLiteral("neither"))) << error.toStdString();
+        }
+    }
+}

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,7 +82,7 @@ TEST(AnalysisActionsTest, ExportEntriesSitInFileExportAndMeasureColumnInRenderin
     for (QAction *a : exports->actions())
         texts << a->text();
     EXPECT_EQ(QStringList({QString::fromUtf8("Cross-Section…"), QString::fromUtf8("Geometry (VTK)…"),
-                           QString::fromUtf8("Surfaces (STL)…")}),
+                           QString::fromUtf8("Surfaces (STL)…"), QString::fromUtf8("Smooth Surfaces (STL)…")}),
               texts);
     EXPECT_TRUE(shown.window->form().menu(QStringLiteral("menuRendering"))->actions().contains(
         shown.window->action(QStringLiteral("actionMeasure_Column"))));
@@ -91,9 +92,9 @@ TEST(AnalysisActionsTest, WithoutAVolumeEveryEntrySaysSo)
 {
     Fixture f;
     for (const char *name : {"actionExport_Cross_Section", "actionExport_Geometry_VTK", "actionExport_Surfaces_STL",
-                             "actionMeasure_Column"})
+                             "actionExport_Smooth_Surfaces_STL", "actionMeasure_Column"})
         f.shown.window->action(QLatin1String(name))->trigger();
-    ASSERT_EQ(4, f.messages->errors.size());
+    ASSERT_EQ(5, f.messages->errors.size());
     for (const QString &error : f.messages->errors)
         EXPECT_TRUE(error.endsWith(QStringLiteral("There is no cell volume to export or measure."))) << error.toStdString();
     EXPECT_EQ(QStringLiteral("Measure Column: There is no cell volume to export or measure."), f.messages->errors.last());
@@ -113,6 +114,16 @@ TEST(AnalysisActionsTest, VtkAndStlExportsWriteTheOnlyVolume)
     EXPECT_TRUE(QFile::exists(Model::Analysis::stlFileName(f.folder.filePath(QStringLiteral("skin")), 3)));
     EXPECT_TRUE(f.messages->errors.isEmpty()) << f.messages->errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(3, f.console->lines.filter(QStringLiteral("written to")).size());
+    // The smooth surfaces: the same files, triangles that are not the cells' squares.
+    answer = f.folder.filePath(QStringLiteral("smooth"));
+    f.shown.window->action(QStringLiteral("actionExport_Smooth_Surfaces_STL"))->trigger();
+    for (uint32_t material : {1u, 3u}) {
+        const QString cells = Model::Analysis::stlFileName(f.folder.filePath(QStringLiteral("skin")), material);
+        const QString smooth = Model::Analysis::stlFileName(f.folder.filePath(QStringLiteral("smooth")), material);
+        ASSERT_TRUE(QFile::exists(smooth));
+        EXPECT_NE(QFileInfo(cells).size(), QFileInfo(smooth).size());
+    }
+    EXPECT_EQ(2, f.console->lines.filter(QStringLiteral("Smooth Surfaces (STL): written to")).size());
 
     // An unwritable place is reported and writes nothing.
     answer = f.folder.filePath(QStringLiteral("missing/cells.vti"));

@@ -89,9 +89,10 @@ TEST(BatchRunDialog, ShowsItsWidgetsWithTheirNamesAndTexts)
         {"Doping", 8},                  {"Electroplating", 7},        {"Ion Implantation", 14}, {"Isotropic Etching", 5},
         {"Isotropic Deposition", 16},   {"Moore Deposition", 2},      {"Moore Etching", 3},     {"Photolithography", 0},
         {"Planarization", 6},           {"Pour Material", 9},         {"Random Walk Doping", 19}, {"PVD", 12},
-        {"RIE", 13},                    {"Save Image", 10},           {"Si Wet Etching", 1},    {"Thermal Oxidation", 15}};
-    ASSERT_EQ(box->count(), 20);
-    for (int i = 0; i < 20; ++i) {
+        {"RIE", 13},                    {"Save Image", 10},           {"Si Wet Etching", 1},    {"Thermal Oxidation", 15},
+        {"Sputter Deposition", 20},     {"Ion-Enhanced Etching", 21}, {"Bosch DRIE", 22}};
+    ASSERT_EQ(box->count(), 23);
+    for (int i = 0; i < 23; ++i) {
         EXPECT_EQ(box->itemText(i), QLatin1String(entries[i].first));
         EXPECT_EQ(box->itemData(i).toInt(), entries[i].second) << entries[i].first;
     }
