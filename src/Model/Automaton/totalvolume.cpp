@@ -54,7 +54,8 @@ TotalVolume::TotalVolume(unsigned sizeX, unsigned sizeY, unsigned sizeZ, float c
 TotalVolume::TotalVolume(const TotalVolume &source, const Voxel *sourceCells)
     : Object(source), m_cells(source.m_cells.size()), m_sizeX(source.m_sizeX), m_sizeY(source.m_sizeY),
       m_sizeZ(source.m_sizeZ), m_cellSizeX(source.m_cellSizeX), m_cellSizeY(source.m_cellSizeY),
-      m_cellSizeZ(source.m_cellSizeZ), m_position(source.m_position), m_painter(this)
+      m_cellSizeZ(source.m_cellSizeZ), m_position(source.m_position), m_unitLength(source.m_unitLength),
+      m_painter(this)
 {
     // A clone carries materials only: every other cell field starts fresh.
     Voxel *out = m_cells.data();

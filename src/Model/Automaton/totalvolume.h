@@ -60,6 +60,9 @@ public:
     float getCellSizeY() const { return m_cellSizeY; }
     float getCellSizeZ() const { return m_cellSizeZ; }
     Util::Vector3D getPosition() const { return m_position; }
+    // The physical length of one unit of the volume's coordinates, in micrometres.
+    double getUnitLength() const { return m_unitLength; }
+    void setUnitLength(double micrometres) { m_unitLength = micrometres; }
     Geometry::TotalVolumePainter &getPainter() { return m_painter; }
     const Geometry::TotalVolumePainter &getPainter() const { return m_painter; }
     boost::shared_ptr<SiLattice> getLattice() const { return m_lattice; }
@@ -118,6 +121,7 @@ private:
     unsigned m_sizeX, m_sizeY, m_sizeZ;
     float m_cellSizeX, m_cellSizeY, m_cellSizeZ;
     Util::Vector3D m_position;
+    double m_unitLength = 1.0;
     mutable QMutex m_dataLock; // masks and properties
     Mask m_topMask;
     Mask m_bottomMask;
