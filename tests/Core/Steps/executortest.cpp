@@ -810,3 +810,40 @@ TEST(ProcessSteps, WetEtchesInARowAddUpToOneEtch)
     EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 3), Si);
     EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 4), 0u);
 }
+
+// A list written before oxidation knew its ambient and orientation reads as dry oxygen on (100).
+TEST(ProcessSteps, OxidationWithoutAmbientOrOrientationIsDryOn100)
+{
+    // One hour at 1273 K, 100 cells per micron: dry (100) 5.8 cells, (111) 7.0, wet about 40.
+    const Values byTime = {{"OxidationTimeSet", QVariant(true)},    {"Micron Conversion", QVariant(100.0)},
+                           {"Oxidation Time", QVariant(1.0)},       {"Oxidation Pressure", QVariant(1.0)},
+                           {"Oxidation Temperature", QVariant(1273.0)}};
+    const auto oxidized = [&byTime](const Values &more) {
+        const boost::shared_ptr<TotalVolume> volume = TestSupport::makeVolume(3, 3, 60, [](unsigned, unsigned, unsigned z) {
+            return z < 30 ? Si : 0u;
+        });
+        Values values = byTime;
+        values.insert(values.end(), more.begin(), more.end());
+        ProcessRunContext context;
+        context.volume = volume;
+        EXPECT_EQ(runProcessStep(makeStep(15, values), context), StepSucceeded) << qPrintable(context.detail);
+        return materialsOf(*volume);
+    };
+    const std::vector<uint32_t> old = oxidized({});
+    EXPECT_EQ(old, oxidized({{"Ambient", QVariant(0)}, {"Orientation", QVariant(100)}}));
+    EXPECT_LT(countOf(old, Oxide), countOf(oxidized({{"Orientation", QVariant(111)}}), Oxide));
+    EXPECT_LT(countOf(old, Oxide), countOf(oxidized({{"Ambient", QVariant(1)}}), Oxide));
+    // An unknown ambient or orientation is refused before any cell changes.
+    for (const Values &bad : {Values{{"Ambient", QVariant(2)}}, Values{{"Orientation", QVariant(112)}}}) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+        const std::vector<uint32_t> before = materialsOf(*volume);
+        Values values = byTime;
+        values.insert(values.end(), bad.begin(), bad.end());
+        ProcessRunContext context;
+        context.volume = volume;
+        EXPECT_NE(runProcessStep(makeStep(15, values), context), StepSucceeded);
+        EXPECT_FALSE(context.detail.isEmpty());
+        EXPECT_EQ(materialsOf(*volume), before);
+    }
+}
+

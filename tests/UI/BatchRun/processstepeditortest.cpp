@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                  15,
                  {"Micron Conversion|double|V", "Oxidation Pressure|double|H", "Oxidation Temperature|double|H",
                   "Oxidation Time|double|H", "OxidationTimeSet|bool|H", "Oxidation Thickness|double|V",
-                  "OxidationThicknessSet|bool|H"},
+                  "OxidationThicknessSet|bool|H", "Ambient|int|V", "Orientation|int|V"},
                  {}},
         TypeCase{"Isotropic Deposition", 16, {"Film Thickness|double|V"}, {M}},
         TypeCase{"Anisotropic Deposition",

@@ -209,12 +209,12 @@ TEST_F(DialogTest, OxidationObserverHandsOverOnlyTheChosenOption)
     whenDialogOpens(
         [](QDialog *dialog) {
             dialog->findChild<QRadioButton *>(QStringLiteral("radOxidationTime"))->setChecked(true);
-            dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblMicronConversion"))->setValue(40);
+            dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblMicronConversion"))->setValue(50);
         },
         true);
     workspace.startOperation(op);
     EXPECT_EQ(workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
-    // 0.105 µm at 40 cells per micron is 4.2 cells: 2.4 outward (one empty layer), 1.9 inward (two layers).
+    // Dry (100): 0.0857 µm at 50 cells per micron is 4.3 cells: 2.4 outward (one empty layer), 1.9 inward (two layers).
     EXPECT_EQ(materialAt(*volume, 1, 1, 4), 0u);
     EXPECT_EQ(materialAt(*volume, 1, 1, 3), 3u);
     EXPECT_EQ(materialAt(*volume, 1, 1, 2), 3u);
