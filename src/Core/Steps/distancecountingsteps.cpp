@@ -312,9 +312,9 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
             .hint(QStringLiteral("The oxidant: dry oxygen, or steam (wet). Each has its own Deal-Grove constants.")),
         choice(QStringLiteral("Orientation")).label(QStringLiteral("Wafer orientation")).field(QStringLiteral("Orientation"))
             .optional().byDefault(int(DealGrove::Plane100))
-            .choice(DealGrove::Plane100, QStringLiteral("(100)"), QStringLiteral("Orientation100"), QStringLiteral("(100)"))
-            .choice(DealGrove::Plane110, QStringLiteral("(110)"), QStringLiteral("Orientation110"), QStringLiteral("(110)"))
-            .choice(DealGrove::Plane111, QStringLiteral("(111)"), QStringLiteral("Orientation111"), QStringLiteral("(111)"))
+            .choice(DealGrove::Plane100, QStringLiteral("(100)"), QStringLiteral("Orientation100"), QStringLiteral("Si(100)"))
+            .choice(DealGrove::Plane110, QStringLiteral("(110)"), QStringLiteral("Orientation110"), QStringLiteral("Si(110)"))
+            .choice(DealGrove::Plane111, QStringLiteral("(111)"), QStringLiteral("Orientation111"), QStringLiteral("Si(111)"))
             .hint(QStringLiteral("The wafer's surface plane: the linear rate constant depends on it."))};
     oxidation.lattice = LatticeEffect::Stale;
     oxidation.everyFailureIsMissing = true;

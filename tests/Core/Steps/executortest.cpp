@@ -175,6 +175,11 @@ const std::vector<StepCase> &stepCases()
           {"Material_Id", QVariant(PDoped)}, {"Doping Time", QVariant(3 * 0.8333333333)},
           {"Doping Threshold", QVariant(100e18)}},
          PDoped, +1, Mark::Set},
+        // 30 % KOH at 80 °C, 1.36 µm/min on (100): two units of a micrometre in 1.5 min.
+        {"AnisotropicWetEtch", 25, siliconBase,
+         {{"Etchant", QVariant(0)}, {"Concentration", QVariant(30.0)}, {"Temperature", QVariant(80.0)},
+          {"Time", QVariant(1.5)}},
+         Si, -1, Mark::Clear},
     };
     return *cases;
 }
@@ -847,3 +852,37 @@ TEST(ProcessSteps, OxidationWithoutAmbientOrOrientationIsDryOn100)
     }
 }
 
+// The etchant, its concentration and temperature must lie within the published data;
+// a refusal leaves the cells and the lattice mark as they were.
+TEST(ProcessSteps, AnisotropicWetEtchRefusesWhatTheDataDoNotCover)
+{
+    const Values good = {{"Etchant", QVariant(0)}, {"Concentration", QVariant(30.0)}, {"Temperature", QVariant(80.0)},
+                         {"Time", QVariant(1.0)}};
+    const struct
+    {
+        const char *name;
+        QVariant value;
+        const char *words;
+    } cases[] = {{"Etchant", QVariant(1), "\"Etchant\" must be 0 (KOH)"},
+                 {"Concentration", QVariant(50.0), "from 10 to 40 wt %, not 50"},
+                 {"Temperature", QVariant(110.0), "from 20 to 100"},
+                 {"Temperature", QVariant(std::nan("")), "Temperature"},
+                 {"Time", QVariant(-1.0), "\"Time\" must be a finite number"},
+                 {"Time", QVariant(std::numeric_limits<double>::infinity()), "\"Time\" must be a finite number"}};
+    for (const auto &c : cases) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+        const std::vector<uint32_t> before = materialsOf(*volume);
+        QMap<int, bool> stale;
+        stale.insert(volume->getId(), true);
+        Core::Steps::ProcessData step = makeStep(25, good);
+        step.setParameterValue(QLatin1String(c.name), c.value);
+        ProcessRunContext context;
+        context.volume = volume;
+        context.latticeStale = &stale;
+        EXPECT_EQ(runProcessStep(step, context), StepInvalidParameter) << c.name;
+        EXPECT_TRUE(context.detail.contains(QString::fromUtf8(c.words))) << qPrintable(context.detail);
+        EXPECT_EQ(materialsOf(*volume), before) << c.name;
+        EXPECT_FALSE(volume->getLattice()) << c.name;
+        EXPECT_TRUE(stale.value(volume->getId())) << c.name;
+    }
+}

@@ -175,7 +175,11 @@ INSTANTIATE_TEST_SUITE_P(
                  19,
                  {"Diffusion Coefficient|double|V", "Cell Size|double|V", "Time Step Duration|double|V",
                   "Surface Concentration|double|V", "Doping Time|double|V", "Doping Threshold|double|V"},
-                 {{"Material", true}}}));
+                 {{"Material", true}}},
+        TypeCase{"Anisotropic Wet Etch",
+                 25,
+                 {"Etchant|int|V", "Concentration|double|V", "Temperature|double|V", "Time|double|V"},
+                 {}}));
 
 TEST(AddProcess, CreateSubstrateTakesTheFieldsAndTheCatalogueMaterial)
 {

@@ -132,10 +132,18 @@ TEST_F(DialogTest, FormsCarryTheirNamesTitlesSizesDefaultsAndMaterialLists)
     SimpleOxidationOptionsDialog oxidation;
     EXPECT_EQ(oxidation.objectName(), QStringLiteral("SimpleOxidationOptionsBaseDialog"));
     EXPECT_EQ(oxidation.windowTitle(), QStringLiteral("Si Oxidation Options"));
-    EXPECT_EQ(oxidation.size(), QSize(400, 350));
+    EXPECT_EQ(oxidation.size(), QSize(400, 470));
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblOxideThickness"), 10);
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblTemperature"), 1273);
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblMicronConversion"), 100);
+    // Dry oxygen on a (100) wafer unless chosen otherwise.
+    for (const char *name : {"radDry", "radWet", "radOrientation100", "radOrientation110", "radOrientation111"}) {
+        const QRadioButton *button = oxidation.findChild<QRadioButton *>(QLatin1String(name));
+        ASSERT_TRUE(button) << name;
+        EXPECT_EQ(button->isChecked(), QLatin1String(name) == QLatin1String("radDry") ||
+                                           QLatin1String(name) == QLatin1String("radOrientation100"))
+            << name;
+    }
 }
 
 TEST_F(DialogTest, StoredStepsSelectByIdThenByNameAndPickTheOptions)
