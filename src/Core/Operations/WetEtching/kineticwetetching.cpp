@@ -124,9 +124,16 @@ void KineticWetEtching::etch()
         a.life = 0.0f;
         removeAtOnce(next.atom);
         ++stats.atomsRemoved;
-        for (uint32_t b : a.bonds)
-            if (SiAtom::isAtom(b))
-                classify(b, next.time);
+        // The removal changes the first-neighbour counts of its partners and the
+        // second-neighbour counts of their partners: both decide a class.
+        for (uint32_t b : a.bonds) {
+            if (!SiAtom::isAtom(b) || l.atom(b).state != SiAtom::Present)
+                continue;
+            classify(b, next.time);
+            for (uint32_t c : l.atom(b).bonds)
+                if (SiAtom::isAtom(c) && c != next.atom)
+                    classify(c, next.time);
+        }
     }
 
     // Atoms still exposed keep what is left of their life for a later etch of this lattice.

@@ -150,6 +150,26 @@ TEST(KineticWetEtch, HundredTenAndHundredElevenAgainstHundredFollowTheSources)
     EXPECT_NEAR(rate111 / rate100, Ratio111, 0.20 * Ratio111);
 }
 
+TEST(KineticWetEtch, AHundredTenFaceRecedesOneLayerPerLifeOfItsAtoms)
+{
+    // A face normal to x, (110), under a mask: whole layers (2√2 layers a unit) go, one per
+    // 1 / rate of the class, as long as the facets from the mask's edge stay above the band.
+    // An atom's class also depends on its second neighbours, so a removal must reclass them too.
+    for (double depth : {2.1, 4.1, 6.1}) {
+        const boost::shared_ptr<TotalVolume> face = makeVolume(30, 30, 26, [](unsigned x, unsigned, unsigned z) {
+            if (x >= 20)
+                return 0u;
+            return z < 24 ? 1u : z == 24 ? 2u : 0u;
+        });
+        ASSERT_TRUE(face->createLattice());
+        const Box band{0, 30, 13, 17, 10, 14};
+        const double before = extreme(*face, band, 0, true);
+        etchFor(*face, depth / seidel110(80), 80);
+        const double layer = std::sqrt(2.0) / 4;
+        EXPECT_NEAR(before - extreme(*face, band, 0, true), std::floor(depth / layer) * layer, 1e-6) << depth;
+    }
+}
+
 TEST(KineticWetEtch, GrooveWallsStandAtFiftyFourPointSevenDegrees)
 {
     // A mask opening 12 wide along x in a (100) wafer, etched 6 units deep: not yet a full V.
