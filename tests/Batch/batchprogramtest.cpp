@@ -142,7 +142,7 @@ TEST_P(ExampleList, RunsToTheEndAndWritesADocumentThatOpens)
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleList, ::testing::Values("v-groove", "cantilever", "doping-oxidation", "gdsii-comb",
-                                                                  "sputter-via", "bosch-trenches"));
+                                                                  "sputter-via", "bosch-trenches", "koh-v-groove"));
 
 TEST(BatchProgramTest, FailingStepStopsTheRunKeepsEarlierStepsAndExitsWithItsCode)
 {

@@ -46,7 +46,7 @@ STEPS = [
      lambda b, a: np.count_nonzero(a == N_SI) > 0),
     ("Si Oxidation", dict(oxidation_time_set=False, micron_conversion=1.0, oxidation_thickness=2.0),
      lambda b, a: np.count_nonzero(a == OXIDE) > 0),
-    ("Si Oxidation", dict(oxidation_time_set=True, micron_conversion=10.0, oxidation_pressure=1.0,
+    ("Si Oxidation", dict(oxidation_time_set=True, micron_conversion=30.0, oxidation_pressure=1.0,
                           oxidation_temperature=1373.0, oxidation_time=1.0),
      lambda b, a: np.count_nonzero(a == OXIDE) > 0),
     ("Doping (Random Walk CA)", dict(cell_size=1.0, time_step_duration=0.1, diffusion_coefficient=1.0,
@@ -54,6 +54,11 @@ STEPS = [
                                      material=N_SI),
      lambda b, a: not np.array_equal(a, b)),
     ("Si wet etching", dict(depth=2.0),
+     lambda b, a: np.count_nonzero(a == SI) < np.count_nonzero(b == SI)),
+    ("Si Oxidation", dict(oxidation_time_set=True, micron_conversion=10.0, oxidation_pressure=1.0,
+                          oxidation_temperature=1373.0, oxidation_time=1.0, ambient=1, orientation=111),
+     lambda b, a: np.count_nonzero(a == OXIDE) > 0),
+    ("Anisotropic Wet Etch", dict(etchant=0, concentration=30.0, temperature=80.0, time=1.5),
      lambda b, a: np.count_nonzero(a == SI) < np.count_nonzero(b == SI)),
     ("Save Image", dict(filename=""),
      lambda b, a: np.array_equal(a, b)),
@@ -178,7 +183,7 @@ def test_impossible_substrate_size_is_refused_by_the_runner():
 
 def test_every_step_type_is_offered_with_snake_case_keywords():
     types = torvane.step_types()
-    assert len(types) == 23
+    assert len(types) == 24
     assert types["CVD"] == {"material": ("Material_Id", "material name or id"),
                             "thickness": ("Thickness", "number")}
     pvd = types["PVD"]
@@ -190,6 +195,8 @@ def test_every_step_type_is_offered_with_snake_case_keywords():
                     "lower_left_front_corner"):
         assert keyword in substrate
     oxidation = types["Si Oxidation"]
-    for keyword in ("oxidation_time", "oxidation_temperature", "oxidation_pressure", "oxidation_thickness"):
+    for keyword in ("oxidation_time", "oxidation_temperature", "oxidation_pressure", "oxidation_thickness",
+                    "ambient", "orientation"):
         assert keyword in oxidation
+    assert set(types["Anisotropic Wet Etch"]) == {"etchant", "concentration", "temperature", "time"}
     assert set(types["Electroplating"]) == {"film_thickness", "conducting_material", "deposited_material"}

@@ -103,11 +103,20 @@ int runIonImplantation(StepRun &run)
     return StepSucceeded;
 }
 
+// A list without an ambient or an orientation reads as dry oxygen on a (100) wafer, the lattice's own.
+DealGrove oxidationKinetics(const StepRun &run)
+{
+    const DealGrove::Ambient ambient = run.given("Ambient") ? DealGrove::Ambient(run.integer("Ambient")) : DealGrove::Dry;
+    const DealGrove::Orientation orientation =
+        run.given("Orientation") ? DealGrove::Orientation(run.integer("Orientation")) : DealGrove::Plane100;
+    return DealGrove(ambient, orientation);
+}
+
 QString checkOxidation(const StepRun &run)
 {
     if (!run.flag("OxidationTimeSet"))
         return QString();
-    const double microns = SimpleSiOxidation::dealGroveThickness(
+    const double microns = oxidationKinetics(run).thickness(
         run.number("Oxidation Time"), run.number("Oxidation Temperature"), run.number("Oxidation Pressure"));
     if (!(std::isfinite(microns) && microns >= 0))
         return QStringLiteral("The oxidation time, temperature and pressure give no usable oxide thickness.");
@@ -116,7 +125,8 @@ QString checkOxidation(const StepRun &run)
 
 int runOxidation(StepRun &run)
 {
-    SimpleSiOxidation oxidation(run.volume(), MaterialSet::fromProcess(OxidizableProcess), run.number("Micron Conversion"));
+    SimpleSiOxidation oxidation(run.volume(), MaterialSet::fromProcess(OxidizableProcess), run.number("Micron Conversion"),
+                                oxidationKinetics(run));
     if (run.flag("OxidationTimeSet"))
         oxidation.oxidizeFor(run.number("Oxidation Time"), run.number("Oxidation Temperature"),
                              run.number("Oxidation Pressure"));
@@ -274,7 +284,8 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
     oxidation.operationNumber = 26;
     oxidation.processId = OxidizableProcess;
     oxidation.summary = QStringLiteral("Grows oxide on silicon: to a thickness, or by Deal-Grove after a time at a "
-                                       "temperature and pressure.");
+                                       "temperature and pressure, in dry oxygen or steam, on a (100), (110) or (111) "
+                                       "wafer.");
     oxidation.parameters = {
         flag(byTime).hidden().companion(QStringLiteral("OxidationThicknessSet")).byDefault(false)
             .label(QStringLiteral("Oxidation set by time"))
@@ -292,11 +303,23 @@ void addDistanceCountingSteps(QList<StepDefinition> &steps)
             .unit(QStringLiteral("cells per micron")).unitOnlyInLabel().above(0).upTo(1e9).byDefault(100.0)
             .field(QStringLiteral("MicronConversion"))
             .hint(QStringLiteral("Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x "
-                                 "0.35 units."))};
+                                 "0.35 units.")),
+        // Left out, as in lists written before they existed: dry, (100).
+        choice(QStringLiteral("Ambient")).label(QStringLiteral("Ambient")).field(QStringLiteral("Ambient")).optional()
+            .byDefault(int(DealGrove::Dry))
+            .choice(DealGrove::Dry, QString::fromUtf8("Dry O\u2082"), QStringLiteral("Dry"), QStringLiteral("dry O2"))
+            .choice(DealGrove::Wet, QString::fromUtf8("Wet H\u2082O"), QStringLiteral("Wet"), QStringLiteral("wet H2O"))
+            .hint(QStringLiteral("The oxidant: dry oxygen, or steam (wet). Each has its own Deal-Grove constants.")),
+        choice(QStringLiteral("Orientation")).label(QStringLiteral("Wafer orientation")).field(QStringLiteral("Orientation"))
+            .optional().byDefault(int(DealGrove::Plane100))
+            .choice(DealGrove::Plane100, QStringLiteral("(100)"), QStringLiteral("Orientation100"), QStringLiteral("Si(100)"))
+            .choice(DealGrove::Plane110, QStringLiteral("(110)"), QStringLiteral("Orientation110"), QStringLiteral("Si(110)"))
+            .choice(DealGrove::Plane111, QStringLiteral("(111)"), QStringLiteral("Orientation111"), QStringLiteral("Si(111)"))
+            .hint(QStringLiteral("The wafer's surface plane: the linear rate constant depends on it."))};
     oxidation.lattice = LatticeEffect::Stale;
     oxidation.everyFailureIsMissing = true;
     oxidation.form =
-        DialogForm{QStringLiteral("SimpleOxidationOptionsBaseDialog"), QStringLiteral("Si Oxidation Options"), 400, 350};
+        DialogForm{QStringLiteral("SimpleOxidationOptionsBaseDialog"), QStringLiteral("Si Oxidation Options"), 400, 470};
     oxidation.check = checkOxidation;
     oxidation.run = runOxidation;
     steps << oxidation;

@@ -7,6 +7,8 @@
 #include "Core/Operations/WetEtching/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/WetEtching/atomisticwetetchengine.h"
 #include "Core/Operations/WetEtching/continouswetetching.h"
+#include "Core/Operations/WetEtching/etchantrates.h"
+#include "Core/Operations/WetEtching/kineticwetetching.h"
 #include "Model/Automaton/totalvolume.h"
 
 namespace Core {
@@ -19,15 +21,16 @@ namespace {
 
 const unsigned WetEtchingProcess = 1;
 
-// The lattice is built again when the cells changed since it was, or there is none.
-bool haveLattice(StepRun &run, int &code)
+// The lattice is built again when the cells changed since it was, or there is none;
+// depth: how far the etch may reach, in units.
+bool haveLattice(StepRun &run, double depth, int &code)
 {
     Model::Automaton::TotalVolume &volume = run.volume();
     const bool stale = !run.context.latticeStale || run.context.latticeStale->value(volume.getId(), true);
     if (!stale && volume.getLattice())
         return true;
     QString error;
-    if (volume.createLattice(&error, AtomisticWetEtchEngine::latticeReach(run.number("Depth"))))
+    if (volume.createLattice(&error, AtomisticWetEtchEngine::latticeReach(depth)))
         return true;
     // The cells are untouched; the next etch tries to build the lattice again.
     code = run.reject(QStringLiteral("The silicon lattice could not be built: %1").arg(error));
@@ -38,9 +41,30 @@ template <class Etcher>
 int etch(StepRun &run)
 {
     int code = StepSucceeded;
-    if (!haveLattice(run, code))
+    if (!haveLattice(run, run.number("Depth"), code))
         return code;
     Etcher etcher(run.volume(), run.number("Depth"));
+    if (!etcher.run())
+        return run.reject(QStringLiteral("The cell volume has no silicon lattice to etch."));
+    return StepSucceeded;
+}
+
+QString checkEtchant(const StepRun &run)
+{
+    return EtchantRates::check(run.integer("Etchant"), run.number("Concentration"), run.number("Temperature"));
+}
+
+int runEtchant(StepRun &run)
+{
+    const EtchantRates::PlaneRates planes = EtchantRates::rates(
+        EtchantRates::Etchant(run.integer("Etchant")), run.number("Concentration"), run.number("Temperature"));
+    const double unitLength = run.volume().getUnitLength();
+    const double minutes = run.number("Time");
+    const double depth = KineticWetEtching::reachDepth(planes, unitLength, minutes);
+    int code = StepSucceeded;
+    if (!haveLattice(run, depth, code))
+        return code;
+    KineticWetEtching etcher(run.volume(), KineticWetEtching::classRates(planes, unitLength), minutes, depth);
     if (!etcher.run())
         return run.reject(QStringLiteral("The cell volume has no silicon lattice to etch."));
     return StepSucceeded;
@@ -80,6 +104,37 @@ void addWetEtchingSteps(QList<StepDefinition> &steps)
                                         "at rates by their bonds.");
     continuous.run = etch<ContinousWetEtching>;
     steps << continuous;
+
+    StepDefinition etchant;
+    etchant.type = ProcessData::AnisotropicWetEtch;
+    etchant.name = QStringLiteral("Anisotropic Wet Etch");
+    etchant.comboOrder = 25;
+    etchant.operationNumber = 43;
+    etchant.processId = WetEtchingProcess;
+    etchant.summary = QStringLiteral("Wet etching of silicon in an alkaline etchant for a time, atom by atom: the "
+                                     "(100), (110) and (111) planes recede at the etchant's published rates.");
+    etchant.parameters = {
+        choice(QStringLiteral("Etchant")).label(QStringLiteral("Etchant")).field(QStringLiteral("Etchant"))
+            .byDefault(int(EtchantRates::Koh))
+            .choice(EtchantRates::Koh, QStringLiteral("KOH"), QStringLiteral("Koh"), QStringLiteral("KOH")),
+        number(QStringLiteral("Concentration")).label(QStringLiteral("Concentration")).unit(QStringLiteral("wt %"))
+            .range(EtchantRates::KohMinPercent, EtchantRates::KohMaxPercent).byDefault(30.0)
+            .field(QStringLiteral("Concentration"))
+            .hint(QStringLiteral("Weight percent of the etchant in water; KOH: 10 to 40 wt %.")),
+        number(QStringLiteral("Temperature")).label(QStringLiteral("Temperature")).unit(QString::fromUtf8("\u00b0C"))
+            .range(EtchantRates::KohMinCelsius, EtchantRates::KohMaxCelsius).byDefault(80.0)
+            .field(QStringLiteral("Temperature"))
+            .hint(QString::fromUtf8("KOH: 20 to 100 \u00b0C.")),
+        number(QStringLiteral("Time")).label(QStringLiteral("Time")).unit(QStringLiteral("min")).range(0, 1e6)
+            .byDefault(1.0).field(QStringLiteral("Time"))};
+    etchant.lattice = LatticeEffect::Current;
+    etchant.form = DialogForm{QStringLiteral("AnisotropicWetEtchForm"), QStringLiteral("Anisotropic Wet Etch Options"),
+                              0, 0, false,
+                              QStringLiteral("Silicon is etched for the time given; lengths follow the volume's unit "
+                                             "length.")};
+    etchant.check = checkEtchant;
+    etchant.run = runEtchant;
+    steps << etchant;
 }
 
 } // namespace Steps

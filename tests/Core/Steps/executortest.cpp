@@ -175,6 +175,11 @@ const std::vector<StepCase> &stepCases()
           {"Material_Id", QVariant(PDoped)}, {"Doping Time", QVariant(3 * 0.8333333333)},
           {"Doping Threshold", QVariant(100e18)}},
          PDoped, +1, Mark::Set},
+        // 30 % KOH at 80 °C, 1.36 µm/min on (100): two units of a micrometre in 1.5 min.
+        {"AnisotropicWetEtch", 25, siliconBase,
+         {{"Etchant", QVariant(0)}, {"Concentration", QVariant(30.0)}, {"Temperature", QVariant(80.0)},
+          {"Time", QVariant(1.5)}},
+         Si, -1, Mark::Clear},
     };
     return *cases;
 }
@@ -809,4 +814,75 @@ TEST(ProcessSteps, WetEtchesInARowAddUpToOneEtch)
     // Away from the volume's side faces the (100) top went down 8 cells, from 12 to 4.
     EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 3), Si);
     EXPECT_EQ(TestSupport::materialAt(*split, 8, 8, 4), 0u);
+}
+
+// A list written before oxidation knew its ambient and orientation reads as dry oxygen on (100).
+TEST(ProcessSteps, OxidationWithoutAmbientOrOrientationIsDryOn100)
+{
+    // One hour at 1273 K, 100 cells per micron: dry (100) 5.8 cells, (111) 7.0, wet about 40.
+    const Values byTime = {{"OxidationTimeSet", QVariant(true)},    {"Micron Conversion", QVariant(100.0)},
+                           {"Oxidation Time", QVariant(1.0)},       {"Oxidation Pressure", QVariant(1.0)},
+                           {"Oxidation Temperature", QVariant(1273.0)}};
+    const auto oxidized = [&byTime](const Values &more) {
+        const boost::shared_ptr<TotalVolume> volume = TestSupport::makeVolume(3, 3, 60, [](unsigned, unsigned, unsigned z) {
+            return z < 30 ? Si : 0u;
+        });
+        Values values = byTime;
+        values.insert(values.end(), more.begin(), more.end());
+        ProcessRunContext context;
+        context.volume = volume;
+        EXPECT_EQ(runProcessStep(makeStep(15, values), context), StepSucceeded) << qPrintable(context.detail);
+        return materialsOf(*volume);
+    };
+    const std::vector<uint32_t> old = oxidized({});
+    EXPECT_EQ(old, oxidized({{"Ambient", QVariant(0)}, {"Orientation", QVariant(100)}}));
+    EXPECT_LT(countOf(old, Oxide), countOf(oxidized({{"Orientation", QVariant(111)}}), Oxide));
+    EXPECT_LT(countOf(old, Oxide), countOf(oxidized({{"Ambient", QVariant(1)}}), Oxide));
+    // An unknown ambient or orientation is refused before any cell changes.
+    for (const Values &bad : {Values{{"Ambient", QVariant(2)}}, Values{{"Orientation", QVariant(112)}}}) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+        const std::vector<uint32_t> before = materialsOf(*volume);
+        Values values = byTime;
+        values.insert(values.end(), bad.begin(), bad.end());
+        ProcessRunContext context;
+        context.volume = volume;
+        EXPECT_NE(runProcessStep(makeStep(15, values), context), StepSucceeded);
+        EXPECT_FALSE(context.detail.isEmpty());
+        EXPECT_EQ(materialsOf(*volume), before);
+    }
+}
+
+// The etchant, its concentration and temperature must lie within the published data;
+// a refusal leaves the cells and the lattice mark as they were.
+TEST(ProcessSteps, AnisotropicWetEtchRefusesWhatTheDataDoNotCover)
+{
+    const Values good = {{"Etchant", QVariant(0)}, {"Concentration", QVariant(30.0)}, {"Temperature", QVariant(80.0)},
+                         {"Time", QVariant(1.0)}};
+    const struct
+    {
+        const char *name;
+        QVariant value;
+        const char *words;
+    } cases[] = {{"Etchant", QVariant(1), "\"Etchant\" must be 0 (KOH)"},
+                 {"Concentration", QVariant(50.0), "from 10 to 40 wt %, not 50"},
+                 {"Temperature", QVariant(110.0), "from 20 to 100"},
+                 {"Temperature", QVariant(std::nan("")), "Temperature"},
+                 {"Time", QVariant(-1.0), "\"Time\" must be a finite number"},
+                 {"Time", QVariant(std::numeric_limits<double>::infinity()), "\"Time\" must be a finite number"}};
+    for (const auto &c : cases) {
+        const boost::shared_ptr<TotalVolume> volume = makeVolume(siliconBase);
+        const std::vector<uint32_t> before = materialsOf(*volume);
+        QMap<int, bool> stale;
+        stale.insert(volume->getId(), true);
+        Core::Steps::ProcessData step = makeStep(25, good);
+        step.setParameterValue(QLatin1String(c.name), c.value);
+        ProcessRunContext context;
+        context.volume = volume;
+        context.latticeStale = &stale;
+        EXPECT_EQ(runProcessStep(step, context), StepInvalidParameter) << c.name;
+        EXPECT_TRUE(context.detail.contains(QString::fromUtf8(c.words))) << qPrintable(context.detail);
+        EXPECT_EQ(materialsOf(*volume), before) << c.name;
+        EXPECT_FALSE(volume->getLattice()) << c.name;
+        EXPECT_TRUE(stale.value(volume->getId())) << c.name;
+    }
 }

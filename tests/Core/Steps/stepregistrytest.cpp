@@ -181,7 +181,7 @@ TEST(StepRegistry, AStoredStepMissingARequiredValueIsRefusedButABuiltOneTakesThe
 {
     const StepDefinition &oxidation = *registry().ofType(ProcessData::SiOxidation);
     const QVariantMap byTime{{QStringLiteral("OxidationTimeSet"), true}, {QStringLiteral("Oxidation Time"), 3.0},
-                             {QStringLiteral("Micron Conversion"), 10.0}};
+                             {QStringLiteral("Micron Conversion"), 30.0}};
     const boost::shared_ptr<TotalVolume> volume =
         TestSupport::makeVolume(4, 4, 10, [](unsigned, unsigned, unsigned z) { return z < 4 ? 1u : 0u; });
     ProcessRunContext context;

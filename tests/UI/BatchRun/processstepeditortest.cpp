@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                  15,
                  {"Micron Conversion|double|V", "Oxidation Pressure|double|H", "Oxidation Temperature|double|H",
                   "Oxidation Time|double|H", "OxidationTimeSet|bool|H", "Oxidation Thickness|double|V",
-                  "OxidationThicknessSet|bool|H"},
+                  "OxidationThicknessSet|bool|H", "Ambient|int|V", "Orientation|int|V"},
                  {}},
         TypeCase{"Isotropic Deposition", 16, {"Film Thickness|double|V"}, {M}},
         TypeCase{"Anisotropic Deposition",
@@ -175,7 +175,11 @@ INSTANTIATE_TEST_SUITE_P(
                  19,
                  {"Diffusion Coefficient|double|V", "Cell Size|double|V", "Time Step Duration|double|V",
                   "Surface Concentration|double|V", "Doping Time|double|V", "Doping Threshold|double|V"},
-                 {{"Material", true}}}));
+                 {{"Material", true}}},
+        TypeCase{"Anisotropic Wet Etch",
+                 25,
+                 {"Etchant|int|V", "Concentration|double|V", "Temperature|double|V", "Time|double|V"},
+                 {}}));
 
 TEST(AddProcess, CreateSubstrateTakesTheFieldsAndTheCatalogueMaterial)
 {

@@ -11,11 +11,12 @@ using Model::Automaton::Voxel;
 const double SimpleSiOxidation::OutwardShare = double(0.56f);
 
 SimpleSiOxidation::SimpleSiOxidation(Model::Automaton::TotalVolume &volume, const MaterialSet &oxidizable,
-                                     double micronConversion)
+                                     double micronConversion, const DealGrove &kinetics)
     : AbstractDistanceCountingAutomatonBase(volume),
       m_target(volume),
       m_oxidizable(oxidizable),
       m_micronConversion(micronConversion),
+      m_kinetics(kinetics),
       m_surface(getSlabCount()),
       m_outer(getSlabCount()),
       m_underCursor(getSlabCount()),
@@ -31,14 +32,6 @@ SimpleSiOxidation::SimpleSiOxidation(Model::Automaton::TotalVolume &volume, cons
 
 namespace {
 
-// Linear and parabolic Deal–Grove constants at kelvin and atm: x² + A x = B (t + τ).
-void dealGroveConstants(double kelvin, double atm, double *linear, double *parabolic)
-{
-    const double b = 1297.907373 * std::exp(-14.92366568 * 1000 / kelvin) * atm * 0.999264839884312;
-    *parabolic = b;
-    *linear = b / (7973245.767 * std::exp(-23.43965534 * 1000 / kelvin));
-}
-
 // The entry of a table sorted by cell for this cell, if any; cells must be asked in increasing order.
 const OxideDepth::Entry *entryFor(const std::vector<OxideDepth::Entry> &table, size_t &cursor, uint32_t index)
 {
@@ -48,23 +41,6 @@ const OxideDepth::Entry *entryFor(const std::vector<OxideDepth::Entry> &table, s
 }
 
 } // namespace
-
-double SimpleSiOxidation::dealGroveThickness(double hours, double kelvin, double atm)
-{
-    double a, b;
-    dealGroveConstants(kelvin, atm, &a, &b);
-    const double tau = (a * 0.025 + 0.000625) / b;
-    return (std::sqrt((tau + hours) * 4 * b + a * a) - a) * 0.5;
-}
-
-double SimpleSiOxidation::dealGroveThickness(double hours, double kelvin, double atm, double initialMicrons)
-{
-    double a, b;
-    dealGroveConstants(kelvin, atm, &a, &b);
-    // τ = (x_i² + A x_i) / B, so 4 B (t + τ) + A² = (2 x_i + A)² + 4 B t.
-    const double s = 2 * initialMicrons + a;
-    return (std::sqrt(s * s + 4 * b * hours) - a) * 0.5;
-}
 
 void SimpleSiOxidation::setThickness(double thicknessMicrons)
 {
@@ -87,9 +63,9 @@ double SimpleSiOxidation::growthAt(double existingCells) const
 {
     if (!(existingCells > 0))
         return m_thickness;
-    // Below the 0.025 µm that bare silicon is taken to carry, oxide slows nothing down.
+    // Below the oxide that bare silicon is taken to carry, oxide slows nothing down.
     const double existing = existingCells / m_micronConversion;
-    const double total = dealGroveThickness(m_hours, m_kelvin, m_atm, std::max(existing, 0.025));
+    const double total = m_kinetics.thickness(m_hours, m_kelvin, m_atm, std::max(existing, m_kinetics.initialOxide()));
     return std::min(m_thickness, std::max(0.0, total - existing) * m_micronConversion);
 }
 
@@ -109,12 +85,9 @@ void SimpleSiOxidation::grow(double bareThicknessMicrons)
     m_onOxide = std::vector<OxideDepth::Entry>();
 }
 
-double SimpleSiOxidation::equivalentHours(double thicknessMicrons)
+double SimpleSiOxidation::equivalentHours(double thicknessMicrons) const
 {
-    double a, b;
-    dealGroveConstants(ThicknessKelvin, ThicknessAtm, &a, &b);
-    const double tau = (a * 0.025 + 0.000625) / b;
-    return std::max(0.0, (thicknessMicrons * thicknessMicrons + a * thicknessMicrons) / b - tau);
+    return m_kinetics.hoursFor(thicknessMicrons, ThicknessKelvin, ThicknessAtm);
 }
 
 void SimpleSiOxidation::oxidize(double thicknessMicrons)
@@ -130,7 +103,7 @@ void SimpleSiOxidation::oxidizeFor(double hours, double kelvin, double atm)
     m_hours = hours;
     m_kelvin = kelvin;
     m_atm = atm;
-    grow(dealGroveThickness(hours, kelvin, atm));
+    grow(m_kinetics.thickness(hours, kelvin, atm));
 }
 
 void SimpleSiOxidation::initializeSlab(unsigned first, unsigned last, unsigned slab)

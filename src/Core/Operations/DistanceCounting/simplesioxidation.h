@@ -1,6 +1,7 @@
 #pragma once
 
 #include "abstractdistancecountingautomatonbase.h"
+#include "dealgrove.h"
 #include "oxidedepth.h"
 
 namespace Core {
@@ -11,6 +12,8 @@ namespace Operations {
 // reaches silicon through oxide, so silicon under oxide grows too: 44 % below
 // the silicon it covers and 56 % on the oxide's outer face, less the thicker
 // the oxide in front of it (Deal–Grove with that oxide as the initial one).
+// The kinetics are those of the ambient and wafer orientation given (dry,
+// (100) unless told otherwise).
 class SimpleSiOxidation : public AbstractDistanceCountingAutomatonBase
 {
 public:
@@ -19,21 +22,16 @@ public:
 
     // oxidizable: the catalogue's oxidation process materials; micronConversion: cell units per micron.
     SimpleSiOxidation(Model::Automaton::TotalVolume &volume, const MaterialSet &oxidizable,
-                      double micronConversion = 1.0);
-
-    // Deal–Grove thickness in microns after hours at kelvin and atm, from an initial 0.025 µm.
-    static double dealGroveThickness(double hours, double kelvin, double atm);
-    // The same from an initial oxide of initialMicrons.
-    static double dealGroveThickness(double hours, double kelvin, double atm, double initialMicrons);
+                      double micronConversion = 1.0, const DealGrove &kinetics = DealGrove());
 
     // Grows the given thickness (in microns) on bare oxidizable material; sets
     // the limits, computes the count and runs. Under oxide it grows what the
-    // oxidation that gives that thickness on bare silicon (dry, at
-    // ThicknessKelvin and ThicknessAtm) grows there.
+    // oxidation that gives that thickness on bare silicon (in the kinetics'
+    // ambient, at ThicknessKelvin and ThicknessAtm) grows there.
     void oxidize(double thicknessMicrons);
     static constexpr double ThicknessKelvin = 1273, ThicknessAtm = 1;
     // Hours at ThicknessKelvin and ThicknessAtm that grow thicknessMicrons on bare silicon.
-    static double equivalentHours(double thicknessMicrons);
+    double equivalentHours(double thicknessMicrons) const;
     // Oxidizes for a time: bare silicon grows the Deal–Grove thickness, silicon
     // under oxide of thickness x_i grows until it carries the Deal–Grove
     // thickness for an initial oxide x_i.
@@ -63,6 +61,7 @@ private:
 
     MaterialSet m_oxidizable;
     double m_micronConversion;
+    DealGrove m_kinetics;
     double m_thickness = 0;
     double m_outward = 0;
     float m_fill = 0; // the vector of cells not reached yet: (X, X, X)

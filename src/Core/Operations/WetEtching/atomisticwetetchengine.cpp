@@ -346,6 +346,56 @@ void AtomisticWetEtchEngine::emptyAtomlessCells(const Slab &slab)
             }
 }
 
+void AtomisticWetEtchEngine::removeAtOnce(uint32_t id)
+{
+    SiAtom &a = m_lattice->atom(id);
+    a.state = SiAtom::Absent;
+    if (a.cellIndex < 0)
+        return;
+    int32_t &count = m_counts[a.cellIndex];
+    if (--count <= 0) {
+        count = 0;
+        m_cells[a.cellIndex].material = 0;
+    }
+}
+
+void AtomisticWetEtchEngine::etch()
+{
+    Util::SlabPlan serialPlan = m_plan;
+    serialPlan.onCallingThread = true;
+    for (long long step = 0; step < m_statistics.stepsPlanned; ++step) {
+        if (Util::stopRequested())
+            break;
+        size_t listed = 0;
+        for (const Slab &slab : m_slabs)
+            listed += slab.surface.size();
+        const Util::SlabPlan &plan = listed < SerialStepBelow ? serialPlan : m_plan;
+        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) {
+            Slab &slab = m_slabs[s];
+            for (std::vector<uint32_t> &out : slab.out)
+                out.clear();
+            slab.next.clear();
+            slab.removedAtoms.clear();
+            slab.removedCells.clear();
+            slab.examined = 0;
+            slab.changed = false;
+            examine(slab);
+        });
+        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) { applyStep(s); });
+        ++m_statistics.stepsRun;
+        bool changed = false;
+        for (const Slab &slab : m_slabs) {
+            m_statistics.atomsExamined += slab.examined;
+            m_statistics.atomsRemoved += slab.removedAtoms.size();
+            changed = changed || slab.changed || !slab.removedAtoms.empty();
+        }
+        afterStep();
+        // A step that changed nothing leaves the same lists and states, so every later step would too.
+        if (!changed)
+            break;
+    }
+}
+
 double AtomisticWetEtchEngine::latticeReach(double depth)
 {
     return SiLattice::reachForSteps(stepsForDepth(depth));
@@ -408,39 +458,7 @@ bool AtomisticWetEtchEngine::run()
     timer.restart();
     const double cpuStart = processCpuMs();
     m_interior = std::vector<uint8_t>();
-    Util::SlabPlan serialPlan = m_plan;
-    serialPlan.onCallingThread = true;
-    for (long long step = 0; step < m_statistics.stepsPlanned; ++step) {
-        if (Util::stopRequested())
-            break;
-        size_t listed = 0;
-        for (const Slab &slab : m_slabs)
-            listed += slab.surface.size();
-        const Util::SlabPlan &plan = listed < SerialStepBelow ? serialPlan : m_plan;
-        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) {
-            Slab &slab = m_slabs[s];
-            for (std::vector<uint32_t> &out : slab.out)
-                out.clear();
-            slab.next.clear();
-            slab.removedAtoms.clear();
-            slab.removedCells.clear();
-            slab.examined = 0;
-            slab.changed = false;
-            examine(slab);
-        });
-        Util::runSlabs(plan, [this](const Util::SlabRange &, unsigned s) { applyStep(s); });
-        ++m_statistics.stepsRun;
-        bool changed = false;
-        for (const Slab &slab : m_slabs) {
-            m_statistics.atomsExamined += slab.examined;
-            m_statistics.atomsRemoved += slab.removedAtoms.size();
-            changed = changed || slab.changed || !slab.removedAtoms.empty();
-        }
-        afterStep();
-        // A step that changed nothing leaves the same lists and states, so every later step would too.
-        if (!changed)
-            break;
-    }
+    etch();
     m_statistics.stepsMs = double(timer.nsecsElapsed()) / 1e6;
     m_statistics.stepsCpuMs = processCpuMs() - cpuStart;
 

@@ -85,8 +85,12 @@ protected:
 
     // One examine pass over slab.surface; read-only on every state but the
     // slab's own surface atoms' remaining life. Call keep() or remove() for
-    // each atom that should stay listed or go.
-    virtual void examine(Slab &slab) = 0;
+    // each atom that should stay listed or go. An etcher that replaces etch()
+    // need not examine.
+    virtual void examine(Slab &) {}
+    // After setup, with the cells locked: the etch itself. By default the
+    // planned steps, each an examine and an apply phase over all slabs.
+    virtual void etch();
     // Whether setup gives a full remaining life to every silicon atom that holds
     // none yet; atoms an earlier etch of the lattice wore keep what they have left.
     virtual bool resetsLife() const { return false; }
@@ -97,8 +101,13 @@ protected:
     // Marks the atom for removal and hands its present neighbours on by the slab they lie in.
     void remove(Slab &slab, uint32_t atom);
 
+    // Removes a present atom at once, outside the steps: it becomes absent
+    // and its cell empties with its last atom.
+    void removeAtOnce(uint32_t atom);
+
     Model::Automaton::SiLattice &lattice() { return *m_lattice; }
     std::vector<Slab> &slabs() { return m_slabs; }
+    Statistics &statistics() { return m_statistics; }
 
 private:
     unsigned slabOfCell(int32_t cellIndex) const { return m_slabOfX[size_t(cellIndex) / m_cellsPerX]; }

@@ -539,10 +539,8 @@ TEST(SimpleSiOxidation, OxideLayersFollowTheOutwardAndInwardShares)
     }
 }
 
-TEST(SimpleSiOxidation, ConversionAndDealGroveThickness)
+TEST(SimpleSiOxidation, Conversion)
 {
-    EXPECT_NEAR(SimpleSiOxidation::dealGroveThickness(2, 1273, 1), 0.10545695170644813, 1e-12);
-
     // 0.1 µm at 100 cells per micron is 10 cells: five above the surface, four into it.
     const boost::shared_ptr<TotalVolume> volume = makeVolume(2, 2, 30, flat(15));
     SimpleSiOxidation oxidation(*volume, MaterialSet{1}, 100);
@@ -573,19 +571,32 @@ TEST(SimpleSiOxidation, OtherMaterialsAreNotOxidized)
 
 namespace {
 
-// Deal–Grove solved on its own: x² + A x = B (t + τ), with τ from an initial
-// 0.025 µm, by bisection. Constants of dry oxidation at kelvin and 1 atm.
+// Deal and Grove's table (J. Appl. Phys. 36, 3770 (1965)), (111) silicon at 1 atm:
+// B = C1 exp(-E1 / kT) in µm²/h, B/A = C2 exp(-E2 / kT) in µm/h; for (100) C2 is
+// divided by 1.68, for (110) by 1.68 / 1.45. Dry oxidation starts from 25 nm.
+struct DealGroveTable
+{
+    double c1, e1, c2, e2, initial;
+};
+const DealGroveTable DryTable{772, 1.23, 6.23e6, 2.0, 0.025};
+const DealGroveTable WetTable{386, 0.78, 1.63e8, 2.05, 0.0};
+
+// x = (A / 2) (sqrt(1 + (t + τ) / (A² / 4B)) - 1), τ = (x_i² + A x_i) / B.
+double dealGroveFormula(const DealGroveTable &table, double orientationFactor, double hours, double kelvin,
+                        double initial = -1)
+{
+    const double kT = 8.617333262e-5 * kelvin;
+    const double B = table.c1 * std::exp(-table.e1 / kT);
+    const double A = B / (table.c2 * orientationFactor * std::exp(-table.e2 / kT));
+    const double xi = initial >= 0 ? initial : table.initial;
+    const double tau = (xi * xi + A * xi) / B;
+    return A / 2 * (std::sqrt(1 + (hours + tau) / (A * A / (4 * B))) - 1);
+}
+
+// Dry oxidation of (100) silicon at kelvin and 1 atm.
 double dealGroveReference(double hours, double kelvin)
 {
-    const double B = 1297.907373 * std::exp(-14923.66568 / kelvin) * 0.999264839884312;
-    const double A = B / (7973245.767 * std::exp(-23439.65534 / kelvin));
-    const double tau = (0.025 * 0.025 + A * 0.025) / B;
-    double lo = 0, hi = 100;
-    for (int i = 0; i < 200; ++i) {
-        const double x = 0.5 * (lo + hi);
-        (x * x + A * x < B * (hours + tau) ? lo : hi) = x;
-    }
-    return lo;
+    return dealGroveFormula(DryTable, 1 / 1.68, hours, kelvin);
 }
 
 // Along a line of cells from (x, y, z) in steps of (dx, 0, dz): the first and
@@ -684,9 +695,7 @@ TEST(SimpleSiOxidation, SiliconUnderThickOxideGrowsLessThanBareSilicon)
     SimpleSiOxidation(*volume, MaterialSet{1}, 100).oxidizeFor(4, 1273, 1);
     // Bare: the Deal–Grove thickness of 4 h. Covered: up to the thickness for 4 h from 0.2 µm.
     const double bare = dealGroveReference(4, 1273) * 100;
-    const double B = 1297.907373 * std::exp(-14923.66568 / 1273.0) * 0.999264839884312;
-    const double A = B / (7973245.767 * std::exp(-23439.65534 / 1273.0));
-    const double covered = (-A + std::sqrt(A * A + 4 * (0.2 * 0.2 + A * 0.2 + B * 4))) / 2 * 100;
+    const double covered = dealGroveFormula(DryTable, 1 / 1.68, 4, 1273, 0.2) * 100;
     ASSERT_GT(covered - 20, 1.0);
     EXPECT_NEAR(oxideAlong(*volume, 55, 0, 69, 0, -1).length, bare, 1.5);
     const OxideRun thick = oxideAlong(*volume, 5, 0, 69, 0, -1);
@@ -720,7 +729,36 @@ TEST(SimpleSiOxidation, AThicknessStepIsTheOxidationThatGrowsItOnBareSilicon)
     EXPECT_GT(oxideAlong(*byThickness, 40, 0, 79, 0, -1).length, 32);
     EXPECT_EQ(oxideAlong(*byThickness, 140, 0, 79, 0, -1).length, 30);
     EXPECT_EQ(oxideAlong(*byThickness, 140, 0, 79, 0, -1).start, 79 - 49);
-    EXPECT_DOUBLE_EQ(SimpleSiOxidation::equivalentHours(SimpleSiOxidation::dealGroveThickness(5, 1273, 1)) , 5.0);
+    const SimpleSiOxidation kinetics(*byTime, MaterialSet{1}, 100);
+    EXPECT_NEAR(kinetics.equivalentHours(DealGrove().thickness(5, 1273, 1)), 5.0, 1e-9);
+}
+
+TEST(SimpleSiOxidation, DryAndWetOxideFollowDealGroveForEachOrientation)
+{
+    struct Kinetics
+    {
+        DealGrove::Ambient ambient;
+        DealGrove::Orientation orientation;
+        const DealGroveTable &table;
+        double factor; // B/A against (111)
+    };
+    const Kinetics kinetics[] = {{DealGrove::Dry, DealGrove::Plane100, DryTable, 1 / 1.68},
+                                 {DealGrove::Wet, DealGrove::Plane100, WetTable, 1 / 1.68},
+                                 {DealGrove::Dry, DealGrove::Plane111, DryTable, 1.0},
+                                 {DealGrove::Wet, DealGrove::Plane110, WetTable, 1.45 / 1.68}};
+    for (const Kinetics &k : kinetics)
+        for (double kelvin : {1273.15, 1373.15})
+            for (double hours : {0.5, 2.0, 6.0}) {
+                const double expected = dealGroveFormula(k.table, k.factor, hours, kelvin);
+                // About 40 cells of oxide, whatever the thickness.
+                const double cellsPerMicron = 40 / expected;
+                const boost::shared_ptr<TotalVolume> volume = makeVolume(2, 2, 80, flat(40));
+                SimpleSiOxidation(*volume, MaterialSet{1}, cellsPerMicron, DealGrove(k.ambient, k.orientation))
+                    .oxidizeFor(hours, kelvin, 1);
+                const double grown = oxideAlong(*volume, 0, 0, 79, 0, -1).length / cellsPerMicron;
+                EXPECT_NEAR(grown, expected, 0.05 * expected)
+                    << "ambient " << k.ambient << " (" << k.orientation << ") " << hours << " h at " << kelvin << " K";
+            }
 }
 
 namespace {

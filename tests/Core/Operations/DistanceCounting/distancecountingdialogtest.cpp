@@ -132,10 +132,18 @@ TEST_F(DialogTest, FormsCarryTheirNamesTitlesSizesDefaultsAndMaterialLists)
     SimpleOxidationOptionsDialog oxidation;
     EXPECT_EQ(oxidation.objectName(), QStringLiteral("SimpleOxidationOptionsBaseDialog"));
     EXPECT_EQ(oxidation.windowTitle(), QStringLiteral("Si Oxidation Options"));
-    EXPECT_EQ(oxidation.size(), QSize(400, 350));
+    EXPECT_EQ(oxidation.size(), QSize(400, 470));
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblOxideThickness"), 10);
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblTemperature"), 1273);
     EXPECT_DOUBLE_EQ(spinValue(&oxidation, "dblMicronConversion"), 100);
+    // Dry oxygen on a (100) wafer unless chosen otherwise.
+    for (const char *name : {"radDry", "radWet", "radOrientation100", "radOrientation110", "radOrientation111"}) {
+        const QRadioButton *button = oxidation.findChild<QRadioButton *>(QLatin1String(name));
+        ASSERT_TRUE(button) << name;
+        EXPECT_EQ(button->isChecked(), QLatin1String(name) == QLatin1String("radDry") ||
+                                           QLatin1String(name) == QLatin1String("radOrientation100"))
+            << name;
+    }
 }
 
 TEST_F(DialogTest, StoredStepsSelectByIdThenByNameAndPickTheOptions)
@@ -209,12 +217,12 @@ TEST_F(DialogTest, OxidationObserverHandsOverOnlyTheChosenOption)
     whenDialogOpens(
         [](QDialog *dialog) {
             dialog->findChild<QRadioButton *>(QStringLiteral("radOxidationTime"))->setChecked(true);
-            dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblMicronConversion"))->setValue(40);
+            dialog->findChild<QDoubleSpinBox *>(QStringLiteral("dblMicronConversion"))->setValue(50);
         },
         true);
     workspace.startOperation(op);
     EXPECT_EQ(workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
-    // 0.105 µm at 40 cells per micron is 4.2 cells: 2.4 outward (one empty layer), 1.9 inward (two layers).
+    // Dry (100): 0.0857 µm at 50 cells per micron is 4.3 cells: 2.4 outward (one empty layer), 1.9 inward (two layers).
     EXPECT_EQ(materialAt(*volume, 1, 1, 4), 0u);
     EXPECT_EQ(materialAt(*volume, 1, 1, 3), 3u);
     EXPECT_EQ(materialAt(*volume, 1, 1, 2), 3u);

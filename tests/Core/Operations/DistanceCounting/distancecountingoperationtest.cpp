@@ -264,7 +264,7 @@ TEST(DistanceCountingOperations, OxidationByThicknessOrByTime)
         EXPECT_EQ(scene.workspace.console().lastMessage(), QStringLiteral("Simple Si Oxidation: Operation finished."));
         return materialsOf(*scene.volume);
     };
-    const double grown = SimpleSiOxidation::dealGroveThickness(200, 1273, 1);
+    const double grown = Core::Operations::DealGrove().thickness(200, 1273, 1);
     EXPECT_EQ(oxideAfter({{"OxidationTimeSet", true}, {"Oxidation Time", 200.0}, {"Micron Conversion", 10.0}}),
               oxideAfter({{"Oxidation Thickness", grown}, {"Micron Conversion", 10.0}}));
 }
