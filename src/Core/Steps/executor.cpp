@@ -345,7 +345,7 @@ void markLattice(ProcessRunContext &context, bool stale)
 }
 
 // The copy a stoppable run keeps when its front end gives no snapshot: the
-// materials and, for the random walk, its particle counts.
+// materials and, for the random walk, its particle counts, for the dopant steps their concentrations.
 class MemorySnapshot : public IStepSnapshot
 {
 public:
@@ -356,11 +356,14 @@ public:
         m_materials = Core::Operations::MaterialsBackup(m_volume);
         if (definition.changesParticleCounts)
             m_counts = Core::Operations::ParticleCountsBackup(volume);
+        if (definition.changesDopants)
+            m_dopants = Core::Operations::DopantsBackup(volume);
     }
     bool putBack(TotalVolume &volume) override
     {
         m_materials.restore();
         m_counts.restore(volume);
+        m_dopants.restore(volume);
         return true;
     }
 
@@ -368,6 +371,7 @@ private:
     boost::shared_ptr<TotalVolume> m_volume;
     Core::Operations::MaterialsBackup m_materials;
     Core::Operations::ParticleCountsBackup m_counts;
+    Core::Operations::DopantsBackup m_dopants;
 };
 
 int runChecked(const StepDefinition &definition, const ProcessData &step, ProcessRunContext &context,
