@@ -40,7 +40,9 @@ public:
         RandomWalkDoping = 19,
         SputterDeposition = 20,
         IonEnhancedEtching = 21,
-        BoschDrie = 22
+        BoschDrie = 22,
+        DopantImplant = 23,
+        DopantAnneal = 24
     };
 
     // QString's operator< compares UTF-16 code units, the order the file keeps.
