@@ -1,9 +1,10 @@
-// Implantation by ion, energy and dose.
+// Implantation by ion, energy and dose, and the anneal that drives the dopant in.
 
 #include "declare.h"
 #include "steprun.h"
 #include "stepregistry.h"
 
+#include "Core/Operations/Implant/dopantanneal.h"
 #include "Core/Operations/Implant/dopantimplant.h"
 
 namespace Core {
@@ -18,6 +19,8 @@ const char *const Species = "Species";
 const char *const Energy = "Energy";
 const char *const Dose = "Dose";
 const char *const Tilt = "Tilt";
+const char *const Temperature = "Temperature";
+const char *const Time = "Time";
 
 QString checkImplant(const StepRun &run)
 {
@@ -36,6 +39,15 @@ int runImplant(StepRun &run)
     DopantImplant(run.volume(), implantSpecies(run.text(Species)), run.number(Energy), run.number(Dose),
                   run.number(Tilt))
         .run();
+    return StepSucceeded;
+}
+
+QString checkAnneal(const StepRun &run) { return DopantAnneal::checkValues(run.number(Temperature), run.number(Time)); }
+
+int runAnneal(StepRun &run)
+{
+    DopantAnneal(run.volume(), run.number(Temperature), run.number(Time)).run();
+    // A stop leaves the fields part-way; the executor sees the token and puts them back.
     return StepSucceeded;
 }
 
@@ -73,6 +85,28 @@ void addImplantSteps(QList<StepDefinition> &steps)
     implant.check = checkImplant;
     implant.run = runImplant;
     steps << implant;
+
+    StepDefinition anneal;
+    anneal.type = ProcessData::DopantAnneal;
+    anneal.name = QStringLiteral("Dopant Anneal");
+    anneal.aliases = QStringList{QStringLiteral("Drive-In"), QStringLiteral("Drive In Anneal")};
+    anneal.comboOrder = 24;
+    anneal.operationNumber = 42;
+    anneal.summary = QStringLiteral("Diffuses every dopant's concentration within the silicon cells for a time at a "
+                                    "temperature (Fick's law, Fair's intrinsic diffusivities); the dose is kept.");
+    anneal.parameters = {
+        number(QLatin1String(Temperature)).label(QStringLiteral("Temperature")).unit(QString::fromUtf8("°C"))
+            .range(DopantAnneal::LowestTemperature, DopantAnneal::HighestTemperature).decimals(1).byDefault(1000.0)
+            .field(QStringLiteral("Temperature")),
+        number(QLatin1String(Time)).label(QStringLiteral("Time")).unit(QStringLiteral("min")).range(0, 1e6)
+            .decimals(2).byDefault(30.0).field(QStringLiteral("Time"))};
+    anneal.lattice = LatticeEffect::None;
+    anneal.changesDopants = true;
+    anneal.form = DialogForm{QStringLiteral("DopantAnnealForm"), QStringLiteral("Dopant Anneal Options"), 340, 160,
+                             false, QString()};
+    anneal.check = checkAnneal;
+    anneal.run = runAnneal;
+    steps << anneal;
 }
 
 } // namespace Steps

@@ -1,5 +1,5 @@
-// "Dopant Implant" through the step executor, against the Gaussian of the
-// published range statistics computed here.
+// "Dopant Implant" and "Dopant Anneal" through the step executor, against
+// the Gaussian of the published range statistics and Fick's law computed here.
 
 #include "Core/Operations/Implant/rangetables.h"
 #include "Core/Steps/executor.h"
@@ -201,6 +201,10 @@ TEST(DopantSteps, BadValuesAreRefusedWithASentenceAndChangeNothing)
         {"Dopant Implant", {{"Dose", 1e39}}, "more than a concentration field holds"},
         {"Dopant Implant", {{"Species", "Ga"}}, "\"Ga\" is no species the implant knows: give B, BF2, P, As, Sb."},
         {"Dopant Implant", {{"Tilt", 75.0}}, "\"Tilt\""},
+        {"Dopant Anneal", {{"Temperature", 700.0}}, "\"Temperature\""},
+        {"Dopant Anneal", {{"Temperature", 1300.0}}, "\"Temperature\""},
+        {"Dopant Anneal", {{"Temperature", NaN}}, "\"Temperature\""},
+        {"Dopant Anneal", {{"Time", -1.0}}, "\"Time\""},
     };
     ProcessRunContext context;
     context.volume = siliconSlab(100, 5, 0.005f);
@@ -219,7 +223,92 @@ TEST(DopantSteps, BadValuesAreRefusedWithASentenceAndChangeNothing)
     EXPECT_EQ(lock.dopants().present(), std::vector<int>{DopantFields::Boron});
 }
 
-// Implant through a mask: the same bits for any thread count.
+// A Gaussian deep in silicon spreads by Fick's law: its variance grows by
+// 2 D t with Fair's intrinsic diffusivity, and its dose stays.
+TEST(DopantAnneal, AGaussiansVarianceGrowsByTwiceDTimesTime)
+{
+    const double k = 8.617333262e-5;
+    struct Case
+    {
+        int species;
+        double temperature, minutes;
+        double d; // cm^2/s, from Fair's terms
+    };
+    auto arrhenius = [k](double d0, double ea, double celsius) { return d0 * std::exp(-ea / (k * (celsius + 273.15))); };
+    const Case cases[] = {
+        {DopantFields::Boron, 1000, 60, arrhenius(0.037, 3.46, 1000) + arrhenius(0.72, 3.46, 1000)},
+        {DopantFields::Arsenic, 1100, 30, arrhenius(0.066, 3.44, 1100) + arrhenius(12.0, 4.05, 1100)},
+        {DopantFields::Phosphorus, 950, 120,
+         arrhenius(3.85, 3.66, 950) + arrhenius(4.44, 4.00, 950) + arrhenius(44.2, 4.37, 950)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << DopantFields::speciesName(c.species).toStdString() << " " << c.temperature);
+        const double spread = c.d * c.minutes * 60.0; // cm^2
+        const double sigma0 = 0.5 * std::sqrt(2 * spread);
+        const double cm = std::sqrt(2 * spread + sigma0 * sigma0) / 12.0; // a cell
+        const unsigned n = 200;
+        const boost::shared_ptr<TotalVolume> volume = TestSupport::makeVolume(
+            1, 1, n, [](unsigned, unsigned, unsigned) { return Si; }, float(cm * 1e4));
+        const double h = double(volume->getCellSizeZ()) * 1e-4;
+        {
+            CellLock lock(*volume);
+            std::vector<float> &f = lock.dopants().make(c.species, n);
+            for (unsigned z = 0; z < n; ++z) {
+                const double x = (z + 0.5 - n / 2.0) * h;
+                f[z] = float(1e19 * std::exp(-x * x / (2 * sigma0 * sigma0)));
+            }
+        }
+        auto moments = [&](double &dose, double &variance) {
+            const std::vector<double> col = columnOf(*volume, c.species, 0, 0);
+            double m0 = 0, m1 = 0, m2 = 0;
+            for (unsigned z = 0; z < n; ++z) {
+                const double x = (z + 0.5) * h;
+                m0 += col[z];
+                m1 += col[z] * x;
+                m2 += col[z] * x * x;
+            }
+            dose = m0 * h;
+            variance = m2 / m0 - (m1 / m0) * (m1 / m0);
+        };
+        double dose0, variance0, dose1, variance1;
+        moments(dose0, variance0);
+        ProcessRunContext context;
+        context.volume = volume;
+        ASSERT_EQ(run("Dopant Anneal", {{"Temperature", c.temperature}, {"Time", c.minutes}}, context), StepSucceeded)
+            << context.detail.toStdString();
+        moments(dose1, variance1);
+        EXPECT_NEAR(dose1, dose0, 0.01 * dose0);
+        EXPECT_NEAR(variance1 - variance0, 2 * spread, 0.05 * 2 * spread);
+    }
+}
+
+// Dopant moves only among silicon cells: an oxide layer and the empty space
+// above hold none after the anneal, and the dose stays.
+TEST(DopantAnneal, NoFluxLeavesTheSilicon)
+{
+    ProcessRunContext context;
+    context.volume = TestSupport::makeVolume(
+        12, 6, 60, [](unsigned x, unsigned, unsigned z) { return z < 40 ? Si : z < 44 && x < 6 ? Oxide : 0u; },
+        0.01f);
+    ASSERT_EQ(run("Dopant Implant", {{"Species", "P"}, {"Energy", 60.0}, {"Dose", 5e14}}, context), StepSucceeded);
+    const double before = doseOf(columnOf(*context.volume, DopantFields::Phosphorus, 10, 3), 0.01);
+    double totalBefore = 0.0;
+    for (float v : fieldOf(*context.volume, DopantFields::Phosphorus))
+        totalBefore += v;
+    ASSERT_EQ(run("Dopant Anneal", {{"Temperature", 1100.0}, {"Time", 30.0}}, context), StepSucceeded);
+    const std::vector<float> after = fieldOf(*context.volume, DopantFields::Phosphorus);
+    double totalAfter = 0.0;
+    for (float v : after)
+        totalAfter += v;
+    EXPECT_NEAR(totalAfter, totalBefore, 1e-3 * totalBefore);
+    EXPECT_LT(doseOf(columnOf(*context.volume, DopantFields::Phosphorus, 10, 3), 0.01), before);
+    for (unsigned x = 0; x < 12; ++x)
+        for (unsigned y = 0; y < 6; ++y)
+            for (unsigned z = 40; z < 60; ++z)
+                EXPECT_EQ(after[context.volume->cellIndex(x, y, z)], 0.0f);
+}
+
+// Implant through a mask and anneal: the same bits for any thread count.
 TEST(DopantSteps, ResultsDoNotDependOnTheThreadCount)
 {
     const int threads = QThreadPool::globalInstance()->maxThreadCount();
@@ -231,6 +320,7 @@ TEST(DopantSteps, ResultsDoNotDependOnTheThreadCount)
             17, 11, 50, [](unsigned x, unsigned y, unsigned z) { return z < 36 ? Si : z < 40 && x + y < 14 ? Resist : 0u; },
             0.01f);
         ASSERT_EQ(run("Dopant Implant", {{"Species", "As"}, {"Energy", 80.0}, {"Dose", 2e15}}, context), StepSucceeded);
+        ASSERT_EQ(run("Dopant Anneal", {{"Temperature", 1050.0}, {"Time", 20.0}}, context), StepSucceeded);
         results.push_back(fieldOf(*context.volume, DopantFields::Arsenic));
     }
     QThreadPool::globalInstance()->setMaxThreadCount(threads);
@@ -238,7 +328,7 @@ TEST(DopantSteps, ResultsDoNotDependOnTheThreadCount)
         EXPECT_EQ(results[i], results[0]) << i;
 }
 
-// A stop during the step puts the concentrations back as they were.
+// A stop during either step puts the concentrations back as they were.
 TEST(DopantSteps, AStopPutsTheConcentrationsBack)
 {
     ProcessRunContext context;
@@ -248,6 +338,8 @@ TEST(DopantSteps, AStopPutsTheConcentrationsBack)
     Util::StopToken token;
     token.request();
     context.stop = &token;
+    EXPECT_EQ(run("Dopant Anneal", {}, context), StepStopped);
+    EXPECT_EQ(fieldOf(*context.volume, DopantFields::Boron), held);
     EXPECT_EQ(run("Dopant Implant", {{"Species", "P"}}, context), StepStopped);
     EXPECT_EQ(fieldOf(*context.volume, DopantFields::Boron), held);
     EXPECT_TRUE(fieldOf(*context.volume, DopantFields::Phosphorus).empty());
