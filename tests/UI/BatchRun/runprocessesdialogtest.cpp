@@ -90,9 +90,10 @@ TEST(BatchRunDialog, ShowsItsWidgetsWithTheirNamesAndTexts)
         {"Isotropic Deposition", 16},   {"Moore Deposition", 2},      {"Moore Etching", 3},     {"Photolithography", 0},
         {"Planarization", 6},           {"Pour Material", 9},         {"Random Walk Doping", 19}, {"PVD", 12},
         {"RIE", 13},                    {"Save Image", 10},           {"Si Wet Etching", 1},    {"Thermal Oxidation", 15},
-        {"Sputter Deposition", 20},     {"Ion-Enhanced Etching", 21}, {"Bosch DRIE", 22}};
-    ASSERT_EQ(box->count(), 23);
-    for (int i = 0; i < 23; ++i) {
+        {"Sputter Deposition", 20},     {"Ion-Enhanced Etching", 21}, {"Bosch DRIE", 22},
+        {"Dopant Implant", 23},         {"Dopant Anneal", 24}};
+    ASSERT_EQ(box->count(), 25);
+    for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(box->itemText(i), QLatin1String(entries[i].first));
         EXPECT_EQ(box->itemData(i).toInt(), entries[i].second) << entries[i].first;
     }
