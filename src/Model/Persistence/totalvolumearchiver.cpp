@@ -501,6 +501,8 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
     if (!dopantNote.isEmpty())
         setErrorString(errorString().isEmpty() ? dopantNote : errorString() + QLatin1Char(' ') + dopantNote);
     if (volume->getCellCount() == cellCount) {
+        // A field of zeros holds nothing: it is not kept.
+        dopants.dropEmpty();
         CellLock lock(*volume);
         lock.dopants() = std::move(dopants);
     }

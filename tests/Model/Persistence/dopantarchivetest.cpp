@@ -116,6 +116,9 @@ TEST(DopantArchive, AVolumeWithoutFieldsWritesNoneAndReadsAsBefore)
                                                           floats({1e15f, 0.0f, 2.5e18f, 3.0f}) + "</Dopant>"));
     ASSERT_EQ(good.status, DocumentReader::Read) << good.errorString.toStdString();
     EXPECT_EQ(fieldsOf(good).field(DopantFields::Phosphorus), (std::vector<float>{1e15f, 0.0f, 2.5e18f, 3.0f}));
+    // A field of zeros is no field.
+    EXPECT_TRUE(fieldsOf(read(documentWith("<Dopant species=\"As\" cells=\"4\">" + floats({0, 0, 0, 0}) + "</Dopant>")))
+                    .isEmpty());
 }
 
 TEST(DopantArchive, MalformedFieldsAreRefusedWithASentence)
