@@ -388,8 +388,15 @@ int runChecked(const StepDefinition &definition, const ProcessData &step, Proces
     IStepSnapshot *snapshot = context.snapshot;
     if (!snapshot && context.stop && context.volume)
         snapshot = &memory;
-    if (snapshot && context.volume)
-        snapshot->keep(*context.volume, definition);
+    if (snapshot && context.volume) {
+        // Without its copy a step could be neither stopped nor undone: it does not run.
+        try {
+            snapshot->keep(*context.volume, definition);
+        } catch (const std::bad_alloc &) {
+            return run.reject(QStringLiteral("There was not enough memory to keep the volume's state for undo; the "
+                                             "step did not run and nothing was changed."));
+        }
+    }
     // "Create Substrate" puts a new volume in the context; a stopped one is dropped.
     const boost::shared_ptr<TotalVolume> volumeBefore = context.volume;
 

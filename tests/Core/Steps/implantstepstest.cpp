@@ -344,3 +344,20 @@ TEST(DopantSteps, AStopPutsTheConcentrationsBack)
     EXPECT_EQ(fieldOf(*context.volume, DopantFields::Boron), held);
     EXPECT_TRUE(fieldOf(*context.volume, DopantFields::Phosphorus).empty());
 }
+
+// A snapshot that cannot keep its copy (no memory) stops the step before it
+// runs: a sentence, and nothing changed, instead of an exception out of the runner.
+TEST(DopantSteps, NoMemoryForTheUndoCopyRefusesTheStep)
+{
+    struct NoMemory : IStepSnapshot
+    {
+        void keep(TotalVolume &, const StepDefinition &) override { throw std::bad_alloc(); }
+        bool putBack(TotalVolume &) override { return false; }
+    } snapshot;
+    ProcessRunContext context;
+    context.volume = siliconSlab(80, 5, 0.005f);
+    context.snapshot = &snapshot;
+    EXPECT_EQ(run("Dopant Implant", {}, context), StepInvalidParameter);
+    EXPECT_TRUE(context.detail.contains(QStringLiteral("not enough memory to keep the volume's state")));
+    EXPECT_TRUE(fieldOf(*context.volume, DopantFields::Boron).empty());
+}
