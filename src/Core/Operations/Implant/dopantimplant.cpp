@@ -73,25 +73,25 @@ std::vector<double> lateralKernel(double sigma)
 // that keeps none. The exchange between two cells is then symmetric, so a
 // uniform layer stays uniform (no flux through the volume's sides or into a
 // mask) and nothing is lost.
-void spreadLine(const double *in, double *out, const uint8_t *keeps, size_t n, size_t stride,
+void spreadLine(const float *in, float *out, const uint8_t *keeps, size_t n, size_t stride,
                 const std::vector<double> &kernel)
 {
     const int radius = int(kernel.size() / 2);
     for (size_t i = 0; i < n; ++i)
         out[i * stride] = 0.0;
     for (size_t i = 0; i < n; ++i) {
-        const double amount = in[i * stride];
-        if (amount == 0.0)
+        const float amount = in[i * stride];
+        if (amount == 0.0f)
             continue;
         const int from = std::max(0, int(i) - radius), to = std::min(int(n) - 1, int(i) + radius);
-        double sent = 0.0;
+        double sent = 0.0; // what the window took, as stored
         for (int j = from; j <= to; ++j)
             if (j != int(i) && keeps[size_t(j) * stride]) {
-                const double share = amount * kernel[size_t(j - int(i) + radius)];
+                const float share = float(double(amount) * kernel[size_t(j - int(i) + radius)]);
                 out[size_t(j) * stride] += share;
                 sent += share;
             }
-        out[i * stride] += amount - sent;
+        out[i * stride] += float(std::max(0.0, double(amount) - sent));
     }
 }
 
@@ -170,8 +170,8 @@ void DopantImplant::run()
 
     CellLock lock(m_volume);
     const size_t cells = lock.cellCount();
-    // Per cell: the amount laid in it (cm^-3) and whether it keeps dopant.
-    std::vector<double> amounts(cells, 0.0);
+    // Per cell: the amount laid in it (cm^-3, a float as the field keeps it) and whether it keeps dopant.
+    std::vector<float> amounts(cells, 0.0f);
     std::vector<uint8_t> keeps(cells, 0);
     const Voxel *voxels = lock.cells();
     Util::runSlabs(Util::planSlabs(0, sx, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount),
@@ -191,7 +191,8 @@ void DopantImplant::run()
                                    depth += hz * ratio(column[z].material);
                                    const double after = normalCdf((depth - range) / straggle);
                                    if (keeps[base + size_t(z)])
-                                       amounts[base + size_t(z)] = m_dose * (after - before) / inside * perCentimetre;
+                                       amounts[base + size_t(z)] =
+                                           float(m_dose * (after - before) / inside * perCentimetre);
                                    before = after;
                                }
                            }
@@ -200,7 +201,7 @@ void DopantImplant::run()
     // Lateral straggle: along x (lines by y), then along y (lines by x).
     const std::vector<double> kernelX = lateralKernel(m_statistics.lateralStraggle / hx);
     const std::vector<double> kernelY = lateralKernel(m_statistics.lateralStraggle / hy);
-    std::vector<double> spread(cells, 0.0);
+    std::vector<float> spread(cells, 0.0f);
     const size_t strideX = size_t(sy) * sz;
     if (kernelX.size() > 1 && sx > 1) {
         Util::runSlabs(Util::planSlabs(0, sy, Util::defaultSlabCount(), Util::SlabSplit::RemainderByCount),
@@ -226,11 +227,11 @@ void DopantImplant::run()
                        });
         amounts.swap(spread);
     }
-    std::vector<double>().swap(spread);
+    std::vector<float>().swap(spread);
 
     bool any = false;
-    for (double a : amounts)
-        if (a > 0.0) {
+    for (float a : amounts)
+        if (a > 0.0f) {
             any = true;
             break;
         }
@@ -238,8 +239,8 @@ void DopantImplant::run()
         return; // a mask stopped everything: no empty field is made
     std::vector<float> &field = lock.dopants().make(implantedDopant(m_ion), cells);
     for (size_t i = 0; i < cells; ++i)
-        if (amounts[i] != 0.0)
-            field[i] = float(double(field[i]) + amounts[i]);
+        if (amounts[i] != 0.0f)
+            field[i] = float(double(field[i]) + double(amounts[i]));
 }
 
 } // namespace Operations
