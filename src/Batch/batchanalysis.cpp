@@ -16,6 +16,7 @@ using namespace Model::Analysis;
 namespace {
 const QString SectionOption = QStringLiteral("--section");
 const QString ParticlesOption = QStringLiteral("--section-particles");
+const QString DopantOption = QStringLiteral("--section-dopant");
 const QString MeasureOption = QStringLiteral("--measure");
 const QString ColumnOption = QStringLiteral("--column");
 const QString VtiOption = QStringLiteral("--export-vti");
@@ -28,7 +29,7 @@ QString absolute(const QString &file) { return QFileInfo(file).absoluteFilePath(
 
 bool BatchAnalysis::isOption(const QString &option)
 {
-    return option == SectionOption || option == ParticlesOption || option == MeasureOption ||
+    return option == SectionOption || option == ParticlesOption || option == DopantOption || option == MeasureOption ||
            option == ColumnOption || option == VtiOption || option == VtiCompressionOption || option == StlOption ||
            option == StlSurfaceOption;
 }
@@ -60,6 +61,11 @@ QString BatchAnalysis::add(const QString &option, const QString &value)
             sectionParticles = ParticleView::Total;
         else
             return QStringLiteral("--section-particles \"%1\": give n, p or total").arg(value);
+    } else if (option == DopantOption) {
+        if (Model::Automaton::DopantFields::speciesNamed(value) < 0)
+            return QStringLiteral("--section-dopant \"%1\": give %2")
+                .arg(value, Model::Automaton::DopantFields::speciesNames().join(QStringLiteral(", ")));
+        sectionDopant = value.trimmed();
     } else if (option == MeasureOption) {
         measureFile = value;
     } else if (option == ColumnOption) {
@@ -92,6 +98,10 @@ QString BatchAnalysis::check() const
         return QStringLiteral("--column needs --measure FILE.json: the layer stacks go into the measure file");
     if (sectionParticles != ParticleView::None && sections.isEmpty())
         return QStringLiteral("--section-particles needs a --section");
+    if (!sectionDopant.isEmpty() && sections.isEmpty())
+        return QStringLiteral("--section-dopant needs a --section");
+    if (!sectionDopant.isEmpty() && sectionParticles != ParticleView::None)
+        return QStringLiteral("--section-dopant and --section-particles cannot be shown together");
     if (stlSurfaceGiven && stlPrefix.isEmpty())
         return QStringLiteral("--stl-surface needs --export-stl PREFIX");
     return QString();
@@ -153,6 +163,7 @@ int BatchAnalysis::write(Model::Automaton::TotalVolume &volume, const std::funct
     };
     CrossSectionOptions options;
     options.particles = sectionParticles;
+    options.dopant = sectionDopant;
     for (const Section &s : sections) {
         if (writeCrossSection(volume, s.axis, s.index, s.file, options, &error))
             line(QStringLiteral("cross-section %1 = %2 written to %3")
@@ -201,8 +212,10 @@ QString BatchAnalysis::usage()
         "Analysis of the final volume (after the list; no display needed):\n"
         "  --section AXIS=INDEX:FILE.png  cross-section at x, y or z = INDEX (cells from 0) as PNG; repeatable\n"
         "  --section-particles n|p|total  show random-walk particle counts in the sections (log scale)\n"
+        "  --section-dopant B|P|As|Sb     show that dopant's concentration in the sections (cm^-3, log scale)\n"
         "  --measure FILE.json            material volumes, layer stacks and top surface as JSON, with\n"
         "                                 FILE-materials.csv, FILE-top-surface.csv and FILE-columns.csv\n"
+        "                                 (FILE-dopants.csv: each column's dopant peak, depth, sheet dose)\n"
         "  --column X,Y                   layer stack of cell column X,Y into the measure file; repeatable\n"
         "  --export-vti FILE.vti          the cells as VTK image data (ParaView), cell data \"material\"\n"
         "  --vti-compression none|zlib    raw binary (default, fastest) or zlib blocks (smaller)\n"

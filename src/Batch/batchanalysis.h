@@ -35,6 +35,7 @@ struct BatchAnalysis
 
     QList<Section> sections;
     Model::Analysis::ParticleView sectionParticles = Model::Analysis::ParticleView::None;
+    QString sectionDopant; // a species whose concentration the sections show; empty: none
     QString measureFile;
     std::vector<Model::Analysis::ColumnRequest> columns;
     QString vtiFile;

@@ -7,6 +7,7 @@
 
 #include "Model/Analysis/crosssection.h"
 #include "Model/Analysis/measurements.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Model/Analysis/stlwriter.h"
 #include "Model/Analysis/vtiwriter.h"
 
@@ -95,13 +96,20 @@ unsigned indexOf(long long index)
 }
 
 py::object section(const VolumePtr &self, const std::string &axisText, long long indexValue, const py::object &path,
-                   int pixelsPerCell, const py::object &particles)
+                   int pixelsPerCell, const py::object &particles, const py::object &dopant)
 {
     const SectionAxis axis = axisOf(axisText);
     const unsigned index = indexOf(indexValue);
     Model::Analysis::CrossSectionOptions options;
     options.pixelsPerCell = pixelsPerCell;
     options.particles = particleViewOf(particles);
+    if (!dopant.is_none()) {
+        options.dopant = qtext(py::str(dopant).cast<std::string>());
+        if (Model::Automaton::DopantFields::speciesNamed(options.dopant) < 0)
+            raise(PyExc_ValueError, QStringLiteral("dopant takes %1, not \"%2\"")
+                                        .arg(Model::Automaton::DopantFields::speciesNames().join(QStringLiteral(", ")),
+                                             options.dopant));
+    }
     ensureGuiApplication();
     // Drawing touches Qt's GUI objects, which belong to the thread that made
     // the application: the GIL stays held for it.
@@ -211,14 +219,16 @@ void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
 {
     volumeClass
         .def("section", &section, py::arg("axis"), py::arg("index"), py::arg("path") = py::none(),
-             py::arg("pixels_per_cell") = 0, py::arg("particles") = py::none(),
-             "section(axis, index, path=None, pixels_per_cell=0, particles=None)\n\n"
+             py::arg("pixels_per_cell") = 0, py::arg("particles") = py::none(), py::arg("dopant") = py::none(),
+             "section(axis, index, path=None, pixels_per_cell=0, particles=None, dopant=None)\n\n"
              "The cross-section of the plane x = index (axis \"x\"), y = index or z = index, drawn as\n"
              "torvane-batch --section draws it: material colours, axes in the volume's units, a scale\n"
              "bar and a legend. With path, writes it as PNG (a previous file survives a failure, OSError)\n"
              "and returns path; without, returns the picture as a uint8 array (height, width, 4), RGBA.\n"
              "pixels_per_cell 0 picks a picture about 800 to 1600 pixels wide. particles \"n\", \"p\" or\n"
-             "\"total\" adds the random-walk counts on a log colour scale. ValueError for an unknown axis\n"
+             "\"total\" adds the random-walk counts on a log colour scale; dopant \"B\", \"P\", \"As\" or\n"
+             "\"Sb\" instead draws that species' concentration (cm^-3, six decades on a log colour scale;\n"
+             "the plain section when the volume holds none of it). ValueError for an unknown axis, dopant\n"
              "or an index outside the volume.")
         .def("section_cells", &sectionCells, py::arg("axis"), py::arg("index"),
              "section_cells(axis, index)\n\nThe material ids of one plane as a uint32 array [row, column]:\n"

@@ -191,6 +191,31 @@ void setMaterials(Volume &self, const py::array &array)
     self.latticeStale.insert(volume.getId(), true);
 }
 
+py::array_t<float> concentrationOf(Volume &self, const std::string &name)
+{
+    using Model::Automaton::DopantFields;
+    const int species = DopantFields::speciesNamed(qtext(name));
+    if (species < 0)
+        raise(PyExc_ValueError, QStringLiteral("\"%1\" is no dopant species: give %2 (BF2 implants as B).")
+                                    .arg(qtext(name), DopantFields::speciesNames().join(QStringLiteral(", "))));
+    TotalVolume &volume = *self.cells;
+    py::array_t<float> out({py::ssize_t(volume.getSizeX()), py::ssize_t(volume.getSizeY()),
+                            py::ssize_t(volume.getSizeZ())});
+    float *data = out.mutable_data();
+    const size_t count = size_t(volume.getCellCount());
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> runGuard(self.runLock);
+        const CellLock lock(volume);
+        const DopantFields &fields = lock.dopants();
+        if (fields.has(species))
+            std::copy_n(fields.field(species).data(), count, data);
+        else
+            std::fill_n(data, count, 0.0f);
+    }
+    return out;
+}
+
 py::object particleCounts(Volume &self, const std::string &type)
 {
     TotalVolume &volume = *self.cells;
@@ -476,10 +501,14 @@ PYBIND11_MODULE(torvane, m)
              "set_materials(array)\n\nReplaces every cell's material with an integer array of shape (nx, ny, nz).\n"
              "Raises TypeError or ValueError (wrong dtype or shape, an id not in the catalogue) and then\n"
              "changes nothing.")
+        .def("concentration", &concentrationOf, py::arg("species"),
+             "concentration(species)\n\nThe concentration of dopant species \"B\", \"P\", \"As\" or \"Sb\" in each\n"
+             "cell, in cm^-3, as a new float32 array (nx, ny, nz); zeros where the volume holds none of it.\n"
+             "ValueError for any other name.")
         .def("particle_counts", &particleCounts, py::arg("type") = "N",
              "particle_counts(type=\"N\")\n\nThe random-walk doping particle count of each cell as an int32\n"
              "array (nx, ny, nz) for type \"N\" or \"P\"; None when no random-walk doping left counts.")
-        .def("copy", &copyOf, "An independent volume with the same materials.")
+        .def("copy", &copyOf, "An independent volume with the same materials and dopant concentrations.")
         .def(
             "save", [](const VolumePtr &self, const std::string &path) { return saveDocument(path, {self}); },
             py::arg("path"),

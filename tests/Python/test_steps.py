@@ -183,7 +183,7 @@ def test_impossible_substrate_size_is_refused_by_the_runner():
 
 def test_every_step_type_is_offered_with_snake_case_keywords():
     types = torvane.step_types()
-    assert len(types) == 24
+    assert len(types) == 26
     assert types["CVD"] == {"material": ("Material_Id", "material name or id"),
                             "thickness": ("Thickness", "number")}
     pvd = types["PVD"]

@@ -350,3 +350,24 @@ def test_thread_count_changes_no_result():
         torvane.set_threads(saved)
     assert all(np.array_equal(results[0], r) for r in results[1:])
     assert count(make_substrate(size=(23, 9, 12), height=5), SI) < np.count_nonzero(results[0])
+
+
+def test_concentration_is_a_float32_field_of_the_volume_shape():
+    vol = torvane.Volume(size=(3, 2, 60), cell=(0.01, 0.01, 0.01))
+    cells = np.zeros((3, 2, 60), dtype=np.uint32)
+    cells[:, :, :50] = SI
+    vol.set_materials(cells)
+    assert np.array_equal(vol.concentration("P"), np.zeros((3, 2, 60), dtype=np.float32))
+    vol.run("Dopant Implant", species="BF2", energy=100.0, dose=2e14, tilt=0.0)
+    boron = vol.concentration("b")
+    assert boron.dtype == np.float32 and boron.shape == (3, 2, 60)
+    # The dose in cm^-2: concentrations times the cell height of 1e-6 cm.
+    assert boron[1, 1, :].sum(dtype=np.float64) * 1e-6 == pytest.approx(2e14, rel=0.01)
+    assert not boron[:, :, 50:].any()
+    assert not vol.concentration("As").any()
+    with pytest.raises(ValueError, match=r'"BF2" is no dopant species: give B, P, As, Sb'):
+        vol.concentration("BF2")
+    with pytest.raises(ValueError, match="dopant takes B, P, As, Sb"):
+        vol.section("y", 0, dopant="Ga")
+    # A copy and a saved document carry the field.
+    assert np.array_equal(vol.copy().concentration("B"), boron)

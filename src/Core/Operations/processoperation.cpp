@@ -22,6 +22,8 @@ void StepUndoRecord::keep(TotalVolume &volume, const Steps::StepDefinition &defi
     m_cells.saveBefore(volume);
     if (definition.changesParticleCounts)
         m_countsBefore = ParticleCountsBackup(volume);
+    if (definition.changesDopants)
+        m_dopantsBefore = DopantsBackup(volume);
 }
 
 bool StepUndoRecord::putBack(TotalVolume &volume)
@@ -29,6 +31,7 @@ bool StepUndoRecord::putBack(TotalVolume &volume)
     const bool restored = m_cells.hasBefore() && m_cells.undoRestore(volume, false);
     if (m_countsBefore.isKept())
         m_countsBefore.restore(volume);
+    m_dopantsBefore.restore(volume);
     return restored;
 }
 
@@ -36,6 +39,8 @@ bool StepUndoRecord::saveAfter(TotalVolume &volume)
 {
     if (m_countsBefore.isKept())
         m_countsAfter = ParticleCountsBackup(volume);
+    if (m_dopantsBefore.isKept())
+        m_dopantsAfter = DopantsBackup(volume);
     return m_cells.saveAfter(volume);
 }
 
@@ -44,6 +49,7 @@ bool StepUndoRecord::undo(TotalVolume &volume)
     const bool restored = m_cells.undoRestore(volume, false);
     if (m_countsBefore.isKept())
         m_countsBefore.restore(volume);
+    m_dopantsBefore.restore(volume);
     volume.getPainter().regenerate();
     return restored;
 }
@@ -53,6 +59,7 @@ bool StepUndoRecord::redo(TotalVolume &volume)
     const bool restored = m_cells.hasAfter() && m_cells.redoRestore(volume, false);
     if (m_countsAfter.isKept())
         m_countsAfter.restore(volume);
+    m_dopantsAfter.restore(volume);
     volume.getPainter().regenerate();
     return restored;
 }

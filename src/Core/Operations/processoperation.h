@@ -29,7 +29,7 @@ class Workspace;
 
 // What undo and redo of a process step put back: the cell materials before
 // and after the step (in the scene's scratch files) and, for the random walk,
-// its particle counts. The executor keeps the "before" half as the step starts.
+// its particle counts, for the dopant steps the concentrations (in memory). The executor keeps the "before" half as the step starts.
 class StepUndoRecord : public Steps::IStepSnapshot
 {
 public:
@@ -48,6 +48,7 @@ public:
 private:
     CellSnapshot m_cells;
     ParticleCountsBackup m_countsBefore, m_countsAfter;
+    DopantsBackup m_dopantsBefore, m_dopantsAfter;
 };
 
 // The frame every process step of the program shares: pick the cell volume,

@@ -78,5 +78,19 @@ void ParticleCountsBackup::restore(TotalVolume &volume) const
     }
 }
 
+DopantsBackup::DopantsBackup(TotalVolume &volume) : m_kept(true)
+{
+    Model::Automaton::CellLock lock(volume);
+    m_fields = lock.dopants();
+}
+
+void DopantsBackup::restore(TotalVolume &volume) const
+{
+    if (!m_kept)
+        return;
+    Model::Automaton::CellLock lock(volume);
+    lock.dopants() = m_fields;
+}
+
 } // namespace Operations
 } // namespace Core

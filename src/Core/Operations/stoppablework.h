@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Geometry/fieldpainter.h"
+#include "Model/Automaton/dopantfields.h"
 #include "Model/Automaton/materialruns.h"
 #include "Util/stoptoken.h"
 
@@ -80,6 +81,22 @@ private:
         Model::Geometry::ParticleCounterArray counts; // a copy, or null when the volume had none
     };
     std::vector<Field> m_fields;
+    bool m_kept = false;
+};
+
+// A volume's dopant concentrations, copied so that undo, redo or a stop can
+// put them back. Throws std::bad_alloc when there is no memory for the copy.
+class DopantsBackup
+{
+public:
+    DopantsBackup() = default;
+    explicit DopantsBackup(Model::Automaton::TotalVolume &volume);
+    // Puts the copied fields back on volume (none kept: nothing changes).
+    void restore(Model::Automaton::TotalVolume &volume) const;
+    bool isKept() const { return m_kept; }
+
+private:
+    Model::Automaton::DopantFields m_fields;
     bool m_kept = false;
 };
 

@@ -345,7 +345,7 @@ void markLattice(ProcessRunContext &context, bool stale)
 }
 
 // The copy a stoppable run keeps when its front end gives no snapshot: the
-// materials and, for the random walk, its particle counts.
+// materials and, for the random walk, its particle counts, for the dopant steps their concentrations.
 class MemorySnapshot : public IStepSnapshot
 {
 public:
@@ -356,11 +356,14 @@ public:
         m_materials = Core::Operations::MaterialsBackup(m_volume);
         if (definition.changesParticleCounts)
             m_counts = Core::Operations::ParticleCountsBackup(volume);
+        if (definition.changesDopants)
+            m_dopants = Core::Operations::DopantsBackup(volume);
     }
     bool putBack(TotalVolume &volume) override
     {
         m_materials.restore();
         m_counts.restore(volume);
+        m_dopants.restore(volume);
         return true;
     }
 
@@ -368,6 +371,7 @@ private:
     boost::shared_ptr<TotalVolume> m_volume;
     Core::Operations::MaterialsBackup m_materials;
     Core::Operations::ParticleCountsBackup m_counts;
+    Core::Operations::DopantsBackup m_dopants;
 };
 
 int runChecked(const StepDefinition &definition, const ProcessData &step, ProcessRunContext &context,
@@ -384,8 +388,15 @@ int runChecked(const StepDefinition &definition, const ProcessData &step, Proces
     IStepSnapshot *snapshot = context.snapshot;
     if (!snapshot && context.stop && context.volume)
         snapshot = &memory;
-    if (snapshot && context.volume)
-        snapshot->keep(*context.volume, definition);
+    if (snapshot && context.volume) {
+        // Without its copy a step could be neither stopped nor undone: it does not run.
+        try {
+            snapshot->keep(*context.volume, definition);
+        } catch (const std::bad_alloc &) {
+            return run.reject(QStringLiteral("There was not enough memory to keep the volume's state for undo; the "
+                                             "step did not run and nothing was changed."));
+        }
+    }
     // "Create Substrate" puts a new volume in the context; a stopped one is dropped.
     const boost::shared_ptr<TotalVolume> volumeBefore = context.volume;
 

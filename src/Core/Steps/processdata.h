@@ -41,6 +41,8 @@ public:
         SputterDeposition = 20,
         IonEnhancedEtching = 21,
         BoschDrie = 22,
+        DopantImplant = 23,
+        DopantAnneal = 24,
         AnisotropicWetEtch = 25
     };
 

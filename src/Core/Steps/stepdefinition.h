@@ -52,6 +52,8 @@ struct StepDefinition
     bool everyFailureIsMissing = false;
     // The step changes the random walk's particle counts, which undo and a stop put back too.
     bool changesParticleCounts = false;
+    // The step changes the dopant concentrations, which undo and a stop put back too.
+    bool changesDopants = false;
     DialogForm form;
     // Checks that need several values at once; an empty sentence lets the step run.
     QString (*check)(const StepRun &run) = nullptr;

@@ -69,6 +69,7 @@ StepRegistry::StepRegistry()
     addSceneSteps(m_definitions);
     addDopingSteps(m_definitions);
     addLineOfSightSteps(m_definitions);
+    addImplantSteps(m_definitions);
 
     for (const StepDefinition &definition : m_definitions)
         m_steps << &definition;

@@ -46,6 +46,7 @@ void addPhotolithographySteps(QList<StepDefinition> &steps);
 void addWetEtchingSteps(QList<StepDefinition> &steps);
 void addDopingSteps(QList<StepDefinition> &steps);
 void addLineOfSightSteps(QList<StepDefinition> &steps);
+void addImplantSteps(QList<StepDefinition> &steps);
 
 // The definition of a list type; a step of an unknown type has none.
 inline const StepDefinition *definitionOf(int type) { return StepRegistry::instance().ofType(type); }

@@ -119,7 +119,7 @@ QString sectionAxisName(SectionAxis axis)
 }
 
 bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionGrid *grid, QString *error,
-                 ParticleView particles)
+                 ParticleView particles, int dopant)
 {
     const unsigned sx = volume.getSizeX(), sy = volume.getSizeY(), sz = volume.getSizeZ();
     const unsigned along = axis == SectionAxis::X ? sx : axis == SectionAxis::Y ? sy : sz;
@@ -161,6 +161,12 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
         pCounts = particleCounts(volume, FieldPainter::pTypeProperty());
     if (nCounts || pCounts)
         g.particles.resize(g.materials.size());
+    const Automaton::DopantFields &dopants = lock.dopants();
+    const float *field = dopant >= 0 && dopant < Automaton::DopantFields::SpeciesCount && dopants.has(dopant)
+                             ? dopants.field(dopant).data()
+                             : nullptr;
+    if (field)
+        g.concentration.resize(g.materials.size());
     unsigned c[3];
     c[a] = index;
     for (unsigned row = 0; row < g.height; ++row) {
@@ -173,6 +179,8 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
             if (!g.particles.empty())
                 g.particles[at] = int64_t(nCounts ? (*nCounts)[i].values[6] : 0) +
                                   int64_t(pCounts ? (*pCounts)[i].values[6] : 0);
+            if (field)
+                g.concentration[at] = field[i];
         }
     }
     *grid = std::move(g);
@@ -197,8 +205,15 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
         return fail(QStringLiteral("drawing a cross-section needs a QGuiApplication (the offscreen platform will do)"));
     if (options.pixelsPerCell < 0 || options.pixelsPerCell > 1000)
         return fail(QStringLiteral("%1 pixels per cell is out of range (1 to 1000)").arg(options.pixelsPerCell));
+    int dopant = -1;
+    if (!options.dopant.isEmpty()) {
+        dopant = Automaton::DopantFields::speciesNamed(options.dopant);
+        if (dopant < 0)
+            return fail(QStringLiteral("unknown dopant \"%1\": give %2")
+                            .arg(options.dopant, Automaton::DopantFields::speciesNames().join(QStringLiteral(", "))));
+    }
     CrossSection s;
-    if (!sliceVolume(volume, axis, index, &s.grid, error, options.particles))
+    if (!sliceVolume(volume, axis, index, &s.grid, error, dopant >= 0 ? ParticleView::None : options.particles, dopant))
         return false;
     const SectionGrid &g = s.grid;
     s.cellPixelsH = options.pixelsPerCell > 0 ? options.pixelsPerCell
@@ -235,12 +250,22 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
     for (int64_t c : g.particles)
         maxCount = std::max(maxCount, c);
     s.particlesShown = !g.particles.empty() && maxCount > 0;
+    // A dopant's scale spans six decades below its highest value in the section.
+    double highest = 0.0;
+    for (float c : g.concentration)
+        highest = std::max(highest, double(c));
+    s.dopantShown = !g.concentration.empty() && highest > 0.0;
+    const double lowest = highest * 1e-6;
+    const QString dopantTitle = s.dopantShown ? QStringLiteral("%1 (cm^-3)").arg(Automaton::DopantFields::speciesName(dopant)) : QString();
     const int barH = 200;
-    const int barBlock = s.particlesShown ? 30 + barH + 30 : 0;
+    const int barBlock = s.particlesShown || s.dopantShown ? 30 + barH + 30 : 0;
     if (s.particlesShown)
         legendW = std::max(legendW, 60 + metrics.horizontalAdvance(QString::number(maxCount)));
     if (s.particlesShown)
         legendW = std::max(legendW, boldMetrics.horizontalAdvance(particleTitle(options.particles)));
+    if (s.dopantShown)
+        legendW = std::max({legendW, 60 + metrics.horizontalAdvance(QStringLiteral("max 9.999e+99")),
+                            boldMetrics.horizontalAdvance(dopantTitle)});
     const int legendH = barBlock + 26 + int(legend.size()) * rowH;
 
     const int left = 90, top = 48, bottom = 104, gap = 30;
@@ -266,6 +291,10 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
                 const int e = particleEntry(g.particles[at], maxCount);
                 if (e >= 0)
                     color = scaleColor(e);
+            }
+            if (s.dopantShown && double(g.concentration[at]) >= lowest) {
+                const double t = std::log10(double(g.concentration[at]) / lowest) / 6.0;
+                color = scaleColor(std::max(0, std::min(255, int(std::floor(t * 255.0)))));
             }
             std::fill_n(line + s.plot.left() + int(column) * s.cellPixelsH, s.cellPixelsH, color);
         }
@@ -346,6 +375,26 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
         }
         painter.drawText(QRect(lx + 30, barTop - 20, legendW - 30, 18), Qt::AlignLeft | Qt::AlignVCenter,
                          QStringLiteral("max %1").arg(maxCount));
+        ly += barBlock;
+    }
+    if (s.dopantShown) {
+        painter.setFont(bold);
+        painter.drawText(QRect(lx, ly, legendW, 20), Qt::AlignLeft | Qt::AlignVCenter, dopantTitle);
+        painter.setFont(font);
+        const int barTop = ly + 30;
+        for (int k = 0; k < barH; ++k)
+            painter.fillRect(QRect(lx, barTop + barH - 1 - k, 22, 1), QColor(scaleColor(k * 255 / (barH - 1))));
+        painter.drawRect(QRect(lx - 1, barTop - 1, 23, barH + 1));
+        // Whole powers of ten within the six decades.
+        const double from = std::log10(lowest);
+        for (double p = std::ceil(from - 1e-9); p <= from + 6.0 + 1e-9; p += 1.0) {
+            const int y = barTop + barH - 1 - int(std::lround((p - from) / 6.0 * (barH - 1)));
+            painter.drawLine(lx + 22, y, lx + 27, y);
+            painter.drawText(QRect(lx + 30, y - 9, legendW - 30, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                             QStringLiteral("1e%1").arg(int(p)));
+        }
+        painter.drawText(QRect(lx + 30, barTop - 20, legendW - 30, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("max %1").arg(QString::number(highest, 'g', 4)));
         ly += barBlock;
     }
     painter.setFont(bold);

@@ -39,12 +39,15 @@ struct SectionGrid
     double position = 0.0;                    // the plane's place on its own axis (cell centre), in units
     std::vector<uint32_t> materials;          // row * width + column
     std::vector<int64_t> particles;           // the same layout; empty unless asked for and present
+    std::vector<float> concentration;         // the same layout, cm^-3; empty unless asked for and present
 };
 
 // False with a sentence when the index lies outside the volume. Takes the
-// cell lock. particles stays empty when the volume carries no such counts.
+// cell lock. particles stays empty when the volume carries no such counts;
+// concentration is the field of dopant species (DopantFields::Species; -1:
+// none) and stays empty when the volume holds no field of it.
 bool sliceVolume(Automaton::TotalVolume &volume, SectionAxis axis, unsigned index, SectionGrid *grid,
-                 QString *error, ParticleView particles = ParticleView::None);
+                 QString *error, ParticleView particles = ParticleView::None, int dopant = -1);
 
 struct CrossSectionOptions
 {
@@ -53,6 +56,10 @@ struct CrossSectionOptions
     // to 1600 pixels wide (one pixel per cell for wider volumes).
     int pixelsPerCell = 0;
     ParticleView particles = ParticleView::None;
+    // A dopant species ("B", "P", "As", "Sb") whose concentration is drawn on
+    // a log colour scale over the materials, in place of the particles; empty:
+    // none. A species the volume holds no field of leaves the plain section.
+    QString dopant;
 };
 
 struct CrossSection
@@ -63,11 +70,14 @@ struct CrossSection
     int cellPixelsV = 0; // and vertically
     SectionGrid grid;
     bool particlesShown = false;
+    bool dopantShown = false;
 };
 
 // The slice drawn with axes in the volume's units, a scale bar, a legend of
 // the materials present and, when asked for and present, the particle counts
-// on a log colour scale with its colour bar. Text needs a QGuiApplication
+// on a log colour scale with its colour bar, or a dopant's concentration
+// (six decades below its highest value) the same way. An unknown species is
+// refused with a sentence. Text needs a QGuiApplication
 // (the "offscreen" platform will do).
 bool drawCrossSection(Automaton::TotalVolume &volume, SectionAxis axis, unsigned index,
                       const CrossSectionOptions &options, CrossSection *section, QString *error);

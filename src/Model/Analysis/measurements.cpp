@@ -93,16 +93,40 @@ bool measureColumn(TotalVolume &volume, unsigned x, unsigned y, ColumnStack *sta
     }
     const unsigned sz = volume.getSizeZ();
     std::vector<uint32_t> column(sz);
+    ColumnStack result;
+    const double dz = unitLength(volume.getCellSizeZ());
     {
         CellLock lock(volume);
         const Voxel *cells = lock.cells() + volume.cellIndex(x, y, 0);
-        for (unsigned z = 0; z < sz; ++z)
+        int top = -1;
+        for (unsigned z = 0; z < sz; ++z) {
             column[z] = cells[z].material;
+            if (column[z])
+                top = int(z);
+        }
+        // Depths from the top face of the highest solid cell, in µm; doses over the cell height in cm.
+        const double cellMicrometres = double(volume.getCellSizeZ()) * volume.getUnitLength();
+        const Automaton::DopantFields &dopants = lock.dopants();
+        for (int species : dopants.present()) {
+            const float *c = dopants.field(species).data() + volume.cellIndex(x, y, 0);
+            ColumnDopant d;
+            d.species = Automaton::DopantFields::speciesName(species);
+            double sum = 0.0;
+            for (unsigned z = 0; z < sz; ++z) {
+                sum += double(c[z]);
+                if (double(c[z]) > d.peak) {
+                    d.peak = double(c[z]);
+                    d.peakCell = z;
+                }
+            }
+            d.sheetDose = sum * cellMicrometres * 1e-4;
+            d.peakDepth = top >= 0 ? (double(top) + 0.5 - double(d.peakCell)) * cellMicrometres : 0.0;
+            result.dopants.push_back(d);
+        }
     }
-    ColumnStack result;
     result.x = x;
     result.y = y;
-    const double bottom = volume.getPosition().z, dz = unitLength(volume.getCellSizeZ());
+    const double bottom = volume.getPosition().z;
     for (unsigned z = 0; z < sz;) {
         unsigned end = z + 1;
         while (end < sz && column[end] == column[z])
@@ -201,6 +225,10 @@ QStringList columnText(const ColumnStack &stack)
                      .arg(it->material)
                      .arg(it->materialId)
                      .arg(number(it->zFrom), number(it->zTo), number(it->thickness));
+    for (const ColumnDopant &d : stack.dopants)
+        lines << QStringLiteral("  %1: peak %2 cm^-3 at %3 µm below the surface, sheet dose %4 cm^-2")
+                     .arg(d.species, QString::number(d.peak, 'g', 4), QString::number(d.peakDepth, 'g', 4),
+                          QString::number(d.sheetDose, 'g', 4));
     return lines;
 }
 
@@ -255,11 +283,33 @@ bool buildMeasurements(TotalVolume &volume, const std::vector<ColumnRequest> &co
     top.insert(QStringLiteral("materials"), materials);
 
     QString columnsCsv = QStringLiteral("x,y,material_id,material,z_from,z_to,thickness\n");
+    QString dopantsCsv = QStringLiteral("x,y,species,peak_concentration,peak_depth,peak_cell,sheet_dose\n");
+    bool anyDopant = false;
     QJsonArray columnArray;
     for (const ColumnStack &stack : stacks) {
         QJsonObject c;
         c.insert(QStringLiteral("x"), double(stack.x));
         c.insert(QStringLiteral("y"), double(stack.y));
+        if (!stack.dopants.empty()) {
+            QJsonArray dopants;
+            for (const ColumnDopant &d : stack.dopants) {
+                QJsonObject o;
+                o.insert(QStringLiteral("species"), d.species);
+                o.insert(QStringLiteral("peak_concentration"), d.peak);
+                o.insert(QStringLiteral("peak_depth"), d.peakDepth);
+                o.insert(QStringLiteral("peak_cell"), double(d.peakCell));
+                o.insert(QStringLiteral("sheet_dose"), d.sheetDose);
+                dopants.append(o);
+                dopantsCsv += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\n")
+                                  .arg(stack.x)
+                                  .arg(stack.y)
+                                  .arg(d.species, QString::number(d.peak, 'g', 7), QString::number(d.peakDepth, 'g', 7))
+                                  .arg(d.peakCell)
+                                  .arg(QString::number(d.sheetDose, 'g', 7));
+            }
+            c.insert(QStringLiteral("dopants"), dopants);
+            anyDopant = true;
+        }
         QJsonArray layers;
         for (const ColumnLayer &l : stack.layers) {
             QJsonObject layer;
@@ -305,6 +355,7 @@ bool buildMeasurements(TotalVolume &volume, const std::vector<ColumnRequest> &co
     files->json = QJsonDocument(top).toJson(QJsonDocument::Indented);
     files->materialsCsv = materialsCsv.toUtf8();
     files->columnsCsv = stacks.empty() ? QByteArray() : columnsCsv.toUtf8();
+    files->dopantsCsv = anyDopant ? dopantsCsv.toUtf8() : QByteArray();
     files->topSurfaceCsv = surfaceCsv;
     return true;
 }
@@ -323,6 +374,8 @@ bool writeMeasurements(TotalVolume &volume, const std::vector<ColumnRequest> &co
         << qMakePair(measurementCsvName(jsonFile, QStringLiteral("top-surface")), files.topSurfaceCsv);
     if (!files.columnsCsv.isEmpty())
         out << qMakePair(measurementCsvName(jsonFile, QStringLiteral("columns")), files.columnsCsv);
+    if (!files.dopantsCsv.isEmpty())
+        out << qMakePair(measurementCsvName(jsonFile, QStringLiteral("dopants")), files.dopantsCsv);
     if (!saveFiles(out, error))
         return false;
     if (written)

@@ -40,11 +40,22 @@ struct ColumnLayer
     double thickness = 0.0;
 };
 
+// One dopant species along a column, from the volume's dopant fields.
+struct ColumnDopant
+{
+    QString species;          // "B", "P", "As", "Sb"
+    double peak = 0.0;        // the highest concentration in the column, cm^-3
+    unsigned peakCell = 0;    // its z cell (the lowest of equal highs)
+    double peakDepth = 0.0;   // from the top of the column's highest solid cell to the peak cell's centre, µm
+    double sheetDose = 0.0;   // the concentration integrated over the column, cm^-2
+};
+
 struct ColumnStack
 {
     unsigned x = 0;
     unsigned y = 0;
     std::vector<ColumnLayer> layers;
+    std::vector<ColumnDopant> dopants; // every species the volume holds a field of, in species order
 };
 
 // The highest non-empty cell of every (x, y) column.
@@ -87,11 +98,12 @@ struct MeasurementFiles
     QByteArray json;
     QByteArray materialsCsv;
     QByteArray columnsCsv; // empty when no columns were asked for
+    QByteArray dopantsCsv; // empty unless columns were asked for and the volume holds dopants
     QByteArray topSurfaceCsv;
 };
 
-// The CSV files beside FILE.json: FILE-materials.csv, FILE-columns.csv and
-// FILE-top-surface.csv (".json" dropped first when the name ends with it).
+// The CSV files beside FILE.json: FILE-materials.csv, FILE-columns.csv,
+// FILE-dopants.csv and FILE-top-surface.csv (".json" dropped first when the name ends with it).
 QString measurementCsvName(const QString &jsonFile, const QString &what);
 
 // Builds the files without writing them. False when a column lies outside.

@@ -195,6 +195,17 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error, VtiC
         if (pp)
             arrays.push_back({QStringLiteral("particles_p"), "Int32", [pp](size_t i) { return uint32_t(pp[i].values[6]); }});
     }
+    // Dopant concentrations in cm^-3, one Float32 array per species held: "dopant_B", ...
+    const Automaton::DopantFields &dopants = lock.dopants();
+    for (int species : dopants.present()) {
+        const float *field = dopants.field(species).data();
+        arrays.push_back({QStringLiteral("dopant_") + Automaton::DopantFields::speciesName(species), "Float32",
+                          [field](size_t i) {
+                              uint32_t bits;
+                              std::memcpy(&bits, field + i, sizeof bits);
+                              return bits;
+                          }});
+    }
 
     // Compressed arrays are made first: their sizes give the offsets the XML names.
     std::vector<QByteArray> packed(arrays.size());

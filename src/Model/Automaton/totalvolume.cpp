@@ -57,7 +57,8 @@ TotalVolume::TotalVolume(const TotalVolume &source, const Voxel *sourceCells)
       m_cellSizeZ(source.m_cellSizeZ), m_position(source.m_position), m_unitLength(source.m_unitLength),
       m_painter(this)
 {
-    // A clone carries materials only: every other cell field starts fresh.
+    // A clone carries materials and dopant concentrations: every other cell field starts fresh.
+    m_dopants = source.m_dopants;
     Voxel *out = m_cells.data();
     const size_t n = m_cells.size();
     for (size_t i = 0; i < n; ++i)
@@ -130,6 +131,12 @@ void TotalVolume::draw(bool renderFaces, bool renderEdges, const Util::Vector3D 
 }
 
 void TotalVolume::drawForPicking() { m_painter.drawForPicking(); }
+
+bool TotalVolume::hasDopants()
+{
+    CellLock lock(*this);
+    return !lock.dopants().isEmpty();
+}
 
 Object *TotalVolume::clone()
 {

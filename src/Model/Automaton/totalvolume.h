@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/cellarray.h"
+#include "Model/Automaton/dopantfields.h"
 #include "Model/Automaton/voxel.h"
 #include "Model/Geometry/totalvolumepainter.h"
 #include "Model/object.h"
@@ -82,6 +83,8 @@ public:
     // Readers and writers of cells go through CellLock, which takes and releases these.
     Voxel *lockCells();
     void unlockCells();
+    // Whether any dopant field is held; takes the cell lock.
+    bool hasDopants();
 
     // Object
     int getType() const override { return TotalVolumeType; }
@@ -106,6 +109,8 @@ public:
     void clearBottomMask();
 
 private:
+    friend class CellLock;
+
     struct Mask
     {
         std::vector<bool> bits;
@@ -118,6 +123,7 @@ private:
 
     CellArray m_cells;
     QMutex m_cellsLock;
+    DopantFields m_dopants; // with the cells, under their lock
     unsigned m_sizeX, m_sizeY, m_sizeZ;
     float m_cellSizeX, m_cellSizeY, m_cellSizeZ;
     Util::Vector3D m_position;
@@ -173,6 +179,8 @@ public:
     // The sizeY * sizeZ cells of x slab x; x < sizeX.
     Voxel *slab(unsigned x) const { return m_cells + size_t(x) * m_sizeY * m_sizeZ; }
     size_t index(unsigned x, unsigned y, unsigned z) const { return (size_t(x) * m_sizeY + y) * m_sizeZ + z; }
+    // The volume's dopant concentrations (cm^-3 per cell), held with the cells.
+    DopantFields &dopants() const { return m_volume.m_dopants; }
 
 private:
     TotalVolume &m_volume;

@@ -4,6 +4,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "cellbudget.h"
+#include "dopantarchive.h"
 
 #include <QIODevice>
 #include <QXmlStreamReader>
@@ -335,6 +336,7 @@ void TotalVolumeArchiver::write(const boost::shared_ptr<Object> &object)
     w->writeAttribute(QStringLiteral("pos-y"), numberText(position.y));
     w->writeAttribute(QStringLiteral("pos-z"), numberText(position.z));
     w->writeEndElement();
+    writeDopants(*w, *volume);
     w->writeEndElement();
 }
 
@@ -390,6 +392,8 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
     bool havePosition = false;
     bool complete = false;
     uint64_t filled = 0;
+    Automaton::DopantFields dopants;
+    QString dopantNote;
     Util::Vector3D position;
     while (!r->atEnd()) {
         r->readNext();
@@ -415,6 +419,17 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
             if (!stateComplete)
                 break;
             continue;
+        }
+        if (r->name() == QLatin1String("Dopant")) {
+            QString fault;
+            if (readDopant(*r, cellCount, dopants, &fault))
+                continue;
+            if (r->hasError()) {
+                dopantNote = fault;
+                break;
+            }
+            setErrorString(fault);
+            return boost::shared_ptr<Object>();
         }
         if (!havePosition && r->name() == QLatin1String("Position")) {
             havePosition = true;
@@ -483,6 +498,14 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
                            .arg(sizeY)
                            .arg(sizeZ)
                            .arg(filled));
+    if (!dopantNote.isEmpty())
+        setErrorString(errorString().isEmpty() ? dopantNote : errorString() + QLatin1Char(' ') + dopantNote);
+    if (volume->getCellCount() == cellCount) {
+        // A field of zeros holds nothing: it is not kept.
+        dopants.dropEmpty();
+        CellLock lock(*volume);
+        lock.dopants() = std::move(dopants);
+    }
     volume->translate(position);
     if (m_regenerateSurface)
         volume->getPainter().regenerate();

@@ -8,7 +8,8 @@ namespace Model {
 namespace Persistence {
 
 // Writes a cell volume as an "Object" element (type, sizes, cell sizes, the
-// "State" text of every cell's material id, "Position") and reads it back.
+// "State" text of every cell's material id, "Position", the "Dopant" fields
+// when there are any; see dopantarchive.h) and reads it back.
 class TotalVolumeArchiver : public ObjectArchiver
 {
 public:

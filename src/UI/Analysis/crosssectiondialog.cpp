@@ -52,7 +52,14 @@ CrossSectionDialog::CrossSectionDialog(const boost::shared_ptr<Model::Automaton:
                            QStringLiteral("P particles"), QStringLiteral("N + P particles")});
     const bool counts = FieldPainter::countersOf(volume->getProperty(FieldPainter::nTypeProperty())) ||
                         FieldPainter::countersOf(volume->getProperty(FieldPainter::pTypeProperty()));
-    m_particles->setEnabled(counts);
+    // The dopants the volume holds follow, as "B concentration" and so on (item data: the species).
+    {
+        Model::Automaton::CellLock lock(*volume);
+        for (int species : lock.dopants().present())
+            m_particles->addItem(QStringLiteral("%1 concentration").arg(Model::Automaton::DopantFields::speciesName(species)),
+                                 Model::Automaton::DopantFields::speciesName(species));
+    }
+    m_particles->setEnabled(counts || m_particles->count() > 4);
     m_previewLabel = new QLabel(this);
     m_previewLabel->setObjectName(QStringLiteral("lblPreview"));
     m_previewLabel->setFixedSize(PreviewSize);
@@ -94,7 +101,11 @@ unsigned CrossSectionDialog::index() const { return unsigned(m_index->value()); 
 CrossSectionOptions CrossSectionDialog::options() const
 {
     CrossSectionOptions o;
-    o.particles = ParticleView(m_particles->isEnabled() ? m_particles->currentIndex() : 0);
+    const int shown = m_particles->isEnabled() ? m_particles->currentIndex() : 0;
+    if (shown >= 4)
+        o.dopant = m_particles->currentData().toString();
+    else
+        o.particles = ParticleView(shown);
     return o;
 }
 

@@ -2,6 +2,7 @@
 #include "Core/Operations/stepoperations.h"
 #include "Core/Operations/workspace.h"
 #include "Core/Steps/stepbuilder.h"
+#include "Core/Steps/stepregistry.h"
 
 #include "volumetestsupport.h"
 
@@ -179,4 +180,42 @@ TEST(StepUndo, RedoDoesNotSurviveANewStep)
     EXPECT_EQ(scene.workspace.history().redoCount(), 0u);
     EXPECT_FALSE(scene.workspace.history().redo());
     EXPECT_EQ(materialsOf(*scene.volume), developed);
+}
+
+// Implant, then anneal: undo takes each step's concentrations back, redo
+// brings them again, and undoing the implant leaves no field at all.
+TEST(StepUndo, DopantStepsUndoAndRedoTheirConcentrations)
+{
+    Workspace workspace;
+    const boost::shared_ptr<TotalVolume> volume = TestSupport::makeVolume(
+        8, 6, 40, [](unsigned x, unsigned, unsigned z) { return z < 30 ? Si : z < 33 && x < 3 ? Oxide : 0u; }, 0.01f);
+    workspace.document().addObject(volume);
+    const auto fields = [&]() {
+        Model::Automaton::CellLock lock(*volume);
+        return lock.dopants();
+    };
+    const auto run = [&](const char *name, const QVariantMap &values) {
+        const Core::Steps::StepDefinition *definition = Core::Steps::StepRegistry::instance().named(QLatin1String(name));
+        ASSERT_TRUE(definition);
+        TestSupport::startWithDialog<StepOperation>(
+            workspace, boost::shared_ptr<StepOperation>(new StepOperation(&workspace, *definition)),
+            boost::shared_ptr<TestSupport::FakeDialog>(new TestSupport::FakeDialog),
+            [values](StepOperation &o) { o.setValues(values); });
+    };
+    run("Dopant Implant", {{"Species", "As"}, {"Energy", 60.0}, {"Dose", 1e15}});
+    const Model::Automaton::DopantFields implanted = fields();
+    ASSERT_FALSE(implanted.isEmpty()) << qPrintable(workspace.console().lastMessage());
+    run("Dopant Anneal", {{"Temperature", 1100.0}, {"Time", 20.0}});
+    const Model::Automaton::DopantFields annealed = fields();
+    ASSERT_FALSE(annealed == implanted);
+    ASSERT_EQ(workspace.history().undoCount(), 2u);
+
+    ASSERT_TRUE(workspace.history().undo());
+    EXPECT_TRUE(fields() == implanted);
+    ASSERT_TRUE(workspace.history().undo());
+    EXPECT_TRUE(fields().isEmpty());
+    ASSERT_TRUE(workspace.history().redo());
+    EXPECT_TRUE(fields() == implanted);
+    ASSERT_TRUE(workspace.history().redo());
+    EXPECT_TRUE(fields() == annealed);
 }

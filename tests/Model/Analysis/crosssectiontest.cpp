@@ -193,3 +193,39 @@ TEST(CrossSectionTest, AxisNamesParseInEitherCase)
         EXPECT_TRUE(error.contains(QStringLiteral("give x, y or z")));
     }
 }
+
+// A dopant view: six decades below the section's highest concentration on the
+// log scale, lower concentrations and other species leave the material colour.
+TEST(CrossSectionTest, DopantViewColoursConcentrationsOnSixDecades)
+{
+    const boost::shared_ptr<TotalVolume> volume = makeVolume(4, 4, 4, [](unsigned, unsigned, unsigned) { return 1u; });
+    {
+        Model::Automaton::CellLock lock(*volume);
+        std::vector<float> &b = lock.dopants().make(Model::Automaton::DopantFields::Boron, 64);
+        b[volume->cellIndex(1, 2, 3)] = 1e20f;
+        b[volume->cellIndex(2, 2, 3)] = 1e17f; // half of the six decades
+        b[volume->cellIndex(3, 2, 3)] = 1e13f; // below them
+    }
+    CrossSectionOptions options;
+    options.dopant = QStringLiteral("b");
+    CrossSection section;
+    ASSERT_TRUE(drawCrossSection(*volume, SectionAxis::Y, 2, options, &section, nullptr));
+    ASSERT_TRUE(section.dopantShown);
+    float top[4], middle[4];
+    Model::Geometry::FieldPainter::scaleEntry(Model::Geometry::FieldPainter::RedToBlue, 255, top);
+    Model::Geometry::FieldPainter::scaleEntry(Model::Geometry::FieldPainter::RedToBlue, 127, middle);
+    auto rgb = [](const float *c) { return qRgb(int(c[0] * 255 + 0.5f), int(c[1] * 255 + 0.5f), int(c[2] * 255 + 0.5f)); };
+    EXPECT_EQ(rgb(top), section.image.pixel(sectionCellPixel(section, 1, 3)) | 0xFF000000u);
+    EXPECT_EQ(rgb(middle), section.image.pixel(sectionCellPixel(section, 2, 3)) | 0xFF000000u);
+    EXPECT_EQ(catalogueColor(1), section.image.pixel(sectionCellPixel(section, 3, 3)) | 0xFF000000u);
+
+    // Arsenic the volume does not hold: the plain section; a name that is no species: refused.
+    options.dopant = QStringLiteral("As");
+    ASSERT_TRUE(drawCrossSection(*volume, SectionAxis::Y, 2, options, &section, nullptr));
+    EXPECT_FALSE(section.dopantShown);
+    EXPECT_EQ(catalogueColor(1), section.image.pixel(sectionCellPixel(section, 1, 3)) | 0xFF000000u);
+    options.dopant = QStringLiteral("Ga");
+    QString error;
+    EXPECT_FALSE(drawCrossSection(*volume, SectionAxis::Y, 2, options, &section, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("unknown dopant \"Ga\": give B, P, As, Sb")));
+}

@@ -183,3 +183,42 @@ TEST(MeasurementsTest, ColumnTextParses)
         }
     }
 }
+
+// Per column and species: the peak, its depth below the top of the highest
+// solid cell and the sheet dose, in cm^-3, µm and cm^-2 with 1 unit = 2 µm.
+TEST(MeasurementsTest, ColumnDopantsGivePeakDepthAndSheetDose)
+{
+    const boost::shared_ptr<TotalVolume> volume =
+        makeVolume(2, 2, 10, [](unsigned, unsigned, unsigned z) { return z < 8 ? 1u : 0u; }, 1.0f, 1.0f, 0.05f);
+    volume->setUnitLength(2.0); // cells 0.1 µm high
+    {
+        Model::Automaton::CellLock lock(*volume);
+        std::vector<float> &p = lock.dopants().make(Model::Automaton::DopantFields::Phosphorus, 40);
+        const float column[8] = {0, 1e15f, 2e16f, 5e18f, 1e19f, 3e18f, 1e17f, 0};
+        for (unsigned z = 0; z < 8; ++z)
+            p[volume->cellIndex(1, 0, z)] = column[z];
+    }
+    ColumnStack s;
+    QString error;
+    ASSERT_TRUE(measureColumn(*volume, 1, 0, &s, &error));
+    ASSERT_EQ(s.dopants.size(), 1u);
+    const ColumnDopant &d = s.dopants[0];
+    EXPECT_EQ(d.species, QStringLiteral("P"));
+    EXPECT_EQ(d.peak, double(1e19f));
+    EXPECT_EQ(d.peakCell, 4u);
+    EXPECT_NEAR(d.peakDepth, 0.35, 1e-6); // top at 0.8 µm, cell 4's centre at 0.45 µm
+    EXPECT_NEAR(d.sheetDose, (1e15 + 2e16 + 5e18 + 1e19 + 3e18 + 1e17) * 1e-5, 1e9);
+    EXPECT_TRUE(columnText(s).last().contains(QStringLiteral("P: peak 1e+19 cm^-3 at 0.35 µm")));
+
+    MeasurementFiles files;
+    ASSERT_TRUE(buildMeasurements(*volume, {ColumnRequest{1, 0}}, QStringLiteral("m.json"), &files, &error));
+    const QJsonObject column = QJsonDocument::fromJson(files.json).object()[QStringLiteral("columns")].toArray()[0].toObject();
+    EXPECT_EQ(column[QStringLiteral("dopants")].toArray()[0].toObject()[QStringLiteral("peak_cell")].toInt(), 4);
+    EXPECT_TRUE(files.dopantsCsv.startsWith("x,y,species,peak_concentration,peak_depth,peak_cell,sheet_dose\n1,0,P,1e+19,0.35,4,"));
+
+    // A volume without dopants writes no dopant figures.
+    const boost::shared_ptr<TotalVolume> plain = makeVolume(2, 2, 4, [](unsigned, unsigned, unsigned) { return 1u; });
+    ASSERT_TRUE(buildMeasurements(*plain, {ColumnRequest{0, 0}}, QStringLiteral("m.json"), &files, &error));
+    EXPECT_TRUE(files.dopantsCsv.isEmpty());
+    EXPECT_FALSE(files.json.contains("dopants"));
+}

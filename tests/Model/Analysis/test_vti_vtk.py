@@ -63,6 +63,19 @@ def test_material_and_particles_equal_the_cells(samples, form):
 
 
 @pytest.mark.parametrize("form", FORMS)
+def test_dopant_concentration_is_float_cell_data(samples, form):
+    data = read(samples / f"sample{form}.vti").GetCellData()
+    boron = data.GetArray("dopant_B")
+    assert boron.GetDataType() == vtk.VTK_FLOAT
+    assert data.GetArray("dopant_P") is None
+    values = vtk_to_numpy(boron)
+    for x in range(SX):
+        for y in range(SY):
+            for z in range(SZ):
+                assert values[cell_id(x, y, z)] == pytest.approx((x + 10 * y + 100 * z) * 1e15, rel=1e-6)
+
+
+@pytest.mark.parametrize("form", FORMS)
 def test_volume_without_counts_has_only_material(samples, form):
     data = read(samples / f"plain{form}.vti").GetCellData()
     assert data.GetNumberOfArrays() == 1

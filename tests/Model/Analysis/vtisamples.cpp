@@ -1,7 +1,7 @@
 // Writes the .vti files test_vti_vtk.py reads with VTK's own reader:
 // folder/sample.vti (5 x 4 x 3 cells, cell size 1 x 2 x 0.5, origin
 // (1, -2, 3), material [0, 1, 3, 9][(x + 2y + 3z) % 4], N particle count
-// 100x + 10y + z) and folder/plain.vti (the same cells, no particles), each
+// 100x + 10y + z, boron (x + 10y + 100z) 1e15 cm^-3) and folder/plain.vti (the same cells, no particles), each
 // also zlib-compressed (sample-zlib.vti, plain-zlib.vti); large.vti and
 // large-zlib.vti hold 70 x 60 x 80 cells of material (7x + 3y + z) % 5.
 #include "Model/Analysis/vtiwriter.h"
@@ -39,6 +39,15 @@ int main(int argc, char *argv[])
     TotalVolume sample(sx, sy, sz, 1.0f, 2.0f, 0.5f, Util::Vector3D(1.0, -2.0, 3.0), materials);
     sample.setProperty(Model::Geometry::FieldPainter::nTypeProperty(),
                        Model::Geometry::FieldPainter::toProperty(counts));
+    {
+        // Boron of (x + 10y + 100z) * 1e15 cm^-3.
+        Model::Automaton::CellLock lock(sample);
+        std::vector<float> &boron = lock.dopants().make(Model::Automaton::DopantFields::Boron, materials.size());
+        for (unsigned x = 0; x < sx; ++x)
+            for (unsigned y = 0; y < sy; ++y)
+                for (unsigned z = 0; z < sz; ++z)
+                    boron[(size_t(x) * sy + y) * sz + z] = float(x + 10 * y + 100 * z) * 1e15f;
+    }
     QString error;
     using Model::Analysis::VtiCompression;
     if (!Model::Analysis::writeVti(sample, folder.filePath(QStringLiteral("sample.vti")), &error) ||

@@ -229,3 +229,25 @@ TEST(AnalysisActionsTest, ClickingTheViewFromAboveMeasuresTheColumnThere)
         }
     EXPECT_GT(clicks, 3) << "the volume is not in view";
 }
+
+// A volume holding boron offers "B concentration", and choosing it draws the
+// concentration where the materials-only preview showed silicon.
+TEST(AnalysisActionsTest, CrossSectionDialogOffersTheDopantsHeld)
+{
+    const boost::shared_ptr<TotalVolume> volume = layeredVolume();
+    {
+        Model::Automaton::CellLock lock(*volume);
+        std::vector<float> &boron = lock.dopants().make(Model::Automaton::DopantFields::Boron, lock.cellCount());
+        std::fill(boron.begin(), boron.end(), 1e18f);
+    }
+    CrossSectionDialog dialog(volume);
+    QComboBox *show = dialog.findChild<QComboBox *>(QStringLiteral("cbxParticles"));
+    ASSERT_TRUE(show);
+    EXPECT_TRUE(show->isEnabled());
+    ASSERT_EQ(show->count(), 5);
+    EXPECT_EQ(show->itemText(4), QStringLiteral("B concentration"));
+    const QImage plain = dialog.preview();
+    show->setCurrentIndex(4);
+    EXPECT_EQ(dialog.options().dopant, QStringLiteral("B"));
+    EXPECT_NE(dialog.preview(), plain);
+}

@@ -91,9 +91,9 @@ TEST(BatchRunDialog, ShowsItsWidgetsWithTheirNamesAndTexts)
         {"Planarization", 6},           {"Pour Material", 9},         {"Random Walk Doping", 19}, {"PVD", 12},
         {"RIE", 13},                    {"Save Image", 10},           {"Si Wet Etching", 1},    {"Thermal Oxidation", 15},
         {"Sputter Deposition", 20},     {"Ion-Enhanced Etching", 21}, {"Bosch DRIE", 22},
-        {"Anisotropic Wet Etch", 25}};
-    ASSERT_EQ(box->count(), 24);
-    for (int i = 0; i < 24; ++i) {
+        {"Dopant Implant", 23},         {"Dopant Anneal", 24},        {"Anisotropic Wet Etch", 25}};
+    ASSERT_EQ(box->count(), 26);
+    for (int i = 0; i < 26; ++i) {
         EXPECT_EQ(box->itemText(i), QLatin1String(entries[i].first));
         EXPECT_EQ(box->itemData(i).toInt(), entries[i].second) << entries[i].first;
     }

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QSpinBox>
@@ -60,6 +61,8 @@ QVariant otherValue(const ParameterSpec &spec, QComboBox *materials)
         return spec.choices.last().value;
     case ValueKind::Flags:
         return spec.choices.first().value;
+    case ValueKind::Text:
+        return spec.defaultValue; // a text may have to name something: its default does
     default: {
         const double top = spec.hasMaximum() ? std::min(spec.maximum, 1000.0) : 1000.0;
         const double value = std::floor(spec.minimum + (top - spec.minimum) / 3.0) + 1;
@@ -89,6 +92,11 @@ TEST_F(StepDialogs, EveryFieldShowsItsDeclaredLabelRangeDefaultAndUnit)
                 const QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("cbx") + spec.field);
                 ASSERT_TRUE(box);
                 EXPECT_GT(box->count(), 0);
+            } else if (spec.kind == ValueKind::Text) {
+                const QLineEdit *edit = dialog.findChild<QLineEdit *>(QStringLiteral("lie") + spec.field);
+                ASSERT_TRUE(edit);
+                EXPECT_EQ(edit->text(), spec.defaultValue.toString());
+                EXPECT_EQ(edit->toolTip(), spec.hint);
             } else if (const QDoubleSpinBox *box = dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dbl") + spec.field)) {
                 EXPECT_EQ(box->suffix(), suffix);
                 EXPECT_EQ(box->decimals(), spec.decimals);
