@@ -209,7 +209,7 @@ py::object particleCounts(Volume &self, const std::string &type)
                               py::ssize_t(volume.getSizeZ())});
     int32_t *data = out.mutable_data();
     for (size_t i = 0; i < counters->size(); ++i)
-        data[i] = (*counters)[i].values[6];
+        data[i] = int32_t((*counters)[i].total());
     return std::move(out);
 }
 

@@ -171,8 +171,8 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
             const size_t at = size_t(row) * g.width + column;
             g.materials[at] = cells[i].material;
             if (!g.particles.empty())
-                g.particles[at] = int64_t(nCounts ? (*nCounts)[i].values[6] : 0) +
-                                  int64_t(pCounts ? (*pCounts)[i].values[6] : 0);
+                g.particles[at] = int64_t(nCounts ? (*nCounts)[i].total() : 0) +
+                                  int64_t(pCounts ? (*pCounts)[i].total() : 0);
         }
     }
     *grid = std::move(g);

@@ -188,12 +188,12 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error, VtiC
         const Geometry::ParticleCounter *np = nCounts ? nCounts->data() : nullptr;
         const Geometry::ParticleCounter *pp = pCounts ? pCounts->data() : nullptr;
         arrays.push_back({QStringLiteral("particles"), "Int32", [np, pp](size_t i) {
-                              return uint32_t((np ? np[i].values[6] : 0) + (pp ? pp[i].values[6] : 0));
+                              return uint32_t((np ? np[i].total() : 0) + (pp ? pp[i].total() : 0));
                           }});
         if (np)
-            arrays.push_back({QStringLiteral("particles_n"), "Int32", [np](size_t i) { return uint32_t(np[i].values[6]); }});
+            arrays.push_back({QStringLiteral("particles_n"), "Int32", [np](size_t i) { return uint32_t(np[i].total()); }});
         if (pp)
-            arrays.push_back({QStringLiteral("particles_p"), "Int32", [pp](size_t i) { return uint32_t(pp[i].values[6]); }});
+            arrays.push_back({QStringLiteral("particles_p"), "Int32", [pp](size_t i) { return uint32_t(pp[i].total()); }});
     }
 
     // Compressed arrays are made first: their sizes give the offsets the XML names.
