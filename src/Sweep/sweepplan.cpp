@@ -546,7 +546,7 @@ bool collect(const QString &folder, const CollectOptions &options, CollectedTabl
         Figures figures;
         QStringList columns; // the measured columns' names
         bool measured = false; // figures were read (a run that went to its end)
-        QString lengthUnit = QStringLiteral("units");
+        QString lengthUnit = QString::fromUtf8("\u00b5m");
     };
     SweepPlan layout;
     layout.folder = folder;

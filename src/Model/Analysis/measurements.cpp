@@ -26,7 +26,7 @@ namespace {
 
 double cellVolume(const TotalVolume &volume)
 {
-    return unitLength(volume.getCellSizeX()) * unitLength(volume.getCellSizeY()) * unitLength(volume.getCellSizeZ());
+    return cellMicrometres(volume, 0) * cellMicrometres(volume, 1) * cellMicrometres(volume, 2);
 }
 
 // Numbers in files never depend on the user's locale.
@@ -102,7 +102,7 @@ bool measureColumn(TotalVolume &volume, unsigned x, unsigned y, ColumnStack *sta
     ColumnStack result;
     result.x = x;
     result.y = y;
-    const double bottom = volume.getPosition().z, dz = unitLength(volume.getCellSizeZ());
+    const double bottom = micrometres(volume, volume.getPosition().z), dz = cellMicrometres(volume, 2);
     for (unsigned z = 0; z < sz;) {
         unsigned end = z + 1;
         while (end < sz && column[end] == column[z])
@@ -130,7 +130,7 @@ TopSurface measureTopSurface(TotalVolume &volume)
     const unsigned sz = volume.getSizeZ();
     const size_t columns = size_t(s.sizeX) * s.sizeY;
     s.topCell.assign(columns, -1);
-    s.height.assign(columns, volume.getPosition().z);
+    s.height.assign(columns, micrometres(volume, volume.getPosition().z));
     {
         CellLock lock(volume);
         const Voxel *cells = lock.cells();
@@ -144,7 +144,7 @@ TopSurface measureTopSurface(TotalVolume &volume)
             }
         }
     }
-    const double bottom = volume.getPosition().z, dz = unitLength(volume.getCellSizeZ());
+    const double bottom = micrometres(volume, volume.getPosition().z), dz = cellMicrometres(volume, 2);
     double sum = 0.0;
     s.min = std::numeric_limits<double>::max();
     s.max = std::numeric_limits<double>::lowest();
@@ -232,10 +232,12 @@ bool buildMeasurements(TotalVolume &volume, const std::vector<ColumnRequest> &co
     top.insert(QStringLiteral("version"), 1);
     QJsonObject v;
     v.insert(QStringLiteral("size"), triple(volume.getSizeX(), volume.getSizeY(), volume.getSizeZ()));
-    v.insert(QStringLiteral("cell"), triple(unitLength(volume.getCellSizeX()), unitLength(volume.getCellSizeY()),
-                                             unitLength(volume.getCellSizeZ())));
-    v.insert(QStringLiteral("origin"), triple(origin.x, origin.y, origin.z));
-    v.insert(QStringLiteral("units"), QStringLiteral("units"));
+    v.insert(QStringLiteral("cell"),
+             triple(cellMicrometres(volume, 0), cellMicrometres(volume, 1), cellMicrometres(volume, 2)));
+    v.insert(QStringLiteral("origin"), triple(micrometres(volume, origin.x), micrometres(volume, origin.y),
+                                               micrometres(volume, origin.z)));
+    v.insert(QStringLiteral("units"), QString::fromUtf8("\u00b5m"));
+    v.insert(QStringLiteral("unit_length"), volume.getUnitLength());
     v.insert(QStringLiteral("cells"), double(volume.getCellCount()));
     v.insert(QStringLiteral("empty_cells"), double(empty));
     v.insert(QStringLiteral("cell_volume"), cellVolume(volume));

@@ -241,10 +241,11 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error, VtiC
             xml.writeAttribute(QStringLiteral("compressor"), QStringLiteral("vtkZLibDataCompressor"));
         xml.writeStartElement(QStringLiteral("ImageData"));
         xml.writeAttribute(QStringLiteral("WholeExtent"), extent);
-        xml.writeAttribute(QStringLiteral("Origin"), numbers(origin.x, origin.y, origin.z));
-        xml.writeAttribute(QStringLiteral("Spacing"), numbers(unitLength(volume.getCellSizeX()),
-                                                              unitLength(volume.getCellSizeY()),
-                                                              unitLength(volume.getCellSizeZ())));
+        // Micrometres: the volume's frame times its unit length.
+        xml.writeAttribute(QStringLiteral("Origin"), numbers(micrometres(volume, origin.x), micrometres(volume, origin.y),
+                                                             micrometres(volume, origin.z)));
+        xml.writeAttribute(QStringLiteral("Spacing"), numbers(cellMicrometres(volume, 0), cellMicrometres(volume, 1),
+                                                              cellMicrometres(volume, 2)));
         xml.writeStartElement(QStringLiteral("Piece"));
         xml.writeAttribute(QStringLiteral("Extent"), extent);
         xml.writeStartElement(QStringLiteral("CellData"));

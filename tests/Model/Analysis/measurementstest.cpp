@@ -118,7 +118,7 @@ TEST(MeasurementsTest, FilesCarryTheDocumentedNames)
     const QJsonObject v = top.value("volume").toObject();
     EXPECT_EQ(QJsonArray({3, 4, 10}), v.value("size").toArray());
     EXPECT_EQ(QJsonArray({1, 1, 0.5}), v.value("cell").toArray());
-    EXPECT_EQ(QStringLiteral("units"), v.value("units").toString());
+    EXPECT_EQ(QString::fromUtf8("\u00b5m"), v.value("units").toString());
     const QJsonArray materials = top.value("materials").toArray();
     ASSERT_EQ(3, materials.size());
     EXPECT_EQ(QStringLiteral("Si"), materials[0].toObject().value("name").toString());

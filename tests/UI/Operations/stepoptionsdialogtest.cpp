@@ -140,7 +140,8 @@ TEST_F(StepDialogs, AStoredStepFilledInAndAcceptedGivesBackTheSameValues)
                              {QStringLiteral("Substrate Center X"), 9u},
                              {QStringLiteral("Substrate Center Y"), 8u},
                              {QStringLiteral("Substrate Center Z"), 7u},
-                             {QStringLiteral("Substrate Radius"), 6u}};
+                             {QStringLiteral("Substrate Radius"), 6u},
+                             {QStringLiteral("Unit Length"), 0.25}};
     Ui::Operations::CreateSubstrateDialog substrateDialog;
     substrateDialog.fillFrom(makeStep(substrate, withDefaults(substrate, sphere)).getParameters());
     for (auto it = sphere.constBegin(); it != sphere.constEnd(); ++it)

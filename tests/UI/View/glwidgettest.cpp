@@ -648,7 +648,7 @@ TEST(GLWidget, StatusBarNamesTheCellUnderTheMousePointer)
     };
     const QPoint centre(w.view()->width() / 2, w.view()->height() / 2);
     ASSERT_TRUE(restAt(centre, [&]() { return note->text().startsWith(QStringLiteral("Cell (")); }));
-    EXPECT_TRUE(note->text().contains(QStringLiteral(": Poly-Si, layer z 6 to 8 units (2 thick)")))
+    EXPECT_TRUE(note->text().contains(QStringLiteral(": Poly-Si, layer z 6 to 8 \u00b5m (2 thick)")))
         << note->text().toStdString();
     // The cell is in the top layer, near the middle of the block.
     const QRegularExpressionMatch cell =
