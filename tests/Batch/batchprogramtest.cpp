@@ -518,7 +518,7 @@ TEST(BatchAnalysisTest, SectionsMeasurementsAndExportsOfTheFinalVolumeNeedNoDisp
     EXPECT_EQ(QStringLiteral("Thermal Si02"), layers[1].toObject().value("material").toString());
     EXPECT_DOUBLE_EQ(2.0, layers[1].toObject().value("thickness").toDouble());
     EXPECT_EQ(400, top.value("materials").toArray().at(0).toObject().value("cells").toInt());
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Thermal Si02 (3): z 4 to 6, thickness 2"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Thermal Si02 (3): z 4 to 6 \u00b5m, thickness 2 \u00b5m"))) << run.out.toStdString();
     EXPECT_TRUE(TestSupport::readAll(out.filePath("v.vti")).contains("Name=\"material\""));
     for (const char *stl : {"s-1.stl", "s-3.stl"})
         EXPECT_GT(QFileInfo(out.filePath(QLatin1String(stl))).size(), 84) << stl;

@@ -197,7 +197,7 @@ QStringList columnText(const ColumnStack &stack)
     QStringList lines;
     lines << QStringLiteral("Layer stack of column x = %1, y = %2 (top first):").arg(stack.x).arg(stack.y);
     for (auto it = stack.layers.rbegin(); it != stack.layers.rend(); ++it)
-        lines << QStringLiteral("  %1 (%2): z %3 to %4, thickness %5")
+        lines << QString::fromUtf8("  %1 (%2): z %3 to %4 \u00b5m, thickness %5 \u00b5m")
                      .arg(it->material)
                      .arg(it->materialId)
                      .arg(number(it->zFrom), number(it->zTo), number(it->thickness));

@@ -664,6 +664,6 @@ TEST(GLWidget, StatusBarNamesTheCellUnderTheMousePointer)
     w.view()->setView(QStringLiteral("front"));
     w.window->fitToVolume();
     ASSERT_TRUE(restAt(QPoint(centre.x(), centre.y() + w.view()->height() / 6),
-                       [&]() { return note->text().contains(QStringLiteral(": Si, layer z 0 to 6 units")); }))
+                       [&]() { return note->text().contains(QStringLiteral(": Si, layer z 0 to 6 \u00b5m")); }))
         << note->text().toStdString();
 }
