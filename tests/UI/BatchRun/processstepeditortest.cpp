@@ -147,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Volume Size Z|uint|V", "SphericalSubstrate|bool|H", "Substrate Size X|uint|V",
                   "Substrate Size Y|uint|V", "Substrate Size Z|uint|V", "Substrate Delta X|uint|V",
                   "Substrate Delta Y|uint|V", "Substrate Delta Z|uint|V", "Substrate Center X|uint|H",
-                  "Substrate Center Y|uint|H", "Substrate Center Z|uint|H", "Substrate Radius|uint|H"},
+                  "Substrate Center Y|uint|H", "Substrate Center Z|uint|H", "Substrate Radius|uint|H",
+                  "Unit Length|double|V"},
                  {M}},
         TypeCase{"PVD",
                  12,
@@ -174,7 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
         TypeCase{"Random Walk Doping",
                  19,
                  {"Diffusion Coefficient|double|V", "Cell Size|double|V", "Time Step Duration|double|V",
-                  "Surface Concentration|double|V", "Doping Time|double|V", "Doping Threshold|double|V"},
+                  "Surface Concentration|double|V", "Doping Time|double|V", "Doping Threshold|double|V",
+                  "Surface|int|V"},
                  {{"Material", true}}}));
 
 TEST(AddProcess, CreateSubstrateTakesTheFieldsAndTheCatalogueMaterial)
