@@ -27,7 +27,7 @@ ax.plot(frequency[axis], frequency.value.astype(float) / 1e6, "o-", label="first
 if len(unreleased):
     ax.plot(unreleased[axis], [0] * len(unreleased), "x", color="tab:red", markersize=10,
             label="no cantilever: beam not released")
-ax.set_xlabel("Poly-Si film thickness (units; one cell is one unit here)")
+ax.set_xlabel("Poly-Si film thickness (cells; one cell is 1 \u00b5m here)")
 ax.set_ylabel("frequency (MHz)")
 ax.set_title("examples/cantilever.plst swept with torvane-sweep --netlist")
 ax.set_ylim(bottom=-0.2)

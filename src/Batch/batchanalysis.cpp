@@ -221,7 +221,9 @@ QString BatchAnalysis::usage()
         "  --vti-compression none|zlib    raw binary (default, fastest) or zlib blocks (smaller)\n"
         "  --export-stl PREFIX            one binary STL surface per material: PREFIX-<material id>.stl\n"
         "  --stl-surface cells|smooth     the STL files hold the cells' faces (the default) or a smooth,\n"
-        "                                 closed surface through them (marching tetrahedra)\n");
+        "                                 closed surface through them (marching tetrahedra)\n"
+        "Lengths in sections, measure files, VTK and STL are in micrometres: the volume's units times\n"
+        "its unit length (Create Substrate's \"Unit Length\", 1 by default).\n");
 }
 
 } // namespace Batch

@@ -5,6 +5,7 @@
 #include "analysisbindings.h"
 #include "pythonerrors.h"
 
+#include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Model/Analysis/crosssection.h"
 #include "Model/Analysis/measurements.h"
 #include "Model/Automaton/totalvolume.h"
@@ -213,6 +214,41 @@ std::vector<std::string> exportStl(const VolumePtr &self, const std::string &pre
     return names;
 }
 
+py::list extractNetlist(const VolumePtr &self, const std::string &path)
+{
+    using Core::Operations::RunModelExtraction;
+    RunModelExtraction::Extraction found;
+    bool written = false;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard<std::recursive_mutex> lock(self->runLock);
+        found = RunModelExtraction::extract(*self->cells);
+        written = found.netlist.isEmpty() || RunModelExtraction::writeNetlist(qtext(path), found.netlist);
+    }
+    if (found.netlist.isEmpty())
+        raise(PyExc_ValueError, RunModelExtraction::noModelDataText());
+    if (!written)
+        raise(PyExc_OSError, QStringLiteral("the netlist \"%1\" could not be written").arg(qtext(path)));
+    py::list beams;
+    int node = 1;
+    for (const auto &b : found.beams) {
+        py::dict beam;
+        beam["node"] = node++;
+        beam["material"] = b.cells.material;
+        beam["axis"] = b.cells.axis == 0 ? "x" : "y";
+        beam["origin"] = py::make_tuple(b.cells.x, b.cells.y, b.cells.z);
+        beam["cells"] = py::make_tuple(b.cells.t, b.cells.u, b.cells.v);
+        beam["length_m"] = b.length;
+        beam["width_m"] = b.width;
+        beam["thickness_m"] = b.thickness;
+        beam["mass_kg"] = b.mass;
+        beam["compliance_m_per_n"] = b.compliance;
+        beam["frequency_hz"] = b.frequency;
+        beams.append(beam);
+    }
+    return beams;
+}
+
 } // namespace
 
 void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
@@ -222,7 +258,7 @@ void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
              py::arg("pixels_per_cell") = 0, py::arg("particles") = py::none(), py::arg("dopant") = py::none(),
              "section(axis, index, path=None, pixels_per_cell=0, particles=None, dopant=None)\n\n"
              "The cross-section of the plane x = index (axis \"x\"), y = index or z = index, drawn as\n"
-             "torvane-batch --section draws it: material colours, axes in the volume's units, a scale\n"
+             "torvane-batch --section draws it: material colours, axes in micrometres, a scale\n"
              "bar and a legend. With path, writes it as PNG (a previous file survives a failure, OSError)\n"
              "and returns path; without, returns the picture as a uint8 array (height, width, 4), RGBA.\n"
              "pixels_per_cell 0 picks a picture about 800 to 1600 pixels wide. particles \"n\", \"p\" or\n"
@@ -249,7 +285,17 @@ void bindAnalysis(py::class_<Volume, VolumePtr> &volumeClass)
              "outward, as PREFIX-<material id>.stl: the cells' faces (surface=\"cells\") or a smooth\n"
              "surface through them (surface=\"smooth\": marching tetrahedra on the smoothed cells, every\n"
              "edge in two triangles). Returns the file names; ValueError for another surface, OSError\n"
-             "on failure.");
+             "on failure.")
+        .def("extract_netlist", &extractNetlist, py::arg("path"),
+             "extract_netlist(path)\n\nFinds the volume's cantilevers and writes them as a circuit netlist, as\n"
+             "torvane-batch --netlist does (each beam a capacitor, its effective mass in kg, and an inductor,\n"
+             "its compliance at the free end in m/N). Densities and Young's moduli are the materials\n"
+             "catalogue's; cells are measured by the volume's cell sizes and unit_length. Returns the beams\n"
+             "in netlist order, each a dict: node, material (id), axis (\"x\" or \"y\"), origin and cells\n"
+             "(its corner and extents in cells), length_m, width_m, thickness_m, mass_kg,\n"
+             "compliance_m_per_n and frequency_hz (first mode, 1 / (2 pi sqrt(mass * compliance))).\n"
+             "ValueError when no cantilever is found (nothing is written); OSError when the file cannot be\n"
+             "written (a previous file survives).");
 }
 
 } // namespace Python

@@ -234,7 +234,7 @@ py::object particleCounts(Volume &self, const std::string &type)
                               py::ssize_t(volume.getSizeZ())});
     int32_t *data = out.mutable_data();
     for (size_t i = 0; i < counters->size(); ++i)
-        data[i] = (*counters)[i].values[6];
+        data[i] = int32_t((*counters)[i].total());
     return std::move(out);
 }
 
@@ -532,6 +532,11 @@ PYBIND11_MODULE(torvane, m)
                 return py::make_tuple(x, y, z);
             },
             "The lower left front corner (x, y, z).")
+        .def_property_readonly(
+            "unit_length", [](const Volume &v) { return v.cells->getUnitLength(); },
+            "The physical length of one unit of the volume in micrometres (a cell of size 1 is that wide);\n"
+            "set by substrate(unit_length=...), kept by documents. Sections, measurements, VTK, STL and\n"
+            "netlists give lengths through it.")
         .def("__repr__", [](const Volume &v) {
             return "<torvane.Volume " + std::to_string(v.cells->getSizeX()) + " x " +
                    std::to_string(v.cells->getSizeY()) + " x " + std::to_string(v.cells->getSizeZ()) + ">";
@@ -541,7 +546,8 @@ PYBIND11_MODULE(torvane, m)
           "substrate(**keywords)\n\n"
           "A new volume made by a \"Create Substrate\" step: material (required), volume_size_x/y/z,\n"
           "substrate_size_x/y/z and substrate_delta_x/y/z (a box), or spherical_substrate=True with\n"
-          "substrate_center_x/y/z and substrate_radius, and lower_left_front_corner. A keyword left out\n"
+          "substrate_center_x/y/z and substrate_radius, lower_left_front_corner and unit_length (the\n"
+          "length of one unit in micrometres, default 1; Volume.unit_length reads it). A keyword left out\n"
           "takes the step's declared default (see help(torvane.Volume.run)). Raises StepError as\n"
           "Volume.run does.");
     Python::bindAnalysis(volumeClass);

@@ -63,7 +63,7 @@ const char usageText[] =
     "collect FOLDER writes FOLDER/results.csv and prints it: variant, values, status\n"
     "(ok, failed, not run), exit code, reason of a failure, then the figures: the beams'\n"
     "frequencies (--netlist), per --column its stack and each material's thickness by name\n"
-    "(col_X_Y.thickness.Poly-Si, in the volume's length unit), and every figure of the\n"
+    "(col_X_Y.thickness.Poly-Si, in micrometres), and every figure of the\n"
     "measurement files. A figure the same in every variant is left out (and named on\n"
     "standard error).\n"
     "  --all-columns      keep the figures that are the same in every variant, and each\n"

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/BatchRun/processlistfile.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
 
 #include <QDir>
 #include <QFile>
@@ -502,9 +503,7 @@ bool checkAgainstList(const QString &listFile, const QList<GridAxis> &axes, QStr
 
 double firstModeFrequency(double mass, double compliance)
 {
-    if (!(mass > 0) || !(compliance > 0))
-        return 0.0;
-    return 1.0 / (2.0 * M_PI * std::sqrt(mass * compliance));
+    return Model::ModelExtraction::CantileverStructure::firstModeFrequency(mass, compliance);
 }
 
 QStringList csvFields(const QString &line)
@@ -547,7 +546,7 @@ bool collect(const QString &folder, const CollectOptions &options, CollectedTabl
         Figures figures;
         QStringList columns; // the measured columns' names
         bool measured = false; // figures were read (a run that went to its end)
-        QString lengthUnit = QStringLiteral("units");
+        QString lengthUnit = QString::fromUtf8("\u00b5m");
     };
     SweepPlan layout;
     layout.folder = folder;

@@ -433,7 +433,9 @@ TEST(ExampleCantilever, BeamIsFoundWithItsDimensionsAndResonatesAtItsFirstMode)
     ASSERT_GT(length, 20);
 
     const Model::ModelExtraction::BoxList boxes = Model::ModelExtraction::Preprocessing::run(*volume);
-    Model::ModelExtraction::CantileverModelRule rule;
+    const Model::ModelExtraction::CantileverStructure::CellEdges edges =
+        Model::ModelExtraction::CantileverStructure::cellEdges(*volume);
+    Model::ModelExtraction::CantileverModelRule rule(edges);
     const boost::shared_ptr<Model::ModelExtraction::IStructure> structure = rule.apply(boxes);
     ASSERT_TRUE(structure);
     ASSERT_EQ(1u, rule.getCantilevers().size());
@@ -454,8 +456,10 @@ TEST(ExampleCantilever, BeamIsFoundWithItsDimensionsAndResonatesAtItsFirstMode)
     }
     ASSERT_GT(l * cap, 0);
     const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->getMaterial(poly);
-    const double edge = std::cbrt(2.00129819772e-17), E = m.getYoungModulus(), rho = m.getDensity();
-    const double L = c.t * edge, w = c.u * edge, h = c.v * edge, beta = 1.8751040687119611;
+    const double E = m.getYoungModulus(), rho = m.getDensity();
+    const double um = volume->getUnitLength() * 1e-6;
+    const double L = c.t * volume->getCellSizeX() * um, w = c.u * volume->getCellSizeY() * um;
+    const double h = c.v * volume->getCellSizeZ() * um, beta = 1.8751040687119611;
     const double f1 = beta * beta / (2 * M_PI) * std::sqrt(E * w * h * h * h / 12 / (rho * w * h)) / (L * L);
     EXPECT_NEAR(1 / (2 * M_PI * std::sqrt(l * cap)), f1, 0.03 * f1);
 }
@@ -514,7 +518,7 @@ TEST(BatchAnalysisTest, SectionsMeasurementsAndExportsOfTheFinalVolumeNeedNoDisp
     EXPECT_EQ(QStringLiteral("Thermal Si02"), layers[1].toObject().value("material").toString());
     EXPECT_DOUBLE_EQ(2.0, layers[1].toObject().value("thickness").toDouble());
     EXPECT_EQ(400, top.value("materials").toArray().at(0).toObject().value("cells").toInt());
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Thermal Si02 (3): z 4 to 6, thickness 2"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Thermal Si02 (3): z 4 to 6 \u00b5m, thickness 2 \u00b5m"))) << run.out.toStdString();
     EXPECT_TRUE(TestSupport::readAll(out.filePath("v.vti")).contains("Name=\"material\""));
     for (const char *stl : {"s-1.stl", "s-3.stl"})
         EXPECT_GT(QFileInfo(out.filePath(QLatin1String(stl))).size(), 84) << stl;

@@ -169,7 +169,7 @@ Sweep::SweepPlan writtenPlan(const QTemporaryDir &dir, int n, bool netlist = fal
 // One column's layers, bottom to top, as (material id, name, thickness).
 QByteArray measureFile(const QList<std::tuple<int, const char *, double>> &layers, int polyCells)
 {
-    QByteArray json = R"({"format":"torvane-measurements","version":1,"volume":{"size":[8,8,8],"units":"units"},)"
+    QByteArray json = R"({"format":"torvane-measurements","version":1,"volume":{"size":[8,8,8],"units":"\u00b5m"},)"
                       R"("materials":[{"id":1,"name":"Si","cells":100},{"id":16,"name":"Poly-Si","cells":)" +
                       QByteArray::number(polyCells) + R"(}],"columns":[{"x":32,"y":20,"layers":[)";
     QByteArrayList parts;
@@ -378,7 +378,7 @@ TEST(SweepCollect, LongTablePivotsBackIntoTheWideTable)
     }
     EXPECT_EQ(wide, pivoted);
     EXPECT_EQ(QStringLiteral("Hz"), units.value(QStringLiteral("beam_1.frequency_hz")));
-    EXPECT_EQ(QStringLiteral("units"), units.value(QStringLiteral("col_32_20.thickness.Poly-Si")));
+    EXPECT_EQ(QStringLiteral("\u00b5m"), units.value(QStringLiteral("col_32_20.thickness.Poly-Si")));
     EXPECT_EQ(QStringLiteral("cells"), units.value(QStringLiteral("materials.16.cells")));
     EXPECT_EQ(QStringLiteral("not run"), wide.at(2).value(QStringLiteral("status")));
 }

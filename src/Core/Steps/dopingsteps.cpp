@@ -34,6 +34,7 @@ int runWalk(StepRun &run)
     RandomWalkDoping doping(run.volume(), run.material(MaterialBase), run.number("Diffusion Coefficient"),
                             run.number("Time Step Duration"), run.number("Cell Size"),
                             run.number("Surface Concentration"), run.number("Doping Threshold"), seed);
+    doping.setSurface(RandomWalkDoping::Surface(run.valueOrDefault("Surface").toInt()));
     if (!doping.dope(run.number("Doping Time")))
         return run.reject(doping.error());
     return StepSucceeded;
@@ -50,8 +51,9 @@ void addDopingSteps(QList<StepDefinition> &steps)
     walk.comboOrder = 14;
     walk.operationNumber = 36;
     walk.processId = RandomWalkDoping::DopableProcessId;
-    walk.summary = QStringLiteral("Dopant particles walk from the surface into the dopable cells; cells above the "
-                                  "threshold concentration become the doped material.");
+    walk.summary = QStringLiteral("Dopant particles walk from the surface into the dopable cells (or, sealed, only "
+                                  "spread inside them); cells above the threshold concentration become the doped "
+                                  "material.");
     // Defaults: the dialog's 2.6e-14 cm²/s, 0.1 µm, 320.5 s, 1e-15 cm⁻³, 60 minutes and 10 % of the surface value.
     walk.parameters = {
         si("Diffusion Coefficient", "Diffusion Coefficient", "m²/s", 2.6e-18)
@@ -69,6 +71,15 @@ void addDopingSteps(QList<StepDefinition> &steps)
         si("Doping Threshold", "Threshold", "m⁻³", 1e-10).field(QStringLiteral("ThresholdRatio"))
             .hint(QStringLiteral("This informs the software of the minimum concentration in the cell to change the "
                                  "cell state to the doping material.")),
+        choice(QStringLiteral("Surface")).label(QStringLiteral("Surface")).field(QStringLiteral("Surface"))
+            .byDefault(int(RandomWalkDoping::Source)).optional()
+            .choice(RandomWalkDoping::Source, QStringLiteral("Source at the surface concentration"),
+                    QStringLiteral("SurfaceSource"), QStringLiteral("source"), QStringLiteral("Source"))
+            .choice(RandomWalkDoping::Sealed, QStringLiteral("Sealed (no flux through the surface)"),
+                    QStringLiteral("SurfaceSealed"), QStringLiteral("sealed"), QStringLiteral("Sealed"))
+            .hint(QStringLiteral("Source: cells at the open surface are held at the surface concentration. Sealed: "
+                                 "no particle enters or leaves through the surface, so the walk only spreads the "
+                                 "particles already in the volume.")),
         whole(QStringLiteral("Seed")).label(QStringLiteral("Seed")).range(0, 4294967295.0).optional()};
     walk.lattice = LatticeEffect::Stale;
     walk.changesParticleCounts = true;

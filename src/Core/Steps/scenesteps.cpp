@@ -32,6 +32,7 @@ int runCreateSubstrate(StepRun &run)
     shape.sizeX = run.whole("Volume Size X");
     shape.sizeY = run.whole("Volume Size Y");
     shape.sizeZ = run.whole("Volume Size Z");
+    shape.unitLength = run.valueOrDefault("Unit Length").toDouble();
     shape.spherical = run.flag("SphericalSubstrate");
     if (shape.spherical) {
         shape.centerX = run.whole("Substrate Center X");
@@ -91,6 +92,11 @@ void addSceneSteps(QList<StepDefinition> &steps)
         cells("Volume Size X", "Width", "TotalWidth", 1, 1000000000, 100, totalTip),
         cells("Volume Size Y", "Length", "TotalLength", 1, 1000000000, 100, totalTip),
         cells("Volume Size Z", "Height", "TotalHeight", 1, 1000000000, 80, totalTip),
+        number(QStringLiteral("Unit Length")).label(QStringLiteral("Unit Length")).field(QStringLiteral("UnitLength"))
+            .unit(QString::fromUtf8("\u00b5m")).above(0).upTo(1e6).decimals(4).byDefault(1.0).optional()
+            .hint(QStringLiteral("The physical length of one unit of the volume (a cell is one unit wide), in "
+                                 "micrometres: sections, measurements, VTK and STL files and the netlist give "
+                                 "lengths through it.")),
         flag(BoxOrSphere).hidden().byDefault(false).label(QStringLiteral("Spherical Substrate"))
             .field(QStringLiteral("SubsSphere")).hint(QStringLiteral("Create a spherical substrate.")),
         cells("Substrate Size X", "Width", "SubsWidth", 1, 999999999, 100, sizeTip).when(BoxOrSphere, false),

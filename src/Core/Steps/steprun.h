@@ -63,6 +63,15 @@ public:
     unsigned material(const char *base) const { return values.value(QLatin1String(base)).toUInt(); }
     Util::Vector3D position(const char *name) const { return values.value(QLatin1String(name)).value<Util::Vector3D>(); }
     bool given(const char *name) const { return values.has(QLatin1String(name)); }
+    // An optional parameter a list written before it existed leaves out takes its declared default.
+    QVariant valueOrDefault(const char *name) const
+    {
+        const QString key = QLatin1String(name);
+        if (values.has(key))
+            return values.value(key);
+        const ParameterSpec *spec = definition.parameter(key);
+        return spec ? spec->defaultValue : QVariant();
+    }
 
     // A value the engine cannot run on: the step ends with the sentence (code 2).
     int reject(const QString &sentence)

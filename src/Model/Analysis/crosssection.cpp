@@ -131,10 +131,9 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
                          .arg(along - 1);
         return false;
     }
-    const double cell[3] = {unitLength(volume.getCellSizeX()), unitLength(volume.getCellSizeY()),
-                            unitLength(volume.getCellSizeZ())};
+    const double cell[3] = {cellMicrometres(volume, 0), cellMicrometres(volume, 1), cellMicrometres(volume, 2)};
     const Util::Vector3D p = volume.getPosition();
-    const double origin[3] = {p.x, p.y, p.z};
+    const double origin[3] = {micrometres(volume, p.x), micrometres(volume, p.y), micrometres(volume, p.z)};
     // Picture axes: horizontal h and vertical v as volume axes.
     const int a = int(axis);
     const int h = axis == SectionAxis::X ? 1 : 0;
@@ -177,8 +176,8 @@ bool sliceVolume(TotalVolume &volume, SectionAxis axis, unsigned index, SectionG
             const size_t at = size_t(row) * g.width + column;
             g.materials[at] = cells[i].material;
             if (!g.particles.empty())
-                g.particles[at] = int64_t(nCounts ? (*nCounts)[i].values[6] : 0) +
-                                  int64_t(pCounts ? (*pCounts)[i].values[6] : 0);
+                g.particles[at] = int64_t(nCounts ? (*nCounts)[i].total() : 0) +
+                                  int64_t(pCounts ? (*pCounts)[i].total() : 0);
             if (field)
                 g.concentration[at] = field[i];
         }
@@ -313,13 +312,13 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
     const QString aName = sectionAxisName(axis);
     painter.setFont(bold);
     painter.drawText(QRect(left, 0, int(plotW) + gap + legendW, top - 8), Qt::AlignLeft | Qt::AlignBottom,
-                     QStringLiteral("Cross-section %1 = %2 (%3-%4 plane at %1 = %5 units)")
+                     QString::fromUtf8("Cross-section %1 = %2 (%3-%4 plane at %1 = %5 \u00b5m)")
                          .arg(aName)
                          .arg(index)
                          .arg(hName, vName, label(g.position)));
     painter.setFont(font);
 
-    // Ticks at round values of the units along both axes.
+    // Ticks at round values of micrometres along both axes.
     const double spanH = g.width * g.cellWidth, spanV = g.height * g.cellHeight;
     const double stepH = niceStep(spanH / std::max(2.0, plotW / 110.0));
     const double stepV = niceStep(spanV / std::max(2.0, plotH / 60.0));
@@ -335,11 +334,11 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
         painter.drawText(QRect(0, y - 9, s.plot.left() - 10, 18), Qt::AlignRight | Qt::AlignVCenter, label(t));
     }
     painter.drawText(QRect(s.plot.left(), s.plot.bottom() + 28, int(plotW), 20), Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("%1 (units)").arg(hName));
+                     QString::fromUtf8("%1 (\u00b5m)").arg(hName));
     painter.save();
     painter.translate(18, s.plot.top() + plotH / 2.0);
     painter.rotate(-90.0);
-    painter.drawText(QRect(-150, -10, 300, 20), Qt::AlignCenter, QStringLiteral("%1 (units)").arg(vName));
+    painter.drawText(QRect(-150, -10, 300, 20), Qt::AlignCenter, QString::fromUtf8("%1 (\u00b5m)").arg(vName));
     painter.restore();
 
     // Scale bar: a round length near a fifth of the width, never wider than the plot.
@@ -352,7 +351,7 @@ bool drawCrossSection(TotalVolume &volume, SectionAxis axis, unsigned index, con
     painter.drawLine(s.plot.left(), barY - 4, s.plot.left(), barY + 9);
     painter.drawLine(s.plot.left() + barPixels - 1, barY - 4, s.plot.left() + barPixels - 1, barY + 9);
     painter.drawText(QRect(s.plot.left() + barPixels + 10, barY - 7, 300, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("%1 units").arg(label(barLength)));
+                     QString::fromUtf8("%1 \u00b5m").arg(label(barLength)));
 
     const int lx = s.plot.right() + gap;
     int ly = s.plot.top();

@@ -34,9 +34,9 @@ struct SectionGrid
     unsigned index = 0;
     unsigned width = 0;   // cells along the horizontal axis
     unsigned height = 0;  // cells along the vertical axis
-    double cellWidth = 0.0, cellHeight = 0.0; // in units
-    double originH = 0.0, originV = 0.0;      // the plane's lower left corner, in units
-    double position = 0.0;                    // the plane's place on its own axis (cell centre), in units
+    double cellWidth = 0.0, cellHeight = 0.0; // in micrometres (cell sizes times the unit length)
+    double originH = 0.0, originV = 0.0;      // the plane's lower left corner, in micrometres
+    double position = 0.0;                    // the plane's place on its own axis (cell centre), in micrometres
     std::vector<uint32_t> materials;          // row * width + column
     std::vector<int64_t> particles;           // the same layout; empty unless asked for and present
     std::vector<float> concentration;         // the same layout, cm^-3; empty unless asked for and present
@@ -73,7 +73,7 @@ struct CrossSection
     bool dopantShown = false;
 };
 
-// The slice drawn with axes in the volume's units, a scale bar, a legend of
+// The slice drawn with axes in micrometres, a scale bar, a legend of
 // the materials present and, when asked for and present, the particle counts
 // on a log colour scale with its colour bar, or a dopant's concentration
 // (six decades below its highest value) the same way. An unknown species is

@@ -26,7 +26,7 @@ namespace {
 
 double cellVolume(const TotalVolume &volume)
 {
-    return unitLength(volume.getCellSizeX()) * unitLength(volume.getCellSizeY()) * unitLength(volume.getCellSizeZ());
+    return cellMicrometres(volume, 0) * cellMicrometres(volume, 1) * cellMicrometres(volume, 2);
 }
 
 // Numbers in files never depend on the user's locale.
@@ -94,7 +94,6 @@ bool measureColumn(TotalVolume &volume, unsigned x, unsigned y, ColumnStack *sta
     const unsigned sz = volume.getSizeZ();
     std::vector<uint32_t> column(sz);
     ColumnStack result;
-    const double dz = unitLength(volume.getCellSizeZ());
     {
         CellLock lock(volume);
         const Voxel *cells = lock.cells() + volume.cellIndex(x, y, 0);
@@ -105,7 +104,7 @@ bool measureColumn(TotalVolume &volume, unsigned x, unsigned y, ColumnStack *sta
                 top = int(z);
         }
         // Depths from the top face of the highest solid cell, in µm; doses over the cell height in cm.
-        const double cellMicrometres = double(volume.getCellSizeZ()) * volume.getUnitLength();
+        const double cellHeight = cellMicrometres(volume, 2);
         const Automaton::DopantFields &dopants = lock.dopants();
         for (int species : dopants.present()) {
             const float *c = dopants.field(species).data() + volume.cellIndex(x, y, 0);
@@ -119,14 +118,14 @@ bool measureColumn(TotalVolume &volume, unsigned x, unsigned y, ColumnStack *sta
                     d.peakCell = z;
                 }
             }
-            d.sheetDose = sum * cellMicrometres * 1e-4;
-            d.peakDepth = top >= 0 ? (double(top) + 0.5 - double(d.peakCell)) * cellMicrometres : 0.0;
+            d.sheetDose = sum * cellHeight * 1e-4;
+            d.peakDepth = top >= 0 ? (double(top) + 0.5 - double(d.peakCell)) * cellHeight : 0.0;
             result.dopants.push_back(d);
         }
     }
     result.x = x;
     result.y = y;
-    const double bottom = volume.getPosition().z;
+    const double bottom = micrometres(volume, volume.getPosition().z), dz = cellMicrometres(volume, 2);
     for (unsigned z = 0; z < sz;) {
         unsigned end = z + 1;
         while (end < sz && column[end] == column[z])
@@ -154,7 +153,7 @@ TopSurface measureTopSurface(TotalVolume &volume)
     const unsigned sz = volume.getSizeZ();
     const size_t columns = size_t(s.sizeX) * s.sizeY;
     s.topCell.assign(columns, -1);
-    s.height.assign(columns, volume.getPosition().z);
+    s.height.assign(columns, micrometres(volume, volume.getPosition().z));
     {
         CellLock lock(volume);
         const Voxel *cells = lock.cells();
@@ -168,7 +167,7 @@ TopSurface measureTopSurface(TotalVolume &volume)
             }
         }
     }
-    const double bottom = volume.getPosition().z, dz = unitLength(volume.getCellSizeZ());
+    const double bottom = micrometres(volume, volume.getPosition().z), dz = cellMicrometres(volume, 2);
     double sum = 0.0;
     s.min = std::numeric_limits<double>::max();
     s.max = std::numeric_limits<double>::lowest();
@@ -221,7 +220,7 @@ QStringList columnText(const ColumnStack &stack)
     QStringList lines;
     lines << QStringLiteral("Layer stack of column x = %1, y = %2 (top first):").arg(stack.x).arg(stack.y);
     for (auto it = stack.layers.rbegin(); it != stack.layers.rend(); ++it)
-        lines << QStringLiteral("  %1 (%2): z %3 to %4, thickness %5")
+        lines << QString::fromUtf8("  %1 (%2): z %3 to %4 \u00b5m, thickness %5 \u00b5m")
                      .arg(it->material)
                      .arg(it->materialId)
                      .arg(number(it->zFrom), number(it->zTo), number(it->thickness));
@@ -260,10 +259,12 @@ bool buildMeasurements(TotalVolume &volume, const std::vector<ColumnRequest> &co
     top.insert(QStringLiteral("version"), 1);
     QJsonObject v;
     v.insert(QStringLiteral("size"), triple(volume.getSizeX(), volume.getSizeY(), volume.getSizeZ()));
-    v.insert(QStringLiteral("cell"), triple(unitLength(volume.getCellSizeX()), unitLength(volume.getCellSizeY()),
-                                             unitLength(volume.getCellSizeZ())));
-    v.insert(QStringLiteral("origin"), triple(origin.x, origin.y, origin.z));
-    v.insert(QStringLiteral("units"), QStringLiteral("units"));
+    v.insert(QStringLiteral("cell"),
+             triple(cellMicrometres(volume, 0), cellMicrometres(volume, 1), cellMicrometres(volume, 2)));
+    v.insert(QStringLiteral("origin"), triple(micrometres(volume, origin.x), micrometres(volume, origin.y),
+                                               micrometres(volume, origin.z)));
+    v.insert(QStringLiteral("units"), QString::fromUtf8("\u00b5m"));
+    v.insert(QStringLiteral("unit_length"), volume.getUnitLength());
     v.insert(QStringLiteral("cells"), double(volume.getCellCount()));
     v.insert(QStringLiteral("empty_cells"), double(empty));
     v.insert(QStringLiteral("cell_volume"), cellVolume(volume));

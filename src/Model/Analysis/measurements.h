@@ -14,8 +14,9 @@ class TotalVolume;
 
 namespace Analysis {
 
-// Figures measured on a cell volume. Lengths are in the volume's own units
-// (those of its cell sizes and position), volumes in units cubed. The names
+// Figures measured on a cell volume. Lengths are in micrometres (the volume's
+// cell sizes and position times its unit length), volumes in cubic
+// micrometres. The names
 // of the JSON and CSV fields are read by other tools: docs/MEASUREMENTS.md
 // lists them; change them only together with that page.
 

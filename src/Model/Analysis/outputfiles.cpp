@@ -31,6 +31,14 @@ Geometry::ParticleCounterArray particleCounts(const Automaton::TotalVolume &volu
 
 double unitLength(float value) { return QString::number(double(value), 'g', 7).toDouble(); }
 
+double micrometres(const Automaton::TotalVolume &volume, double units) { return units * volume.getUnitLength(); }
+
+double cellMicrometres(const Automaton::TotalVolume &volume, int axis)
+{
+    const float size = axis == 0 ? volume.getCellSizeX() : axis == 1 ? volume.getCellSizeY() : volume.getCellSizeZ();
+    return unitLength(size) * volume.getUnitLength();
+}
+
 bool checkWritable(const QString &fileName, QString *error)
 {
     auto fail = [error](const QString &text) {

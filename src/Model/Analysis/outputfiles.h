@@ -28,6 +28,12 @@ QString materialName(uint32_t id);
 // at the seven digits it carries (0.35f is 0.35, not 0.3499999940395355).
 double unitLength(float value);
 
+// Files and reports give lengths in micrometres: a length of the volume's
+// frame (its cell sizes, its position) times the volume's unit length.
+double micrometres(const Automaton::TotalVolume &volume, double units);
+// A cell's edge along axis 0 (x), 1 (y) or 2 (z) in micrometres.
+double cellMicrometres(const Automaton::TotalVolume &volume, int axis);
+
 // False with a sentence when fileName cannot be written: no name, a folder
 // of that name, or a folder that is missing or not writable. Lets a long run
 // refuse an output before it starts instead of failing at its end.

@@ -79,7 +79,7 @@ namespace {
 QByteArray stlHeader(uint32_t material, const char *what)
 {
     // The header must not begin with "solid": readers would take the file for text.
-    QByteArray header = QStringLiteral("Torvane %1 of material %2 (%3), units")
+    QByteArray header = QStringLiteral("Torvane %1 of material %2 (%3), um")
                             .arg(QLatin1String(what))
                             .arg(material)
                             .arg(materialName(material))
@@ -104,13 +104,13 @@ bool writeSmoothStl(TotalVolume &volume, const QString &prefix, QString *error, 
     grid.size[0] = volume.getSizeX();
     grid.size[1] = volume.getSizeY();
     grid.size[2] = volume.getSizeZ();
-    grid.cellSize[0] = unitLength(volume.getCellSizeX());
-    grid.cellSize[1] = unitLength(volume.getCellSizeY());
-    grid.cellSize[2] = unitLength(volume.getCellSizeZ());
+    // Coordinates in micrometres: the volume's frame times its unit length.
     const Util::Vector3D position = volume.getPosition();
-    grid.origin[0] = position.x;
-    grid.origin[1] = position.y;
-    grid.origin[2] = position.z;
+    const double corner[3] = {position.x, position.y, position.z};
+    for (int a = 0; a < 3; ++a) {
+        grid.cellSize[a] = cellMicrometres(volume, a);
+        grid.origin[a] = micrometres(volume, corner[a]);
+    }
 
     std::map<uint32_t, bool> materials;
     const uint64_t cells = volume.getCellCount();
@@ -176,10 +176,11 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
     if (surface == StlSurface::Smooth)
         return writeSmoothStl(volume, prefix, error, written);
     const unsigned size[3] = {volume.getSizeX(), volume.getSizeY(), volume.getSizeZ()};
-    const double cell[3] = {unitLength(volume.getCellSizeX()), unitLength(volume.getCellSizeY()),
-                            unitLength(volume.getCellSizeZ())};
+    // Coordinates in micrometres: the volume's frame times its unit length.
+    const double cell[3] = {cellMicrometres(volume, 0), cellMicrometres(volume, 1), cellMicrometres(volume, 2)};
     const Util::Vector3D position = volume.getPosition();
-    const double origin[3] = {position.x, position.y, position.z};
+    const double origin[3] = {micrometres(volume, position.x), micrometres(volume, position.y),
+                              micrometres(volume, position.z)};
     // Neighbour steps in the cell array along x, y, z.
     const long step[3] = {long(size[1]) * size[2], long(size[2]), 1};
 
@@ -240,7 +241,7 @@ bool writeStl(TotalVolume &volume, const QString &prefix, QString *error, QStrin
         if (!out.file->open(QIODevice::WriteOnly))
             return fail(QStringLiteral("\"%1\" could not be written: %2").arg(name, out.file->errorString()));
         // The header must not begin with "solid": readers would take the file for text.
-        QByteArray header = QStringLiteral("Torvane surface of material %1 (%2), units")
+        QByteArray header = QStringLiteral("Torvane surface of material %1 (%2), um")
                                 .arg(entry.first)
                                 .arg(materialName(entry.first))
                                 .toUtf8()

@@ -188,12 +188,12 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error, VtiC
         const Geometry::ParticleCounter *np = nCounts ? nCounts->data() : nullptr;
         const Geometry::ParticleCounter *pp = pCounts ? pCounts->data() : nullptr;
         arrays.push_back({QStringLiteral("particles"), "Int32", [np, pp](size_t i) {
-                              return uint32_t((np ? np[i].values[6] : 0) + (pp ? pp[i].values[6] : 0));
+                              return uint32_t((np ? np[i].total() : 0) + (pp ? pp[i].total() : 0));
                           }});
         if (np)
-            arrays.push_back({QStringLiteral("particles_n"), "Int32", [np](size_t i) { return uint32_t(np[i].values[6]); }});
+            arrays.push_back({QStringLiteral("particles_n"), "Int32", [np](size_t i) { return uint32_t(np[i].total()); }});
         if (pp)
-            arrays.push_back({QStringLiteral("particles_p"), "Int32", [pp](size_t i) { return uint32_t(pp[i].values[6]); }});
+            arrays.push_back({QStringLiteral("particles_p"), "Int32", [pp](size_t i) { return uint32_t(pp[i].total()); }});
     }
     // Dopant concentrations in cm^-3, one Float32 array per species held: "dopant_B", ...
     const Automaton::DopantFields &dopants = lock.dopants();
@@ -252,10 +252,11 @@ bool writeVti(TotalVolume &volume, const QString &fileName, QString *error, VtiC
             xml.writeAttribute(QStringLiteral("compressor"), QStringLiteral("vtkZLibDataCompressor"));
         xml.writeStartElement(QStringLiteral("ImageData"));
         xml.writeAttribute(QStringLiteral("WholeExtent"), extent);
-        xml.writeAttribute(QStringLiteral("Origin"), numbers(origin.x, origin.y, origin.z));
-        xml.writeAttribute(QStringLiteral("Spacing"), numbers(unitLength(volume.getCellSizeX()),
-                                                              unitLength(volume.getCellSizeY()),
-                                                              unitLength(volume.getCellSizeZ())));
+        // Micrometres: the volume's frame times its unit length.
+        xml.writeAttribute(QStringLiteral("Origin"), numbers(micrometres(volume, origin.x), micrometres(volume, origin.y),
+                                                             micrometres(volume, origin.z)));
+        xml.writeAttribute(QStringLiteral("Spacing"), numbers(cellMicrometres(volume, 0), cellMicrometres(volume, 1),
+                                                              cellMicrometres(volume, 2)));
         xml.writeStartElement(QStringLiteral("Piece"));
         xml.writeAttribute(QStringLiteral("Extent"), extent);
         xml.writeStartElement(QStringLiteral("CellData"));

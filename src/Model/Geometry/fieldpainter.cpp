@@ -26,8 +26,8 @@ struct FieldPolicy
 
     int64_t value(size_t i) const
     {
-        const int64_t nv = n ? n[i].values[6] : 0;
-        const int64_t pv = p ? p[i].values[6] : 0;
+        const int64_t nv = n ? n[i].total() : 0;
+        const int64_t pv = p ? p[i].total() : 0;
         return distribution == FieldPainter::NType ? nv : distribution == FieldPainter::PType ? pv : pv - nv;
     }
     const float *cellColor(size_t i) const

@@ -15,10 +15,19 @@ namespace Model {
 namespace Geometry {
 
 // One cell's random-walk particle counters: values 0-5 the particles leaving
-// per direction, value 6 the particle count of the cell.
+// per direction in the step just taken, value 6 those that stay.
 struct ParticleCounter
 {
     int32_t values[7];
+    // The cell's particles: the leaving ones are still in it until the next step
+    // moves them, so every view and export counts all seven.
+    int64_t total() const
+    {
+        int64_t sum = 0;
+        for (int32_t v : values)
+            sum += v;
+        return sum;
+    }
 };
 // The per-cell counter array (cell-index order) a volume property holds.
 typedef boost::shared_ptr<std::vector<ParticleCounter>> ParticleCounterArray;

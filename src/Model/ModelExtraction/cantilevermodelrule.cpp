@@ -181,13 +181,13 @@ boost::shared_ptr<IStructure> CantileverModelRule::apply(const BoxList &boxes)
             for (int w : walked)
                 for (int b : all[w].boxes)
                     m_cantileverBoxes.push_back(boxes[b]);
-            m_cantilevers.push_back({origin[0], origin[1], origin[2], extent[0], extent[1], extent[2], end.material});
+            m_cantilevers.push_back({origin[0], origin[1], origin[2], extent[0], extent[1], extent[2], end.material, a});
         }
     }
 
     if (m_candidates.empty())
         return boost::shared_ptr<IStructure>();
-    return boost::shared_ptr<IStructure>(new CantileverStructure(m_cantilevers));
+    return boost::shared_ptr<IStructure>(new CantileverStructure(m_cantilevers, m_edges));
 }
 
 } // namespace ModelExtraction

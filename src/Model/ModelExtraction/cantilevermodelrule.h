@@ -12,6 +12,12 @@ namespace ModelExtraction {
 class CantileverModelRule : public IModelRule
 {
 public:
+    // Beams are measured with cells of these edges (metres).
+    explicit CantileverModelRule(const CantileverStructure::CellEdges &edges = CantileverStructure::CellEdges())
+        : m_edges(edges)
+    {
+    }
+
     boost::shared_ptr<IStructure> apply(const BoxList &boxes) override;
 
     // The first box of each free end that gave a beam.
@@ -21,6 +27,7 @@ public:
     const BoxList &getCantileverBoxes() const { return m_cantileverBoxes; }
 
 private:
+    CantileverStructure::CellEdges m_edges;
     std::vector<RectangularCuboidEnvelope *> m_candidates;
     std::vector<CantileverStructure::Cantilever> m_cantilevers;
     BoxList m_cantileverBoxes;

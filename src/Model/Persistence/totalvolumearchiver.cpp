@@ -7,6 +7,7 @@
 #include "dopantarchive.h"
 
 #include <QIODevice>
+#include <QLocale>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -327,6 +328,7 @@ void TotalVolumeArchiver::write(const boost::shared_ptr<Object> &object)
     w->writeAttribute(QStringLiteral("cellsize-x"), numberText(volume->getCellSizeX()));
     w->writeAttribute(QStringLiteral("cellsize-y"), numberText(volume->getCellSizeY()));
     w->writeAttribute(QStringLiteral("cellsize-z"), numberText(volume->getCellSizeZ()));
+    w->writeAttribute(QStringLiteral("unit-length"), QString::number(volume->getUnitLength(), 'g', QLocale::FloatingPointShortest));
     w->writeStartElement(QStringLiteral("State"));
     writeState(*w, *volume);
     w->writeEndElement();
@@ -364,6 +366,19 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
     const float cellX = readCellSize(attributes, "cellsize-x");
     const float cellY = readCellSize(attributes, "cellsize-y");
     const float cellZ = readCellSize(attributes, "cellsize-z");
+    // Micrometres per unit; documents written before volumes carried it are in micrometres.
+    double unitLength = 1.0;
+    if (attributes.hasAttribute(QLatin1String("unit-length"))) {
+        const QString text = attributes.value(QLatin1String("unit-length")).toString();
+        bool ok = false;
+        unitLength = text.toDouble(&ok);
+        if (!ok || !std::isfinite(unitLength) || !(unitLength > 0.0)) {
+            setErrorString(QStringLiteral("A cell volume in the document has the unit length \"%1\": it must be a "
+                                          "positive number of micrometres.")
+                               .arg(text));
+            return boost::shared_ptr<Object>();
+        }
+    }
 
     // Without a shared budget the object is bounded by its own device.
     CellBudget ownBudget(documentLength(r->device()));
@@ -507,6 +522,7 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
         lock.dopants() = std::move(dopants);
     }
     volume->translate(position);
+    volume->setUnitLength(unitLength);
     if (m_regenerateSurface)
         volume->getPainter().regenerate();
     return volume;

@@ -16,6 +16,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace Ui {
 namespace Operations {
 
@@ -122,6 +124,15 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     m_material->setToolTip(material.hint);
     MaterialComboBox::fillFromCatalogue(m_material);
     materialLayout->addRow(material.label, m_material);
+    const Core::Steps::ParameterSpec &unit = spec(QStringLiteral("UnitLength"));
+    m_unitLength = new QDoubleSpinBox(this);
+    m_unitLength->setObjectName(QStringLiteral("sbxUnitLength"));
+    m_unitLength->setDecimals(unit.decimals);
+    m_unitLength->setRange(std::pow(10.0, -unit.decimals), unit.maximum);
+    m_unitLength->setValue(unit.defaultValue.toDouble());
+    m_unitLength->setSuffix(QLatin1Char(' ') + unit.unit);
+    m_unitLength->setToolTip(unit.hint);
+    materialLayout->addRow(unit.label, m_unitLength);
     layout->addLayout(materialLayout);
 
     QDialogButtonBox *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -200,6 +211,8 @@ void CreateSubstrateDialog::fillFrom(const QVariantMap &p)
             m_position[2]->setValue(c.z);
         } else if (QSpinBox *box = qobject_cast<QSpinBox *>(fieldOf(spec))) {
             box->setValue(int(v.toLongLong()));
+        } else if (QDoubleSpinBox *box = qobject_cast<QDoubleSpinBox *>(fieldOf(spec))) {
+            box->setValue(v.toDouble());
         } else if (QCheckBox *box = qobject_cast<QCheckBox *>(fieldOf(spec))) {
             box->setChecked(v.toBool());
         }
@@ -231,6 +244,8 @@ QVariantMap CreateSubstrateDialog::values() const
                                                                         m_position[2]->value())));
         } else if (const QSpinBox *box = qobject_cast<const QSpinBox *>(fieldOf(spec))) {
             values.insert(spec.name, unsigned(box->value()));
+        } else if (const QDoubleSpinBox *box = qobject_cast<const QDoubleSpinBox *>(fieldOf(spec))) {
+            values.insert(spec.name, box->value());
         } else if (const QCheckBox *box = qobject_cast<const QCheckBox *>(fieldOf(spec))) {
             values.insert(spec.name, box->isChecked());
         }

@@ -58,6 +58,7 @@ private:
     QSpinBox *m_center[3];
     QSpinBox *m_radius;
     QComboBox *m_material;
+    QDoubleSpinBox *m_unitLength;
     QList<QWidget *> m_boxWidgets;
     QList<QWidget *> m_sphereWidgets;
 };

@@ -54,7 +54,7 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
     const Core::Steps::ParameterSpec &time = spec("DopingTime"), &material = spec("DopedMaterial"),
                                      &diffusion = spec("DiffusionCoefficient"), &cellSize = spec("CellSize"),
                                      &timeStep = spec("TimeStepDuration"), &concentration = spec("DopantConcentration"),
-                                     &threshold = spec("ThresholdRatio");
+                                     &threshold = spec("ThresholdRatio"), &surface = spec("Surface");
     m_time = DialogFields::doubleSpinBox(this, QStringLiteral("dblDopingTime"), 2, 0, 1e9,
                                          time.defaultValue.toDouble() / MinutesToSeconds, QStringLiteral(" minutes"));
     m_material = DialogFields::materialBox(this, QStringLiteral("cbxDopedMaterial"), material.materials);
@@ -76,6 +76,12 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
         this, QStringLiteral("dblThresholdRatio"), 2, 0, 1e9,
         100.0 * threshold.defaultValue.toDouble() / concentration.defaultValue.toDouble(), QStringLiteral(" %"));
     m_threshold->setToolTip(threshold.hint);
+    m_surface = new QComboBox(this);
+    m_surface->setObjectName(QStringLiteral("cbxSurface"));
+    for (const Core::Steps::Choice &choice : surface.choices)
+        m_surface->addItem(choice.label, choice.value);
+    m_surface->setCurrentIndex(m_surface->findData(surface.defaultValue.toInt()));
+    m_surface->setToolTip(surface.hint);
 
     DialogFields::addRow(grid, this, QStringLiteral("lblDopingTime"), time.label, m_time);
     DialogFields::addRow(grid, this, QStringLiteral("lblDopingMaterial"), material.label, m_material);
@@ -96,6 +102,7 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
     DialogFields::addRow(grid, this, QStringLiteral("lblDopantConcentration"), concentration.label,
                          withUnit(m_concentration, QStringLiteral("cm\u207b\u00b3")));
     DialogFields::addRow(grid, this, QStringLiteral("lblThreshold"), threshold.label, m_threshold);
+    DialogFields::addRow(grid, this, QStringLiteral("lblSurface"), surface.label, m_surface);
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(DialogFields::okCancel(this));
@@ -183,6 +190,7 @@ double RandomWalkDopingDialog::thresholdConcentration() const
     return number(m_concentration) * PerCubicCmToPerCubicMetre * m_threshold->value() * 0.01;
 }
 unsigned RandomWalkDopingDialog::materialId() const { return MaterialComboBox::selectedId(m_material); }
+int RandomWalkDopingDialog::surface() const { return m_surface->currentData().toInt(); }
 
 QString RandomWalkDopingDialog::validationError() const { return Core::Steps::refusalOf(definition(), values()); }
 
@@ -197,6 +205,7 @@ QVariantMap RandomWalkDopingDialog::values() const
         values.insert(spec("DopedMaterial").name, materialId());
     values.insert(spec("DopingTime").name, dopingTime());
     values.insert(spec("ThresholdRatio").name, thresholdConcentration());
+    values.insert(spec("Surface").name, surface());
     return values;
 }
 
@@ -234,6 +243,9 @@ void RandomWalkDopingDialog::fillFrom(const QVariantMap &parameters)
     const double shown = number(m_concentration) * PerCubicCmToPerCubicMetre * 0.01;
     if (value("ThresholdRatio", v) && shown > 0)
         m_threshold->setValue(v / shown);
+    const QVariant surface = parameters.value(spec("Surface").name);
+    if (surface.isValid() && m_surface->findData(surface.toInt()) >= 0)
+        m_surface->setCurrentIndex(m_surface->findData(surface.toInt()));
     m_updating = false;
     m_diffusionEdited = m_cellSizeEdited = m_timeStepEdited = false;
     DialogFields::selectMaterial(m_material, parameters, spec("DopedMaterial").name);

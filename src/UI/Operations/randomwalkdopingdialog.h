@@ -43,6 +43,7 @@ public:
     double surfaceConcentration() const;
     double thresholdConcentration() const;
     unsigned materialId() const;
+    int surface() const;
     // Empty when the walk can run with these values, else why not.
     QString validationError() const;
 
@@ -71,6 +72,7 @@ private:
     QLineEdit *m_timeStep;
     QLineEdit *m_concentration;
     QDoubleSpinBox *m_threshold;
+    QComboBox *m_surface;
     bool m_diffusionEdited = false;
     bool m_cellSizeEdited = false;
     bool m_timeStepEdited = false;

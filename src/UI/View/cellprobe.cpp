@@ -61,7 +61,7 @@ bool cellUnderPoint(Model::Document &document, const Util::Vector3D &point, cons
 QString cellText(const CellUnderPoint &cell)
 {
     const auto number = [](double v) { return QString::number(v, 'g', 6); };
-    return QStringLiteral("Cell (%1, %2, %3): %4, layer z %5 to %6 units (%7 thick)")
+    return QString::fromUtf8("Cell (%1, %2, %3): %4, layer z %5 to %6 \u00b5m (%7 thick)")
         .arg(cell.x)
         .arg(cell.y)
         .arg(cell.z)

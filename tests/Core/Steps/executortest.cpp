@@ -699,9 +699,9 @@ TEST(StepDeclarations, BothSidesOfAChoiceAndAMasksSizesAreDeclared)
 {
     const StepDefinition &substrate = *StepRegistry::instance().ofType(ProcessData::CreateSubstrate);
     for (const char *name : {"SphericalSubstrate", "Substrate Size X", "Substrate Delta Z", "Substrate Center Y",
-                             "Substrate Radius", "Lower Left Front Corner"})
+                             "Substrate Radius", "Lower Left Front Corner", "Unit Length"})
         EXPECT_TRUE(substrate.parameter(QLatin1String(name))) << name;
-    EXPECT_EQ(substrate.parameters.size(), 16);
+    EXPECT_EQ(substrate.parameters.size(), 17);
     const StepDefinition &oxidation = *StepRegistry::instance().ofType(ProcessData::SiOxidation);
     for (const char *name : {"Oxidation Thickness", "Oxidation Time", "Oxidation Pressure", "Oxidation Temperature"})
         EXPECT_TRUE(oxidation.parameter(QLatin1String(name))) << name;

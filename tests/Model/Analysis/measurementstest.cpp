@@ -55,7 +55,7 @@ TEST(MeasurementsTest, ColumnStackRunsBottomToTopInUnits)
         EXPECT_DOUBLE_EQ(expected[i].to, s.layers[i].zTo) << i;
         EXPECT_DOUBLE_EQ(expected[i].thickness, s.layers[i].thickness) << i;
     }
-    EXPECT_EQ(QStringLiteral("  Photoresist + (11): z 2.5 to 3, thickness 0.5"), columnText(s).at(2));
+    EXPECT_EQ(QStringLiteral("  Photoresist + (11): z 2.5 to 3 \u00b5m, thickness 0.5 \u00b5m"), columnText(s).at(2));
 
     for (const auto &outside : {std::make_pair(3u, 0u), std::make_pair(0u, 4u)}) {
         EXPECT_FALSE(measureColumn(*volume, outside.first, outside.second, &s, &error));
@@ -118,7 +118,7 @@ TEST(MeasurementsTest, FilesCarryTheDocumentedNames)
     const QJsonObject v = top.value("volume").toObject();
     EXPECT_EQ(QJsonArray({3, 4, 10}), v.value("size").toArray());
     EXPECT_EQ(QJsonArray({1, 1, 0.5}), v.value("cell").toArray());
-    EXPECT_EQ(QStringLiteral("units"), v.value("units").toString());
+    EXPECT_EQ(QString::fromUtf8("\u00b5m"), v.value("units").toString());
     const QJsonArray materials = top.value("materials").toArray();
     ASSERT_EQ(3, materials.size());
     EXPECT_EQ(QStringLiteral("Si"), materials[0].toObject().value("name").toString());

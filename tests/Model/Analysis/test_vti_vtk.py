@@ -58,7 +58,8 @@ def test_material_and_particles_equal_the_cells(samples, form):
             for z in range(SZ):
                 i = cell_id(x, y, z)
                 assert material[i] == IDS[(x + 2 * y + 3 * z) % 4], (x, y, z)
-                assert particles[i] == 100 * x + 10 * y + z
+                # A cell's whole count: 100x + 10y + z staying and one leaving each way.
+                assert particles[i] == 100 * x + 10 * y + z + 6
                 assert n[i] == particles[i]
 
 

@@ -38,12 +38,12 @@ QString netlistOf(const CellBlocks &cells, CantileverModelRule *rule = nullptr)
 
 TEST(CantileverModelRuleTest, BeamGivesOneCapacitorAndOneInductorWorkedByHand)
 {
-    // copper: m = 10*2*1 * 2.00129819772e-17 * 8940 * 33/140,
-    // 1/k = 1000 / (3 * 7e10 * 2/12) / a with the cell edge a = (2.00129819772e-17)^(1/3) m
+    // Thermal oxide (2200 kg/m^3, 70 GPa) in cells of 1 um: m = 10*2*1 um^3 * 2200 * 33/140,
+    // 1/k = (10 um)^3 / (3 * 7e10 * 2 um * (1 um)^3 / 12)
     CantileverModelRule rule;
     EXPECT_EQ(QStringLiteral("Model extracted by Torvane\n"
-                             "c1 1 0 8.43461e-13 \n"
-                             "l1 1 0 0.0105235 \n"
+                             "c1 1 0 1.03714e-14 \n"
+                             "l1 1 0 0.0285714 \n"
                              ".end \n"),
               netlistOf(anchoredBeams({3}), &rule));
     ASSERT_EQ(1u, rule.getCantilevers().size());
@@ -54,8 +54,8 @@ TEST(CantileverModelRuleTest, BeamGivesOneCapacitorAndOneInductorWorkedByHand)
 TEST(CantileverModelRuleTest, TwoBeamsGiveNodesInTheOrderFound)
 {
     EXPECT_EQ(QStringLiteral("Model extracted by Torvane\n"
-                             "c1 1 0 8.43461e-13 \nl1 1 0 0.0105235 \n"
-                             "c2 2 0 8.40442e-13 \nl2 2 0 0.0105235 \n"
+                             "c1 1 0 1.03714e-14 \nl1 1 0 0.0285714 \n"
+                             "c2 2 0 1.27286e-14 \nl2 2 0 0.0285714 \n"
                              ".end \n"),
               netlistOf(anchoredBeams({3, 4})));
 }
@@ -123,25 +123,38 @@ TEST(CantileverModelRuleTest, BeamWithASteppedCrossSectionIsOneBeam)
     }
 }
 
-TEST(CantileverStructureTest, MaterialsBeyondTheTableUseTheCatalogue)
+TEST(CantileverStructureTest, EveryMaterialTakesItsConstantsFromTheCatalogue)
 {
-    const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->getMaterial(16);
-    CantileverStructure::Cantilever c{0, 0, 0, 10, 2, 1, 16};
-    double density = -1, young = -1;
-    CantileverStructure::materialConstants(16, &density, &young);
-    EXPECT_DOUBLE_EQ(double(m.getDensity()), density);
-    EXPECT_DOUBLE_EQ(double(m.getYoungModulus()), young);
-    EXPECT_DOUBLE_EQ(20 * CantileverStructure::VolumeFactor * density * 33 / 140, CantileverStructure::mass(c));
+    // Ids below 16 once came from a fixed table (gold at 1000 kg/m^3, every E 70 GPa).
+    const Model::Materials::MaterialFactory &catalogue = *Model::Materials::MaterialFactory::instance();
+    for (unsigned id : {1u, 3u, 4u, 5u, 9u, 11u, 16u}) {
+        const Model::Materials::Material m = catalogue.getMaterial(id);
+        ASSERT_GT(m.getDensity(), 0) << id;
+        double density = -1, young = -1;
+        CantileverStructure::materialConstants(id, &density, &young);
+        EXPECT_DOUBLE_EQ(double(m.getDensity()), density) << id;
+        EXPECT_DOUBLE_EQ(double(m.getYoungModulus()), young) << id;
+        const CantileverStructure::CellEdges edges{2e-6, 3e-6, 5e-7};
+        const CantileverStructure::Cantilever c{0, 0, 0, 10, 2, 1, id};
+        EXPECT_DOUBLE_EQ(20 * 2e-6 * 3e-6 * 5e-7 * density * 33 / 140, CantileverStructure::mass(c, edges)) << id;
+    }
 }
 
 namespace {
 
-// A block of material 2 holding one beam along +x with nothing above or below it.
-CellBlocks clampedBeam(unsigned length, unsigned width, unsigned thickness, uint32_t material)
+// A block of material 2 holding one beam with nothing above or below it,
+// along +x or, turned, along +y.
+CellBlocks clampedBeam(unsigned length, unsigned width, unsigned thickness, uint32_t material, bool alongY)
 {
-    CellBlocks cells(length + 5, width + 2, thickness + 2);
-    cells.fill(0, 0, 0, 3, cells.sy, cells.sz, 2);
-    cells.fill(3, 1, 1, length, width, thickness, material);
+    if (!alongY) {
+        CellBlocks cells(length + 5, width + 2, thickness + 2);
+        cells.fill(0, 0, 0, 3, cells.sy, cells.sz, 2);
+        cells.fill(3, 1, 1, length, width, thickness, material);
+        return cells;
+    }
+    CellBlocks cells(width + 2, length + 5, thickness + 2);
+    cells.fill(0, 0, 0, cells.sx, 3, cells.sz, 2);
+    cells.fill(1, 3, 1, width, length, thickness, material);
     return cells;
 }
 
@@ -157,14 +170,16 @@ double netlistValue(const QString &text, const QString &name)
 
 struct BeamCase
 {
-    unsigned length, width, thickness;
-    uint32_t material;
-    double density; // kg/m^3, from the netlist's material table
+    unsigned length, width, thickness; // cells
+    const char *material;              // a catalogue name
+    double edge[3];                    // cell edges along x, y, z in metres
+    bool alongY;
 };
 
 void PrintTo(const BeamCase &c, std::ostream *os)
 {
-    *os << c.length << "x" << c.width << "x" << c.thickness << " of " << c.material;
+    *os << c.length << "x" << c.width << "x" << c.thickness << " of " << c.material << " cells " << c.edge[0]
+        << "," << c.edge[1] << "," << c.edge[2] << (c.alongY ? " along y" : " along x");
 }
 
 class ClampedBeamResonance : public ::testing::TestWithParam<BeamCase>
@@ -176,26 +191,40 @@ class ClampedBeamResonance : public ::testing::TestWithParam<BeamCase>
 TEST_P(ClampedBeamResonance, LcFrequencyIsTheEulerBernoulliFirstMode)
 {
     const BeamCase b = GetParam();
-    const QString text = netlistOf(clampedBeam(b.length, b.width, b.thickness, b.material));
+    const Model::Materials::Material m = Model::Materials::MaterialFactory::instance()->findMaterial(b.material);
+    ASSERT_GT(m.getDensity(), 0) << b.material;
+    const CantileverStructure::CellEdges edges{b.edge[0], b.edge[1], b.edge[2]};
+    CantileverModelRule rule(edges);
+    const QString text = netlistOf(clampedBeam(b.length, b.width, b.thickness, m.getId(), b.alongY), &rule);
     const double c = netlistValue(text, "c1"), l = netlistValue(text, "l1");
     ASSERT_GT(c, 0) << text.toStdString();
     ASSERT_GT(l, 0) << text.toStdString();
     const double lc = 1.0 / (2 * M_PI * std::sqrt(l * c));
 
-    // f1 = (beta1^2 / 2 pi) sqrt(E I / (rho A)) / L^2 with lengths in metres,
-    // a cell being a cube of 2.00129819772e-17 m^3, and beta1 the first root
-    // of cos(x) cosh(x) = -1.
-    const double edge = std::cbrt(2.00129819772e-17), E = 7e10;
-    const double L = b.length * edge, w = b.width * edge, h = b.thickness * edge;
+    // f1 = (beta1^2 / 2 pi) sqrt(E I / (rho A)) / L^2 with I = w h^3 / 12, A = w h,
+    // and beta1 the first root of cos(x) cosh(x) = -1.
+    const double along = b.alongY ? b.edge[1] : b.edge[0], across = b.alongY ? b.edge[0] : b.edge[1];
+    const double L = b.length * along, w = b.width * across, h = b.thickness * b.edge[2];
+    const double E = m.getYoungModulus(), rho = m.getDensity();
     const double beta = 1.8751040687119611;
-    const double f1 = beta * beta / (2 * M_PI) * std::sqrt(E * (w * h * h * h / 12) / (b.density * w * h)) / (L * L);
-    EXPECT_NEAR(lc, f1, 0.03 * f1);
+    const double f1 = beta * beta / (2 * M_PI) * std::sqrt(E * (w * h * h * h / 12) / (rho * w * h)) / (L * L);
+    EXPECT_NEAR(lc, f1, 0.05 * f1);
+    ASSERT_EQ(1u, rule.getCantilevers().size());
+    const auto beams = CantileverStructure(rule.getCantilevers(), edges).beams();
+    ASSERT_EQ(1u, beams.size());
+    EXPECT_NEAR(lc, beams[0].frequency, 1e-5 * lc); // the netlist carries six digits
+    EXPECT_DOUBLE_EQ(L, beams[0].length);
+    EXPECT_DOUBLE_EQ(h, beams[0].thickness);
 }
 
-INSTANTIATE_TEST_SUITE_P(Beams, ClampedBeamResonance,
-                         ::testing::Values(BeamCase{10, 2, 1, 3, 8940}, BeamCase{28, 4, 3, 5, 2648},
-                                           BeamCase{40, 8, 2, 6, 2810}, BeamCase{15, 3, 4, 4, 8908},
-                                           BeamCase{60, 5, 1, 7, 1000}));
+INSTANTIATE_TEST_SUITE_P(
+    Beams, ClampedBeamResonance,
+    ::testing::Values(BeamCase{10, 2, 1, "Au (bulk)", {1e-6, 1e-6, 1e-6}, false},
+                      BeamCase{40, 8, 2, "Au (bulk)", {2.5e-7, 2.5e-7, 1e-7}, true},
+                      BeamCase{28, 4, 3, "Al (bulk)", {1e-6, 1e-6, 1e-6}, false},
+                      BeamCase{60, 5, 1, "Al (bulk)", {5e-6, 2e-6, 5e-7}, true},
+                      BeamCase{15, 3, 4, "Ni (bulk)", {2e-6, 2e-6, 2e-6}, false},
+                      BeamCase{20, 3, 2, "Poly-Si", {1e-6, 1e-6, 1e-6}, true}));
 
 TEST(CantileverStructureTest, BeamNetlistResonatesAtTheLcFrequency)
 {
@@ -226,5 +255,5 @@ TEST(CantileverStructureTest, BeamNetlistResonatesAtTheLcFrequency)
     ASSERT_GT(crossings, 10);
     const double simulated = (crossings - 1) / (2 * (lastCrossing - firstCrossing));
     EXPECT_NEAR(expected, simulated, expected * 1e-3);
-    EXPECT_NEAR(1.6893e6, simulated, 1e3); // sqrt(k/m) / 2 pi from the hand-worked values
+    EXPECT_NEAR(9.2456e6, simulated, 1e3); // sqrt(k/m) / 2 pi from the hand-worked values
 }

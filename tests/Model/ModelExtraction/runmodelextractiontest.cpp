@@ -106,8 +106,29 @@ TEST(RunModelExtractionTest, StepsRunInOrderAndWriteTheNetlist)
     EXPECT_EQ("Model Extraction: Model extracted.", f.workspace.console().lastMessage());
     EXPECT_EQ(2, f.user->fileRequests);
     EXPECT_TRUE(f.user->messages.isEmpty());
-    EXPECT_EQ(QStringLiteral("Model extracted by Torvane\nc1 1 0 8.43461e-13 \nl1 1 0 0.0105235 \n.end \n"),
+    // Cells 2 x 1 x 1 um of thermal oxide (2200 kg/m^3, 70 GPa), the beam 10 x 2 x 1 cells along x:
+    // m = 20 um * 2 um * 1 um * 2200 * 33/140, 1/k = (20 um)^3 / (3 * 7e10 * 2 um * (1 um)^3 / 12)
+    EXPECT_EQ(QStringLiteral("Model extracted by Torvane\nc1 1 0 2.07429e-14 \nl1 1 0 0.228571 \n.end \n"),
               readAll(f.user->fileName));
+}
+
+TEST(RunModelExtractionTest, ExtractionMeasuresCellsByTheVolumesCellSizesAndUnitLength)
+{
+    // f1 grows with h / L^2: the same cells at a unit length u resonate at f / u.
+    Fixture f(beam(9));
+    const RunModelExtraction::Extraction at1 = RunModelExtraction::extract(*f.volume);
+    ASSERT_EQ(1u, at1.beams.size());
+    EXPECT_EQ(at1.netlist, RunModelExtraction::extractNetlist(*f.volume));
+    EXPECT_DOUBLE_EQ(20e-6, at1.beams[0].length); // 10 cells of 2 units
+    EXPECT_DOUBLE_EQ(2e-6, at1.beams[0].width);
+    for (double u : {0.25, 3.0}) {
+        f.volume->setUnitLength(u);
+        const RunModelExtraction::Extraction e = RunModelExtraction::extract(*f.volume);
+        ASSERT_EQ(1u, e.beams.size()) << u;
+        EXPECT_NEAR(at1.beams[0].frequency / u, e.beams[0].frequency, 1e-9 * e.beams[0].frequency) << u;
+        EXPECT_NEAR(at1.beams[0].mass * u * u * u, e.beams[0].mass, 1e-9 * e.beams[0].mass) << u;
+        EXPECT_DOUBLE_EQ(20e-6 * u, e.beams[0].length) << u;
+    }
 }
 
 TEST(RunModelExtractionTest, NothingFoundShowsNoModelDataAndAsksForNoFile)

@@ -131,7 +131,7 @@ TEST(DocumentFormat, SingleCellOfMaterialThreeIsWrittenByteExact)
     scene.addObject(boost::shared_ptr<Model::Object>(new FakeModel)); // an extracted model writes nothing
     EXPECT_EQ(writeScene(scene).toStdString(),
               document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" cellsize-x=\"1\" "
-                       "cellsize-y=\"1\" cellsize-z=\"1\"><State>3 </State><Position pos-x=\"0\" pos-y=\"0\" "
+                       "cellsize-y=\"1\" cellsize-z=\"1\" unit-length=\"1\"><State>3 </State><Position pos-x=\"0\" pos-y=\"0\" "
                        "pos-z=\"0\"/></Object>")
                   .append('\n')
                   .toStdString());
@@ -227,6 +227,21 @@ TEST(DocumentFormat, MissingPositionAndCellSizesGiveOriginAndUnitCells)
     EXPECT_EQ(v->getPosition().x, 0.0);
     EXPECT_EQ(v->getPosition().y, 0.0);
     EXPECT_EQ(v->getPosition().z, 0.0);
+    EXPECT_EQ(v->getUnitLength(), 1.0); // written before volumes carried a unit length: micrometres
+}
+
+TEST(DocumentFormat, RoundTripKeepsTheUnitLength)
+{
+    for (double micrometres : {1.0, 0.35, 0.001, 12.5, 1e6}) {
+        Model::Document scene;
+        const boost::shared_ptr<TotalVolume> volume = volumeOf(1, 1, 2, {1, 0});
+        volume->setUnitLength(micrometres);
+        scene.addObject(volume);
+        const boost::shared_ptr<TotalVolume> back = onlyVolume(readScene(writeScene(scene)).result);
+        ASSERT_TRUE(back) << micrometres;
+        EXPECT_EQ(back->getUnitLength(), micrometres);
+        EXPECT_EQ(materialsOf(*back), (std::vector<uint32_t>{1, 0}));
+    }
 }
 
 TEST(DocumentFormat, UnusableCellSizesAndPositionsFallBackToDefaults)
@@ -320,7 +335,17 @@ INSTANTIATE_TEST_SUITE_P(
                     document("<Object object-type=\"1\" size-x=\"300\" size-y=\"300\" size-z=\"300\">"
                              "<State>1 </State></Object>")},
         RefusedCase{"ZeroSize", document("<Object object-type=\"1\" size-x=\"0\" size-y=\"3\" size-z=\"3\"/>")},
-        RefusedCase{"MissingSize", document("<Object object-type=\"1\" size-x=\"3\" size-z=\"3\"/>")}),
+        RefusedCase{"MissingSize", document("<Object object-type=\"1\" size-x=\"3\" size-z=\"3\"/>")},
+        RefusedCase{"UnitLengthZero", document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" "
+                                               "unit-length=\"0\"><State>1 </State></Object>")},
+        RefusedCase{"UnitLengthNegative", document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" "
+                                                   "size-z=\"1\" unit-length=\"-2\"><State>1 </State></Object>")},
+        RefusedCase{"UnitLengthNotFinite", document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" "
+                                                    "size-z=\"1\" unit-length=\"inf\"><State>1 </State></Object>")},
+        RefusedCase{"UnitLengthNaN", document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" "
+                                              "unit-length=\"nan\"><State>1 </State></Object>")},
+        RefusedCase{"UnitLengthText", document("<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\" "
+                                               "unit-length=\"um\"><State>1 </State></Object>")}),
     [](const ::testing::TestParamInfo<RefusedCase> &info) { return std::string(info.param.name); });
 
 TEST(DocumentFormat, RefusalDropsObjectsReadBeforeIt)

@@ -193,8 +193,8 @@ TEST(AnalysisActionsTest, MeasureColumnPrintsTheTypedColumnsStack)
     const int at = f.console->lines.indexOf(
         QStringLiteral("Measure Column: Layer stack of column x = 3, y = 4 (top first):"));
     ASSERT_GE(at, 0) << f.console->lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(QStringLiteral("  Thermal Si02 (3): z 4 to 6, thickness 2"), f.console->lines.value(at + 2));
-    EXPECT_EQ(QStringLiteral("  Si (1): z 0 to 4, thickness 4"), f.console->lines.value(at + 3));
+    EXPECT_EQ(QStringLiteral("  Thermal Si02 (3): z 4 to 6 \u00b5m, thickness 2 \u00b5m"), f.console->lines.value(at + 2));
+    EXPECT_EQ(QStringLiteral("  Si (1): z 0 to 4 \u00b5m, thickness 4 \u00b5m"), f.console->lines.value(at + 3));
 }
 
 TEST(AnalysisActionsTest, ClickingTheViewFromAboveMeasuresTheColumnThere)
@@ -222,7 +222,7 @@ TEST(AnalysisActionsTest, ClickingTheViewFromAboveMeasuresTheColumnThere)
             f.console->lines.clear();
             f.actions().viewClicked(at);
             ASSERT_GE(f.console->lines.size(), 2) << "a click on the volume measures a column";
-            const QString expected = QStringLiteral("  Si (1): z 0 to %1, ").arg(std::lround(p.z));
+            const QString expected = QStringLiteral("  Si (1): z 0 to %1 \u00b5m, ").arg(std::lround(p.z));
             EXPECT_TRUE(f.console->lines.last().startsWith(expected))
                 << f.console->lines.last().toStdString() << " hit at " << p.x << "," << p.y << "," << p.z;
             ++clicks;

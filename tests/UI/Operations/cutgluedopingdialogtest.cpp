@@ -52,6 +52,7 @@ TEST(RandomWalkDopingDialog, DefaultsConvertToSiUnits)
     EXPECT_DOUBLE_EQ(dialog.cellSize(), 1e-7);
     EXPECT_DOUBLE_EQ(dialog.surfaceConcentration(), 1e-9);
     EXPECT_DOUBLE_EQ(dialog.thresholdConcentration(), 1e-10);
+    EXPECT_EQ(dialog.surface(), 0); // a source at the surface concentration
     EXPECT_TRUE(dialog.validationError().isEmpty());
 }
 
@@ -79,7 +80,10 @@ TEST(RandomWalkDopingDialog, FillsFromAStoredStep)
     stored.insert(QStringLiteral("Surface Concentration"), 5e25);
     stored.insert(QStringLiteral("Doping Threshold"), 1e25);
     stored.insert(QStringLiteral("Doping Time"), 120.0);
+    stored.insert(QStringLiteral("Surface"), 1);
     dialog.fillFrom(stored);
+    EXPECT_EQ(child<QComboBox>(dialog, "cbxSurface")->currentText(), QStringLiteral("Sealed (no flux through the surface)"));
+    EXPECT_EQ(dialog.values().value(QStringLiteral("Surface")).toInt(), 1);
     EXPECT_DOUBLE_EQ(dialog.diffusionCoefficient(), 3e-18);
     EXPECT_DOUBLE_EQ(dialog.cellSize(), 2e-7);
     EXPECT_DOUBLE_EQ(dialog.dopingTime(), 120.0);

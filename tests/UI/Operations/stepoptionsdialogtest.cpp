@@ -148,7 +148,8 @@ TEST_F(StepDialogs, AStoredStepFilledInAndAcceptedGivesBackTheSameValues)
                              {QStringLiteral("Substrate Center X"), 9u},
                              {QStringLiteral("Substrate Center Y"), 8u},
                              {QStringLiteral("Substrate Center Z"), 7u},
-                             {QStringLiteral("Substrate Radius"), 6u}};
+                             {QStringLiteral("Substrate Radius"), 6u},
+                             {QStringLiteral("Unit Length"), 0.25}};
     Ui::Operations::CreateSubstrateDialog substrateDialog;
     substrateDialog.fillFrom(makeStep(substrate, withDefaults(substrate, sphere)).getParameters());
     for (auto it = sphere.constBegin(); it != sphere.constEnd(); ++it)
@@ -158,7 +159,7 @@ TEST_F(StepDialogs, AStoredStepFilledInAndAcceptedGivesBackTheSameValues)
     const QVariantMap walked{{QStringLiteral("Diffusion Coefficient"), 2e-17},   {QStringLiteral("Cell Size"), 5e-8},
                              {QStringLiteral("Time Step Duration"), 20.0},       {QStringLiteral("Surface Concentration"), 4e24},
                              {QStringLiteral("Material"), 14u},                  {QStringLiteral("Doping Time"), 1800.0},
-                             {QStringLiteral("Doping Threshold"), 1e24}};
+                             {QStringLiteral("Doping Threshold"), 1e24},         {QStringLiteral("Surface"), 1}};
     Ui::Operations::RandomWalkDopingDialog walkDialog;
     walkDialog.fillFrom(makeStep(walk, walked).getParameters());
     for (auto it = walked.constBegin(); it != walked.constEnd(); ++it)

@@ -648,7 +648,7 @@ TEST(GLWidget, StatusBarNamesTheCellUnderTheMousePointer)
     };
     const QPoint centre(w.view()->width() / 2, w.view()->height() / 2);
     ASSERT_TRUE(restAt(centre, [&]() { return note->text().startsWith(QStringLiteral("Cell (")); }));
-    EXPECT_TRUE(note->text().contains(QStringLiteral(": Poly-Si, layer z 6 to 8 units (2 thick)")))
+    EXPECT_TRUE(note->text().contains(QStringLiteral(": Poly-Si, layer z 6 to 8 \u00b5m (2 thick)")))
         << note->text().toStdString();
     // The cell is in the top layer, near the middle of the block.
     const QRegularExpressionMatch cell =
@@ -664,6 +664,6 @@ TEST(GLWidget, StatusBarNamesTheCellUnderTheMousePointer)
     w.view()->setView(QStringLiteral("front"));
     w.window->fitToVolume();
     ASSERT_TRUE(restAt(QPoint(centre.x(), centre.y() + w.view()->height() / 6),
-                       [&]() { return note->text().contains(QStringLiteral(": Si, layer z 0 to 6 units")); }))
+                       [&]() { return note->text().contains(QStringLiteral(": Si, layer z 0 to 6 \u00b5m")); }))
         << note->text().toStdString();
 }

@@ -318,5 +318,5 @@ TEST(CellProbe, APointOnAFaceNamesTheCellBehindIt)
     }
     Ui::CellUnderPoint cell;
     ASSERT_TRUE(Ui::cellUnderPoint(document, Util::Vector3D(13.0, 5.0, 6.0), Util::Vector3D(0, 0, -1), &cell));
-    EXPECT_EQ(Ui::cellText(cell), QStringLiteral("Cell (1, 2, 2): Si, layer z 0 to 6 units (6 thick)"));
+    EXPECT_EQ(Ui::cellText(cell), QStringLiteral("Cell (1, 2, 2): Si, layer z 0 to 6 \u00b5m (6 thick)"));
 }

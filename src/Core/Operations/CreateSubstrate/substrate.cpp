@@ -18,6 +18,7 @@ boost::shared_ptr<TotalVolume> buildSubstrate(const SubstrateShape &s, QString *
         TotalVolume::create(s.sizeX, s.sizeY, s.sizeZ, 1.0f, 1.0f, 1.0f, s.position, 0u, error);
     if (!volume)
         return volume;
+    volume->setUnitLength(s.unitLength);
 
     CellLock lock(*volume);
     Voxel *cells = lock.cells();

@@ -23,6 +23,7 @@ struct SubstrateShape
     uint32_t material = 0;
     uint32_t sizeX = 0, sizeY = 0, sizeZ = 0; // the volume, in cells
     Util::Vector3D position;                  // its lower left front corner
+    double unitLength = 1.0;                  // micrometres per unit
     bool spherical = false;
     // A box: its size and its offset from cell (0, 0, 0); what lies outside the volume is cut off.
     uint32_t boxX = 0, boxY = 0, boxZ = 0;

@@ -84,6 +84,7 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
             *error = QStringLiteral("There is not enough memory to extract the film.");
         return film;
     }
+    film->setUnitLength(source.getUnitLength());
     const double step = double(sx + 10) *
                         std::max(source.getCellSizeX(), std::max(source.getCellSizeY(), source.getCellSizeZ()));
     film->translate(Util::Vector3D(step, 0.0, 0.0));

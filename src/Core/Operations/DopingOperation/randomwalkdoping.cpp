@@ -27,7 +27,6 @@ using Model::Geometry::ParticleCounterArray;
 namespace {
 
 const char *const Location = "Core/Operations/DopingOperation/randomwalkdoping";
-const int32_t CentreSourceCount = 100000;
 const int MaxBinomialRedraws = 64;
 // Keeps the sum of a cell and its six inflows inside 32 bits.
 const double CountLimit = double(std::numeric_limits<int32_t>::max()) / 8.0;
@@ -236,32 +235,14 @@ void RandomWalkDoping::initialise(Voxel *cells)
 {
     ParticleCounter *counts = m_counters->data();
     const size_t total = m_counters->size();
-    const size_t centre =
-        m_volume.cellIndex(m_volume.getSizeX() / 2, m_volume.getSizeY() / 2, m_volume.getSizeZ() / 2);
-    const int32_t surfaceMove = int32_t(float(m_surfaceCount) * m_p);
-    const int32_t surfaceStay = int32_t(float(m_surfaceCount) * m_q);
     for (size_t i = 0; i < total; ++i) {
         int32_t *cell = counts[i].values;
-        const uint32_t material = cells[i].material;
-        if (m_compatible.contains(material)) {
-            m_fixed[i] = 0;
-            if (i == centre) {
-                for (int l = 0; l < 7; ++l)
-                    cell[l] = CentreSourceCount;
-            } else if (m_newArray) {
-                for (int l = 0; l < 7; ++l)
-                    cell[l] = 0;
-            }
-        } else if (material == 0) {
-            m_fixed[i] = 1;
-            for (int l = 0; l < 6; ++l)
-                cell[l] = surfaceMove;
-            cell[6] = surfaceStay;
-        } else {
-            m_fixed[i] = 1;
+        const bool walkable = m_compatible.contains(cells[i].material);
+        m_fixed[i] = walkable ? 0 : 1;
+        // Dopable cells keep what an earlier walk left; nothing else holds particles.
+        if (!walkable || m_newArray)
             for (int l = 0; l < 7; ++l)
                 cell[l] = 0;
-        }
     }
 }
 
@@ -271,6 +252,8 @@ void RandomWalkDoping::gather(const Voxel *cells)
     const unsigned sx = m_volume.getSizeX(), sy = m_volume.getSizeY(), sz = m_volume.getSizeZ();
     const size_t strideX = size_t(sy) * sz;
     const int32_t surface = m_surfaceCount;
+    const bool held = m_surface == Source;
+    const uint8_t *fixed = m_fixed.data();
 
     // Gather writes only a cell's own slot 6 and reads only cell 0-5, so slabs
     // cannot see each other's writes and the result does not depend on the split.
@@ -287,10 +270,10 @@ void RandomWalkDoping::gather(const Voxel *cells)
                 const size_t y0 = size_t(y) * sz;
                 for (unsigned z = 0; z < sz; ++z) {
                     const size_t i = x0 + y0 + z;
-                    if (m_fixed[i] != 0)
+                    if (fixed[i] != 0)
                         continue;
                     int32_t *own = counts[i].values;
-                    if (surface != 0) {
+                    if (held) {
                         // Only true neighbours count here: a cell next to the open surface is held at its concentration.
                         const bool open = (z > 0 && cells[i - 1].material == 0) ||
                                           (z + 1 < sz && cells[i + 1].material == 0) ||
@@ -303,20 +286,18 @@ void RandomWalkDoping::gather(const Voxel *cells)
                             continue;
                         }
                     }
+                    // From each side: what the neighbour sends this way, or, where no
+                    // particle may go, this cell's own particles that were headed there.
+                    // Slot l of the neighbour at -d_l moves into this cell (0 +z, 1 -z,
+                    // 2 +y, 3 -y, 4 +x, 5 -x); x and y wrap around.
                     int64_t sum = own[6];
-                    // Slot l of the neighbour at +d_l moves into this cell.
-                    if (z > 0)
-                        sum += counts[i - 1].values[0];
-                    else
-                        sum += own[1]; // no flux through the bottom face: those particles stay
-                    if (z + 1 < sz)
-                        sum += counts[i + 1].values[1];
-                    else
-                        sum += own[0]; // nor through the top face
-                    sum += counts[x0 + ym + z].values[2];
-                    sum += counts[x0 + yp + z].values[3];
-                    sum += counts[xm + y0 + z].values[4];
-                    sum += counts[xp + y0 + z].values[5];
+                    sum += z > 0 && !fixed[i - 1] ? counts[i - 1].values[0] : own[1];
+                    sum += z + 1 < sz && !fixed[i + 1] ? counts[i + 1].values[1] : own[0];
+                    const size_t ny0 = x0 + ym + z, ny1 = x0 + yp + z, nx0 = xm + y0 + z, nx1 = xp + y0 + z;
+                    sum += !fixed[ny0] ? counts[ny0].values[2] : own[3];
+                    sum += !fixed[ny1] ? counts[ny1].values[3] : own[2];
+                    sum += !fixed[nx0] ? counts[nx0].values[4] : own[5];
+                    sum += !fixed[nx1] ? counts[nx1].values[5] : own[4];
                     own[6] = sum > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
                                                                         : int32_t(sum);
                 }

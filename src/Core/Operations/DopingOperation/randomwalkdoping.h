@@ -21,11 +21,17 @@ namespace Operations {
 
 // Diffusion of dopant atoms as a lattice random walk of whole particles. Each
 // cell keeps seven counters (six outgoing directions and the particles that
-// stay); the counters live on the volume as a property, so later runs of the
-// same dopant type continue where the last one stopped.
+// stay; a cell's particle count is all seven); the counters live on the volume
+// as a property, so later runs of the same dopant type continue where the last
+// one stopped. A particle headed for a cell it may not enter (a non-dopable
+// material, the volume's top or bottom) stays where it is.
 class RandomWalkDoping
 {
 public:
+    // What the open surface does: cells next to it are held at the surface
+    // concentration (a source), or nothing passes it (sealed).
+    enum Surface { Source = 0, Sealed = 1 };
+
     // MT19937 exactly as Generator, but on 32-bit state words: the same
     // outputs, with a state refill the compiler can vectorise.
     typedef std::mersenne_twister_engine<uint32_t, 32, 624, 397, 31, 0x9908b0dfu, 11, 0xffffffffu, 7, 0x9d2c5680u, 15,
@@ -45,6 +51,9 @@ public:
     RandomWalkDoping(Model::Automaton::TotalVolume &volume, uint32_t dopedMaterial, double diffusionCoefficient,
                      double timeStep, double cellSize, double surfaceConcentration, double thresholdConcentration,
                      uint32_t seed);
+
+    void setSurface(Surface surface) { m_surface = surface; }
+    Surface surface() const { return m_surface; }
 
     // False when the parameters admit no walk (a stay probability below 0,
     // a time step or cell size that is not positive); error() says why.
@@ -101,6 +110,7 @@ private:
     bool m_newArray = false;
     std::vector<uint8_t> m_fixed; // per cell while a walk runs: 1 where particles never go
     Model::Geometry::ParticleCounterArray m_counters;
+    Surface m_surface = Source;
     MaterialSet m_compatible;
     std::vector<Generator> m_generators;
     QString m_error;

@@ -74,7 +74,7 @@ bool RunModelExtraction::runStepTwo()
 {
     if (m_done || m_nextStep != FeatureDetection)
         return false;
-    CantileverModelRule rule;
+    CantileverModelRule rule(CantileverStructure::cellEdges(*m_volume));
     m_structure = rule.apply(m_boxes);
     if (!rule.getCantilevers().empty()) {
         const Util::Vector3D p = m_volume->getPosition();
@@ -128,12 +128,18 @@ bool RunModelExtraction::writeNetlist(const QString &fileName, const QString &te
     return file.commit();
 }
 
-QString RunModelExtraction::extractNetlist(TotalVolume &volume)
+RunModelExtraction::Extraction RunModelExtraction::extract(TotalVolume &volume)
 {
     const BoxList boxes = Preprocessing::run(volume);
-    CantileverModelRule rule;
+    CantileverModelRule rule(CantileverStructure::cellEdges(volume));
+    Extraction out;
     const boost::shared_ptr<IStructure> structure = rule.apply(boxes);
-    return structure ? structure->netlist() : QString();
+    if (!structure)
+        return out;
+    out.netlist = structure->netlist();
+    if (auto *beams = dynamic_cast<const CantileverStructure *>(structure.get()))
+        out.beams = beams->beams();
+    return out;
 }
 
 void RunModelExtraction::cancel()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/ModelExtraction/preprocessing.h"
 
 #include <boost/shared_ptr.hpp>
@@ -50,7 +51,14 @@ public:
 
     // The three steps without a person: boxes, cantilevers, netlist text
     // (empty when no cantilever was found). Locks the volume's cells while splitting.
-    static QString extractNetlist(Model::Automaton::TotalVolume &volume);
+    // Cells are measured by the volume's cell sizes and unit length.
+    struct Extraction
+    {
+        QString netlist;
+        std::vector<Model::ModelExtraction::CantileverStructure::Beam> beams;
+    };
+    static Extraction extract(Model::Automaton::TotalVolume &volume);
+    static QString extractNetlist(Model::Automaton::TotalVolume &volume) { return extract(volume).netlist; }
     // Writes text to fileName through a temporary file, so a failed write
     // leaves whatever the file held before.
     static bool writeNetlist(const QString &fileName, const QString &text);

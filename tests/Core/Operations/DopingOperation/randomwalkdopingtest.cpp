@@ -1,4 +1,5 @@
 #include "Core/Operations/DopingOperation/randomwalkdoping.h"
+#include "Model/Analysis/crosssection.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include "volumetestsupport.h"
@@ -55,6 +56,15 @@ struct Walk
 RandomWalkDoping walker(TotalVolume &v, uint32_t material, const Walk &w, uint32_t seed = 42)
 {
     return RandomWalkDoping(v, material, w.D, w.dt, w.L, w.cs, w.cth, seed);
+}
+
+// Puts n particles of the type in the cell at rest, on counters the next walk of that type continues.
+ParticleCounterArray plant(TotalVolume &v, const QString &property, unsigned x, unsigned y, unsigned z, int32_t n)
+{
+    ParticleCounterArray counts(new std::vector<ParticleCounter>(v.getCellCount(), ParticleCounter{{0}}));
+    (*counts)[v.cellIndex(x, y, z)].values[6] = n;
+    v.setProperty(property, FieldPainter::toProperty(counts));
+    return counts;
 }
 
 } // namespace
@@ -235,6 +245,73 @@ TEST(RandomWalkDoping, JunctionDepthFollowsTheErfcProfileForEveryTimeStep)
     EXPECT_NEAR(depths[2], depths[0], 1.0);
 }
 
+// Silicon 40 cells high in a volume 48 high once grew a doped ball round the
+// centre, 1,400 cells below z = 30. The continuum's junction lies at
+// x_j = 2 sqrt(D t) erfc^-1(threshold / Cs) below the surface cell; no cell
+// wholly deeper than that may be doped.
+TEST(RandomWalkDoping, NoCellBelowTheContinuumJunctionIsDoped)
+{
+    const unsigned top = 40;
+    const boost::shared_ptr<TotalVolume> v =
+        makeVolume(16, 16, 48, [top](unsigned, unsigned, unsigned z) { return z < top ? Si : 0u; });
+    Walk w;
+    w.D = 1e-16;
+    w.dt = 8.333;
+    w.L = 1e-7;
+    w.cs = 1e24;
+    w.cth = 1e23;
+    const double time = 400.0;
+    ASSERT_TRUE(walker(*v, NDoped, w, 2024).dope(time));
+    const double junction = 2.0 * std::sqrt(w.D * time) * inverseErfc(w.cth / w.cs) / w.L; // cells
+    ASSERT_NEAR(junction, 4.65, 0.01);
+    int doped = 0, deep = 0;
+    for (unsigned x = 0; x < 16; ++x)
+        for (unsigned y = 0; y < 16; ++y)
+            for (unsigned z = 0; z < top; ++z) {
+                if (materialAt(*v, x, y, z) != NDoped)
+                    continue;
+                ++doped;
+                // The surface cell's centre is depth 0; a cell spans its depth +- 1/2.
+                const double depth = double(top - 1 - z);
+                deep += depth - 0.5 > junction ? 1 : 0;
+            }
+    EXPECT_EQ(0, deep);
+    EXPECT_GE(doped, 16 * 16 * 4); // the layers above the junction
+}
+
+// The counts a section exports are whole cells' counts: averaged over the plane
+// they follow C(x) = Cs erfc(x / (2 sqrt(D t))) from the surface cell down.
+TEST(RandomWalkDoping, ExportedCountsFollowTheErfcProfile)
+{
+    const unsigned top = 40, side = 8;
+    const boost::shared_ptr<TotalVolume> v =
+        makeVolume(side, side, top + 2, [top](unsigned, unsigned, unsigned z) { return z < top ? Si : 0u; });
+    Walk w;
+    w.cs = 1e22; // 10,000 particles in a cell of 1 um
+    const double time = 250.0; // 2 sqrt(D t) = 10 cells
+    ASSERT_TRUE(walker(*v, PDoped, w, 77).dope(time));
+    std::vector<double> mean(top, 0.0);
+    for (unsigned y = 0; y < side; ++y) {
+        Model::Analysis::SectionGrid grid;
+        QString error;
+        ASSERT_TRUE(Model::Analysis::sliceVolume(*v, Model::Analysis::SectionAxis::Y, y, &grid, &error,
+                                                 Model::Analysis::ParticleView::PType))
+            << error.toStdString();
+        ASSERT_EQ(grid.particles.size(), size_t(side) * (top + 2));
+        for (unsigned z = 0; z < top; ++z)
+            for (unsigned x = 0; x < side; ++x)
+                mean[z] += double(grid.particles[size_t(z) * grid.width + x]) / (side * side);
+    }
+    const double cs = w.cs * w.L * w.L * w.L, spread = 2.0 * std::sqrt(w.D * time) / w.L;
+    double error2 = 0, norm2 = 0;
+    for (unsigned z = 0; z < top; ++z) {
+        const double expected = cs * std::erfc(double(top - 1 - z) / spread);
+        error2 += (mean[z] - expected) * (mean[z] - expected);
+        norm2 += expected * expected;
+    }
+    EXPECT_LT(std::sqrt(error2 / norm2), 0.02);
+}
+
 TEST(RandomWalkDoping, RefusesATimeStepWithNegativeStayProbability)
 {
     const boost::shared_ptr<TotalVolume> v = makeVolume(4, 4, 4, silicon);
@@ -263,36 +340,65 @@ TEST(RandomWalkDoping, TimeShorterThanAStepRunsNothing)
         ASSERT_EQ(lock.cells()[i].material, Si);
 }
 
+// Particles never pass the volume's top or bottom, a non-dopable cell or, sealed,
+// the open surface: the count a walk starts with is the count it ends with.
 TEST(RandomWalkDoping, ClosedVolumeKeepsEveryParticle)
 {
-    const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, silicon);
-    RandomWalkDoping doping = walker(*v, PDoped, Walk());
-    ASSERT_TRUE(doping.dope(40 * 0.8333333333 + 0.1)); // long enough to reach every face
-    EXPECT_EQ(total(doping.counters()), 700000);
-    const ParticleCounterArray &c = doping.counters();
-    EXPECT_GT(cellSum((*c)[v->cellIndex(4, 4, 0)]), 0);
-    EXPECT_GT(cellSum((*c)[v->cellIndex(0, 0, 8)]), 0);
+    struct Case
+    {
+        const char *name;
+        std::function<uint32_t(unsigned, unsigned, unsigned)> cells;
+        RandomWalkDoping::Surface surface;
+    };
+    const Case cases[] = {
+        {"silicon throughout", silicon, RandomWalkDoping::Source},
+        {"an oxide block inside", [](unsigned x, unsigned, unsigned z) { return x >= 5 && x < 7 && z < 6 ? Oxide : Si; },
+         RandomWalkDoping::Source},
+        {"sealed under an open top", [](unsigned x, unsigned, unsigned z) { return z < 6 || (x < 2 && z < 8) ? Si : 0u; },
+         RandomWalkDoping::Sealed},
+    };
+    for (const Case &c : cases) {
+        const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, c.cells);
+        plant(*v, FieldPainter::pTypeProperty(), 4, 4, 4, 700000);
+        RandomWalkDoping doping = walker(*v, PDoped, Walk());
+        doping.setSurface(c.surface);
+        ASSERT_TRUE(doping.dope(40 * 0.8333333333 + 0.1)) << c.name; // long enough to reach every face
+        EXPECT_EQ(total(doping.counters()), 700000) << c.name;
+        const ParticleCounterArray &a = doping.counters();
+        EXPECT_GT(cellSum((*a)[v->cellIndex(4, 4, 0)]), 0) << c.name;
+        EXPECT_GT(cellSum((*a)[v->cellIndex(0, 0, 5)]), 0) << c.name;
+    }
+}
+
+// Once made a buried ball of 700,000 particles at the volume's centre on every run.
+TEST(RandomWalkDoping, NoParticleAppearsAwayFromTheSurface)
+{
+    for (auto surface : {RandomWalkDoping::Source, RandomWalkDoping::Sealed}) {
+        const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, silicon);
+        RandomWalkDoping doping = walker(*v, NDoped, Walk());
+        doping.setSurface(surface);
+        ASSERT_TRUE(doping.dope(10 * 0.8333333333));
+        EXPECT_EQ(total(doping.counters()), 0) << surface;
+    }
 }
 
 TEST(RandomWalkDoping, CountersContinueAcrossRunsAndTypesKeepTheirOwnArrays)
 {
     const boost::shared_ptr<TotalVolume> v = makeVolume(9, 9, 9, silicon);
-    ParticleCounterArray first;
-    int64_t leftAfterFirst = 0;
+    const ParticleCounterArray first = plant(*v, FieldPainter::nTypeProperty(), 4, 4, 4, 5000);
     {
         RandomWalkDoping doping = walker(*v, NDoped, Walk(), 1);
-        EXPECT_TRUE(doping.allocatedNewArray());
+        EXPECT_FALSE(doping.allocatedNewArray());
+        EXPECT_EQ(doping.counters(), first);
         ASSERT_TRUE(doping.dope(10 * 0.8333333333));
-        first = doping.counters();
-        leftAfterFirst = total(first) - cellSum((*first)[v->cellIndex(4, 4, 4)]);
     }
+    const std::vector<ParticleCounter> afterFirst = *first;
     {
         RandomWalkDoping again = walker(*v, NDoped, Walk(), 2);
-        EXPECT_FALSE(again.allocatedNewArray());
         EXPECT_EQ(again.counters(), first);
         ASSERT_TRUE(again.dope(10 * 0.8333333333));
-        // The centre is refilled; everything else carried over and was conserved.
-        EXPECT_EQ(total(first), leftAfterFirst + 700000);
+        EXPECT_EQ(total(first), 5000);
+        EXPECT_NE(0, std::memcmp(afterFirst.data(), first->data(), afterFirst.size() * sizeof(ParticleCounter)));
     }
     {
         RandomWalkDoping other = walker(*v, PDoped, Walk(), 3);
@@ -306,9 +412,7 @@ TEST(RandomWalkDoping, CountersContinueAcrossRunsAndTypesKeepTheirOwnArrays)
 // One step with D = 0 moves nothing new: only the particles already in flight arrive.
 TEST(RandomWalkDoping, ParticlesWrapInXAndYAndNeverLeaveThroughZ)
 {
-    // The centre cell is oxide so it is no source.
-    const boost::shared_ptr<TotalVolume> v =
-        makeVolume(8, 8, 8, [](unsigned x, unsigned y, unsigned z) { return x == 4 && y == 4 && z == 4 ? Oxide : Si; });
+    const boost::shared_ptr<TotalVolume> v = makeVolume(8, 8, 8, silicon);
     ParticleCounterArray counts(new std::vector<ParticleCounter>(v->getCellCount(), ParticleCounter{{0}}));
     struct Flight
     {
@@ -343,6 +447,7 @@ TEST(RandomWalkDoping, SpreadGrowsBySixPCellsSquaredPerStep)
 {
     const unsigned n = 31, c = 15, steps = 24;
     const boost::shared_ptr<TotalVolume> v = makeVolume(n, n, n, silicon);
+    plant(*v, FieldPainter::nTypeProperty(), c, c, c, 700000);
     RandomWalkDoping doping = walker(*v, NDoped, Walk(), 12345);
     ASSERT_TRUE(doping.dope((steps + 0.5) * 0.8333333333));
     const ParticleCounterArray &a = doping.counters();
@@ -362,14 +467,14 @@ TEST(RandomWalkDoping, SpreadGrowsBySixPCellsSquaredPerStep)
                 }
             }
     ASSERT_EQ(weight, 700000.0);
-    // The source starts with six of its seven parts one cell away.
-    const double expected = 6.0 / 7.0 + 6.0 * doping.moveProbability() * steps;
+    // Each step moves a particle one cell with probability 6 p.
+    const double expected = 6.0 * doping.moveProbability() * steps;
     EXPECT_NEAR(moment / weight, expected, 0.03 * expected);
 }
 
 TEST(RandomWalkDoping, OpenSurfacePinsCellsAndThresholdDecidesDoping)
 {
-    // Silicon up to z = 5 under an open top; the oxide centre is no source.
+    // Silicon up to z = 5 under an open top, one oxide cell in its top layer.
     const boost::shared_ptr<TotalVolume> v = makeVolume(6, 6, 10, [](unsigned x, unsigned y, unsigned z) {
         return x == 3 && y == 3 && z == 5 ? Oxide : z < 6 ? Si : 0u;
     });
