@@ -22,7 +22,8 @@ void StepUndoRecord::keep(TotalVolume &volume, const Steps::StepDefinition &defi
     m_cells.saveBefore(volume);
     if (definition.changesParticleCounts)
         m_countsBefore = ParticleCountsBackup(volume);
-    if (definition.changesDopants)
+    // Any step on a doped volume may take dopant away with the cells it empties.
+    if (definition.changesDopants || volume.hasDopants())
         m_dopantsBefore = DopantsBackup(volume);
 }
 

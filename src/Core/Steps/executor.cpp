@@ -356,7 +356,7 @@ public:
         m_materials = Core::Operations::MaterialsBackup(m_volume);
         if (definition.changesParticleCounts)
             m_counts = Core::Operations::ParticleCountsBackup(volume);
-        if (definition.changesDopants)
+        if (definition.changesDopants || volume.hasDopants())
             m_dopants = Core::Operations::DopantsBackup(volume);
     }
     bool putBack(TotalVolume &volume) override
@@ -427,6 +427,10 @@ int runChecked(const StepDefinition &definition, const ProcessData &step, Proces
     if (code != StepSucceeded)
         return code;
 
+    if (context.volume) {
+        Model::Automaton::CellLock lock(*context.volume);
+        lock.dopants().clearEmptyCells(lock.cells(), size_t(context.volume->getCellCount()));
+    }
     if (definition.lattice == LatticeEffect::Current)
         markLattice(context, false);
     else if (outdatesLattice(definition, step))

@@ -60,6 +60,18 @@ void DopantFields::dropEmpty()
             drop(s);
 }
 
+void DopantFields::clearEmptyCells(const Voxel *cells, size_t cellCount)
+{
+    for (auto &field : m_fields) {
+        if (field.size() != cellCount)
+            continue;
+        for (size_t i = 0; i < cellCount; ++i)
+            if (cells[i].material == 0)
+                field[i] = 0.0f;
+    }
+    dropEmpty();
+}
+
 void DopantFields::clear()
 {
     for (int s = 0; s < SpeciesCount; ++s)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "voxel.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +37,9 @@ public:
     void drop(int species) { std::vector<float>().swap(m_fields[species]); }
     // Drops every field that holds nothing but zeros.
     void dropEmpty();
+    // Zeroes every species in the cells that hold no material: dopant leaves
+    // with the silicon an etch removes. cells holds the volume's cellCount cells.
+    void clearEmptyCells(const Voxel *cells, size_t cellCount);
     void clear();
     bool operator==(const DopantFields &other) const { return m_fields == other.m_fields; }
 

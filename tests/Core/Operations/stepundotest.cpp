@@ -218,4 +218,23 @@ TEST(StepUndo, DopantStepsUndoAndRedoTheirConcentrations)
     EXPECT_TRUE(fields() == implanted);
     ASSERT_TRUE(workspace.history().redo());
     EXPECT_TRUE(fields() == annealed);
+
+    // An etch takes the dopant away with the silicon it removes, and its undo brings both back.
+    run("Isotropic etching", {{"Material", Si}, {"Depth", 0.02}}); // two cells
+    ASSERT_EQ(workspace.history().undoCount(), 3u) << qPrintable(workspace.console().lastMessage());
+    {
+        Model::Automaton::CellLock lock(*volume);
+        const std::vector<float> &as = lock.dopants().field(Model::Automaton::DopantFields::Arsenic);
+        ASSERT_EQ(as.size(), size_t(volume->getCellCount()));
+        double left = 0.0, before = 0.0;
+        for (size_t i = 0; i < as.size(); ++i) {
+            if (lock.cells()[i].material == 0)
+                EXPECT_EQ(as[i], 0.0f) << i;
+            left += as[i];
+            before += annealed.field(Model::Automaton::DopantFields::Arsenic)[i];
+        }
+        EXPECT_LT(left, before);
+    }
+    ASSERT_TRUE(workspace.history().undo());
+    EXPECT_TRUE(fields() == annealed);
 }
