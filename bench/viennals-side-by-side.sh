@@ -34,7 +34,8 @@ if [ ! -x "$peer/lsdeposition" ] || [ bench/viennals/lsdeposition.cpp -nt "$peer
 fi
 
 echo "load: $(uptime)"
-ls_line=$("$peer/lsdeposition" "$nx" "$ny" "$nz" "$threads")
+# The peer writes its plane as plane0.vtk in its working folder: keep that in the build folder.
+ls_line=$(cd "$peer" && ./lsdeposition "$nx" "$ny" "$nz" "$threads")
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
 
 filter="BM_TrenchDeposition/$nx/$ny/$nz/$threads/"
