@@ -9,7 +9,7 @@ namespace Batch {
 
 using Core::Steps::Bound;
 using Core::Steps::Choice;
-using Core::Steps::ParameterSpec;
+using Core::Steps::StepParameter;
 using Core::Steps::StepDefinition;
 using Core::Steps::StepRegistry;
 using Core::Steps::ValueKind;
@@ -57,50 +57,50 @@ QString kindText(ValueKind kind)
     return QString();
 }
 
-QString flagText(const ParameterSpec &spec, bool value)
+QString flagText(const StepParameter &param, bool value)
 {
     const QString word = value ? QStringLiteral("true") : QStringLiteral("false");
-    for (const Choice &choice : spec.choices)
+    for (const Choice &choice : param.choices)
         if ((choice.value != 0) == value && !choice.word.isEmpty())
             return QStringLiteral("%1 (%2)").arg(word, choice.word);
     return word;
 }
 
-QString valueText(const ParameterSpec &spec, const QVariant &value)
+QString valueText(const StepParameter &param, const QVariant &value)
 {
-    if (spec.kind == ValueKind::Mask)
+    if (param.kind == ValueKind::Mask)
         return QStringLiteral("none");
-    return spec.kind == ValueKind::Flag ? flagText(spec, value.toBool()) : spec.valueText(value);
+    return param.kind == ValueKind::Flag ? flagText(param, value.toBool()) : param.valueText(value);
 }
 
-QString rangeText(const ParameterSpec &spec)
+QString rangeText(const StepParameter &param)
 {
-    switch (spec.kind) {
+    switch (param.kind) {
     case ValueKind::Number:
     case ValueKind::WholeNumber:
     case ValueKind::Integer: {
         // The unit has its own place.
-        ParameterSpec bare = spec;
+        StepParameter bare = param;
         bare.unit.clear();
         QString range = bare.rangeText();
-        if (spec.maximumBound == Bound::VolumeHeight)
+        if (param.maximumBound == Bound::VolumeHeight)
             range += QStringLiteral(", at most the volume's height");
-        if (!spec.notAbove.isEmpty())
-            range += QStringLiteral(", at most %1").arg(spec.notAbove);
+        if (!param.notAbove.isEmpty())
+            range += QStringLiteral(", at most %1").arg(param.notAbove);
         return range;
     }
     case ValueKind::Position: {
-        ParameterSpec bare = spec;
+        StepParameter bare = param;
         bare.unit.clear();
         return QStringLiteral("each %1").arg(bare.rangeText());
     }
     case ValueKind::Choice:
     case ValueKind::Flags:
-        return spec.choicesText();
+        return param.choicesText();
     case ValueKind::Flag:
-        return QStringLiteral("%1 or %2").arg(flagText(spec, false), flagText(spec, true));
+        return QStringLiteral("%1 or %2").arg(flagText(param, false), flagText(param, true));
     case ValueKind::Mask:
-        return QStringLiteral("%1 by %2 cells").arg(spec.widthName, spec.heightName);
+        return QStringLiteral("%1 by %2 cells").arg(param.widthName, param.heightName);
     case ValueKind::Text:
     case ValueKind::Material:
         break;
@@ -108,28 +108,28 @@ QString rangeText(const ParameterSpec &spec)
     return QString();
 }
 
-ParameterText describe(const StepDefinition &definition, const ParameterSpec &spec)
+ParameterText describe(const StepDefinition &definition, const StepParameter &param)
 {
     ParameterText text;
-    text.name = spec.name;
-    text.aliases = spec.aliases;
-    text.kind = kindText(spec.kind);
-    text.unit = spec.unit;
-    text.range = rangeText(spec);
-    if (spec.defaultIsMaximum && spec.maximumBound == Bound::VolumeHeight)
+    text.name = param.name;
+    text.aliases = param.aliases;
+    text.kind = kindText(param.kind);
+    text.unit = param.unit;
+    text.range = rangeText(param);
+    if (param.defaultIsMaximum && param.maximumBound == Bound::VolumeHeight)
         text.defaultValue = QStringLiteral("the volume's height");
-    else if (spec.defaultValue.isValid())
-        text.defaultValue = valueText(spec, spec.defaultValue);
-    else if (spec.optional)
+    else if (param.defaultValue.isValid())
+        text.defaultValue = valueText(param, param.defaultValue);
+    else if (param.optional)
         text.need = QStringLiteral("optional");
-    else if (spec.readByRun)
+    else if (param.readByRun)
         text.need = QStringLiteral("read by the step");
     else
         text.need = QStringLiteral("required");
-    if (!spec.when.isEmpty()) {
-        const ParameterSpec *controller = definition.parameter(spec.when);
+    if (!param.when.isEmpty()) {
+        const StepParameter *controller = definition.parameter(param.when);
         text.applies = QStringLiteral("%1 is %2").arg(
-            spec.when, controller ? valueText(*controller, spec.whenValue) : spec.whenValue.toString());
+            param.when, controller ? valueText(*controller, param.whenValue) : param.whenValue.toString());
     }
     return text;
 }
@@ -186,8 +186,8 @@ QString stepListing()
         if (!others.isEmpty())
             out += QStringLiteral("  also: %1\n").arg(others.join(QStringLiteral(", ")));
         out += QStringLiteral("  %1\n").arg(definition->summary);
-        for (const ParameterSpec &spec : definition->parameters) {
-            const ParameterText text = describe(*definition, spec);
+        for (const StepParameter &param : definition->parameters) {
+            const ParameterText text = describe(*definition, param);
             QString line = QStringLiteral("    %1%2: %3")
                                .arg(text.name,
                                     text.aliases.isEmpty()
@@ -271,8 +271,8 @@ QString stepListingMarkdown()
         }
         out += QStringLiteral("| Parameter | Kind | Unit | Range | Default | Applies |\n"
                               "|---|---|---|---|---|---|\n");
-        for (const ParameterSpec &spec : definition->parameters) {
-            const ParameterText text = describe(*definition, spec);
+        for (const StepParameter &param : definition->parameters) {
+            const ParameterText text = describe(*definition, param);
             QString name = QStringLiteral("`%1`").arg(cell(text.name));
             for (const QString &alias : text.aliases)
                 name += QStringLiteral(" (also `%1`)").arg(cell(alias));

@@ -4,7 +4,7 @@
 
 namespace Python {
 
-using Core::Steps::ParameterSpec;
+using Core::Steps::StepParameter;
 using Core::Steps::StepDefinition;
 
 QString keywordOf(const QString &name)
@@ -33,7 +33,7 @@ QString keywordOf(const QString &name)
     return keyword;
 }
 
-const ParameterSpec *StepSignature::parameter(const QString &keyword) const
+const StepParameter *StepSignature::parameter(const QString &keyword) const
 {
     int index = keywords.indexOf(keyword);
     for (int i = 0; index < 0 && i < aliasKeywords.size(); ++i)
@@ -63,8 +63,8 @@ QString StepSignature::keywordsText() const
 QString StepSignature::keywordOfParameter(const QString &name) const
 {
     for (int i = 0; i < definition->parameters.size(); ++i) {
-        const ParameterSpec &spec = definition->parameters.at(i);
-        if (spec.name == name || spec.valueName() == name)
+        const StepParameter &param = definition->parameters.at(i);
+        if (param.name == name || param.valueName() == name)
             return keywords.at(i);
     }
     return QString();
@@ -79,10 +79,10 @@ const QList<StepSignature> &stepSignatures()
                 continue;
             StepSignature signature;
             signature.definition = definition;
-            for (const ParameterSpec &spec : definition->parameters) {
-                signature.keywords << keywordOf(spec.name);
+            for (const StepParameter &param : definition->parameters) {
+                signature.keywords << keywordOf(param.name);
                 QStringList aliases;
-                for (const QString &alias : spec.aliases)
+                for (const QString &alias : param.aliases)
                     aliases << keywordOf(alias);
                 signature.aliasKeywords << aliases;
             }

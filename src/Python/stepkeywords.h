@@ -25,7 +25,7 @@ struct StepSignature
     QList<QStringList> aliasKeywords;
 
     // The parameter a keyword or an alias keyword stands for; null when the step has none.
-    const Core::Steps::ParameterSpec *parameter(const QString &keyword) const;
+    const Core::Steps::StepParameter *parameter(const QString &keyword) const;
     // Every keyword the step takes, aliases included.
     QStringList allKeywords() const;
     // "thickness (also film_thickness)" for each parameter, for error messages.

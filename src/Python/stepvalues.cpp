@@ -18,7 +18,7 @@ namespace Python {
 
 using Core::Steps::Bound;
 using Core::Steps::Choice;
-using Core::Steps::ParameterSpec;
+using Core::Steps::StepParameter;
 using Core::Steps::StepDefinition;
 using Core::Steps::ValueKind;
 
@@ -79,7 +79,7 @@ QVariant positionValue(py::handle value)
 // A mask given as a 2-D array indexed [x, y] (non-zero = opaque) or as the
 // name of a mask image: its bits into values and, unless given by keyword,
 // its size and the image's name.
-void setMask(QVariantMap &values, const QSet<QString> &given, const ParameterSpec &spec, py::handle value,
+void setMask(QVariantMap &values, const QSet<QString> &given, const StepParameter &param, py::handle value,
              const QString &stepName)
 {
     Core::Operations::MaskImage mask;
@@ -88,9 +88,9 @@ void setMask(QVariantMap &values, const QSet<QString> &given, const ParameterSpe
         if (!Core::Operations::MaskImage::load(fileName, mask))
             raiseStepError(Core::Steps::StepInvalidParameter,
                            QStringLiteral("The mask image \"%1\" given for \"%2\" cannot be read.")
-                               .arg(fileName, spec.name),
+                               .arg(fileName, param.name),
                            stepName);
-        const QString fileParameter = spec.name + QStringLiteral(" File");
+        const QString fileParameter = param.name + QStringLiteral(" File");
         if (!given.contains(fileParameter))
             values.insert(fileParameter, fileName);
     } else {
@@ -99,7 +99,7 @@ void setMask(QVariantMap &values, const QSet<QString> &given, const ParameterSpe
                                               array.dtype().kind() == 'u')) {
             PyErr_Clear();
             // Not bits: the step refuses it by name.
-            values.insert(spec.name, qtext(py::repr(value).cast<std::string>()));
+            values.insert(param.name, qtext(py::repr(value).cast<std::string>()));
             return;
         }
         const py::object asBits = array.attr("astype")("bool");
@@ -111,15 +111,15 @@ void setMask(QVariantMap &values, const QSet<QString> &given, const ParameterSpe
         for (size_t i = 0; i < mask.bits.size(); ++i)
             mask.bits[i] = data[i] != 0;
     }
-    values.insert(spec.name, QVariant::fromValue(mask.bits));
+    values.insert(param.name, QVariant::fromValue(mask.bits));
     // Sizes given by keyword win over the array's shape.
-    if (!given.contains(spec.widthName))
-        values.insert(spec.widthName, mask.width);
-    if (!given.contains(spec.heightName))
-        values.insert(spec.heightName, mask.height);
+    if (!given.contains(param.widthName))
+        values.insert(param.widthName, mask.width);
+    if (!given.contains(param.heightName))
+        values.insert(param.heightName, mask.height);
 }
 
-py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData *step, const ParameterSpec &spec)
+py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData *step, const StepParameter &param)
 {
     switch (value.userType()) {
     case QMetaType::Bool:
@@ -143,8 +143,8 @@ py::object pythonValue(const QVariant &value, const Core::Steps::ProcessData *st
     }
     if (value.userType() == qMetaTypeId<std::vector<bool>>()) {
         const std::vector<bool> bits = value.value<std::vector<bool>>();
-        const size_t width = step ? step->getParameters().value(spec.widthName).toUInt() : 0;
-        const size_t height = step ? step->getParameters().value(spec.heightName).toUInt() : 0;
+        const size_t width = step ? step->getParameters().value(param.widthName).toUInt() : 0;
+        const size_t height = step ? step->getParameters().value(param.heightName).toUInt() : 0;
         if (width * height != bits.size())
             return py::array_t<bool>(std::vector<py::ssize_t>{py::ssize_t(bits.size())});
         py::array_t<bool> array({py::ssize_t(width), py::ssize_t(height)});
@@ -184,83 +184,83 @@ QString kindText(ValueKind kind)
 }
 
 // The definition's mask whose size parameter name is; null when it is none.
-const ParameterSpec *maskSized(const StepDefinition &definition, const QString &name)
+const StepParameter *maskSized(const StepDefinition &definition, const QString &name)
 {
-    for (const ParameterSpec &spec : definition.parameters)
-        if (spec.kind == ValueKind::Mask && (spec.widthName == name || spec.heightName == name))
-            return &spec;
+    for (const StepParameter &param : definition.parameters)
+        if (param.kind == ValueKind::Mask && (param.widthName == name || param.heightName == name))
+            return &param;
     return nullptr;
 }
 
-bool startsAtVolumeHeight(const ParameterSpec &spec)
+bool startsAtVolumeHeight(const StepParameter &param)
 {
-    return spec.defaultIsMaximum && spec.maximumBound == Bound::VolumeHeight;
+    return param.defaultIsMaximum && param.maximumBound == Bound::VolumeHeight;
 }
 
-bool hasRange(const ParameterSpec &spec)
+bool hasRange(const StepParameter &param)
 {
-    return spec.kind == ValueKind::Number || spec.kind == ValueKind::WholeNumber || spec.kind == ValueKind::Integer ||
-           spec.kind == ValueKind::Position;
+    return param.kind == ValueKind::Number || param.kind == ValueKind::WholeNumber || param.kind == ValueKind::Integer ||
+           param.kind == ValueKind::Position;
 }
 
 QString pythonFlag(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
 // How help() shows a declared value: Python's spelling of flags and positions.
-QString valueText(const ParameterSpec &spec, const QVariant &value)
+QString valueText(const StepParameter &param, const QVariant &value)
 {
-    if (spec.kind == ValueKind::Mask)
+    if (param.kind == ValueKind::Mask)
         return QStringLiteral("None (no mask)");
-    return spec.valueText(value, pythonFlag(true), pythonFlag(false));
+    return param.valueText(value, pythonFlag(true), pythonFlag(false));
 }
 
 // The values a keyword takes beyond its kind: its range, its choices.
-QString rangeOf(const ParameterSpec &spec)
+QString rangeOf(const StepParameter &param)
 {
-    if (spec.kind == ValueKind::Flag && !spec.choices.isEmpty()) {
+    if (param.kind == ValueKind::Flag && !param.choices.isEmpty()) {
         QStringList sides;
-        for (const Choice &choice : spec.choices)
+        for (const Choice &choice : param.choices)
             sides << QStringLiteral("%1 (%2)").arg(pythonFlag(choice.value != 0), choice.word);
         return sides.join(QStringLiteral(" or "));
     }
-    if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags)
-        return spec.choicesText();
-    if (spec.kind == ValueKind::Position)
-        return QStringLiteral("each %1").arg(spec.rangeText());
-    if (hasRange(spec))
-        return spec.rangeText();
+    if (param.kind == ValueKind::Choice || param.kind == ValueKind::Flags)
+        return param.choicesText();
+    if (param.kind == ValueKind::Position)
+        return QStringLiteral("each %1").arg(param.rangeText());
+    if (hasRange(param))
+        return param.rangeText();
     return QString();
 }
 
 // Left out, the step may do without it (a seed, a mask image's name).
-bool optional(const ParameterSpec &spec) { return spec.optional || (spec.readByRun && spec.kind != ValueKind::Mask); }
+bool optional(const StepParameter &param) { return param.optional || (param.readByRun && param.kind != ValueKind::Mask); }
 
 // Whether a keyword must be given: it has no default to take.
-bool required(const StepDefinition &definition, const ParameterSpec &spec)
+bool required(const StepDefinition &definition, const StepParameter &param)
 {
-    return !startsAtVolumeHeight(spec) && !spec.defaultValue.isValid() && !maskSized(definition, spec.name) &&
-           !optional(spec);
+    return !startsAtVolumeHeight(param) && !param.defaultValue.isValid() && !maskSized(definition, param.name) &&
+           !optional(param);
 }
 
 // What a keyword left out stands for, as help() says it.
-QString defaultText(const StepDefinition &definition, const ParameterSpec &spec)
+QString defaultText(const StepDefinition &definition, const StepParameter &param)
 {
-    if (startsAtVolumeHeight(spec))
+    if (startsAtVolumeHeight(param))
         return QStringLiteral("default: the volume's height");
-    if (spec.defaultValue.isValid())
-        return QStringLiteral("default %1").arg(valueText(spec, spec.defaultValue));
-    if (const ParameterSpec *mask = maskSized(definition, spec.name))
+    if (param.defaultValue.isValid())
+        return QStringLiteral("default %1").arg(valueText(param, param.defaultValue));
+    if (const StepParameter *mask = maskSized(definition, param.name))
         return QStringLiteral("default: the size of %1").arg(keywordOf(mask->name));
-    return optional(spec) ? QStringLiteral("optional") : QStringLiteral("required");
+    return optional(param) ? QStringLiteral("optional") : QStringLiteral("required");
 }
 
-QString appliesText(const StepSignature &signature, const ParameterSpec &spec)
+QString appliesText(const StepSignature &signature, const StepParameter &param)
 {
-    if (spec.when.isEmpty())
+    if (param.when.isEmpty())
         return QString();
-    const ParameterSpec *controller = signature.definition->parameter(spec.when);
-    const QString value = controller && controller->kind == ValueKind::Flag ? pythonFlag(spec.whenValue.toBool())
-                                                                            : spec.whenValue.toString();
-    return QStringLiteral("only with %1=%2").arg(signature.keywordOfParameter(spec.when), value);
+    const StepParameter *controller = signature.definition->parameter(param.when);
+    const QString value = controller && controller->kind == ValueKind::Flag ? pythonFlag(param.whenValue.toBool())
+                                                                            : param.whenValue.toString();
+    return QStringLiteral("only with %1=%2").arg(signature.keywordOfParameter(param.when), value);
 }
 
 } // namespace
@@ -288,34 +288,34 @@ Core::Steps::ProcessData buildStep(const StepSignature &signature, const py::dic
     QVariantMap values = Core::Steps::defaultValues(definition, volume ? volume->getSizeZ() : 0u);
     QSet<QString> given;
     QMap<QString, QString> keywordOf;
-    QList<const ParameterSpec *> masks;
+    QList<const StepParameter *> masks;
     QList<py::handle> maskValues;
     for (const auto &item : keywords) {
         const QString keyword = qtext(py::str(item.first).cast<std::string>());
-        const ParameterSpec *spec = signature.parameter(keyword);
-        if (!spec)
+        const StepParameter *param = signature.parameter(keyword);
+        if (!param)
             raiseStepError(Core::Steps::StepInvalidParameter,
                            Core::Steps::unknownParameterText(definition, keyword, signature.allKeywords(),
                                                              QStringLiteral("%1")),
                            definition.name, QStringLiteral("Its keywords are: %1.").arg(signature.keywordsText()));
-        if (given.contains(spec->name))
+        if (given.contains(param->name))
             raiseStepError(Core::Steps::StepInvalidParameter,
                            QStringLiteral("%1 and %2 name the same parameter (\"%3\"); give one of them.")
-                               .arg(keywordOf.value(spec->name), keyword, spec->name),
+                               .arg(keywordOf.value(param->name), keyword, param->name),
                            definition.name);
-        given.insert(spec->name);
-        keywordOf.insert(spec->name, keyword);
-        switch (spec->kind) {
+        given.insert(param->name);
+        keywordOf.insert(param->name, keyword);
+        switch (param->kind) {
         case ValueKind::Mask:
             // After the other keywords, which may give its size.
-            masks << spec;
+            masks << param;
             maskValues << item.second;
             break;
         case ValueKind::Position:
-            values.insert(spec->name, positionValue(item.second));
+            values.insert(param->name, positionValue(item.second));
             break;
         default:
-            values.insert(spec->name, plainValue(item.second));
+            values.insert(param->name, plainValue(item.second));
         }
     }
     for (int i = 0; i < masks.size(); ++i)
@@ -330,11 +330,11 @@ QString withKeywords(const QString &sentence, const StepSignature &signature, co
     QString shown = sentence;
     const StepDefinition &definition = *signature.definition;
     for (int i = 0; i < definition.parameters.size(); ++i) {
-        const ParameterSpec &spec = definition.parameters.at(i);
-        const QString keyword = used.value(spec.name, signature.keywords.at(i));
-        QStringList names{spec.name};
-        if (spec.valueName() != spec.name)
-            names << spec.valueName();
+        const StepParameter &param = definition.parameters.at(i);
+        const QString keyword = used.value(param.name, signature.keywords.at(i));
+        QStringList names{param.name};
+        if (param.valueName() != param.name)
+            names << param.valueName();
         // Only the quoted name: "Depth" inside "Etch Depth" is another parameter's.
         for (const QString &name : names) {
             const QString quoted = QLatin1Char('"') + name + QLatin1Char('"');
@@ -352,10 +352,10 @@ py::dict stepKeywords(const Core::Steps::ProcessData &step)
     if (!signature)
         return keywords;
     for (int i = 0; i < definition->parameters.size(); ++i) {
-        const ParameterSpec &spec = definition->parameters.at(i);
-        if (step.hasParameter(spec.valueName()))
+        const StepParameter &param = definition->parameters.at(i);
+        if (step.hasParameter(param.valueName()))
             keywords[py::str(text(signature->keywords.at(i)))] =
-                pythonValue(step.getParameters().value(spec.valueName()), &step, spec);
+                pythonValue(step.getParameters().value(param.valueName()), &step, param);
     }
     return keywords;
 }
@@ -366,9 +366,9 @@ py::dict stepTypes()
     for (const StepSignature &signature : stepSignatures()) {
         py::dict keywords;
         for (int i = 0; i < signature.keywords.size(); ++i) {
-            const ParameterSpec &spec = signature.definition->parameters.at(i);
+            const StepParameter &param = signature.definition->parameters.at(i);
             keywords[py::str(text(signature.keywords.at(i)))] =
-                py::make_tuple(text(spec.valueName()), text(kindText(spec.kind)));
+                py::make_tuple(text(param.valueName()), text(kindText(param.kind)));
         }
         types[py::str(text(signature.definition->name))] = keywords;
     }
@@ -382,37 +382,37 @@ py::list stepDefinitions()
         const StepDefinition &definition = *signature.definition;
         py::list parameters;
         for (int i = 0; i < signature.keywords.size(); ++i) {
-            const ParameterSpec &spec = definition.parameters.at(i);
+            const StepParameter &param = definition.parameters.at(i);
             py::dict parameter;
             parameter["keyword"] = text(signature.keywords.at(i));
             py::list aliases;
             for (const QString &alias : signature.aliasKeywords.at(i))
                 aliases.append(text(alias));
             parameter["aliases"] = aliases;
-            parameter["name"] = text(spec.valueName());
-            parameter["kind"] = text(kindText(spec.kind));
-            parameter["label"] = text(spec.label);
-            parameter["unit"] = text(spec.unit);
-            const bool ranged = hasRange(spec);
-            parameter["minimum"] = ranged ? py::object(py::float_(spec.minimum)) : py::none();
-            parameter["above_minimum"] = ranged && spec.aboveMinimum;
-            parameter["maximum"] = ranged && spec.hasMaximum() ? py::object(py::float_(spec.maximum)) : py::none();
-            parameter["range"] = text(rangeOf(spec));
-            parameter["default"] = startsAtVolumeHeight(spec) ? py::none() : pythonValue(spec.defaultValue, nullptr, spec);
-            parameter["default_text"] = text(defaultText(definition, spec));
-            parameter["required"] = required(definition, spec);
+            parameter["name"] = text(param.valueName());
+            parameter["kind"] = text(kindText(param.kind));
+            parameter["label"] = text(param.label);
+            parameter["unit"] = text(param.unit);
+            const bool ranged = hasRange(param);
+            parameter["minimum"] = ranged ? py::object(py::float_(param.minimum)) : py::none();
+            parameter["above_minimum"] = ranged && param.aboveMinimum;
+            parameter["maximum"] = ranged && param.hasMaximum() ? py::object(py::float_(param.maximum)) : py::none();
+            parameter["range"] = text(rangeOf(param));
+            parameter["default"] = startsAtVolumeHeight(param) ? py::none() : pythonValue(param.defaultValue, nullptr, param);
+            parameter["default_text"] = text(defaultText(definition, param));
+            parameter["required"] = required(definition, param);
             py::dict choices;
-            for (const Choice &choice : spec.choices)
+            for (const Choice &choice : param.choices)
                 choices[py::int_(choice.value)] = text(choice.word);
             parameter["choices"] = choices;
-            if (spec.when.isEmpty())
+            if (param.when.isEmpty())
                 parameter["applies_when"] = py::none();
             else {
-                const ParameterSpec *controller = definition.parameter(spec.when);
+                const StepParameter *controller = definition.parameter(param.when);
                 parameter["applies_when"] = py::make_tuple(
-                    text(signature.keywordOfParameter(spec.when)),
-                    controller && controller->kind == ValueKind::Flag ? py::object(py::bool_(spec.whenValue.toBool()))
-                                                                      : py::object(py::str(text(spec.whenValue.toString()))));
+                    text(signature.keywordOfParameter(param.when)),
+                    controller && controller->kind == ValueKind::Flag ? py::object(py::bool_(param.whenValue.toBool()))
+                                                                      : py::object(py::str(text(param.whenValue.toString()))));
             }
             parameters.append(parameter);
         }
@@ -443,13 +443,13 @@ QString stepTable()
                                            : QStringLiteral(" (also \"%1\")").arg(others.join(QStringLiteral("\", \""))),
                           definition.summary);
         for (int i = 0; i < signature.keywords.size(); ++i) {
-            const ParameterSpec &spec = definition.parameters.at(i);
-            QStringList parts{kindText(spec.kind)};
-            const QString range = rangeOf(spec);
+            const StepParameter &param = definition.parameters.at(i);
+            QStringList parts{kindText(param.kind)};
+            const QString range = rangeOf(param);
             if (!range.isEmpty())
                 parts << range;
-            parts << defaultText(definition, spec);
-            const QString applies = appliesText(signature, spec);
+            parts << defaultText(definition, param);
+            const QString applies = appliesText(signature, param);
             if (!applies.isEmpty())
                 parts << applies;
             QString keyword = signature.keywords.at(i);

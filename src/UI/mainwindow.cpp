@@ -125,7 +125,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_presenter(this)
     connect(m_updateObserver.get(), &Observers::UpdateObserver::updateGL, m_view, [this]() { m_view->frameNewVolumes(); });
     connect(m_view, &GLWidget::cellUnderCursor, this, &MainWindow::showCellUnderCursor);
 
-    for (const MainWindowForm::ActionSpec &entry : MainWindowForm::actionTable()) {
+    for (const MainWindowForm::ActionRow &entry : MainWindowForm::actionTable()) {
         if (!entry.text)
             continue;
         QAction *a = m_form.action(QLatin1String(entry.objectName));

@@ -12,7 +12,7 @@
 namespace Ui {
 
 namespace {
-typedef MainWindowForm::ActionSpec A;
+typedef MainWindowForm::ActionRow A;
 const char *const no = nullptr;
 } // namespace
 
@@ -25,19 +25,19 @@ const QList<QPair<QString, QString>> &MainWindowForm::menuTable()
     return menus;
 }
 
-const QList<MainWindowForm::SubMenuSpec> &MainWindowForm::subMenuTable()
+const QList<MainWindowForm::SubMenuRow> &MainWindowForm::subMenuTable()
 {
-    static const QList<SubMenuSpec> menus = {{"menuExport", "Export", "menuFile"}};
+    static const QList<SubMenuRow> menus = {{"menuExport", "Export", "menuFile"}};
     return menus;
 }
 
-const QList<MainWindowForm::ActionSpec> &MainWindowForm::actionTable()
+const QList<MainWindowForm::ActionRow> &MainWindowForm::actionTable()
 {
-    static const QList<ActionSpec> table = withRegistrySteps(fixedActions());
+    static const QList<ActionRow> table = withRegistrySteps(fixedActions());
     return table;
 }
 
-QList<MainWindowForm::ActionSpec> MainWindowForm::withRegistrySteps(QList<ActionSpec> table)
+QList<MainWindowForm::ActionRow> MainWindowForm::withRegistrySteps(QList<ActionRow> table)
 {
     // A step of the registry without a row here gets one in the Simulation menu, after the last step's row.
     static QList<QByteArray> names; // the added rows' texts live as long as the table
@@ -56,17 +56,17 @@ QList<MainWindowForm::ActionSpec> MainWindowForm::withRegistrySteps(QList<Action
             if (!c.isLetterOrNumber())
                 c = QLatin1Char('_');
         names << step->shownInMenu().toUtf8() << objectName.toLatin1();
-        const ActionSpec row = {"menuSimulation", names.at(names.size() - 2).constData(), names.last().constData(),
+        const ActionRow row = {"menuSimulation", names.at(names.size() - 2).constData(), names.last().constData(),
                                 no, no, no, no, 0, step->operationNumber, no};
         table.insert(++last, row);
     }
     return table;
 }
 
-const QList<MainWindowForm::ActionSpec> &MainWindowForm::fixedActions()
+const QList<MainWindowForm::ActionRow> &MainWindowForm::fixedActions()
 {
     static const char *const createTip = "This creates a simulation volume with a substrate inside.";
-    static const QList<ActionSpec> table = {
+    static const QList<ActionRow> table = {
         {"menuFile", "New", "actionNew", "Ctrl+N", no, no, no, 0, -1, no},
         {"menuFile", "Open", "actionOpen", "Ctrl+O", no, no, no, 0, 11, no},
         {"menuFile", "Save", "actionSave", "Ctrl+S", no, no, no, 0, 9, no},
@@ -207,16 +207,16 @@ void MainWindowForm::setupUi(QMainWindow *window)
         bar->addMenu(menu);
     }
     QHash<QString, QMenu *> unplaced; // submenus go in where their first action is listed
-    for (const SubMenuSpec &entry : subMenuTable()) {
+    for (const SubMenuRow &entry : subMenuTable()) {
         QMenu *menu = new QMenu(bar);
         menu->setObjectName(QLatin1String(entry.objectName));
         m_menus.insert(menu->objectName(), menu);
         unplaced.insert(menu->objectName(), menu);
     }
-    for (const ActionSpec &entry : actionTable()) {
+    for (const ActionRow &entry : actionTable()) {
         QMenu *menu = entry.menu ? m_menus.value(QLatin1String(entry.menu)) : nullptr;
         if (menu && unplaced.remove(menu->objectName())) {
-            for (const SubMenuSpec &sub : subMenuTable())
+            for (const SubMenuRow &sub : subMenuTable())
                 if (menu->objectName() == QLatin1String(sub.objectName))
                     m_menus.value(QLatin1String(sub.parent))->addMenu(menu);
         }
@@ -249,10 +249,10 @@ void MainWindowForm::retranslateUi(QMainWindow *window)
     for (const auto &entry : menuTable())
         if (QMenu *menu = m_menus.value(entry.first))
             menu->setTitle(entry.second);
-    for (const SubMenuSpec &entry : subMenuTable())
+    for (const SubMenuRow &entry : subMenuTable())
         if (QMenu *menu = m_menus.value(QLatin1String(entry.objectName)))
             menu->setTitle(QLatin1String(entry.title));
-    for (const ActionSpec &entry : actionTable()) {
+    for (const ActionRow &entry : actionTable()) {
         if (!entry.text)
             continue;
         QAction *a = action(QLatin1String(entry.objectName));

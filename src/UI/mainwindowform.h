@@ -15,7 +15,7 @@ namespace Ui {
 class MainWindowForm
 {
 public:
-    struct ActionSpec
+    struct ActionRow
     {
         const char *menu;       // object name of the menu; nullptr for an action in no menu
         const char *text;       // nullptr for a separator
@@ -33,20 +33,20 @@ public:
     void retranslateUi(QMainWindow *window);
 
     // Every action: the fixed rows, and a Simulation row for each step of the registry that has none.
-    static const QList<ActionSpec> &actionTable();
+    static const QList<ActionRow> &actionTable();
     static const QList<QPair<QString, QString>> &menuTable(); // object name, title
-    struct SubMenuSpec
+    struct SubMenuRow
     {
         const char *objectName;
         const char *title;
         const char *parent; // object name of the menu it sits in, where its first action is listed
     };
-    static const QList<SubMenuSpec> &subMenuTable();
+    static const QList<SubMenuRow> &subMenuTable();
     // table with a Simulation row added for every step of the registry whose operation it lacks.
-    static QList<ActionSpec> withRegistrySteps(QList<ActionSpec> table);
+    static QList<ActionRow> withRegistrySteps(QList<ActionRow> table);
 
 private:
-    static const QList<ActionSpec> &fixedActions();
+    static const QList<ActionRow> &fixedActions();
 
 public:
 

@@ -13,7 +13,7 @@
 #include <QTextStream>
 
 using Core::Operations::ProcessListFile;
-using Core::Steps::ParameterSpec;
+using Core::Steps::StepParameter;
 using Core::Steps::ProcessData;
 using Core::Steps::StepDefinition;
 using Core::Steps::StepRegistry;
@@ -63,9 +63,9 @@ QStringList blockOf(const QStringList &lines, const StepDefinition &step)
     return block;
 }
 
-bool isRangedNumber(const ParameterSpec &spec)
+bool isRangedNumber(const StepParameter &param)
 {
-    return spec.kind == ValueKind::Number || spec.kind == ValueKind::WholeNumber || spec.kind == ValueKind::Integer;
+    return param.kind == ValueKind::Number || param.kind == ValueKind::WholeNumber || param.kind == ValueKind::Integer;
 }
 
 // One row of tests/data/out-of-range-values.tsv, which the Python tests read too.
@@ -141,31 +141,31 @@ TEST(StepListingTest, ListStepsPrintsEveryListStepWithItsNamesSummaryAndParamete
         }
         EXPECT_EQ(QStringLiteral("  ") + step->summary, block.value(at++));
         ASSERT_EQ(at + step->parameters.size(), block.size()) << block.join(QLatin1Char('\n')).toStdString();
-        for (const ParameterSpec &spec : step->parameters) {
+        for (const StepParameter &param : step->parameters) {
             const QString line = block.at(at++);
             SCOPED_TRACE(line.toStdString());
             // Its other names follow it, as --set and Python take them.
-            const QString also = spec.aliases.isEmpty()
+            const QString also = param.aliases.isEmpty()
                                      ? QString()
-                                     : QStringLiteral(" (also %1)").arg(spec.aliases.join(QStringLiteral(", ")));
-            EXPECT_TRUE(line.startsWith(QStringLiteral("    %1%2: ").arg(spec.name, also)));
-            if (!spec.unit.isEmpty()) {
-                EXPECT_TRUE(line.contains(QStringLiteral(" in ") + spec.unit));
+                                     : QStringLiteral(" (also %1)").arg(param.aliases.join(QStringLiteral(", ")));
+            EXPECT_TRUE(line.startsWith(QStringLiteral("    %1%2: ").arg(param.name, also)));
+            if (!param.unit.isEmpty()) {
+                EXPECT_TRUE(line.contains(QStringLiteral(" in ") + param.unit));
             }
-            if (isRangedNumber(spec)) {
-                EXPECT_TRUE(line.contains(ParameterSpec::number(spec.minimum)));
-                if (spec.hasMaximum()) {
-                    EXPECT_TRUE(line.contains(QStringLiteral(" ") + ParameterSpec::number(spec.maximum)));
+            if (isRangedNumber(param)) {
+                EXPECT_TRUE(line.contains(StepParameter::number(param.minimum)));
+                if (param.hasMaximum()) {
+                    EXPECT_TRUE(line.contains(QStringLiteral(" ") + StepParameter::number(param.maximum)));
                 }
             }
-            if (spec.defaultIsMaximum) {
+            if (param.defaultIsMaximum) {
                 EXPECT_TRUE(line.contains(QStringLiteral("; default the volume's height")));
-            } else if (spec.defaultValue.isValid()) {
+            } else if (param.defaultValue.isValid()) {
                 EXPECT_TRUE(line.contains(QStringLiteral("; default ")));
-            } else if (!spec.optional && !spec.readByRun) {
+            } else if (!param.optional && !param.readByRun) {
                 EXPECT_TRUE(line.endsWith(QStringLiteral("; required")));
             }
-            EXPECT_EQ(!spec.when.isEmpty(), line.contains(QStringLiteral("; only when ") + spec.when + QStringLiteral(" is ")));
+            EXPECT_EQ(!param.when.isEmpty(), line.contains(QStringLiteral("; only when ") + param.when + QStringLiteral(" is ")));
         }
     }
     // The program's own steps cannot stand in a list.

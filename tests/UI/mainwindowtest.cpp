@@ -63,12 +63,12 @@ struct Window
 QStringList tableNames(const QString &menu)
 {
     QStringList names;
-    for (const Ui::MainWindowForm::ActionSpec &entry : Ui::MainWindowForm::actionTable()) {
+    for (const Ui::MainWindowForm::ActionRow &entry : Ui::MainWindowForm::actionTable()) {
         if (!entry.menu)
             continue;
         if (menu == QLatin1String(entry.menu))
             names << (entry.text ? QString::fromLatin1(entry.objectName) : QStringLiteral("-"));
-        for (const Ui::MainWindowForm::SubMenuSpec &sub : Ui::MainWindowForm::subMenuTable())
+        for (const Ui::MainWindowForm::SubMenuRow &sub : Ui::MainWindowForm::subMenuTable())
             if (QLatin1String(sub.objectName) == QLatin1String(entry.menu) && menu == QLatin1String(sub.parent) &&
                 !names.contains(QLatin1String(sub.objectName)))
                 names << QLatin1String(sub.objectName);
@@ -99,7 +99,7 @@ TEST(MainWindow, MenusListTheirActionsInOrder)
         EXPECT_EQ(menu->title(), menus[m].second);
         EXPECT_EQ(actionNames(menu), tableNames(menus[m].first)) << menus[m].first.toStdString();
     }
-    for (const Ui::MainWindowForm::SubMenuSpec &sub : Ui::MainWindowForm::subMenuTable()) {
+    for (const Ui::MainWindowForm::SubMenuRow &sub : Ui::MainWindowForm::subMenuTable()) {
         QMenu *menu = w->form().menu(QLatin1String(sub.objectName));
         ASSERT_TRUE(menu);
         EXPECT_EQ(menu->title(), QLatin1String(sub.title));

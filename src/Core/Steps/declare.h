@@ -1,6 +1,6 @@
 #pragma once
 
-#include "parameterspec.h"
+#include "stepparameter.h"
 
 // Short forms for the families' declarations: a parameter reads as one chain,
 // e.g. length("Film Thickness").label("Film thickness").field("FilmThickness").
@@ -17,43 +17,43 @@ class Param
 public:
     Param(const QString &name, ValueKind kind, int stored)
     {
-        m_spec.name = name;
-        m_spec.kind = kind;
-        m_spec.stored = stored;
+        m_param.name = name;
+        m_param.kind = kind;
+        m_param.stored = stored;
     }
-    operator ParameterSpec() const { return m_spec; }
+    operator StepParameter() const { return m_param; }
 
-    Param &label(const QString &text) { m_spec.label = text; return *this; }
-    Param &alias(const QString &name) { m_spec.aliases << name; return *this; }
-    Param &unit(const QString &text) { m_spec.unit = text; return *this; }
-    Param &unitOnlyInLabel() { m_spec.unitInField = false; return *this; }
-    Param &range(double minimum, double maximum) { m_spec.minimum = minimum; m_spec.maximum = maximum; return *this; }
-    Param &above(double minimum) { m_spec.minimum = minimum; m_spec.aboveMinimum = true; return *this; }
-    Param &upTo(double maximum) { m_spec.maximum = maximum; return *this; }
-    Param &byDefault(const QVariant &value) { m_spec.defaultValue = value; return *this; }
-    Param &decimals(int count) { m_spec.decimals = count; return *this; }
-    Param &step(double size) { m_spec.step = size; return *this; }
+    Param &label(const QString &text) { m_param.label = text; return *this; }
+    Param &alias(const QString &name) { m_param.aliases << name; return *this; }
+    Param &unit(const QString &text) { m_param.unit = text; return *this; }
+    Param &unitOnlyInLabel() { m_param.unitInField = false; return *this; }
+    Param &range(double minimum, double maximum) { m_param.minimum = minimum; m_param.maximum = maximum; return *this; }
+    Param &above(double minimum) { m_param.minimum = minimum; m_param.aboveMinimum = true; return *this; }
+    Param &upTo(double maximum) { m_param.maximum = maximum; return *this; }
+    Param &byDefault(const QVariant &value) { m_param.defaultValue = value; return *this; }
+    Param &decimals(int count) { m_param.decimals = count; return *this; }
+    Param &step(double size) { m_param.step = size; return *this; }
     Param &choice(int value, const QString &label, const QString &field, const QString &word, const QString &text = QString())
     {
-        m_spec.choices.append(Choice{value, label, field, word, text});
+        m_param.choices.append(Choice{value, label, field, word, text});
         return *this;
     }
-    Param &companion(const QString &name) { m_spec.companion = name; return *this; }
-    Param &when(const QString &name, const QVariant &value) { m_spec.when = name; m_spec.whenValue = value; return *this; }
-    Param &hidden() { m_spec.visible = false; return *this; }
-    Param &idShown() { m_spec.idVisible = true; return *this; }
-    Param &optional() { m_spec.optional = true; return *this; }
-    Param &readByRun() { m_spec.readByRun = true; return *this; }
-    Param &materials(unsigned process) { m_spec.materials = process; return *this; }
-    Param &field(const QString &name) { m_spec.field = name; return *this; }
-    Param &hint(const QString &text) { m_spec.hint = text; return *this; }
-    Param &size(const QString &width, const QString &height) { m_spec.widthName = width; m_spec.heightName = height; return *this; }
-    Param &upToVolumeHeight() { m_spec.maximumBound = Bound::VolumeHeight; return *this; }
-    Param &startsAtMaximum() { m_spec.defaultIsMaximum = true; return *this; }
-    Param &notAbove(const QString &name) { m_spec.notAbove = name; return *this; }
+    Param &companion(const QString &name) { m_param.companion = name; return *this; }
+    Param &when(const QString &name, const QVariant &value) { m_param.when = name; m_param.whenValue = value; return *this; }
+    Param &hidden() { m_param.visible = false; return *this; }
+    Param &idShown() { m_param.idVisible = true; return *this; }
+    Param &optional() { m_param.optional = true; return *this; }
+    Param &readByRun() { m_param.readByRun = true; return *this; }
+    Param &materials(unsigned process) { m_param.materials = process; return *this; }
+    Param &field(const QString &name) { m_param.field = name; return *this; }
+    Param &hint(const QString &text) { m_param.hint = text; return *this; }
+    Param &size(const QString &width, const QString &height) { m_param.widthName = width; m_param.heightName = height; return *this; }
+    Param &upToVolumeHeight() { m_param.maximumBound = Bound::VolumeHeight; return *this; }
+    Param &startsAtMaximum() { m_param.defaultIsMaximum = true; return *this; }
+    Param &notAbove(const QString &name) { m_param.notAbove = name; return *this; }
 
 private:
-    ParameterSpec m_spec;
+    StepParameter m_param;
 };
 
 // A length in the volume's units: 0 to 1e9, two decimals.

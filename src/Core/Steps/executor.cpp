@@ -41,27 +41,27 @@ int unconvertible(const QString &name, const char *expected, QString &detail)
     return StepInvalidParameter;
 }
 
-int outOfRange(const ParameterSpec &spec, double value, QString &detail)
+int outOfRange(const StepParameter &param, double value, QString &detail)
 {
     // The two common ranges keep the sentences lists and scripts have always had.
-    if (spec.minimum == 0 && !spec.hasMaximum())
-        detail = spec.aboveMinimum
-                     ? QStringLiteral("\"%1\" must be a finite number above zero, not %2.").arg(spec.name).arg(value)
-                     : QStringLiteral("\"%1\" must be a finite number of zero or more, not %2.").arg(spec.name).arg(value);
+    if (param.minimum == 0 && !param.hasMaximum())
+        detail = param.aboveMinimum
+                     ? QStringLiteral("\"%1\" must be a finite number above zero, not %2.").arg(param.name).arg(value)
+                     : QStringLiteral("\"%1\" must be a finite number of zero or more, not %2.").arg(param.name).arg(value);
     else
         detail = QStringLiteral("\"%1\" must be a finite number from %2, not %3.")
-                     .arg(spec.name, spec.rangeText(), ParameterSpec::number(value));
+                     .arg(param.name, param.rangeText(), StepParameter::number(value));
     return StepInvalidParameter;
 }
 
-bool inRange(const ParameterSpec &spec, double value)
+bool inRange(const StepParameter &param, double value)
 {
     if (!std::isfinite(value))
         return false;
-    if (spec.aboveMinimum ? !(value > spec.minimum) : !(value >= spec.minimum))
+    if (param.aboveMinimum ? !(value > param.minimum) : !(value >= param.minimum))
         return false;
     // A bound taken from the volume is the dialog's; the engines clip to the volume.
-    return value <= spec.maximum;
+    return value <= param.maximum;
 }
 
 // A whole number as the option dialogs take it: a stored fraction counts by its whole part.
@@ -75,7 +75,7 @@ bool wholeNumber(const QVariant &value, double &number)
     return true;
 }
 
-unsigned materialId(const ParameterSpec &spec, const QVariant &value, QString &detail, int &code)
+unsigned materialId(const StepParameter &param, const QVariant &value, QString &detail, int &code)
 {
     const boost::shared_ptr<Model::Materials::MaterialFactory> catalogue = Model::Materials::MaterialFactory::instance();
     // A front end may name the material instead of giving its id.
@@ -88,14 +88,14 @@ unsigned materialId(const ParameterSpec &spec, const QVariant &value, QString &d
                 code = StepInvalidParameter;
                 detail = QStringLiteral("There is no material named \"%1\" (given by \"%2\") in the materials "
                                         "catalogue.%3")
-                             .arg(value.toString(), spec.valueName(), materialSuggestion(value.toString()));
+                             .arg(value.toString(), param.valueName(), materialSuggestion(value.toString()));
             }
             return named.getId();
         }
     }
     double number = 0;
     if (!wholeNumber(value, number)) {
-        code = unconvertible(spec.valueName(), "a whole number of zero or more", detail);
+        code = unconvertible(param.valueName(), "a whole number of zero or more", detail);
         return 0;
     }
     const unsigned id = unsigned(number);
@@ -103,7 +103,7 @@ unsigned materialId(const ParameterSpec &spec, const QVariant &value, QString &d
         code = StepInvalidParameter;
         detail = QStringLiteral("Material %1 given by \"%2\" is not in the materials catalogue.")
                      .arg(id)
-                     .arg(spec.valueName());
+                     .arg(param.valueName());
     }
     return id;
 }
@@ -126,48 +126,48 @@ QString materialSuggestion(const QString &name)
     return Util::suggestionText(nearest);
 }
 
-bool applies(const ParameterSpec &spec, const StepDefinition &definition, const ProcessData &step)
+bool applies(const StepParameter &param, const StepDefinition &definition, const ProcessData &step)
 {
-    if (spec.when.isEmpty())
+    if (param.when.isEmpty())
         return true;
-    const ParameterSpec *controller = definition.parameter(spec.when);
-    const QVariant value = step.getParameters().value(spec.when);
+    const StepParameter *controller = definition.parameter(param.when);
+    const QVariant value = step.getParameters().value(param.when);
     if (!controller || !value.isValid())
         return false;
     if (controller->kind == ValueKind::Flag)
-        return value.toBool() == spec.whenValue.toBool();
-    return value.toString() == spec.whenValue.toString();
+        return value.toBool() == param.whenValue.toBool();
+    return value.toString() == param.whenValue.toString();
 }
 
-int StepValues::readOne(const ParameterSpec &spec, const ProcessData &step, QString &detail)
+int StepValues::readOne(const StepParameter &param, const ProcessData &step, QString &detail)
 {
     QVariant checked;
-    const int code = readParameter(spec, step, checked, detail);
+    const int code = readParameter(param, step, checked, detail);
     if (code == StepSucceeded && checked.isValid())
-        m_values.insert(spec.name, checked);
+        m_values.insert(param.name, checked);
     return code;
 }
 
-int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &checked, QString &detail)
+int readParameter(const StepParameter &param, const ProcessData &step, QVariant &checked, QString &detail)
 {
     checked = QVariant();
-    const QString name = spec.valueName();
+    const QString name = param.valueName();
     const QVariant value = step.getParameters().value(name);
     if (!value.isValid()) {
-        if (spec.optional)
+        if (param.optional)
             return StepSucceeded;
         // Reads through the step so the missing name reaches the debug log.
         step.getProcessParameter(name);
         return missing(name, detail);
     }
-    switch (spec.kind) {
+    switch (param.kind) {
     case ValueKind::Number: {
         bool ok = false;
         const double number = value.toDouble(&ok);
         if (!ok || value.userType() == QMetaType::Bool)
             return unconvertible(name, "a number", detail);
-        if (!inRange(spec, number))
-            return outOfRange(spec, number, detail);
+        if (!inRange(param, number))
+            return outOfRange(param, number, detail);
         checked = number;
         break;
     }
@@ -175,8 +175,8 @@ int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &
         double number = 0;
         if (!wholeNumber(value, number))
             return unconvertible(name, "a whole number of zero or more", detail);
-        if (!inRange(spec, number))
-            return outOfRange(spec, number, detail);
+        if (!inRange(param, number))
+            return outOfRange(param, number, detail);
         checked = unsigned(number);
         break;
     }
@@ -187,15 +187,15 @@ int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &
         const int number = value.toInt(&ok);
         if (!ok)
             return unconvertible(name, "a whole number", detail);
-        if (spec.kind == ValueKind::Integer) {
-            if (!inRange(spec, number))
-                return outOfRange(spec, number, detail);
+        if (param.kind == ValueKind::Integer) {
+            if (!inRange(param, number))
+                return outOfRange(param, number, detail);
         } else {
             bool known = false;
-            for (const Choice &choice : spec.choices)
+            for (const Choice &choice : param.choices)
                 known = known || choice.value == number;
             if (!known) {
-                detail = QStringLiteral("\"%1\" must be %2, not %3.").arg(name, spec.choicesText()).arg(number);
+                detail = QStringLiteral("\"%1\" must be %2, not %3.").arg(name, param.choicesText()).arg(number);
                 return StepInvalidParameter;
             }
         }
@@ -226,7 +226,7 @@ int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &
     }
     case ValueKind::Material: {
         int code = StepSucceeded;
-        const unsigned id = materialId(spec, value, detail, code);
+        const unsigned id = materialId(param, value, detail, code);
         if (code != StepSucceeded)
             return code;
         checked = id;
@@ -244,21 +244,21 @@ int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &
 int StepValues::read(const StepDefinition &definition, const ProcessData &step, QString &detail)
 {
     m_values.clear();
-    for (const ParameterSpec &spec : definition.parameters) {
-        if (spec.readByRun || !applies(spec, definition, step))
+    for (const StepParameter &param : definition.parameters) {
+        if (param.readByRun || !applies(param, definition, step))
             continue;
-        const int code = readOne(spec, step, detail);
+        const int code = readOne(param, step, detail);
         if (code != StepSucceeded)
             return code;
     }
     // A parameter that may not exceed another (a height range, say).
-    for (const ParameterSpec &spec : definition.parameters) {
-        if (spec.notAbove.isEmpty() || !has(spec.name) || !has(spec.notAbove))
+    for (const StepParameter &param : definition.parameters) {
+        if (param.notAbove.isEmpty() || !has(param.name) || !has(param.notAbove))
             continue;
-        const double value = this->value(spec.name).toDouble(), limit = this->value(spec.notAbove).toDouble();
+        const double value = this->value(param.name).toDouble(), limit = this->value(param.notAbove).toDouble();
         if (value > limit) {
             detail = QStringLiteral("\"%1\" (%2) is above \"%3\" (%4).")
-                         .arg(spec.name, ParameterSpec::number(value), spec.notAbove, ParameterSpec::number(limit));
+                         .arg(param.name, StepParameter::number(value), param.notAbove, StepParameter::number(limit));
             return StepInvalidParameter;
         }
     }
@@ -326,11 +326,11 @@ bool outdatesLattice(const StepDefinition &definition, const ProcessData &step)
     case LatticeEffect::Stale:
         return true;
     case LatticeEffect::StaleIfSilicon: {
-        const ParameterSpec *spec = definition.parameter(definition.latticeMaterial);
-        const QVariant value = spec ? step.getParameters().value(spec->valueName()) : QVariant();
+        const StepParameter *param = definition.parameter(definition.latticeMaterial);
+        const QVariant value = param ? step.getParameters().value(param->valueName()) : QVariant();
         QString ignored;
         int code = StepSucceeded;
-        return spec && materialId(*spec, value, ignored, code) == SiliconMaterial;
+        return param && materialId(*param, value, ignored, code) == SiliconMaterial;
     }
     }
     return true;

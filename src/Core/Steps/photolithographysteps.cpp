@@ -143,7 +143,7 @@ int runPhotolithography(StepRun &run)
 // The parameters a mask is declared by; its layout settings are read by the
 // step. A new step starts with no mask (no bits, 0 by 0 cells): a mask left
 // out means none, as the dialog starts with none loaded.
-QList<ParameterSpec> maskParameters(const QString &prefix, const QString &label)
+QList<StepParameter> maskParameters(const QString &prefix, const QString &label)
 {
     const MaskNames names(prefix);
     return {mask(names.bits).label(label).hidden().readByRun().size(names.width, names.height)

@@ -111,9 +111,9 @@ void addSceneSteps(QList<StepDefinition> &steps)
         cells("Substrate Radius", "Radius", "SubsRadius", 1, 999999999, 50,
               QStringLiteral("Define the radius of the substrate."))
             .when(BoxOrSphere, true)};
-    for (ParameterSpec &spec : substrate.parameters)
-        if (spec.kind == ValueKind::WholeNumber)
-            spec.unit = QStringLiteral("cells");
+    for (StepParameter &param : substrate.parameters)
+        if (param.kind == ValueKind::WholeNumber)
+            param.unit = QStringLiteral("cells");
     substrate.needsVolume = false;
     substrate.createsVolume = true;
     substrate.everyFailureIsMissing = true;

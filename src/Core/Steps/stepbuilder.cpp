@@ -27,11 +27,11 @@ QColor opaqueColor(const Material &material)
 QVariantMap defaultValues(const StepDefinition &definition, unsigned volumeHeight)
 {
     QVariantMap values;
-    for (const ParameterSpec &spec : definition.parameters) {
-        if (spec.defaultIsMaximum && spec.maximumBound == Bound::VolumeHeight && volumeHeight > 0)
-            values.insert(spec.name, unsigned(std::min(double(volumeHeight), spec.maximum)));
-        else if (spec.defaultValue.isValid())
-            values.insert(spec.name, spec.defaultValue);
+    for (const StepParameter &param : definition.parameters) {
+        if (param.defaultIsMaximum && param.maximumBound == Bound::VolumeHeight && volumeHeight > 0)
+            values.insert(param.name, unsigned(std::min(double(volumeHeight), param.maximum)));
+        else if (param.defaultValue.isValid())
+            values.insert(param.name, param.defaultValue);
     }
     return values;
 }
@@ -47,21 +47,21 @@ QVariantMap withDefaults(const StepDefinition &definition, const QVariantMap &va
 QVariantMap valuesOf(const StepDefinition &definition, const ProcessData &step)
 {
     QVariantMap values;
-    for (const ParameterSpec &spec : definition.parameters) {
-        const QVariant value = step.getParameters().value(spec.valueName());
+    for (const StepParameter &param : definition.parameters) {
+        const QVariant value = step.getParameters().value(param.valueName());
         if (value.isValid())
-            values.insert(spec.name, value);
+            values.insert(param.name, value);
     }
     return values;
 }
 
 namespace {
 
-// value in the kind a list keeps for spec, or value itself when it does not convert.
-QVariant storedForm(const ParameterSpec &spec, const QVariant &value)
+// value in the kind a list keeps for param, or value itself when it does not convert.
+QVariant storedForm(const StepParameter &param, const QVariant &value)
 {
     bool ok = false;
-    switch (spec.stored) {
+    switch (param.stored) {
     case QMetaType::Double: {
         const double v = value.toDouble(&ok);
         return ok && value.userType() != QMetaType::Bool ? QVariant(v) : value;
@@ -90,40 +90,40 @@ QVariant storedForm(const ParameterSpec &spec, const QVariant &value)
 
 } // namespace
 
-void storeValue(ProcessData &step, const StepDefinition &definition, const ParameterSpec &spec, const QVariant &value)
+void storeValue(ProcessData &step, const StepDefinition &definition, const StepParameter &param, const QVariant &value)
 {
     Q_UNUSED(definition);
-    if (spec.kind == ValueKind::Material) {
+    if (param.kind == ValueKind::Material) {
         const boost::shared_ptr<MaterialFactory> catalogue = MaterialFactory::instance();
         bool isNumber = false;
         const unsigned id = value.toUInt(&isNumber);
         const Material material = isNumber ? catalogue->getMaterial(id) : catalogue->findMaterial(value.toString());
         if (material.isEmpty()) {
             // Unknown: kept as given, for the executor to name.
-            step.setParameter(spec.valueName(), value, spec.idVisible);
+            step.setParameter(param.valueName(), value, param.idVisible);
             return;
         }
-        step.setMaterial(spec.name, material.getId(), material.getName(), opaqueColor(material), spec.idVisible);
+        step.setMaterial(param.name, material.getId(), material.getName(), opaqueColor(material), param.idVisible);
         return;
     }
-    const QVariant stored = storedForm(spec, value);
-    const bool choice = spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags;
-    step.setParameter(spec.name, stored, spec.visible);
-    if (!spec.companion.isEmpty())
-        step.setParameter(spec.companion, spec.companionValue(stored), choice || spec.visible);
+    const QVariant stored = storedForm(param, value);
+    const bool choice = param.kind == ValueKind::Choice || param.kind == ValueKind::Flags;
+    step.setParameter(param.name, stored, param.visible);
+    if (!param.companion.isEmpty())
+        step.setParameter(param.companion, param.companionValue(stored), choice || param.visible);
 }
 
 ProcessData makeStep(const StepDefinition &definition, const QVariantMap &values)
 {
     ProcessData step(definition.type);
-    for (const ParameterSpec &spec : definition.parameters)
-        if (values.contains(spec.name))
-            storeValue(step, definition, spec, values.value(spec.name));
+    for (const StepParameter &param : definition.parameters)
+        if (values.contains(param.name))
+            storeValue(step, definition, param, values.value(param.name));
     // An option's values are shown only while it is chosen.
-    for (const ParameterSpec &spec : definition.parameters)
-        if (!spec.when.isEmpty() && step.hasParameter(spec.valueName()))
-            step.setParameter(spec.valueName(), step.getParameters().value(spec.valueName()),
-                              spec.visible && applies(spec, definition, step));
+    for (const StepParameter &param : definition.parameters)
+        if (!param.when.isEmpty() && step.hasParameter(param.valueName()))
+            step.setParameter(param.valueName(), step.getParameters().value(param.valueName()),
+                              param.visible && applies(param, definition, step));
     return step;
 }
 

@@ -43,7 +43,7 @@ ProcessData makeStep(const StepDefinition &definition, const QVariantMap &values
 QString refusalOf(const StepDefinition &definition, const QVariantMap &values);
 
 // Writes one value into step as makeStep does.
-void storeValue(ProcessData &step, const StepDefinition &definition, const ParameterSpec &spec, const QVariant &value);
+void storeValue(ProcessData &step, const StepDefinition &definition, const StepParameter &param, const QVariant &value);
 
 // A material's colour as a new step stores it: alpha 255.
 QColor opaqueColor(const Model::Materials::Material &material);

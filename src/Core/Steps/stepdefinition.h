@@ -1,6 +1,6 @@
 #pragma once
 
-#include "parameterspec.h"
+#include "stepparameter.h"
 
 #include <QList>
 #include <QString>
@@ -43,7 +43,7 @@ struct StepDefinition
     int operationNumber = 0; // the program's operation number; 0: none
     unsigned processId = 0;  // its process in the process catalogue; 0: none
     QString summary;         // one sentence for listings and help
-    QList<ParameterSpec> parameters;
+    QList<StepParameter> parameters;
     LatticeEffect lattice = LatticeEffect::None;
     QString latticeMaterial; // with StaleIfSilicon
     bool needsVolume = true;
@@ -61,9 +61,9 @@ struct StepDefinition
     int (*run)(StepRun &run) = nullptr;
 
     // By its name or, for a material, by the name its id is stored under.
-    const ParameterSpec *parameter(const QString &name) const;
+    const StepParameter *parameter(const QString &name) const;
     // The same, also by one of its aliases.
-    const ParameterSpec *parameterOrAlias(const QString &name) const;
+    const StepParameter *parameterOrAlias(const QString &name) const;
     // Every name a caller may give a parameter by: names, value names and aliases.
     QStringList parameterNames() const;
     // The list name first, then every other name the step goes by.

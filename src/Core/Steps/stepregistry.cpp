@@ -8,32 +8,32 @@
 namespace Core {
 namespace Steps {
 
-const ParameterSpec *StepDefinition::parameter(const QString &wanted) const
+const StepParameter *StepDefinition::parameter(const QString &wanted) const
 {
-    for (const ParameterSpec &spec : parameters)
-        if (spec.name == wanted || spec.valueName() == wanted)
-            return &spec;
+    for (const StepParameter &param : parameters)
+        if (param.name == wanted || param.valueName() == wanted)
+            return &param;
     return nullptr;
 }
 
-const ParameterSpec *StepDefinition::parameterOrAlias(const QString &wanted) const
+const StepParameter *StepDefinition::parameterOrAlias(const QString &wanted) const
 {
-    if (const ParameterSpec *spec = parameter(wanted))
-        return spec;
-    for (const ParameterSpec &spec : parameters)
-        if (spec.aliases.contains(wanted))
-            return &spec;
+    if (const StepParameter *param = parameter(wanted))
+        return param;
+    for (const StepParameter &param : parameters)
+        if (param.aliases.contains(wanted))
+            return &param;
     return nullptr;
 }
 
 QStringList StepDefinition::parameterNames() const
 {
     QStringList all;
-    for (const ParameterSpec &spec : parameters) {
-        all << spec.name;
-        if (spec.valueName() != spec.name)
-            all << spec.valueName();
-        all << spec.aliases;
+    for (const StepParameter &param : parameters) {
+        all << param.name;
+        if (param.valueName() != param.name)
+            all << param.valueName();
+        all << param.aliases;
     }
     return all;
 }

@@ -26,16 +26,16 @@ public:
     QVariant value(const QString &name) const { return m_values.value(name); }
 
 private:
-    int readOne(const ParameterSpec &spec, const ProcessData &step, QString &detail);
+    int readOne(const StepParameter &param, const ProcessData &step, QString &detail);
     QHash<QString, QVariant> m_values;
 };
 
-// Reads one value of step as spec declares it, with the executor's sentences;
+// Reads one value of step as param declares it, with the executor's sentences;
 // optional and absent leaves checked invalid.
-int readParameter(const ParameterSpec &spec, const ProcessData &step, QVariant &checked, QString &detail);
+int readParameter(const StepParameter &param, const ProcessData &step, QVariant &checked, QString &detail);
 
-// Whether spec applies given the values of the parameters it depends on.
-bool applies(const ParameterSpec &spec, const StepDefinition &definition, const ProcessData &step);
+// Whether param applies given the values of the parameters it depends on.
+bool applies(const StepParameter &param, const StepDefinition &definition, const ProcessData &step);
 
 // One step while it runs: its definition, its checked values and the run's state.
 class StepRun
@@ -69,8 +69,8 @@ public:
         const QString key = QLatin1String(name);
         if (values.has(key))
             return values.value(key);
-        const ParameterSpec *spec = definition.parameter(key);
-        return spec ? spec->defaultValue : QVariant();
+        const StepParameter *param = definition.parameter(key);
+        return param ? param->defaultValue : QVariant();
     }
 
     // A value the engine cannot run on: the step ends with the sentence (code 2).

@@ -162,9 +162,9 @@ void ProcessStepEditor::Values::fromStep(const Core::Steps::StepDefinition &defi
     for (auto it = step.getParameters().constBegin(); it != step.getParameters().constEnd(); ++it)
         set(it.key(), it.value(), step.getVisibilities().value(it.key()));
     // An option's values are shown or hidden with it, on a changed step too.
-    for (const Core::Steps::ParameterSpec &spec : definition.parameters)
-        if (!spec.when.isEmpty())
-            optionDependent.insert(spec.valueName());
+    for (const Core::Steps::StepParameter &param : definition.parameters)
+        if (!param.when.isEmpty())
+            optionDependent.insert(param.valueName());
 }
 
 ProcessStepEditor::ProcessStepEditor(BatchRunPrompts &prompts, QWidget *parent) : m_prompts(prompts), m_parent(parent)

@@ -30,17 +30,17 @@ const Core::Steps::StepDefinition &CreateSubstrateDialog::definition()
     return *Core::Steps::StepRegistry::instance().ofType(Core::Steps::ProcessData::CreateSubstrate);
 }
 
-const Core::Steps::ParameterSpec &CreateSubstrateDialog::spec(const QString &field)
+const Core::Steps::StepParameter &CreateSubstrateDialog::param(const QString &field)
 {
-    for (const Core::Steps::ParameterSpec &spec : definition().parameters)
-        if (spec.field == field)
-            return spec;
+    for (const Core::Steps::StepParameter &param : definition().parameters)
+        if (param.field == field)
+            return param;
     Q_UNREACHABLE();
 }
 
 QSpinBox *CreateSubstrateDialog::spinBox(const QString &field)
 {
-    const Core::Steps::ParameterSpec &s = spec(field);
+    const Core::Steps::StepParameter &s = param(field);
     QSpinBox *box = new QSpinBox(this);
     box->setObjectName(QStringLiteral("sbx") + field);
     box->setRange(int(s.minimum), int(s.maximum));
@@ -56,7 +56,7 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     setModal(true);
     QVBoxLayout *layout = new QVBoxLayout(this);
 
-    const Core::Steps::ParameterSpec &corner = spec(QStringLiteral("Volume"));
+    const Core::Steps::StepParameter &corner = param(QStringLiteral("Volume"));
 
     QGroupBox *totalGroup = new QGroupBox(QStringLiteral("Total Volume Dimensions and Position"), this);
     QGridLayout *totalLayout = new QGridLayout(totalGroup);
@@ -64,7 +64,7 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     m_total[1] = spinBox(QStringLiteral("TotalLength"));
     m_total[2] = spinBox(QStringLiteral("TotalHeight"));
     for (int i = 0; i < 3; ++i) {
-        totalLayout->addWidget(new QLabel(spec(m_total[i]->objectName().mid(3)).label, totalGroup), 0, i);
+        totalLayout->addWidget(new QLabel(param(m_total[i]->objectName().mid(3)).label, totalGroup), 0, i);
         totalLayout->addWidget(m_total[i], 1, i);
     }
     totalLayout->addWidget(new QLabel(corner.label, totalGroup), 2, 0, 1, 3);
@@ -86,8 +86,8 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     m_substrateSize[2] = spinBox(QStringLiteral("SubsHeight"));
     for (int i = 0; i < 3; ++i) {
         m_substrateDelta[i] = spinBox(QStringLiteral("Subs") + QLatin1String(axes[i]));
-        QLabel *sizeLabel = new QLabel(spec(m_substrateSize[i]->objectName().mid(3)).label, substrateGroup);
-        QLabel *deltaLabel = new QLabel(spec(m_substrateDelta[i]->objectName().mid(3)).label, substrateGroup);
+        QLabel *sizeLabel = new QLabel(param(m_substrateSize[i]->objectName().mid(3)).label, substrateGroup);
+        QLabel *deltaLabel = new QLabel(param(m_substrateDelta[i]->objectName().mid(3)).label, substrateGroup);
         substrateLayout->addWidget(sizeLabel, 0, i);
         substrateLayout->addWidget(m_substrateSize[i], 1, i);
         substrateLayout->addWidget(deltaLabel, 2, i);
@@ -98,20 +98,20 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
 
     QGroupBox *sphereGroup = new QGroupBox(this);
     QGridLayout *sphereLayout = new QGridLayout(sphereGroup);
-    const Core::Steps::ParameterSpec &sphere = spec(QStringLiteral("SubsSphere"));
+    const Core::Steps::StepParameter &sphere = param(QStringLiteral("SubsSphere"));
     m_sphere = new QCheckBox(sphere.label, sphereGroup);
     m_sphere->setObjectName(QStringLiteral("cbxSubsSphere"));
     m_sphere->setToolTip(sphere.hint);
     sphereLayout->addWidget(m_sphere, 0, 0, 1, 4);
     for (int i = 0; i < 3; ++i) {
         m_center[i] = spinBox(QStringLiteral("SubsCenter") + QLatin1String(axes[i]));
-        QLabel *label = new QLabel(spec(m_center[i]->objectName().mid(3)).label, sphereGroup);
+        QLabel *label = new QLabel(param(m_center[i]->objectName().mid(3)).label, sphereGroup);
         sphereLayout->addWidget(label, 1, i);
         sphereLayout->addWidget(m_center[i], 2, i);
         m_sphereWidgets << label << m_center[i];
     }
     m_radius = spinBox(QStringLiteral("SubsRadius"));
-    QLabel *radiusLabel = new QLabel(spec(QStringLiteral("SubsRadius")).label, sphereGroup);
+    QLabel *radiusLabel = new QLabel(param(QStringLiteral("SubsRadius")).label, sphereGroup);
     sphereLayout->addWidget(radiusLabel, 1, 3);
     sphereLayout->addWidget(m_radius, 2, 3);
     m_sphereWidgets << radiusLabel << m_radius;
@@ -120,11 +120,11 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     QFormLayout *materialLayout = new QFormLayout;
     m_material = new QComboBox(this);
     m_material->setObjectName(QStringLiteral("cbxFilm"));
-    const Core::Steps::ParameterSpec &material = spec(QStringLiteral("Film"));
+    const Core::Steps::StepParameter &material = param(QStringLiteral("Film"));
     m_material->setToolTip(material.hint);
     MaterialComboBox::fillFromCatalogue(m_material);
     materialLayout->addRow(material.label, m_material);
-    const Core::Steps::ParameterSpec &unit = spec(QStringLiteral("UnitLength"));
+    const Core::Steps::StepParameter &unit = param(QStringLiteral("UnitLength"));
     m_unitLength = new QDoubleSpinBox(this);
     m_unitLength->setObjectName(QStringLiteral("sbxUnitLength"));
     m_unitLength->setDecimals(unit.decimals);
@@ -188,39 +188,39 @@ void CreateSubstrateDialog::toggleSubsShape(bool spherical)
         w->setEnabled(spherical);
 }
 
-QWidget *CreateSubstrateDialog::fieldOf(const Core::Steps::ParameterSpec &spec) const
+QWidget *CreateSubstrateDialog::fieldOf(const Core::Steps::StepParameter &param) const
 {
-    if (spec.field.isEmpty())
+    if (param.field.isEmpty())
         return nullptr;
-    return findChild<QWidget *>((spec.kind == Core::Steps::ValueKind::Flag ? QStringLiteral("cbx") : QStringLiteral("sbx")) +
-                                spec.field);
+    return findChild<QWidget *>((param.kind == Core::Steps::ValueKind::Flag ? QStringLiteral("cbx") : QStringLiteral("sbx")) +
+                                param.field);
 }
 
 void CreateSubstrateDialog::fillFrom(const QVariantMap &p)
 {
     using Core::Steps::ValueKind;
     // In declaration order: the totals first, as they narrow the ranges the substrate fields must fit.
-    for (const Core::Steps::ParameterSpec &spec : definition().parameters) {
-        const QVariant v = p.value(spec.valueName());
-        if (spec.kind == ValueKind::Material || !v.isValid())
+    for (const Core::Steps::StepParameter &param : definition().parameters) {
+        const QVariant v = p.value(param.valueName());
+        if (param.kind == ValueKind::Material || !v.isValid())
             continue;
-        if (spec.kind == ValueKind::Position) {
+        if (param.kind == ValueKind::Position) {
             const Util::Vector3D c(v);
             m_position[0]->setValue(c.x);
             m_position[1]->setValue(c.y);
             m_position[2]->setValue(c.z);
-        } else if (QSpinBox *box = qobject_cast<QSpinBox *>(fieldOf(spec))) {
+        } else if (QSpinBox *box = qobject_cast<QSpinBox *>(fieldOf(param))) {
             box->setValue(int(v.toLongLong()));
-        } else if (QDoubleSpinBox *box = qobject_cast<QDoubleSpinBox *>(fieldOf(spec))) {
+        } else if (QDoubleSpinBox *box = qobject_cast<QDoubleSpinBox *>(fieldOf(param))) {
             box->setValue(v.toDouble());
-        } else if (QCheckBox *box = qobject_cast<QCheckBox *>(fieldOf(spec))) {
+        } else if (QCheckBox *box = qobject_cast<QCheckBox *>(fieldOf(param))) {
             box->setChecked(v.toBool());
         }
     }
 
     // The last matching item wins, by id when one is stored, else by name.
-    const QVariant id = p.value(spec(QStringLiteral("Film")).valueName());
-    const QVariant name = p.value(spec(QStringLiteral("Film")).name);
+    const QVariant id = p.value(param(QStringLiteral("Film")).valueName());
+    const QVariant name = p.value(param(QStringLiteral("Film")).name);
     int match = -1;
     for (int i = 0; i < m_material->count(); ++i) {
         if (id.isValid() ? m_material->itemData(i).toUInt() == id.toUInt()
@@ -235,19 +235,19 @@ QVariantMap CreateSubstrateDialog::values() const
 {
     using Core::Steps::ValueKind;
     QVariantMap values;
-    for (const Core::Steps::ParameterSpec &spec : definition().parameters) {
-        if (spec.kind == ValueKind::Material) {
+    for (const Core::Steps::StepParameter &param : definition().parameters) {
+        if (param.kind == ValueKind::Material) {
             if (m_material->currentIndex() >= 0)
-                values.insert(spec.name, MaterialComboBox::selectedId(m_material));
-        } else if (spec.kind == ValueKind::Position) {
-            values.insert(spec.name, QVariant::fromValue(Util::Vector3D(m_position[0]->value(), m_position[1]->value(),
+                values.insert(param.name, MaterialComboBox::selectedId(m_material));
+        } else if (param.kind == ValueKind::Position) {
+            values.insert(param.name, QVariant::fromValue(Util::Vector3D(m_position[0]->value(), m_position[1]->value(),
                                                                         m_position[2]->value())));
-        } else if (const QSpinBox *box = qobject_cast<const QSpinBox *>(fieldOf(spec))) {
-            values.insert(spec.name, unsigned(box->value()));
-        } else if (const QDoubleSpinBox *box = qobject_cast<const QDoubleSpinBox *>(fieldOf(spec))) {
-            values.insert(spec.name, box->value());
-        } else if (const QCheckBox *box = qobject_cast<const QCheckBox *>(fieldOf(spec))) {
-            values.insert(spec.name, box->isChecked());
+        } else if (const QSpinBox *box = qobject_cast<const QSpinBox *>(fieldOf(param))) {
+            values.insert(param.name, unsigned(box->value()));
+        } else if (const QDoubleSpinBox *box = qobject_cast<const QDoubleSpinBox *>(fieldOf(param))) {
+            values.insert(param.name, box->value());
+        } else if (const QCheckBox *box = qobject_cast<const QCheckBox *>(fieldOf(param))) {
+            values.insert(param.name, box->isChecked());
         }
     }
     return values;

@@ -14,7 +14,7 @@ namespace Operations {
 class CreateSubstrateOperation;
 }
 namespace Steps {
-struct ParameterSpec;
+struct StepParameter;
 struct StepDefinition;
 } // namespace Steps
 } // namespace Core
@@ -47,9 +47,9 @@ public Q_SLOTS:
 private:
     static const Core::Steps::StepDefinition &definition();
     // The parameter a field shows; the ranges, defaults, labels and tool tips are its.
-    static const Core::Steps::ParameterSpec &spec(const QString &field);
+    static const Core::Steps::StepParameter &param(const QString &field);
     QSpinBox *spinBox(const QString &field);
-    QWidget *fieldOf(const Core::Steps::ParameterSpec &spec) const;
+    QWidget *fieldOf(const Core::Steps::StepParameter &param) const;
     QDoubleSpinBox *m_position[3];
     QSpinBox *m_total[3];
     QCheckBox *m_sphere;

@@ -33,11 +33,11 @@ const Core::Steps::StepDefinition &RandomWalkDopingDialog::definition()
     return *Core::Steps::StepRegistry::instance().ofType(Core::Steps::ProcessData::RandomWalkDoping);
 }
 
-const Core::Steps::ParameterSpec &RandomWalkDopingDialog::spec(const char *field)
+const Core::Steps::StepParameter &RandomWalkDopingDialog::param(const char *field)
 {
-    for (const Core::Steps::ParameterSpec &spec : definition().parameters)
-        if (spec.field == QLatin1String(field))
-            return spec;
+    for (const Core::Steps::StepParameter &param : definition().parameters)
+        if (param.field == QLatin1String(field))
+            return param;
     Q_UNREACHABLE();
 }
 
@@ -51,10 +51,10 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
     QGridLayout *grid = new QGridLayout;
 
     // The defaults are the step's, in SI units; the fields show them in the units below.
-    const Core::Steps::ParameterSpec &time = spec("DopingTime"), &material = spec("DopedMaterial"),
-                                     &diffusion = spec("DiffusionCoefficient"), &cellSize = spec("CellSize"),
-                                     &timeStep = spec("TimeStepDuration"), &concentration = spec("DopantConcentration"),
-                                     &threshold = spec("ThresholdRatio"), &surface = spec("Surface");
+    const Core::Steps::StepParameter &time = param("DopingTime"), &material = param("DopedMaterial"),
+                                     &diffusion = param("DiffusionCoefficient"), &cellSize = param("CellSize"),
+                                     &timeStep = param("TimeStepDuration"), &concentration = param("DopantConcentration"),
+                                     &threshold = param("ThresholdRatio"), &surface = param("Surface");
     m_time = DialogFields::doubleSpinBox(this, QStringLiteral("dblDopingTime"), 2, 0, 1e9,
                                          time.defaultValue.toDouble() / MinutesToSeconds, QStringLiteral(" minutes"));
     m_material = DialogFields::materialBox(this, QStringLiteral("cbxDopedMaterial"), material.materials);
@@ -197,15 +197,15 @@ QString RandomWalkDopingDialog::validationError() const { return Core::Steps::re
 QVariantMap RandomWalkDopingDialog::values() const
 {
     QVariantMap values;
-    values.insert(spec("DiffusionCoefficient").name, diffusionCoefficient());
-    values.insert(spec("CellSize").name, cellSize());
-    values.insert(spec("TimeStepDuration").name, timeStep());
-    values.insert(spec("DopantConcentration").name, surfaceConcentration());
+    values.insert(param("DiffusionCoefficient").name, diffusionCoefficient());
+    values.insert(param("CellSize").name, cellSize());
+    values.insert(param("TimeStepDuration").name, timeStep());
+    values.insert(param("DopantConcentration").name, surfaceConcentration());
     if (m_material->currentIndex() >= 0)
-        values.insert(spec("DopedMaterial").name, materialId());
-    values.insert(spec("DopingTime").name, dopingTime());
-    values.insert(spec("ThresholdRatio").name, thresholdConcentration());
-    values.insert(spec("Surface").name, surface());
+        values.insert(param("DopedMaterial").name, materialId());
+    values.insert(param("DopingTime").name, dopingTime());
+    values.insert(param("ThresholdRatio").name, thresholdConcentration());
+    values.insert(param("Surface").name, surface());
     return values;
 }
 
@@ -224,7 +224,7 @@ void RandomWalkDopingDialog::fillFrom(const QVariantMap &parameters)
 {
     m_updating = true;
     const auto value = [&](const char *field, double &out) {
-        const QVariant stored = parameters.value(spec(field).name);
+        const QVariant stored = parameters.value(param(field).name);
         bool ok = false;
         out = stored.toDouble(&ok);
         return stored.isValid() && ok;
@@ -243,12 +243,12 @@ void RandomWalkDopingDialog::fillFrom(const QVariantMap &parameters)
     const double shown = number(m_concentration) * PerCubicCmToPerCubicMetre * 0.01;
     if (value("ThresholdRatio", v) && shown > 0)
         m_threshold->setValue(v / shown);
-    const QVariant surface = parameters.value(spec("Surface").name);
+    const QVariant surface = parameters.value(param("Surface").name);
     if (surface.isValid() && m_surface->findData(surface.toInt()) >= 0)
         m_surface->setCurrentIndex(m_surface->findData(surface.toInt()));
     m_updating = false;
     m_diffusionEdited = m_cellSizeEdited = m_timeStepEdited = false;
-    DialogFields::selectMaterial(m_material, parameters, spec("DopedMaterial").name);
+    DialogFields::selectMaterial(m_material, parameters, param("DopedMaterial").name);
 }
 
 void RandomWalkDopingDialog::applyTo(Core::Operations::ProcessOperation &operation) const

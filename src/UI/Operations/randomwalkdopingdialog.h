@@ -12,7 +12,7 @@ namespace Operations {
 class ProcessOperation;
 }
 namespace Steps {
-struct ParameterSpec;
+struct StepParameter;
 struct StepDefinition;
 } // namespace Steps
 } // namespace Core
@@ -61,7 +61,7 @@ private Q_SLOTS:
 private:
     static const Core::Steps::StepDefinition &definition();
     // The parameter a field shows: label, tool tip and default are its.
-    static const Core::Steps::ParameterSpec &spec(const char *field);
+    static const Core::Steps::StepParameter &param(const char *field);
     static double number(const QLineEdit *line);
     void setNumber(QLineEdit *line, double value);
 

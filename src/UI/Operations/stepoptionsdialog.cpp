@@ -28,27 +28,27 @@
 namespace Ui {
 namespace Operations {
 
-using Core::Steps::ParameterSpec;
+using Core::Steps::StepParameter;
 using Core::Steps::StepDefinition;
 using Core::Steps::ValueKind;
 
 namespace {
 
-bool wholeField(const ParameterSpec &spec)
+bool wholeField(const StepParameter &param)
 {
-    return spec.kind == ValueKind::WholeNumber ||
-           (spec.kind == ValueKind::Number && (spec.stored == QMetaType::UInt || spec.stored == QMetaType::Int));
+    return param.kind == ValueKind::WholeNumber ||
+           (param.kind == ValueKind::Number && (param.stored == QMetaType::UInt || param.stored == QMetaType::Int));
 }
 
-QString suffix(const ParameterSpec &spec)
+QString suffix(const StepParameter &param)
 {
-    return spec.unitInField && !spec.unit.isEmpty() ? QStringLiteral(" ") + spec.unit : QString();
+    return param.unitInField && !param.unit.isEmpty() ? QStringLiteral(" ") + param.unit : QString();
 }
 
 int spinLimit(double value) { return int(std::max(double(INT_MIN), std::min(double(INT_MAX), value))); }
 
 // A flag shown as one radio button per side.
-bool shownAsOptions(const ParameterSpec &spec) { return spec.kind == ValueKind::Flag && spec.choices.size() == 2; }
+bool shownAsOptions(const StepParameter &param) { return param.kind == ValueKind::Flag && param.choices.size() == 2; }
 
 } // namespace
 
@@ -66,21 +66,21 @@ StepOptionsDialog::StepOptionsDialog(const StepDefinition &definition, QWidget *
     QVBoxLayout *layout = new QVBoxLayout(this);
     QGridLayout *grid = nullptr;
     bool stretch = false;
-    for (const ParameterSpec &spec : definition.parameters) {
-        if ((spec.field.isEmpty() && spec.choices.isEmpty()) || !spec.when.isEmpty() || spec.kind == ValueKind::Mask ||
-            spec.kind == ValueKind::Position)
+    for (const StepParameter &param : definition.parameters) {
+        if ((param.field.isEmpty() && param.choices.isEmpty()) || !param.when.isEmpty() || param.kind == ValueKind::Mask ||
+            param.kind == ValueKind::Position)
             continue; // no field of this form, or shown under the option it belongs to
-        if (spec.kind == ValueKind::Choice || spec.kind == ValueKind::Flags || shownAsOptions(spec)) {
-            addOptions(spec, layout);
+        if (param.kind == ValueKind::Choice || param.kind == ValueKind::Flags || shownAsOptions(param)) {
+            addOptions(param, layout);
             grid = nullptr;
-            stretch = stretch || spec.kind != ValueKind::Flag;
+            stretch = stretch || param.kind != ValueKind::Flag;
             continue;
         }
         if (!grid) {
             grid = new QGridLayout;
             layout->addLayout(grid);
         }
-        addField(spec, grid);
+        addField(param, grid);
     }
     if (!form.explanation.isEmpty()) {
         QLabel *explanation = new QLabel(form.explanation, this);
@@ -92,67 +92,67 @@ StepOptionsDialog::StepOptionsDialog(const StepDefinition &definition, QWidget *
     }
     layout->addWidget(DialogFields::okCancel(this));
 
-    for (const ParameterSpec &spec : definition.parameters)
-        if ((m_fields.contains(spec.name) || m_buttons.contains(spec.name)) && spec.defaultValue.isValid())
-            setField(spec, spec.defaultValue);
+    for (const StepParameter &param : definition.parameters)
+        if ((m_fields.contains(param.name) || m_buttons.contains(param.name)) && param.defaultValue.isValid())
+            setField(param, param.defaultValue);
     followLimits();
     updateEnabled();
 }
 
-QWidget *StepOptionsDialog::makeField(const ParameterSpec &spec)
+QWidget *StepOptionsDialog::makeField(const StepParameter &param)
 {
     QWidget *field = nullptr;
-    switch (spec.kind) {
+    switch (param.kind) {
     case ValueKind::Material:
-        field = DialogFields::materialBox(this, QStringLiteral("cbx") + spec.field, spec.materials);
+        field = DialogFields::materialBox(this, QStringLiteral("cbx") + param.field, param.materials);
         break;
     case ValueKind::Text: {
         QLineEdit *edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("lie") + spec.field);
+        edit->setObjectName(QStringLiteral("lie") + param.field);
         field = edit;
         break;
     }
     case ValueKind::Flag: {
-        QCheckBox *box = new QCheckBox(spec.label, this);
-        box->setObjectName(QStringLiteral("chk") + spec.field);
+        QCheckBox *box = new QCheckBox(param.label, this);
+        box->setObjectName(QStringLiteral("chk") + param.field);
         field = box;
         break;
     }
     default:
-        if (wholeField(spec)) {
-            field = cellSpinBox(this, QStringLiteral("sbx") + spec.field, spinLimit(spec.minimum), spinLimit(spec.maximum),
-                                spinLimit(spec.minimum), suffix(spec));
+        if (wholeField(param)) {
+            field = cellSpinBox(this, QStringLiteral("sbx") + param.field, spinLimit(param.minimum), spinLimit(param.maximum),
+                                spinLimit(param.minimum), suffix(param));
         } else {
             // A spin box cannot refuse its own minimum: it starts one step of its decimals above.
-            const double lowest = spec.aboveMinimum ? spec.minimum + std::pow(10.0, -spec.decimals) : spec.minimum;
-            field = DialogFields::doubleSpinBox(this, QStringLiteral("dbl") + spec.field, spec.decimals, lowest,
-                                                spec.maximum, lowest, suffix(spec), spec.step);
+            const double lowest = param.aboveMinimum ? param.minimum + std::pow(10.0, -param.decimals) : param.minimum;
+            field = DialogFields::doubleSpinBox(this, QStringLiteral("dbl") + param.field, param.decimals, lowest,
+                                                param.maximum, lowest, suffix(param), param.step);
         }
     }
-    if (!spec.hint.isEmpty())
-        field->setToolTip(spec.hint);
-    m_fields.insert(spec.name, field);
+    if (!param.hint.isEmpty())
+        field->setToolTip(param.hint);
+    m_fields.insert(param.name, field);
     return field;
 }
 
-void StepOptionsDialog::addField(const ParameterSpec &spec, QGridLayout *grid)
+void StepOptionsDialog::addField(const StepParameter &param, QGridLayout *grid)
 {
-    QWidget *field = makeField(spec);
-    if (spec.kind == ValueKind::Flag) {
+    QWidget *field = makeField(param);
+    if (param.kind == ValueKind::Flag) {
         grid->addWidget(field, grid->rowCount(), 0, 1, 2);
         return;
     }
-    DialogFields::addRow(grid, this, QStringLiteral("lbl") + spec.field, spec.label, field);
+    DialogFields::addRow(grid, this, QStringLiteral("lbl") + param.field, param.label, field);
 }
 
-void StepOptionsDialog::addOptions(const ParameterSpec &spec, QVBoxLayout *layout)
+void StepOptionsDialog::addOptions(const StepParameter &param, QVBoxLayout *layout)
 {
-    QList<QAbstractButton *> &buttons = m_buttons[spec.name];
-    if (spec.kind == ValueKind::Choice) {
+    QList<QAbstractButton *> &buttons = m_buttons[param.name];
+    if (param.kind == ValueKind::Choice) {
         QGroupBox *group = new QGroupBox(this);
-        group->setObjectName(QStringLiteral("grp") + spec.field);
+        group->setObjectName(QStringLiteral("grp") + param.field);
         QVBoxLayout *inner = new QVBoxLayout(group);
-        for (const Core::Steps::Choice &choice : spec.choices) {
+        for (const Core::Steps::Choice &choice : param.choices) {
             QRadioButton *button = new QRadioButton(choice.label, group);
             button->setObjectName(QStringLiteral("rad") + choice.field);
             inner->addWidget(button);
@@ -161,13 +161,13 @@ void StepOptionsDialog::addOptions(const ParameterSpec &spec, QVBoxLayout *layou
         layout->addWidget(group);
         return;
     }
-    for (const Core::Steps::Choice &choice : spec.choices) {
+    for (const Core::Steps::Choice &choice : param.choices) {
         if (choice.label.isEmpty()) {
             buttons << nullptr; // a combination of the others
             continue;
         }
         QAbstractButton *button = nullptr;
-        if (spec.kind == ValueKind::Flags) {
+        if (param.kind == ValueKind::Flags) {
             button = new QCheckBox(choice.label, this);
             button->setObjectName(QStringLiteral("chk") + choice.field);
         } else {
@@ -177,15 +177,15 @@ void StepOptionsDialog::addOptions(const ParameterSpec &spec, QVBoxLayout *layou
         }
         layout->addWidget(button);
         buttons << button;
-        if (spec.kind != ValueKind::Flag)
+        if (param.kind != ValueKind::Flag)
             continue;
         // The values this side of the option sets, right under its button.
         QGridLayout *grid = new QGridLayout;
-        for (const ParameterSpec &dependent : m_definition.parameters)
-            if (dependent.when == spec.name && dependent.whenValue.toBool() == bool(choice.value) &&
+        for (const StepParameter &dependent : m_definition.parameters)
+            if (dependent.when == param.name && dependent.whenValue.toBool() == bool(choice.value) &&
                 !dependent.field.isEmpty()) {
                 addField(dependent, grid);
-                m_dependents[spec.name + QString::number(choice.value)] << m_fields.value(dependent.name);
+                m_dependents[param.name + QString::number(choice.value)] << m_fields.value(dependent.name);
             }
         if (grid->count() > 0)
             layout->addLayout(grid);
@@ -196,21 +196,21 @@ void StepOptionsDialog::addOptions(const ParameterSpec &spec, QVBoxLayout *layou
 
 void StepOptionsDialog::updateEnabled()
 {
-    for (const ParameterSpec &spec : m_definition.parameters) {
-        if (!shownAsOptions(spec))
+    for (const StepParameter &param : m_definition.parameters) {
+        if (!shownAsOptions(param))
             continue;
-        const QList<QAbstractButton *> &buttons = m_buttons.value(spec.name);
-        for (int i = 0; i < buttons.size() && i < spec.choices.size(); ++i)
-            for (QWidget *field : m_dependents.value(spec.name + QString::number(spec.choices.at(i).value)))
+        const QList<QAbstractButton *> &buttons = m_buttons.value(param.name);
+        for (int i = 0; i < buttons.size() && i < param.choices.size(); ++i)
+            for (QWidget *field : m_dependents.value(param.name + QString::number(param.choices.at(i).value)))
                 field->setEnabled(buttons.at(i)->isChecked());
     }
 }
 
 void StepOptionsDialog::followLimits()
 {
-    for (const ParameterSpec &spec : m_definition.parameters) {
-        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(spec.name));
-        QSpinBox *limit = qobject_cast<QSpinBox *>(m_fields.value(spec.notAbove));
+    for (const StepParameter &param : m_definition.parameters) {
+        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(param.name));
+        QSpinBox *limit = qobject_cast<QSpinBox *>(m_fields.value(param.notAbove));
         if (!box || !limit)
             continue;
         const auto follow = [box](int value) { box->setMaximum(std::max(0, value)); };
@@ -221,41 +221,41 @@ void StepOptionsDialog::followLimits()
 
 void StepOptionsDialog::setVolumeHeight(unsigned sizeZ)
 {
-    for (const ParameterSpec &spec : m_definition.parameters) {
-        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(spec.name));
-        if (!box || spec.maximumBound != Core::Steps::Bound::VolumeHeight)
+    for (const StepParameter &param : m_definition.parameters) {
+        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(param.name));
+        if (!box || param.maximumBound != Core::Steps::Bound::VolumeHeight)
             continue;
-        const int top = spinLimit(std::min(double(sizeZ), spec.maximum));
+        const int top = spinLimit(std::min(double(sizeZ), param.maximum));
         box->setMaximum(top);
-        if (spec.defaultIsMaximum)
+        if (param.defaultIsMaximum)
             box->setValue(top);
     }
     // A field held below another follows it again within the new bound.
-    for (const ParameterSpec &spec : m_definition.parameters) {
-        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(spec.name));
-        QSpinBox *limit = qobject_cast<QSpinBox *>(m_fields.value(spec.notAbove));
+    for (const StepParameter &param : m_definition.parameters) {
+        QSpinBox *box = qobject_cast<QSpinBox *>(m_fields.value(param.name));
+        QSpinBox *limit = qobject_cast<QSpinBox *>(m_fields.value(param.notAbove));
         if (box && limit)
             box->setMaximum(std::max(0, std::min(limit->value(), limit->maximum())));
     }
 }
 
-void StepOptionsDialog::setField(const ParameterSpec &spec, const QVariant &value)
+void StepOptionsDialog::setField(const StepParameter &param, const QVariant &value)
 {
-    if (m_buttons.contains(spec.name)) {
-        const QList<QAbstractButton *> &buttons = m_buttons.value(spec.name);
-        const int chosen = spec.kind == ValueKind::Flag ? int(value.toBool()) : value.toInt();
-        for (int i = 0; i < buttons.size() && i < spec.choices.size(); ++i) {
+    if (m_buttons.contains(param.name)) {
+        const QList<QAbstractButton *> &buttons = m_buttons.value(param.name);
+        const int chosen = param.kind == ValueKind::Flag ? int(value.toBool()) : value.toInt();
+        for (int i = 0; i < buttons.size() && i < param.choices.size(); ++i) {
             if (!buttons.at(i))
                 continue;
-            const int option = spec.choices.at(i).value;
-            if (spec.kind == ValueKind::Flags)
+            const int option = param.choices.at(i).value;
+            if (param.kind == ValueKind::Flags)
                 buttons.at(i)->setChecked((chosen & option) == option);
             else if (option == chosen)
                 buttons.at(i)->setChecked(true);
         }
         return;
     }
-    QWidget *field = m_fields.value(spec.name);
+    QWidget *field = m_fields.value(param.name);
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (QSpinBox *box = qobject_cast<QSpinBox *>(field))
@@ -269,17 +269,17 @@ void StepOptionsDialog::setField(const ParameterSpec &spec, const QVariant &valu
         edit->setText(value.toString());
 }
 
-QVariant StepOptionsDialog::fieldValue(const ParameterSpec &spec) const
+QVariant StepOptionsDialog::fieldValue(const StepParameter &param) const
 {
-    if (m_buttons.contains(spec.name)) {
-        const QList<QAbstractButton *> &buttons = m_buttons.value(spec.name);
+    if (m_buttons.contains(param.name)) {
+        const QList<QAbstractButton *> &buttons = m_buttons.value(param.name);
         int chosen = 0;
-        for (int i = 0; i < buttons.size() && i < spec.choices.size(); ++i)
+        for (int i = 0; i < buttons.size() && i < param.choices.size(); ++i)
             if (buttons.at(i) && buttons.at(i)->isChecked())
-                chosen = spec.kind == ValueKind::Flags ? chosen | spec.choices.at(i).value : spec.choices.at(i).value;
-        return spec.kind == ValueKind::Flag ? QVariant(chosen != 0) : QVariant(chosen);
+                chosen = param.kind == ValueKind::Flags ? chosen | param.choices.at(i).value : param.choices.at(i).value;
+        return param.kind == ValueKind::Flag ? QVariant(chosen != 0) : QVariant(chosen);
     }
-    QWidget *field = m_fields.value(spec.name);
+    QWidget *field = m_fields.value(param.name);
     if (const QComboBox *box = qobject_cast<const QComboBox *>(field))
         return box->currentIndex() >= 0 ? QVariant(MaterialComboBox::selectedId(box)) : QVariant();
     if (const QSpinBox *box = qobject_cast<const QSpinBox *>(field))
@@ -296,27 +296,27 @@ QVariant StepOptionsDialog::fieldValue(const ParameterSpec &spec) const
 void StepOptionsDialog::fillFrom(const QVariantMap &parameters)
 {
     // A value another may not exceed goes in first, so the other's bound is already its own.
-    QList<const ParameterSpec *> order;
-    for (const ParameterSpec &spec : m_definition.parameters)
+    QList<const StepParameter *> order;
+    for (const StepParameter &param : m_definition.parameters)
         if (std::any_of(m_definition.parameters.begin(), m_definition.parameters.end(),
-                        [&spec](const ParameterSpec &other) { return other.notAbove == spec.name; }))
-            order.prepend(&spec);
+                        [&param](const StepParameter &other) { return other.notAbove == param.name; }))
+            order.prepend(&param);
         else
-            order.append(&spec);
-    for (const ParameterSpec *declared : order) {
-        const ParameterSpec &spec = *declared;
-        if (!m_fields.contains(spec.name) && !m_buttons.contains(spec.name))
+            order.append(&param);
+    for (const StepParameter *declared : order) {
+        const StepParameter &param = *declared;
+        if (!m_fields.contains(param.name) && !m_buttons.contains(param.name))
             continue;
-        if (spec.kind == ValueKind::Material) {
-            DialogFields::selectMaterial(qobject_cast<QComboBox *>(m_fields.value(spec.name)), parameters, spec.name);
+        if (param.kind == ValueKind::Material) {
+            DialogFields::selectMaterial(qobject_cast<QComboBox *>(m_fields.value(param.name)), parameters, param.name);
             continue;
         }
-        const QVariant value = parameters.value(spec.valueName());
+        const QVariant value = parameters.value(param.valueName());
         // A stored choice counts only with its text beside it, as the batch dialog shows it.
-        if (spec.kind == ValueKind::Choice && !spec.companion.isEmpty() && !parameters.contains(spec.companion))
+        if (param.kind == ValueKind::Choice && !param.companion.isEmpty() && !parameters.contains(param.companion))
             continue;
         if (value.isValid())
-            setField(spec, value);
+            setField(param, value);
     }
     updateEnabled();
 }
@@ -324,12 +324,12 @@ void StepOptionsDialog::fillFrom(const QVariantMap &parameters)
 QVariantMap StepOptionsDialog::values() const
 {
     QVariantMap values;
-    for (const ParameterSpec &spec : m_definition.parameters) {
-        if (!m_fields.contains(spec.name) && !m_buttons.contains(spec.name))
+    for (const StepParameter &param : m_definition.parameters) {
+        if (!m_fields.contains(param.name) && !m_buttons.contains(param.name))
             continue;
-        const QVariant value = fieldValue(spec);
+        const QVariant value = fieldValue(param);
         if (value.isValid())
-            values.insert(spec.name, value);
+            values.insert(param.name, value);
     }
     return values;
 }

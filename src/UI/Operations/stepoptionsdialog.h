@@ -14,7 +14,7 @@ namespace Operations {
 class ProcessOperation;
 }
 namespace Steps {
-struct ParameterSpec;
+struct StepParameter;
 struct StepDefinition;
 } // namespace Steps
 } // namespace Core
@@ -49,11 +49,11 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    void addField(const Core::Steps::ParameterSpec &spec, QGridLayout *grid);
-    void addOptions(const Core::Steps::ParameterSpec &spec, QVBoxLayout *layout);
-    QWidget *makeField(const Core::Steps::ParameterSpec &spec);
-    void setField(const Core::Steps::ParameterSpec &spec, const QVariant &value);
-    QVariant fieldValue(const Core::Steps::ParameterSpec &spec) const;
+    void addField(const Core::Steps::StepParameter &param, QGridLayout *grid);
+    void addOptions(const Core::Steps::StepParameter &param, QVBoxLayout *layout);
+    QWidget *makeField(const Core::Steps::StepParameter &param);
+    void setField(const Core::Steps::StepParameter &param, const QVariant &value);
+    QVariant fieldValue(const Core::Steps::StepParameter &param) const;
     void updateEnabled();
     void followLimits();
 

@@ -688,10 +688,10 @@ TEST_P(EveryStepType, DeclaresEveryValueTheStepIsGiven)
     const StepDefinition *definition = StepRegistry::instance().ofType(c.type);
     ASSERT_TRUE(definition);
     for (const auto &value : c.values) {
-        const ParameterSpec *spec = definition->parameter(QLatin1String(value.first));
-        ASSERT_TRUE(spec) << value.first;
-        EXPECT_EQ(spec->valueName(), QLatin1String(value.first));
-        EXPECT_EQ(spec->kind == ValueKind::Material, QByteArray(value.first).endsWith("_Id")) << value.first;
+        const StepParameter *param = definition->parameter(QLatin1String(value.first));
+        ASSERT_TRUE(param) << value.first;
+        EXPECT_EQ(param->valueName(), QLatin1String(value.first));
+        EXPECT_EQ(param->kind == ValueKind::Material, QByteArray(value.first).endsWith("_Id")) << value.first;
     }
 }
 
@@ -706,11 +706,11 @@ TEST(StepDeclarations, BothSidesOfAChoiceAndAMasksSizesAreDeclared)
     for (const char *name : {"Oxidation Thickness", "Oxidation Time", "Oxidation Pressure", "Oxidation Temperature"})
         EXPECT_TRUE(oxidation.parameter(QLatin1String(name))) << name;
     int masks = 0;
-    for (const ParameterSpec &spec : StepRegistry::instance().ofType(ProcessData::Photolithography)->parameters)
-        if (spec.kind == ValueKind::Mask) {
+    for (const StepParameter &param : StepRegistry::instance().ofType(ProcessData::Photolithography)->parameters)
+        if (param.kind == ValueKind::Mask) {
             ++masks;
-            EXPECT_EQ(spec.widthName, spec.name + QStringLiteral(" Width"));
-            EXPECT_EQ(spec.heightName, spec.name + QStringLiteral(" Height"));
+            EXPECT_EQ(param.widthName, param.name + QStringLiteral(" Width"));
+            EXPECT_EQ(param.heightName, param.name + QStringLiteral(" Height"));
         }
     EXPECT_EQ(masks, 2);
 }

@@ -23,12 +23,12 @@ namespace {
 
 const StepRegistry &registry() { return StepRegistry::instance(); }
 
-QString where(const StepDefinition &step, const ParameterSpec &spec) { return step.name + QStringLiteral(": ") + spec.name; }
+QString where(const StepDefinition &step, const StepParameter &param) { return step.name + QStringLiteral(": ") + param.name; }
 
 // A step holding only this one value.
-ProcessData holding(const StepDefinition &step, const ParameterSpec &spec, const QVariant &value)
+ProcessData holding(const StepDefinition &step, const StepParameter &param, const QVariant &value)
 {
-    return makeStep(step, QVariantMap{{spec.name, value}});
+    return makeStep(step, QVariantMap{{param.name, value}});
 }
 
 } // namespace
@@ -94,26 +94,26 @@ TEST(StepRegistry, TheNamesOfEveryScreenReachTheSameStep)
 TEST(StepRegistry, EveryDefaultLiesInItsRangeAndEveryBoundIsEnforced)
 {
     for (const StepDefinition *step : registry().steps())
-        for (const ParameterSpec &spec : step->parameters) {
-            SCOPED_TRACE(where(*step, spec).toStdString());
+        for (const StepParameter &param : step->parameters) {
+            SCOPED_TRACE(where(*step, param).toStdString());
             QVariant checked;
             QString sentence;
-            if (spec.defaultValue.isValid()) {
-                EXPECT_EQ(readParameter(spec, holding(*step, spec, spec.defaultValue), checked, sentence), StepSucceeded)
+            if (param.defaultValue.isValid()) {
+                EXPECT_EQ(readParameter(param, holding(*step, param, param.defaultValue), checked, sentence), StepSucceeded)
                     << qPrintable(sentence);
             }
-            if (spec.kind != ValueKind::Number && spec.kind != ValueKind::WholeNumber && spec.kind != ValueKind::Integer)
+            if (param.kind != ValueKind::Number && param.kind != ValueKind::WholeNumber && param.kind != ValueKind::Integer)
                 continue;
             // Just outside either end is refused, with a sentence naming the parameter.
-            const double below = spec.aboveMinimum ? spec.minimum : spec.minimum - std::max(1.0, std::fabs(spec.minimum));
-            const double beyond = spec.maximum * 2 + 1;
+            const double below = param.aboveMinimum ? param.minimum : param.minimum - std::max(1.0, std::fabs(param.minimum));
+            const double beyond = param.maximum * 2 + 1;
             for (double outside : {below, beyond, std::numeric_limits<double>::quiet_NaN()}) {
-                if (!spec.hasMaximum() && outside == beyond)
+                if (!param.hasMaximum() && outside == beyond)
                     continue;
                 sentence.clear();
-                EXPECT_EQ(readParameter(spec, holding(*step, spec, outside), checked, sentence), StepInvalidParameter)
+                EXPECT_EQ(readParameter(param, holding(*step, param, outside), checked, sentence), StepInvalidParameter)
                     << outside;
-                EXPECT_TRUE(sentence.contains(QLatin1Char('"') + spec.valueName() + QLatin1Char('"')))
+                EXPECT_TRUE(sentence.contains(QLatin1Char('"') + param.valueName() + QLatin1Char('"')))
                     << qPrintable(sentence);
             }
         }
@@ -131,10 +131,10 @@ TEST(StepRegistry, EveryParameterAliasReachesItsParameterAlone)
             EXPECT_FALSE(names.contains(name)) << name.toStdString();
             names.insert(name);
         }
-        for (const ParameterSpec &spec : step->parameters)
-            for (const QString &alias : spec.aliases) {
+        for (const StepParameter &param : step->parameters)
+            for (const QString &alias : param.aliases) {
                 ++aliased;
-                EXPECT_EQ(step->parameterOrAlias(alias), &spec) << alias.toStdString();
+                EXPECT_EQ(step->parameterOrAlias(alias), &param) << alias.toStdString();
                 EXPECT_EQ(step->parameter(alias), nullptr) << "only by its alias: " << alias.toStdString();
             }
     }
@@ -149,9 +149,9 @@ TEST(StepRegistry, EveryParameterAliasReachesItsParameterAlone)
                  {ProcessData::IsotropicEtching, "Etch Depth", "Depth"},
                  {ProcessData::AnisotropicEtching, "Depth", "Etch Depth"}};
     for (const auto &pair : pairs) {
-        const ParameterSpec *spec = registry().ofType(pair.type)->parameterOrAlias(QLatin1String(pair.alias));
-        ASSERT_TRUE(spec) << pair.alias;
-        EXPECT_EQ(spec->name, QLatin1String(pair.name));
+        const StepParameter *param = registry().ofType(pair.type)->parameterOrAlias(QLatin1String(pair.alias));
+        ASSERT_TRUE(param) << pair.alias;
+        EXPECT_EQ(param->name, QLatin1String(pair.name));
     }
 }
 
@@ -205,17 +205,17 @@ TEST(StepRegistry, BuiltStepsStoreTheDeclaredKindsAndReadBackTheirValues)
     for (const StepDefinition *step : registry().steps()) {
         const QVariantMap values = withDefaults(*step, {{QStringLiteral("Material"), 1u}});
         const ProcessData built = makeStep(*step, values);
-        for (const ParameterSpec &spec : step->parameters) {
-            if (!spec.defaultValue.isValid())
+        for (const StepParameter &param : step->parameters) {
+            if (!param.defaultValue.isValid())
                 continue;
-            SCOPED_TRACE(where(*step, spec).toStdString());
-            const QVariant stored = built.getParameters().value(spec.valueName());
-            if (spec.stored != QMetaType::UnknownType)
-                EXPECT_EQ(stored.userType(), spec.stored);
+            SCOPED_TRACE(where(*step, param).toStdString());
+            const QVariant stored = built.getParameters().value(param.valueName());
+            if (param.stored != QMetaType::UnknownType)
+                EXPECT_EQ(stored.userType(), param.stored);
             EXPECT_FALSE(ProcessData::kindName(stored).isEmpty());
-            EXPECT_EQ(valuesOf(*step, built).value(spec.name), stored);
-            if (!spec.companion.isEmpty())
-                EXPECT_TRUE(built.hasParameter(spec.companion));
+            EXPECT_EQ(valuesOf(*step, built).value(param.name), stored);
+            if (!param.companion.isEmpty())
+                EXPECT_TRUE(built.hasParameter(param.companion));
         }
     }
 }

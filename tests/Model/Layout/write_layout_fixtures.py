@@ -25,9 +25,9 @@ def centres(origin_x, origin_y, scale, size_x, size_y, cell_x, cell_y):
 def write_case(folder, name, library, top, layer, datatype, grid):
     library.write_gds(os.path.join(folder, name + ".gds"))
     origin_x, origin_y, scale, size_x, size_y, cell_x, cell_y = grid
-    by_spec = top.get_polygons(by_spec=True)
+    by_layer = top.get_polygons(by_spec=True)
     polygons = []
-    for (l, d), shapes in by_spec.items():
+    for (l, d), shapes in by_layer.items():
         if l == layer and (datatype < 0 or d == datatype):
             polygons.extend(shapes)
     points = centres(*grid)

@@ -50,23 +50,23 @@ QList<const StepDefinition *> generatedForms()
 
 // A value of each parameter other than its default and inside its range, so
 // a field that ignores the stored step shows.
-QVariant otherValue(const ParameterSpec &spec, QComboBox *materials)
+QVariant otherValue(const StepParameter &param, QComboBox *materials)
 {
-    switch (spec.kind) {
+    switch (param.kind) {
     case ValueKind::Material:
         return materials && materials->count() > 1 ? materials->itemData(materials->count() - 1) : QVariant();
     case ValueKind::Flag:
-        return !spec.defaultValue.toBool();
+        return !param.defaultValue.toBool();
     case ValueKind::Choice:
-        return spec.choices.last().value;
+        return param.choices.last().value;
     case ValueKind::Flags:
-        return spec.choices.first().value;
+        return param.choices.first().value;
     case ValueKind::Text:
-        return spec.defaultValue; // a text may have to name something: its default does
+        return param.defaultValue; // a text may have to name something: its default does
     default: {
-        const double top = spec.hasMaximum() ? std::min(spec.maximum, 1000.0) : 1000.0;
-        const double value = std::floor(spec.minimum + (top - spec.minimum) / 3.0) + 1;
-        return spec.stored == QMetaType::UInt ? QVariant(unsigned(value)) : QVariant(value);
+        const double top = param.hasMaximum() ? std::min(param.maximum, 1000.0) : 1000.0;
+        const double value = std::floor(param.minimum + (top - param.minimum) / 3.0) + 1;
+        return param.stored == QMetaType::UInt ? QVariant(unsigned(value)) : QVariant(value);
     }
     }
 }
@@ -79,38 +79,38 @@ TEST_F(StepDialogs, EveryFieldShowsItsDeclaredLabelRangeDefaultAndUnit)
         StepOptionsDialog dialog(*step);
         EXPECT_EQ(dialog.objectName(), step->form.objectName) << qPrintable(step->name);
         EXPECT_EQ(dialog.windowTitle(), step->form.title) << qPrintable(step->name);
-        for (const ParameterSpec &spec : step->parameters) {
-            if (spec.field.isEmpty() || spec.kind == ValueKind::Flag || spec.kind == ValueKind::Choice ||
-                spec.kind == ValueKind::Flags)
+        for (const StepParameter &param : step->parameters) {
+            if (param.field.isEmpty() || param.kind == ValueKind::Flag || param.kind == ValueKind::Choice ||
+                param.kind == ValueKind::Flags)
                 continue;
-            SCOPED_TRACE((step->name + QStringLiteral(": ") + spec.name).toStdString());
-            const QLabel *label = dialog.findChild<QLabel *>(QStringLiteral("lbl") + spec.field);
+            SCOPED_TRACE((step->name + QStringLiteral(": ") + param.name).toStdString());
+            const QLabel *label = dialog.findChild<QLabel *>(QStringLiteral("lbl") + param.field);
             ASSERT_TRUE(label);
-            EXPECT_EQ(label->text(), spec.label);
-            const QString suffix = spec.unitInField && !spec.unit.isEmpty() ? QStringLiteral(" ") + spec.unit : QString();
-            if (spec.kind == ValueKind::Material) {
-                const QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("cbx") + spec.field);
+            EXPECT_EQ(label->text(), param.label);
+            const QString suffix = param.unitInField && !param.unit.isEmpty() ? QStringLiteral(" ") + param.unit : QString();
+            if (param.kind == ValueKind::Material) {
+                const QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("cbx") + param.field);
                 ASSERT_TRUE(box);
                 EXPECT_GT(box->count(), 0);
-            } else if (spec.kind == ValueKind::Text) {
-                const QLineEdit *edit = dialog.findChild<QLineEdit *>(QStringLiteral("lie") + spec.field);
+            } else if (param.kind == ValueKind::Text) {
+                const QLineEdit *edit = dialog.findChild<QLineEdit *>(QStringLiteral("lie") + param.field);
                 ASSERT_TRUE(edit);
-                EXPECT_EQ(edit->text(), spec.defaultValue.toString());
-                EXPECT_EQ(edit->toolTip(), spec.hint);
-            } else if (const QDoubleSpinBox *box = dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dbl") + spec.field)) {
+                EXPECT_EQ(edit->text(), param.defaultValue.toString());
+                EXPECT_EQ(edit->toolTip(), param.hint);
+            } else if (const QDoubleSpinBox *box = dialog.findChild<QDoubleSpinBox *>(QStringLiteral("dbl") + param.field)) {
                 EXPECT_EQ(box->suffix(), suffix);
-                EXPECT_EQ(box->decimals(), spec.decimals);
-                EXPECT_DOUBLE_EQ(box->maximum(), spec.maximum);
-                EXPECT_NEAR(box->minimum(), spec.minimum, spec.aboveMinimum ? std::pow(10.0, -spec.decimals) : 0.0);
-                EXPECT_DOUBLE_EQ(box->value(), spec.defaultValue.toDouble());
-                EXPECT_EQ(box->toolTip(), spec.hint);
+                EXPECT_EQ(box->decimals(), param.decimals);
+                EXPECT_DOUBLE_EQ(box->maximum(), param.maximum);
+                EXPECT_NEAR(box->minimum(), param.minimum, param.aboveMinimum ? std::pow(10.0, -param.decimals) : 0.0);
+                EXPECT_DOUBLE_EQ(box->value(), param.defaultValue.toDouble());
+                EXPECT_EQ(box->toolTip(), param.hint);
             } else {
-                const QSpinBox *cells = dialog.findChild<QSpinBox *>(QStringLiteral("sbx") + spec.field);
+                const QSpinBox *cells = dialog.findChild<QSpinBox *>(QStringLiteral("sbx") + param.field);
                 ASSERT_TRUE(cells);
                 EXPECT_EQ(cells->suffix(), suffix);
-                EXPECT_EQ(cells->minimum(), int(spec.minimum));
-                EXPECT_EQ(cells->value(), spec.defaultValue.toInt());
-                EXPECT_EQ(cells->toolTip(), spec.hint);
+                EXPECT_EQ(cells->minimum(), int(param.minimum));
+                EXPECT_EQ(cells->value(), param.defaultValue.toInt());
+                EXPECT_EQ(cells->toolTip(), param.hint);
             }
         }
     }
@@ -123,18 +123,18 @@ TEST_F(StepDialogs, AStoredStepFilledInAndAcceptedGivesBackTheSameValues)
         SCOPED_TRACE(step->name.toStdString());
         StepOptionsDialog blank(*step);
         QVariantMap values;
-        for (const ParameterSpec &spec : step->parameters)
-            values.insert(spec.name,
-                          otherValue(spec, blank.findChild<QComboBox *>(QStringLiteral("cbx") + spec.field)));
+        for (const StepParameter &param : step->parameters)
+            values.insert(param.name,
+                          otherValue(param, blank.findChild<QComboBox *>(QStringLiteral("cbx") + param.field)));
         const ProcessData stored = makeStep(*step, withDefaults(*step, values));
 
         StepOptionsDialog dialog(*step);
         dialog.fillFrom(stored.getParameters());
         EXPECT_TRUE(dialog.refusal().isEmpty()) << qPrintable(dialog.refusal());
         const ProcessData again = makeStep(*step, dialog.values());
-        for (const ParameterSpec &spec : step->parameters)
-            EXPECT_EQ(again.getParameters().value(spec.valueName()), stored.getParameters().value(spec.valueName()))
-                << qPrintable(spec.name);
+        for (const StepParameter &param : step->parameters)
+            EXPECT_EQ(again.getParameters().value(param.valueName()), stored.getParameters().value(param.valueName()))
+                << qPrintable(param.name);
     }
 
     // The special forms hold to it too.
@@ -179,7 +179,7 @@ TEST(StepMenus, EveryStepHasItsMenuEntryAndOperation)
             continue;
         SCOPED_TRACE(step->name.toStdString());
         bool listed = false;
-        for (const Ui::MainWindowForm::ActionSpec &row : Ui::MainWindowForm::actionTable())
+        for (const Ui::MainWindowForm::ActionRow &row : Ui::MainWindowForm::actionTable())
             if (row.operation == step->operationNumber) {
                 listed = true;
                 EXPECT_EQ(window.form().action(QLatin1String(row.objectName))->text(), step->shownInMenu());
@@ -192,12 +192,12 @@ TEST(StepMenus, EveryStepHasItsMenuEntryAndOperation)
     }
 
     // Without its row, "CVD" would still be in the Simulation menu.
-    QList<Ui::MainWindowForm::ActionSpec> fixed;
-    for (const Ui::MainWindowForm::ActionSpec &row : Ui::MainWindowForm::actionTable())
+    QList<Ui::MainWindowForm::ActionRow> fixed;
+    for (const Ui::MainWindowForm::ActionRow &row : Ui::MainWindowForm::actionTable())
         if (row.operation != 33)
             fixed << row;
     int added = 0;
-    for (const Ui::MainWindowForm::ActionSpec &row : Ui::MainWindowForm::withRegistrySteps(fixed))
+    for (const Ui::MainWindowForm::ActionRow &row : Ui::MainWindowForm::withRegistrySteps(fixed))
         if (row.operation == 33) {
             ++added;
             EXPECT_EQ(QLatin1String(row.menu), QStringLiteral("menuSimulation"));

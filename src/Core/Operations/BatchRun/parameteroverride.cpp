@@ -86,9 +86,9 @@ bool ParameterOverride::apply(Core::Steps::ProcessList &list, QString *error) co
     QString parameter = this->parameter;
     const Core::Steps::StepDefinition *definition = Core::Steps::definitionOf(step.getType());
     if (!step.hasParameter(parameter) && definition)
-        if (const Core::Steps::ParameterSpec *spec = definition->parameterOrAlias(parameter))
-            if (spec->aliases.contains(parameter))
-                parameter = spec->name;
+        if (const Core::Steps::StepParameter *param = definition->parameterOrAlias(parameter))
+            if (param->aliases.contains(parameter))
+                parameter = param->name;
     if (!step.hasParameter(parameter)) {
         setError(error, QStringLiteral("%1: step %2 (%3) has no parameter \"%4\".%5 It has: %6")
                             .arg(target())

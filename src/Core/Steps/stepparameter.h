@@ -43,7 +43,7 @@ enum class Bound {
 
 // One parameter of a step: what every front end needs to read, check, show
 // and document it. A process list keeps it under name with the stored kind.
-struct ParameterSpec
+struct StepParameter
 {
     QString name; // as a process list spells it; for a material, the base of its triple
     // Other names callers may give it by ("Film Thickness" for a step that

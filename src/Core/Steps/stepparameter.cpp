@@ -1,4 +1,4 @@
-#include "parameterspec.h"
+#include "stepparameter.h"
 
 #include "Util/vector3d.h"
 
@@ -10,7 +10,7 @@
 namespace Core {
 namespace Steps {
 
-QString ParameterSpec::number(double value)
+QString StepParameter::number(double value)
 {
     // Whole numbers up to the largest a spin box holds read better without an exponent.
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
@@ -18,7 +18,7 @@ QString ParameterSpec::number(double value)
     return QString::number(value, 'g', 10);
 }
 
-QString ParameterSpec::rangeText() const
+QString StepParameter::rangeText() const
 {
     const QString unitText = unit.isEmpty() ? QString() : QStringLiteral(" ") + unit;
     if (!hasMaximum())
@@ -29,7 +29,7 @@ QString ParameterSpec::rangeText() const
     return QStringLiteral("%1 to %2%3").arg(number(minimum), number(maximum), unitText);
 }
 
-QString ParameterSpec::choicesText() const
+QString StepParameter::choicesText() const
 {
     QList<Choice> sorted = choices;
     std::sort(sorted.begin(), sorted.end(), [](const Choice &a, const Choice &b) { return a.value < b.value; });
@@ -42,7 +42,7 @@ QString ParameterSpec::choicesText() const
     return parts.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
-QString ParameterSpec::valueText(const QVariant &value, const QString &yes, const QString &no) const
+QString StepParameter::valueText(const QVariant &value, const QString &yes, const QString &no) const
 {
     if (kind == ValueKind::Flag || value.userType() == QMetaType::Bool)
         return value.toBool() ? yes : no;
@@ -62,7 +62,7 @@ QString ParameterSpec::valueText(const QVariant &value, const QString &yes, cons
     return QStringLiteral("\"%1\"").arg(value.toString());
 }
 
-QVariant ParameterSpec::companionValue(const QVariant &value) const
+QVariant StepParameter::companionValue(const QVariant &value) const
 {
     if (kind == ValueKind::Flag)
         return QVariant(!value.toBool());
