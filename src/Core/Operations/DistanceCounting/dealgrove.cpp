@@ -1,4 +1,5 @@
 #include "dealgrove.h"
+#include "Util/physicalconstants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,7 @@ namespace Operations {
 
 namespace {
 
-const double BoltzmannEv = 8.617333262e-5; // eV/K
+using Util::BoltzmannEv;
 
 struct Arrhenius
 {

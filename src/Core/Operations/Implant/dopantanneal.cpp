@@ -1,4 +1,5 @@
 #include "dopantanneal.h"
+#include "Util/physicalconstants.h"
 
 #include "Core/Operations/DistanceCounting/materialset.h"
 #include "Model/Automaton/totalvolume.h"
@@ -20,7 +21,7 @@ using Model::Automaton::Voxel;
 
 namespace {
 
-const double Boltzmann = 8.617333262e-5; // eV/K
+using Util::BoltzmannEv;
 
 // Fair's intrinsic diffusivity terms, D0 (cm^2/s) and activation energy (eV),
 // one per charge state of the vacancy; the intrinsic diffusivity is their sum.
@@ -115,7 +116,7 @@ QString DopantAnneal::checkValues(double temperature, double time)
 
 double DopantAnneal::diffusivity(int species, double temperature)
 {
-    const double kT = Boltzmann * (temperature + 273.15);
+    const double kT = BoltzmannEv * (temperature + 273.15);
     const Terms &t = FairTerms[species];
     double d = 0.0;
     for (int k = 0; k < t.count; ++k)

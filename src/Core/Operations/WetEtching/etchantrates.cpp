@@ -1,4 +1,5 @@
 #include "etchantrates.h"
+#include "Util/physicalconstants.h"
 
 #include <cmath>
 
@@ -7,7 +8,7 @@ namespace Operations {
 
 namespace {
 
-const double BoltzmannEv = 8.617333262e-5; // eV/K
+using Util::BoltzmannEv;
 const double KohMolarMass = 56.1056, WaterMolarMass = 18.0153; // g/mol
 
 // Seidel et al. (1990): k0 in µm/h (mol/l)^-4.25 and Ea in eV.
