@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace Core {
 namespace Operations {
 
 using Model::Automaton::CellLock;
+using Model::Automaton::DopantFields;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 
@@ -19,10 +22,15 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
     const unsigned sx = source.getSizeX(), sy = source.getSizeY(), sz = source.getSizeZ();
     const size_t total = size_t(source.getCellCount());
     std::vector<uint32_t> out;
+    DopantFields dopants;
     try {
         out.assign(total, 0u);
         CellLock lock(source);
         const Voxel *cells = lock.cells();
+        // The film takes its dopant along (a doped polysilicon film stays doped).
+        std::vector<std::pair<float *, const float *>> carried;
+        for (int s : lock.dopants().present())
+            carried.emplace_back(dopants.make(s, total).data(), lock.dopants().field(s).data());
 
         size_t seed = 0;
         while (seed < total && cells[seed].material != material)
@@ -38,7 +46,10 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
                 const size_t i = queue[head];
                 const unsigned x = unsigned(i / strideX), y = unsigned(i / sz % sy), z = unsigned(i % sz);
                 const unsigned oy = invert ? sy - 1 - y : y, oz = invert ? sz - 1 - z : z;
-                out[source.cellIndex(x, oy, oz)] = material;
+                const size_t to = source.cellIndex(x, oy, oz);
+                out[to] = material;
+                for (const auto &c : carried)
+                    c.first[to] = c.second[i];
                 lowZ = std::min(lowZ, oz);
                 highZ = std::max(highZ, oz);
                 const auto visit = [&](size_t n) {
@@ -61,12 +72,18 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
                     visit(i + 1);
             }
             // Let the film rest on z = 0.
-            if (lowZ > 0) {
+            const auto lower = [&](auto *cellsOut) {
+                using Value = std::remove_pointer_t<decltype(cellsOut)>;
                 for (size_t c = 0; c < size_t(sx) * sy; ++c) {
-                    uint32_t *column = out.data() + c * sz;
+                    Value *column = cellsOut + c * sz;
                     std::copy(column + lowZ, column + highZ + 1, column);
-                    std::fill(column + (highZ + 1 - lowZ), column + highZ + 1, 0u);
+                    std::fill(column + (highZ + 1 - lowZ), column + highZ + 1, Value(0));
                 }
+            };
+            if (lowZ > 0) {
+                lower(out.data());
+                for (const auto &c : carried)
+                    lower(c.first);
             }
         }
     } catch (const std::bad_alloc &) {
@@ -85,6 +102,11 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
         return film;
     }
     film->setUnitLength(source.getUnitLength());
+    dopants.dropEmpty();
+    {
+        CellLock lock(*film);
+        lock.dopants() = std::move(dopants);
+    }
     const double step = double(sx + 10) *
                         std::max(source.getCellSizeX(), std::max(source.getCellSizeY(), source.getCellSizeZ()));
     film->translate(Util::Vector3D(step, 0.0, 0.0));

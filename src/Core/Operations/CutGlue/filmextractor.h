@@ -17,7 +17,8 @@ namespace Operations {
 
 // Copies the connected piece of one material that holds the first cell of
 // that material (in cell-index order) into a new volume of the source's size,
-// resting on z = 0 and standing beside the source.
+// resting on z = 0 and standing beside the source, with the dopant
+// concentrations of the cells it takes and the source's unit length.
 class FilmExtractor
 {
 public:

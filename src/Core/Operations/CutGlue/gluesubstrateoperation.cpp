@@ -71,6 +71,15 @@ void GlueSubstrateOperation::proceed()
             m_workspace->selection().setSelectionMode(true);
             return;
         }
+        const QString refusal = SubstrateGluer::checkPair(*m_base, *top);
+        if (!refusal.isEmpty()) {
+            say(QStringLiteral(": ") + refusal);
+            say(QStringLiteral(": select the top cell volume and press Enter/Return."));
+            m_workspace->selection().clear();
+            m_workspace->console().waitForEnter(this);
+            m_workspace->selection().setSelectionMode(true);
+            return;
+        }
         m_top = top;
         say(QStringLiteral(": top cell volume selected."));
         m_step = BothChosen;

@@ -12,6 +12,7 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::CellLock;
+using Model::Automaton::DopantFields;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 
@@ -45,6 +46,19 @@ bool solidRange(const TotalVolume &volume, const Voxel *cells, unsigned *z0, uns
 
 } // namespace
 
+QString SubstrateGluer::checkPair(const TotalVolume &base, const TotalVolume &top)
+{
+    if (&base == &top)
+        return QStringLiteral("The base and the top must be two different cell volumes.");
+    // Cell for cell, a top of another unit length would land at the wrong physical size.
+    if (base.getUnitLength() != top.getUnitLength())
+        return QString::fromUtf8("The base and the top have different unit lengths (%1 µm and %2 µm): glue volumes "
+                                 "whose cells stand for the same length.")
+            .arg(base.getUnitLength())
+            .arg(top.getUnitLength());
+    return QString();
+}
+
 SubstrateGluer::Layout SubstrateGluer::layout(TotalVolume &base, TotalVolume &top)
 {
     Layout l;
@@ -73,26 +87,43 @@ boost::shared_ptr<TotalVolume> SubstrateGluer::glue(TotalVolume &base, TotalVolu
                                                     unsigned sizeX, unsigned sizeY, unsigned sizeZ, unsigned dx,
                                                     unsigned dy, bool invert, QString *error, unsigned slabCount)
 {
-    if (&base == &top) {
+    const QString refusal = checkPair(base, top);
+    if (!refusal.isEmpty()) {
         if (error)
-            *error = QStringLiteral("The base and the top must be two different cell volumes.");
+            *error = refusal;
         return boost::shared_ptr<TotalVolume>();
     }
     if (!TotalVolume::checkSize(sizeX, sizeY, sizeZ, error))
         return boost::shared_ptr<TotalVolume>();
 
+    const size_t total = size_t(sizeX) * sizeY * sizeZ;
     std::vector<uint32_t> materials;
-    try {
-        materials.assign(size_t(sizeX) * sizeY * sizeZ, 0u);
-    } catch (const std::bad_alloc &) {
-        if (error)
-            *error = QStringLiteral("There is not enough memory for the glued cell volume.");
-        return boost::shared_ptr<TotalVolume>();
-    }
-
+    DopantFields dopants;
     {
         CellLock baseLock(base);
         CellLock topLock(top);
+        const DopantFields &baseDopants = baseLock.dopants();
+        const DopantFields &topDopants = topLock.dopants();
+        // The dopant goes with its silicon: one glued field per species either part holds.
+        struct Carried
+        {
+            float *out;
+            const float *base, *top;
+        };
+        std::vector<Carried> carried;
+        try {
+            materials.assign(total, 0u);
+            for (int s = 0; s < DopantFields::SpeciesCount; ++s)
+                if (baseDopants.has(s) || topDopants.has(s))
+                    carried.push_back(Carried{dopants.make(s, total).data(),
+                                              baseDopants.has(s) ? baseDopants.field(s).data() : nullptr,
+                                              topDopants.has(s) ? topDopants.field(s).data() : nullptr});
+        } catch (const std::bad_alloc &) {
+            if (error)
+                *error = QStringLiteral("There is not enough memory for the glued cell volume.");
+            return boost::shared_ptr<TotalVolume>();
+        }
+
         const Voxel *baseCells = baseLock.cells();
         const Voxel *topCells = topLock.cells();
         uint32_t *out = materials.data();
@@ -101,14 +132,20 @@ boost::shared_ptr<TotalVolume> SubstrateGluer::glue(TotalVolume &base, TotalVolu
         const unsigned hb = std::min(layout.baseHeight, std::min(bz, sizeZ));
         const unsigned zt0 = std::min(layout.topZ0, tz), zt1 = std::min(layout.topZ1, tz);
         const auto outIndex = [&](size_t x, size_t y, size_t z) { return (x * sizeY + y) * sizeZ + z; };
+        const auto put = [&](size_t to, const Voxel *cells, size_t from, bool fromTop) {
+            out[to] = cells[from].material;
+            for (const Carried &c : carried)
+                if (const float *source = fromTop ? c.top : c.base)
+                    c.out[to] = source[from];
+        };
 
         const auto copyBase = [&](unsigned first, unsigned last) {
             for (unsigned x = first; x < last && x < sizeX; ++x)
                 for (unsigned y = 0; y < by && y < sizeY; ++y) {
-                    const Voxel *column = baseCells + (size_t(x) * by + y) * bz;
-                    uint32_t *target = out + outIndex(x, y, 0);
+                    const size_t column = (size_t(x) * by + y) * bz;
+                    const size_t target = outIndex(x, y, 0);
                     for (unsigned z = 0; z < hb; ++z)
-                        target[z] = column[z].material;
+                        put(target + z, baseCells, column + z, false);
                 }
         };
         // The top's cells land at one place each, so slabs never write the same cell.
@@ -121,12 +158,12 @@ boost::shared_ptr<TotalVolume> SubstrateGluer::glue(TotalVolume &base, TotalVolu
                     const uint64_t oy = uint64_t(y) + dy;
                     if (oy >= sizeY)
                         continue;
-                    const Voxel *column = topCells + (size_t(x) * ty + y) * tz;
-                    uint32_t *target = out + outIndex(ox, oy, 0);
+                    const size_t column = (size_t(x) * ty + y) * tz;
+                    const size_t target = outIndex(ox, oy, 0);
                     for (unsigned z = zt0; z < zt1; ++z) {
                         const uint64_t oz = invert ? uint64_t(hb) + zt1 - 1 - z : uint64_t(hb) + z - zt0;
                         if (oz < sizeZ)
-                            target[oz] = column[z].material;
+                            put(target + oz, topCells, column + z, true);
                     }
                 }
             }
@@ -145,10 +182,15 @@ boost::shared_ptr<TotalVolume> SubstrateGluer::glue(TotalVolume &base, TotalVolu
             });
         }
     }
+    dopants.dropEmpty(); // a species only in cells left out of the glued volume is not kept
 
     try {
-        return boost::shared_ptr<TotalVolume>(new TotalVolume(sizeX, sizeY, sizeZ, layout.cellSizeX, layout.cellSizeY,
-                                                              layout.cellSizeZ, base.getPosition(), materials));
+        boost::shared_ptr<TotalVolume> glued(new TotalVolume(sizeX, sizeY, sizeZ, layout.cellSizeX, layout.cellSizeY,
+                                                             layout.cellSizeZ, base.getPosition(), materials));
+        glued->setUnitLength(base.getUnitLength());
+        CellLock lock(*glued);
+        lock.dopants() = std::move(dopants);
+        return glued;
     } catch (const std::bad_alloc &) {
         if (error)
             *error = QStringLiteral("There is not enough memory for the glued cell volume.");

@@ -70,3 +70,34 @@ TEST(FilmExtractor, MissingMaterialGivesAnEmptyFilm)
     for (uint32_t m : materialsOf(*film))
         ASSERT_EQ(m, 0u);
 }
+
+TEST(FilmExtractor, TheFilmTakesItsDopantAndUnitLengthAlong)
+{
+    using Model::Automaton::CellLock;
+    using Model::Automaton::DopantFields;
+    const boost::shared_ptr<TotalVolume> v = makeVolume(8, 4, 10, twoPieces);
+    v->setUnitLength(0.25);
+    {
+        // Phosphorus everywhere solid, each cell its own value: the film's must come along, the rest not.
+        CellLock lock(*v);
+        std::vector<float> &p = lock.dopants().make(DopantFields::Phosphorus, lock.cellCount());
+        for (size_t i = 0; i < p.size(); ++i)
+            p[i] = lock.cells()[i].material ? 1e17f * float(1 + i) : 0.0f;
+    }
+    const boost::shared_ptr<TotalVolume> film = FilmExtractor::extract(*v, 6, false);
+    ASSERT_TRUE(film);
+    EXPECT_DOUBLE_EQ(film->getUnitLength(), 0.25);
+    CellLock source(*v), lock(*film);
+    ASSERT_TRUE(lock.dopants().has(DopantFields::Phosphorus));
+    EXPECT_FALSE(lock.dopants().has(DopantFields::Boron));
+    const std::vector<float> &p = lock.dopants().field(DopantFields::Phosphorus);
+    const std::vector<float> &q = source.dopants().field(DopantFields::Phosphorus);
+    for (unsigned x = 0; x < 8; ++x)
+        for (unsigned y = 0; y < 4; ++y)
+            for (unsigned z = 0; z < 10; ++z) {
+                // Dropped by 3, as the cells are.
+                const size_t i = lock.index(x, y, z);
+                const float expected = lock.cells()[i].material ? q[lock.index(x, y, z + 3)] : 0.0f;
+                ASSERT_EQ(p[i], expected) << x << "," << y << "," << z;
+            }
+}

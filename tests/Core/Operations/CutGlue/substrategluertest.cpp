@@ -6,6 +6,8 @@
 
 #include <QThreadPool>
 
+#include <numeric>
+
 using namespace CutGlueTest;
 using Core::Operations::SubstrateGluer;
 using Model::Automaton::TotalVolume;
@@ -122,4 +124,47 @@ TEST(SubstrateGluer, ResultDoesNotDependOnThePoolSize)
             }
         }
     }
+}
+
+TEST(SubstrateGluer, DopantGoesWithItsCellsAndUnitLengthsMustAgree)
+{
+    using Model::Automaton::CellLock;
+    using Model::Automaton::DopantFields;
+    const boost::shared_ptr<TotalVolume> b = base(), t = top();
+    b->setUnitLength(0.5);
+    const auto dope = [](TotalVolume &v, int species, float scale) {
+        CellLock lock(v);
+        std::vector<float> &f = lock.dopants().make(species, lock.cellCount());
+        for (size_t i = 0; i < f.size(); ++i)
+            f[i] = lock.cells()[i].material ? scale * float(1 + i) : 0.0f;
+    };
+    dope(*b, DopantFields::Boron, 1e15f);
+    dope(*t, DopantFields::Arsenic, 1e16f);
+    const SubstrateGluer::Layout l = SubstrateGluer::layout(*b, *t);
+
+    QString error;
+    EXPECT_FALSE(SubstrateGluer::glue(*b, *t, l, 6, 5, 15, 1, 1, true, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("unit lengths"))) << error.toStdString();
+
+    t->setUnitLength(0.5);
+    const boost::shared_ptr<TotalVolume> g = SubstrateGluer::glue(*b, *t, l, 6, 5, 15, 1, 1, true, &error);
+    ASSERT_TRUE(g) << error.toStdString();
+    EXPECT_DOUBLE_EQ(g->getUnitLength(), 0.5);
+    CellLock out(*g), fromBase(*b), fromTop(*t);
+    const std::vector<float> &boron = out.dopants().field(DopantFields::Boron);
+    const std::vector<float> &arsenic = out.dopants().field(DopantFields::Arsenic);
+    ASSERT_EQ(boron.size(), out.cellCount());
+    ASSERT_EQ(arsenic.size(), out.cellCount());
+    // Base cells stay where they were; the top's (x, y, z) lands at (dx + 3 - x, dy + y, 10 + 6 - 1 - z).
+    EXPECT_EQ(boron[out.index(4, 2, 7)], fromBase.dopants().field(DopantFields::Boron)[fromBase.index(4, 2, 7)]);
+    EXPECT_EQ(arsenic[out.index(4, 2, 7)], 0.0f);
+    EXPECT_EQ(arsenic[out.index(1 + 3 - 2, 1 + 1, 10 + 5 - 4)],
+              fromTop.dopants().field(DopantFields::Arsenic)[fromTop.index(2, 1, 4)]);
+    EXPECT_EQ(boron[out.index(3, 2, 12)], 0.0f);
+    // Every top column fits, so the whole dose of both comes across.
+    const auto sum = [](const std::vector<float> &f) { return std::accumulate(f.begin(), f.end(), 0.0); };
+    const double topDose = sum(fromTop.dopants().field(DopantFields::Arsenic));
+    const double baseDose = sum(fromBase.dopants().field(DopantFields::Boron));
+    EXPECT_NEAR(sum(arsenic), topDose, 1e-12 * topDose);
+    EXPECT_NEAR(sum(boron), baseDose, 1e-12 * baseDose);
 }
