@@ -102,6 +102,7 @@ QString rangeText(const StepParameter &param)
     case ValueKind::Mask:
         return QStringLiteral("%1 by %2 cells").arg(param.widthName, param.heightName);
     case ValueKind::Text:
+        return param.choicesText();
     case ValueKind::Material:
         break;
     }

@@ -222,7 +222,7 @@ QString rangeOf(const StepParameter &param)
             sides << QStringLiteral("%1 (%2)").arg(pythonFlag(choice.value != 0), choice.word);
         return sides.join(QStringLiteral(" or "));
     }
-    if (param.kind == ValueKind::Choice || param.kind == ValueKind::Flags)
+    if (param.kind == ValueKind::Choice || param.kind == ValueKind::Flags || param.kind == ValueKind::Text)
         return param.choicesText();
     if (param.kind == ValueKind::Position)
         return QStringLiteral("each %1").arg(param.rangeText());

@@ -38,6 +38,7 @@ public:
         m_param.choices.append(Choice{value, label, field, word, text});
         return *this;
     }
+    Param &texts(const QStringList &values) { m_param.texts = values; return *this; }
     Param &companion(const QString &name) { m_param.companion = name; return *this; }
     Param &when(const QString &name, const QVariant &value) { m_param.when = name; m_param.whenValue = value; return *this; }
     Param &hidden() { m_param.visible = false; return *this; }

@@ -67,8 +67,8 @@ void addImplantSteps(QList<StepDefinition> &steps)
                                      "laterally by the lateral straggle; kept as a concentration field.");
     implant.parameters = {
         text(QLatin1String(Species)).label(QStringLiteral("Species")).field(QStringLiteral("Species"))
-            .byDefault(QStringLiteral("B"))
-            .hint(QStringLiteral("The ion: B, BF2, P, As or Sb. BF2 implants boron.")),
+            .texts(implantSpeciesNames()).byDefault(QStringLiteral("B"))
+            .hint(QStringLiteral("The ion. BF2 implants boron.")),
         number(QLatin1String(Energy)).label(QStringLiteral("Energy")).unit(QStringLiteral("keV")).above(0).upTo(200)
             .decimals(1).byDefault(30.0).field(QStringLiteral("Energy"))
             .hint(QStringLiteral("Within the range table: 10 to 200 keV (BF2: 44.5 to 200 keV).")),

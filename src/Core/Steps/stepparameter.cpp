@@ -33,7 +33,7 @@ QString StepParameter::choicesText() const
 {
     QList<Choice> sorted = choices;
     std::sort(sorted.begin(), sorted.end(), [](const Choice &a, const Choice &b) { return a.value < b.value; });
-    QStringList parts;
+    QStringList parts = texts;
     for (const Choice &choice : sorted)
         parts << QStringLiteral("%1 (%2)").arg(choice.value).arg(choice.word);
     if (parts.size() < 2)

@@ -62,6 +62,7 @@ struct StepParameter
     int decimals = 2;
     double step = 1;
     QList<Choice> choices;
+    QStringList texts; // the values a Text parameter takes ("B", "BF2", ...), offered as a list; empty: any text
     // A Choice's or Flags' text, or a Flag's opposite, kept beside it for the batch dialog.
     QString companion;
     // Applies only while parameter when holds whenValue (a box or a sphere, by time or by thickness).

@@ -107,6 +107,13 @@ QWidget *StepOptionsDialog::makeField(const StepParameter &param)
         field = DialogFields::materialBox(this, QStringLiteral("cbx") + param.field, param.materials);
         break;
     case ValueKind::Text: {
+        if (!param.texts.isEmpty()) {
+            QComboBox *box = new QComboBox(this);
+            box->setObjectName(QStringLiteral("cbx") + param.field);
+            box->addItems(param.texts);
+            field = box;
+            break;
+        }
         QLineEdit *edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("lie") + param.field);
         field = edit;
@@ -256,6 +263,16 @@ void StepOptionsDialog::setField(const StepParameter &param, const QVariant &val
         return;
     }
     QWidget *field = m_fields.value(param.name);
+    if (QComboBox *box = param.kind == ValueKind::Text ? qobject_cast<QComboBox *>(field) : nullptr) {
+        // A stored value the list does not offer is kept and shown, for the step's check to name.
+        int index = box->findText(value.toString(), Qt::MatchFixedString);
+        if (index < 0) {
+            box->addItem(value.toString());
+            index = box->count() - 1;
+        }
+        box->setCurrentIndex(index);
+        return;
+    }
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (QSpinBox *box = qobject_cast<QSpinBox *>(field))
@@ -280,8 +297,11 @@ QVariant StepOptionsDialog::fieldValue(const StepParameter &param) const
         return param.kind == ValueKind::Flag ? QVariant(chosen != 0) : QVariant(chosen);
     }
     QWidget *field = m_fields.value(param.name);
-    if (const QComboBox *box = qobject_cast<const QComboBox *>(field))
+    if (const QComboBox *box = qobject_cast<const QComboBox *>(field)) {
+        if (param.kind == ValueKind::Text)
+            return QVariant(box->currentText());
         return box->currentIndex() >= 0 ? QVariant(MaterialComboBox::selectedId(box)) : QVariant();
+    }
     if (const QSpinBox *box = qobject_cast<const QSpinBox *>(field))
         return QVariant(unsigned(std::max(0, box->value())));
     if (const QDoubleSpinBox *box = qobject_cast<const QDoubleSpinBox *>(field))

@@ -62,7 +62,8 @@ QVariant otherValue(const StepParameter &param, QComboBox *materials)
     case ValueKind::Flags:
         return param.choices.first().value;
     case ValueKind::Text:
-        return param.defaultValue; // a text may have to name something: its default does
+        // A text may have to name something: its last offered value, or its default.
+        return param.texts.isEmpty() ? param.defaultValue : QVariant(param.texts.last());
     default: {
         const double top = param.hasMaximum() ? std::min(param.maximum, 1000.0) : 1000.0;
         const double value = std::floor(param.minimum + (top - param.minimum) / 3.0) + 1;
@@ -92,6 +93,12 @@ TEST_F(StepDialogs, EveryFieldShowsItsDeclaredLabelRangeDefaultAndUnit)
                 const QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("cbx") + param.field);
                 ASSERT_TRUE(box);
                 EXPECT_GT(box->count(), 0);
+            } else if (param.kind == ValueKind::Text && !param.texts.isEmpty()) {
+                const QComboBox *box = dialog.findChild<QComboBox *>(QStringLiteral("cbx") + param.field);
+                ASSERT_TRUE(box);
+                EXPECT_EQ(box->count(), param.texts.size());
+                EXPECT_EQ(box->currentText(), param.defaultValue.toString());
+                EXPECT_EQ(box->toolTip(), param.hint);
             } else if (param.kind == ValueKind::Text) {
                 const QLineEdit *edit = dialog.findChild<QLineEdit *>(QStringLiteral("lie") + param.field);
                 ASSERT_TRUE(edit);
