@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace Model {
 namespace Automaton {
@@ -136,6 +137,13 @@ bool TotalVolume::hasDopants()
 {
     CellLock lock(*this);
     return !lock.dopants().isEmpty();
+}
+
+void TotalVolume::adoptDopants(DopantFields fields)
+{
+    fields.dropEmpty();
+    CellLock lock(*this);
+    lock.dopants() = std::move(fields);
 }
 
 Object *TotalVolume::clone()

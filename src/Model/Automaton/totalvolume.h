@@ -64,6 +64,9 @@ public:
     // The physical length of one unit of the volume's coordinates, in micrometres.
     double getUnitLength() const { return m_unitLength; }
     void setUnitLength(double micrometres) { m_unitLength = micrometres; }
+    // Makes fields (of getCellCount() cells each) the volume's dopant
+    // concentrations; a field of zeros holds nothing and is not kept. Takes the cell lock.
+    void adoptDopants(DopantFields fields);
     Geometry::TotalVolumePainter &getPainter() { return m_painter; }
     const Geometry::TotalVolumePainter &getPainter() const { return m_painter; }
     boost::shared_ptr<SiLattice> getLattice() const { return m_lattice; }

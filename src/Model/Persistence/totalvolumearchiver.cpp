@@ -515,12 +515,8 @@ boost::shared_ptr<Object> TotalVolumeArchiver::read()
                            .arg(filled));
     if (!dopantNote.isEmpty())
         setErrorString(errorString().isEmpty() ? dopantNote : errorString() + QLatin1Char(' ') + dopantNote);
-    if (volume->getCellCount() == cellCount) {
-        // A field of zeros holds nothing: it is not kept.
-        dopants.dropEmpty();
-        CellLock lock(*volume);
-        lock.dopants() = std::move(dopants);
-    }
+    if (volume->getCellCount() == cellCount)
+        volume->adoptDopants(std::move(dopants));
     volume->translate(position);
     volume->setUnitLength(unitLength);
     if (m_regenerateSurface)

@@ -102,11 +102,7 @@ boost::shared_ptr<TotalVolume> FilmExtractor::extract(TotalVolume &source, uint3
         return film;
     }
     film->setUnitLength(source.getUnitLength());
-    dopants.dropEmpty();
-    {
-        CellLock lock(*film);
-        lock.dopants() = std::move(dopants);
-    }
+    film->adoptDopants(std::move(dopants));
     const double step = double(sx + 10) *
                         std::max(source.getCellSizeX(), std::max(source.getCellSizeY(), source.getCellSizeZ()));
     film->translate(Util::Vector3D(step, 0.0, 0.0));

@@ -65,17 +65,13 @@ void GlueSubstrateOperation::proceed()
     }
     if (m_step == ChooseTop) {
         const boost::shared_ptr<TotalVolume> top = firstPickedVolume(*m_workspace, m_base.get());
-        if (!top) {
+        const QString refusal = top ? SubstrateGluer::checkPair(*m_base, *top) : QString();
+        if (!top || !refusal.isEmpty()) {
+            if (!refusal.isEmpty()) {
+                say(QStringLiteral(": ") + refusal);
+                m_workspace->selection().clear(); // or the refused top would be picked again
+            }
             say(QStringLiteral(": select the top cell volume and press Enter/Return."));
-            m_workspace->console().waitForEnter(this);
-            m_workspace->selection().setSelectionMode(true);
-            return;
-        }
-        const QString refusal = SubstrateGluer::checkPair(*m_base, *top);
-        if (!refusal.isEmpty()) {
-            say(QStringLiteral(": ") + refusal);
-            say(QStringLiteral(": select the top cell volume and press Enter/Return."));
-            m_workspace->selection().clear();
             m_workspace->console().waitForEnter(this);
             m_workspace->selection().setSelectionMode(true);
             return;

@@ -182,14 +182,12 @@ boost::shared_ptr<TotalVolume> SubstrateGluer::glue(TotalVolume &base, TotalVolu
             });
         }
     }
-    dopants.dropEmpty(); // a species only in cells left out of the glued volume is not kept
 
     try {
         boost::shared_ptr<TotalVolume> glued(new TotalVolume(sizeX, sizeY, sizeZ, layout.cellSizeX, layout.cellSizeY,
                                                              layout.cellSizeZ, base.getPosition(), materials));
         glued->setUnitLength(base.getUnitLength());
-        CellLock lock(*glued);
-        lock.dopants() = std::move(dopants);
+        glued->adoptDopants(std::move(dopants)); // a species only in cells left out is not kept
         return glued;
     } catch (const std::bad_alloc &) {
         if (error)

@@ -35,9 +35,10 @@ public:
     static Layout layout(Model::Automaton::TotalVolume &base, Model::Automaton::TotalVolume &top);
 
     // The glued volume of the given final size at the base's position, or empty
-    // with error set when it cannot be built (or checkPair refuses the two). Cells that a displacement would put outside the final size are
-    // left out; the cells copied keep their dopant concentrations, and the volume
-    // the base's unit length. Takes both cell locks.
+    // with error set when it cannot be built or checkPair refuses the two. Cells
+    // that a displacement would put outside the final size are left out; the
+    // cells copied keep their dopant concentrations, and the volume takes the
+    // base's unit length. Takes both cell locks.
     static boost::shared_ptr<Model::Automaton::TotalVolume>
     glue(Model::Automaton::TotalVolume &base, Model::Automaton::TotalVolume &top, const Layout &layout,
          unsigned sizeX, unsigned sizeY, unsigned sizeZ, unsigned dx, unsigned dy, bool invert,
